@@ -1,0 +1,41 @@
+#pragma once
+// The two process-wide INI stores. Operations address "group/key"; any thread may use them.
+
+#include <QMutex>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class IniStore {
+public:
+    IniStore(const QString& file, const char* codec, bool encoded);
+    QString value(const QString& group, const QString& key) const;
+    QStringList list(const QString& group, const QString& key) const;
+    int intValue(const QString& group, const QString& key, int fallback = 0) const;
+    void setValue(const QString& group, const QString& key, const QString& value);
+    void setList(const QString& group, const QString& key, const QStringList& values);
+    void remove(const QString& group, const QString& key);
+    void sync();
+    QString fileName() const;
+
+private:
+    QStringList itemsLocked(const QString& group, const QString& key) const;
+    mutable QMutex m_mutex;
+    std::unique_ptr<QSettings> m_settings;
+    bool m_encoded;
+};
+
+// Application folder + "/usersetting/Config.ini", values encoded except the plain keys.
+class ConfigIniStore {
+public:
+    static IniStore& instance();
+    static void resetForTests(); // forget the instance so the next use reopens the file
+};
+
+// UserDataRoot + "/Macro.ini".
+class MacroIniStore {
+public:
+    static IniStore& instance();
+    static void resetForTests();
+};

@@ -1,0 +1,96 @@
+#include "device/LinkState.h"
+
+namespace LinkFlags {
+std::atomic<bool> RunRequested{false};
+std::atomic<bool> DeviceOnline{false};
+std::atomic<bool> DeviceReady{false};
+std::atomic<bool> LastStartOnline{false};
+std::atomic<bool> Restoring{false};
+std::atomic<bool> WaitingForOnline{false};
+std::atomic<bool> Parsing{false};
+std::atomic<bool> RestartRequested{false};
+std::atomic<bool> DevicePagesActive{false};
+std::atomic<bool> Reconnected{false};
+std::atomic<bool> ReconcileMacros{false};
+std::atomic<bool> SkipReceiverQuery{false};
+std::atomic<bool> UpgradeIdle{true};
+std::atomic<bool> PageChanged{false};
+std::atomic<bool> SensorLoading{false};
+std::atomic<bool> LightLoading{false};
+std::atomic<bool> ButtonLoading{false};
+std::atomic<bool> SensorFilled{false};
+std::atomic<bool> LightFilled{false};
+std::atomic<bool> ButtonFilled{false};
+std::atomic<bool> Recording{false};
+
+void resetAll() {
+    for (auto* f : {&RunRequested, &DeviceOnline, &DeviceReady, &LastStartOnline, &Restoring, &WaitingForOnline,
+                    &Parsing, &RestartRequested, &DevicePagesActive, &Reconnected, &ReconcileMacros,
+                    &SkipReceiverQuery, &PageChanged, &SensorLoading, &LightLoading, &ButtonLoading,
+                    &SensorFilled, &LightFilled, &ButtonFilled, &Recording})
+        f->store(false);
+    UpgradeIdle.store(true);
+}
+} // namespace LinkFlags
+
+QMutex& CurrentRecord::mutex() {
+    static QMutex m;
+    return m;
+}
+
+FlashDataMap& CurrentRecord::storage() {
+    static FlashDataMap record = [] {
+        FlashDataMap r;
+        r.clear();
+        return r;
+    }();
+    return record;
+}
+
+FlashDataMap CurrentRecord::snapshot() {
+    QMutexLocker lock(&mutex());
+    return storage();
+}
+
+void CurrentRecord::replace(const FlashDataMap& record) {
+    QMutexLocker lock(&mutex());
+    storage() = record;
+}
+
+namespace {
+QMutex& selectedMutex() {
+    static QMutex m;
+    return m;
+}
+DeviceAllInfo& selected() {
+    static DeviceAllInfo info;
+    return info;
+}
+} // namespace
+
+DeviceAllInfo SelectedDevice::get() {
+    QMutexLocker lock(&selectedMutex());
+    return selected();
+}
+
+void SelectedDevice::set(const DeviceAllInfo& info) {
+    QMutexLocker lock(&selectedMutex());
+    selected() = info;
+}
+
+QString SelectedDevice::path() {
+    QMutexLocker lock(&selectedMutex());
+    return selected().path;
+}
+
+QByteArray SelectedDevice::pathLatin1() { return path().toLatin1(); }
+
+void SelectedDevice::setOnline(bool online) {
+    QMutexLocker lock(&selectedMutex());
+    selected().online = online ? 1 : 0;
+}
+
+void SelectedDevice::setMouseVersion(const QString& version) {
+    QMutexLocker lock(&selectedMutex());
+    selected().mouseVersion = version;
+}

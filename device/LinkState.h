@@ -1,0 +1,71 @@
+#pragma once
+// Process-wide state of the device link: the current record, the selected device and the flags that
+// the worker, the report handler and the pages share. The record and the selected device are guarded
+// by a mutex that is never held across a hub emission; the flags are atomics.
+
+#include "device/DeviceAllInfo.h"
+#include "device/FlashDataMap.h"
+
+#include <QMutex>
+#include <QString>
+#include <atomic>
+
+namespace LinkFlags {
+extern std::atomic<bool> RunRequested;
+extern std::atomic<bool> DeviceOnline;
+extern std::atomic<bool> DeviceReady;
+extern std::atomic<bool> LastStartOnline;
+extern std::atomic<bool> Restoring;
+extern std::atomic<bool> WaitingForOnline;
+extern std::atomic<bool> Parsing;
+extern std::atomic<bool> RestartRequested;
+extern std::atomic<bool> DevicePagesActive;
+extern std::atomic<bool> Reconnected;
+extern std::atomic<bool> ReconcileMacros;
+extern std::atomic<bool> SkipReceiverQuery;
+extern std::atomic<bool> UpgradeIdle;
+extern std::atomic<bool> PageChanged; // set by the home window on every page switch
+
+// Loading flags of the pages: raised while a page fills its controls from a record, so that filling
+// writes nothing back and a failed write raises no offline notice.
+extern std::atomic<bool> SensorLoading;
+extern std::atomic<bool> LightLoading;
+extern std::atomic<bool> ButtonLoading;
+// "Filled" flags of the pages, cleared when a new full record arrives so each page refills.
+extern std::atomic<bool> SensorFilled;
+extern std::atomic<bool> LightFilled;
+extern std::atomic<bool> ButtonFilled;
+// Macro recording in progress (owned by the macro editor).
+extern std::atomic<bool> Recording;
+
+inline bool anyPageLoading() { return SensorLoading || LightLoading || ButtonLoading; }
+void resetAll(); // back to the start-up values (tests)
+} // namespace LinkFlags
+
+// The current record. Readers take a copy; writers patch it under the lock.
+class CurrentRecord {
+public:
+    static FlashDataMap snapshot();
+    static void replace(const FlashDataMap& record);
+    // Runs f(record&) under the lock; f must not emit hub signals or call into the library.
+    template <typename F>
+    static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
+        QMutexLocker lock(&mutex());
+        return f(storage());
+    }
+
+private:
+    static QMutex& mutex();
+    static FlashDataMap& storage();
+};
+
+// The selected device: replaced by the GUI thread, read by the report thread. Handed out as copies.
+class SelectedDevice {
+public:
+    static DeviceAllInfo get();
+    static void set(const DeviceAllInfo& info);
+    static QString path();
+    static QByteArray pathLatin1();
+    static void setOnline(bool online);
+    static void setMouseVersion(const QString& version);
+};

@@ -1,0 +1,5 @@
+#include "macro/Macro.h"
+
+Macro::Macro(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("Macro")); }
+
+void Macro::SlotAllLanguage(int) {}

@@ -1,0 +1,5 @@
+#include "sensor/Advanced.h"
+
+Advanced::Advanced(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("Advanced")); }
+
+void Advanced::SlotAllLanguage(int) {}

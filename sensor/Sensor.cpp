@@ -1,0 +1,5 @@
+#include "sensor/Sensor.h"
+
+Sensor::Sensor(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("Sensor")); }
+
+void Sensor::SlotAllLanguage(int) {}
