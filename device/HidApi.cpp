@@ -8,10 +8,14 @@
 Q_LOGGING_CATEGORY(lcHidLoader, "zentrafox.hidloader", QtWarningMsg)
 
 namespace {
-int fb_UsbServerC_Start(const char*, const char*, HidReportCallback) { return 0; }
+int fb_UsbServerC_Start(const char*, const char*, HidReportCallback) {
+    return 0;
+}
 void fb_UsbServer_SetPCDriverStatus(int) {}
 void fb_UsbServer_Exit(void) {}
-int fb_StartUsbChanged(HidUsbChangedCallback, int) { return 0; }
+int fb_StartUsbChanged(HidUsbChangedCallback, int) {
+    return 0;
+}
 void fb_StopUsbChanged(void) {}
 char** fb_UsbFinderC_FindHidDevicesByDeviceId(const char*, const char*, int, int, int* count) {
     if (count)
@@ -23,50 +27,128 @@ char** fb_UsbFinderC_FindHidDevicesByDefaultDeviceId(const char*, const char*, i
         *count = 0;
     return nullptr;
 }
-int fb_UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char*) { return 0; }
-int fb_UsbFinderC_GetDeviceInfo(unsigned char*, const char*, int) { return 0; }
-int fb_UsbFinderC_GetDeviceOnLine(const char*) { return 0; }
-int fb_UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned char*) { return 0; }
-int fb_UsbServer_ReadAllFlashData(void) { return 0; }
-int fb_UsbServer_ReadBatteryLevel(void) { return 0; }
-int fb_UsbServer_ReadConfig(void) { return 0; }
-int fb_UsbServer_ReadVersion(void) { return 0; }
-int fb_UsbServer_ReadCurrentDPI(void) { return 0; }
-int fb_UsbServer_ReadReportRate(void) { return 0; }
-int fb_UsbServer_ReadDPILed(void) { return 0; }
-int fb_UsbServer_ReadLedBar(void) { return 0; }
-int fb_ProtocolDataParser(const unsigned char*, unsigned char*) { return 0; }
-int fb_BufferToDPILed(const unsigned char*, unsigned char*) { return 0; }
-int fb_BufferToLedBar(const unsigned char*, unsigned char*) { return 0; }
-int fb_GetDeviceBatteryStatus(const unsigned char*, unsigned char*) { return 0; }
-int fb_GetDeviceStatusChanged(const unsigned char*, unsigned char*) { return 0; }
-unsigned short fb_UsbFinderC_GetVersion(const char*) { return 0; }
-int fb_SetDllProtocolData(const unsigned char*) { return 0; }
-int fb_ProtocolDataUpdate(const unsigned char*) { return 0; }
-int fb_UsbServer_SetCurrentConfig(int) { return 0; }
-int fb_UsbServer_SetClearSetting(void) { return 0; }
-int fb_UsbServer_SetBatteryOptimizeEnable(int) { return 0; }
-int fb_UsbFinderC_SetLongRangeMode(const char*, int) { return 0; }
-int fb_UsbFinderC_GetLongRangeMode(const char*, unsigned char*) { return 0; }
-int fb_UsbFinderC_StartAdjustMode(const char*, const unsigned char*, int) { return 0; }
-int fb_UsbFinderC_GetDongleRGBBarMode(const char*, unsigned char*) { return 0; }
-int fb_UsbFinderC_SetDongleRGBBarMode(const char*, const unsigned char*) { return 0; }
-int fb_UsbFinderC_GetDongleIndicatorLed(const char*, unsigned char*) { return 0; }
-int fb_UsbFinderC_SetDongleIndicatorLed(const char*, const unsigned char*) { return 0; }
-int fb_UsbFinderC_Get4KDongleRGBValue(const char*, unsigned char*) { return 0; }
-int fb_UsbFinderC_Set4KDongleRGB(const char*, const unsigned char*) { return 0; }
-int fb_UsbServer_EnterDonglePairOnlyCid(int) { return 0; }
-int fb_UsbServer_ReadDonglePairStatus(void) { return 0; }
-int fb_UsbFinderC_SetDongleIDToMouse(const char*, const unsigned char*) { return 0; }
-int fb_UsbFinderC_GetSlaveVersion(const char*, unsigned char*) { return 0; }
+int fb_UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_GetDeviceInfo(unsigned char*, const char*, int) {
+    return 0;
+}
+int fb_UsbFinderC_GetDeviceOnLine(const char*) {
+    return 0;
+}
+int fb_UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbServer_ReadAllFlashData(void) {
+    return 0;
+}
+int fb_UsbServer_ReadBatteryLevel(void) {
+    return 0;
+}
+int fb_UsbServer_ReadConfig(void) {
+    return 0;
+}
+int fb_UsbServer_ReadVersion(void) {
+    return 0;
+}
+int fb_UsbServer_ReadCurrentDPI(void) {
+    return 0;
+}
+int fb_UsbServer_ReadReportRate(void) {
+    return 0;
+}
+int fb_UsbServer_ReadDPILed(void) {
+    return 0;
+}
+int fb_UsbServer_ReadLedBar(void) {
+    return 0;
+}
+int fb_ProtocolDataParser(const unsigned char*, unsigned char*) {
+    return 0;
+}
+int fb_BufferToDPILed(const unsigned char*, unsigned char*) {
+    return 0;
+}
+int fb_BufferToLedBar(const unsigned char*, unsigned char*) {
+    return 0;
+}
+int fb_GetDeviceBatteryStatus(const unsigned char*, unsigned char*) {
+    return 0;
+}
+int fb_GetDeviceStatusChanged(const unsigned char*, unsigned char*) {
+    return 0;
+}
+unsigned short fb_UsbFinderC_GetVersion(const char*) {
+    return 0;
+}
+int fb_SetDllProtocolData(const unsigned char*) {
+    return 0;
+}
+int fb_ProtocolDataUpdate(const unsigned char*) {
+    return 0;
+}
+int fb_UsbServer_SetCurrentConfig(int) {
+    return 0;
+}
+int fb_UsbServer_SetClearSetting(void) {
+    return 0;
+}
+int fb_UsbServer_SetBatteryOptimizeEnable(int) {
+    return 0;
+}
+int fb_UsbFinderC_SetLongRangeMode(const char*, int) {
+    return 0;
+}
+int fb_UsbFinderC_GetLongRangeMode(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_StartAdjustMode(const char*, const unsigned char*, int) {
+    return 0;
+}
+int fb_UsbFinderC_GetDongleRGBBarMode(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_SetDongleRGBBarMode(const char*, const unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_GetDongleIndicatorLed(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_SetDongleIndicatorLed(const char*, const unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_Get4KDongleRGBValue(const char*, unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_Set4KDongleRGB(const char*, const unsigned char*) {
+    return 0;
+}
+int fb_UsbServer_EnterDonglePairOnlyCid(int) {
+    return 0;
+}
+int fb_UsbServer_ReadDonglePairStatus(void) {
+    return 0;
+}
+int fb_UsbFinderC_SetDongleIDToMouse(const char*, const unsigned char*) {
+    return 0;
+}
+int fb_UsbFinderC_GetSlaveVersion(const char*, unsigned char*) {
+    return 0;
+}
 int fb_UsbUpgradeC_FindBootDevices(const unsigned char*, int, int* count) {
     if (count)
         *count = 0;
     return 0;
 }
-int fb_UsbUpgrade_Start(const unsigned char*, int, HidUpgradeProgressCallback, int) { return 0; }
-int fb_UsbFinderC_OpenDevice(const char*) { return 0; }
-int fb_UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int) { return 0; }
+int fb_UsbUpgrade_Start(const unsigned char*, int, HidUpgradeProgressCallback, int) {
+    return 0;
+}
+int fb_UsbFinderC_OpenDevice(const char*) {
+    return 0;
+}
+int fb_UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int) {
+    return 0;
+}
 
 HidApi g_api = HidLibrary::fallbacks();
 bool g_tried = false;
@@ -98,10 +180,10 @@ bool HidLibrary::resolveInto(const QString& file, HidApi& out, QStringList& miss
         return false;
     }
     HidApi resolved = fallbacks();
-#define ZF_HID_RESOLVE(ret, name, args)                                                                  \
-    if (auto f = reinterpret_cast<ret(*) args>(lib->resolve(#name)))                                      \
-        resolved.name = f;                                                                                \
-    else                                                                                                  \
+#define ZF_HID_RESOLVE(ret, name, args)                                                                      \
+    if (auto f = reinterpret_cast<ret(*) args>(lib->resolve(#name)))                                         \
+        resolved.name = f;                                                                                   \
+    else                                                                                                     \
         missing << QStringLiteral(#name);
     ZF_HIDUSB_FUNCTIONS(ZF_HID_RESOLVE)
 #undef ZF_HID_RESOLVE

@@ -8,53 +8,55 @@
 #include <QString>
 #include <QStringList>
 
-#define ZF_HIDUSB_FUNCTIONS(X) \
-    X(int, UsbServerC_Start, (const char* path, const char* secondPath, HidReportCallback callback))\
-    X(void, UsbServer_SetPCDriverStatus, (int active))\
-    X(void, UsbServer_Exit, (void))\
-    X(int, StartUsbChanged, (HidUsbChangedCallback callback, int periodMs))\
-    X(void, StopUsbChanged, (void))\
-    X(char**, UsbFinderC_FindHidDevicesByDeviceId, (const char* vid, const char* pid, int usage, int maxCount, int* count))\
-    X(char**, UsbFinderC_FindHidDevicesByDefaultDeviceId, (const char* vid, const char* pid, int* count))\
-    X(int, UsbFinderC_GetUsbDeviceAttribute, (const char* path, unsigned char* attribute))\
-    X(int, UsbFinderC_GetDeviceInfo, (unsigned char* out, const char* path, int flag))\
-    X(int, UsbFinderC_GetDeviceOnLine, (const char* path))\
-    X(int, UsbFinderC_GetDeviceOnLineWithUsbAddress, (const char* path, unsigned char* out))\
-    X(int, UsbServer_ReadAllFlashData, (void))\
-    X(int, UsbServer_ReadBatteryLevel, (void))\
-    X(int, UsbServer_ReadConfig, (void))\
-    X(int, UsbServer_ReadVersion, (void))\
-    X(int, UsbServer_ReadCurrentDPI, (void))\
-    X(int, UsbServer_ReadReportRate, (void))\
-    X(int, UsbServer_ReadDPILed, (void))\
-    X(int, UsbServer_ReadLedBar, (void))\
-    X(int, ProtocolDataParser, (const unsigned char* data, unsigned char* record))\
-    X(int, BufferToDPILed, (const unsigned char* data, unsigned char* recordAt154))\
-    X(int, BufferToLedBar, (const unsigned char* data, unsigned char* recordAt158))\
-    X(int, GetDeviceBatteryStatus, (const unsigned char* data, unsigned char* battery))\
-    X(int, GetDeviceStatusChanged, (const unsigned char* data, unsigned char* status))\
-    X(unsigned short, UsbFinderC_GetVersion, (const char* path))\
-    X(int, SetDllProtocolData, (const unsigned char* record))\
-    X(int, ProtocolDataUpdate, (const unsigned char* record))\
-    X(int, UsbServer_SetCurrentConfig, (int index))\
-    X(int, UsbServer_SetClearSetting, (void))\
-    X(int, UsbServer_SetBatteryOptimizeEnable, (int enable))\
-    X(int, UsbFinderC_SetLongRangeMode, (const char* path, int on))\
-    X(int, UsbFinderC_GetLongRangeMode, (const char* path, unsigned char* answer))\
-    X(int, UsbFinderC_StartAdjustMode, (const char* path, const unsigned char* request, int start))\
-    X(int, UsbFinderC_GetDongleRGBBarMode, (const char* path, unsigned char* bar))\
-    X(int, UsbFinderC_SetDongleRGBBarMode, (const char* path, const unsigned char* bar))\
-    X(int, UsbFinderC_GetDongleIndicatorLed, (const char* path, unsigned char* leds))\
-    X(int, UsbFinderC_SetDongleIndicatorLed, (const char* path, const unsigned char* leds))\
-    X(int, UsbFinderC_Get4KDongleRGBValue, (const char* path, unsigned char* rgb))\
-    X(int, UsbFinderC_Set4KDongleRGB, (const char* path, const unsigned char* rgb))\
-    X(int, UsbServer_EnterDonglePairOnlyCid, (int cid))\
-    X(int, UsbServer_ReadDonglePairStatus, (void))\
-    X(int, UsbFinderC_SetDongleIDToMouse, (const char* path, const unsigned char* id))\
-    X(int, UsbFinderC_GetSlaveVersion, (const char* path, unsigned char* out))\
-    X(int, UsbUpgradeC_FindBootDevices, (const unsigned char* image, int imageLength, int* count))\
-    X(int, UsbUpgrade_Start, (const unsigned char* image, int imageLength, HidUpgradeProgressCallback callback, int timeoutMs))\
-    X(int, UsbFinderC_OpenDevice, (const char* path))\
+#define ZF_HIDUSB_FUNCTIONS(X)                                                                               \
+    X(int, UsbServerC_Start, (const char* path, const char* secondPath, HidReportCallback callback))         \
+    X(void, UsbServer_SetPCDriverStatus, (int active))                                                       \
+    X(void, UsbServer_Exit, (void))                                                                          \
+    X(int, StartUsbChanged, (HidUsbChangedCallback callback, int periodMs))                                  \
+    X(void, StopUsbChanged, (void))                                                                          \
+    X(char**, UsbFinderC_FindHidDevicesByDeviceId,                                                           \
+      (const char* vid, const char* pid, int usage, int maxCount, int* count))                               \
+    X(char**, UsbFinderC_FindHidDevicesByDefaultDeviceId, (const char* vid, const char* pid, int* count))    \
+    X(int, UsbFinderC_GetUsbDeviceAttribute, (const char* path, unsigned char* attribute))                   \
+    X(int, UsbFinderC_GetDeviceInfo, (unsigned char* out, const char* path, int flag))                       \
+    X(int, UsbFinderC_GetDeviceOnLine, (const char* path))                                                   \
+    X(int, UsbFinderC_GetDeviceOnLineWithUsbAddress, (const char* path, unsigned char* out))                 \
+    X(int, UsbServer_ReadAllFlashData, (void))                                                               \
+    X(int, UsbServer_ReadBatteryLevel, (void))                                                               \
+    X(int, UsbServer_ReadConfig, (void))                                                                     \
+    X(int, UsbServer_ReadVersion, (void))                                                                    \
+    X(int, UsbServer_ReadCurrentDPI, (void))                                                                 \
+    X(int, UsbServer_ReadReportRate, (void))                                                                 \
+    X(int, UsbServer_ReadDPILed, (void))                                                                     \
+    X(int, UsbServer_ReadLedBar, (void))                                                                     \
+    X(int, ProtocolDataParser, (const unsigned char* data, unsigned char* record))                           \
+    X(int, BufferToDPILed, (const unsigned char* data, unsigned char* recordAt154))                          \
+    X(int, BufferToLedBar, (const unsigned char* data, unsigned char* recordAt158))                          \
+    X(int, GetDeviceBatteryStatus, (const unsigned char* data, unsigned char* battery))                      \
+    X(int, GetDeviceStatusChanged, (const unsigned char* data, unsigned char* status))                       \
+    X(unsigned short, UsbFinderC_GetVersion, (const char* path))                                             \
+    X(int, SetDllProtocolData, (const unsigned char* record))                                                \
+    X(int, ProtocolDataUpdate, (const unsigned char* record))                                                \
+    X(int, UsbServer_SetCurrentConfig, (int index))                                                          \
+    X(int, UsbServer_SetClearSetting, (void))                                                                \
+    X(int, UsbServer_SetBatteryOptimizeEnable, (int enable))                                                 \
+    X(int, UsbFinderC_SetLongRangeMode, (const char* path, int on))                                          \
+    X(int, UsbFinderC_GetLongRangeMode, (const char* path, unsigned char* answer))                           \
+    X(int, UsbFinderC_StartAdjustMode, (const char* path, const unsigned char* request, int start))          \
+    X(int, UsbFinderC_GetDongleRGBBarMode, (const char* path, unsigned char* bar))                           \
+    X(int, UsbFinderC_SetDongleRGBBarMode, (const char* path, const unsigned char* bar))                     \
+    X(int, UsbFinderC_GetDongleIndicatorLed, (const char* path, unsigned char* leds))                        \
+    X(int, UsbFinderC_SetDongleIndicatorLed, (const char* path, const unsigned char* leds))                  \
+    X(int, UsbFinderC_Get4KDongleRGBValue, (const char* path, unsigned char* rgb))                           \
+    X(int, UsbFinderC_Set4KDongleRGB, (const char* path, const unsigned char* rgb))                          \
+    X(int, UsbServer_EnterDonglePairOnlyCid, (int cid))                                                      \
+    X(int, UsbServer_ReadDonglePairStatus, (void))                                                           \
+    X(int, UsbFinderC_SetDongleIDToMouse, (const char* path, const unsigned char* id))                       \
+    X(int, UsbFinderC_GetSlaveVersion, (const char* path, unsigned char* out))                               \
+    X(int, UsbUpgradeC_FindBootDevices, (const unsigned char* image, int imageLength, int* count))           \
+    X(int, UsbUpgrade_Start,                                                                                 \
+      (const unsigned char* image, int imageLength, HidUpgradeProgressCallback callback, int timeoutMs))     \
+    X(int, UsbFinderC_OpenDevice, (const char* path))                                                        \
     X(int, UsbFinderC_ReadWriteDeviceData, (const unsigned char* buffer, unsigned char* reply, int length))
 
 struct HidApi {
@@ -79,4 +81,6 @@ public:
     static HidApi fallbacks();
 };
 
-inline const HidApi& hid() { return HidLibrary::api(); }
+inline const HidApi& hid() {
+    return HidLibrary::api();
+}

@@ -24,10 +24,11 @@ std::atomic<bool> ButtonFilled{false};
 std::atomic<bool> Recording{false};
 
 void resetAll() {
-    for (auto* f : {&RunRequested, &DeviceOnline, &DeviceReady, &LastStartOnline, &Restoring, &WaitingForOnline,
-                    &Parsing, &RestartRequested, &DevicePagesActive, &Reconnected, &ReconcileMacros,
-                    &SkipReceiverQuery, &PageChanged, &SensorLoading, &LightLoading, &ButtonLoading,
-                    &SensorFilled, &LightFilled, &ButtonFilled, &Recording})
+    for (auto* f :
+         {&RunRequested,     &DeviceOnline,      &DeviceReady,      &LastStartOnline,   &Restoring,
+          &WaitingForOnline, &Parsing,           &RestartRequested, &DevicePagesActive, &Reconnected,
+          &ReconcileMacros,  &SkipReceiverQuery, &PageChanged,      &SensorLoading,     &LightLoading,
+          &ButtonLoading,    &SensorFilled,      &LightFilled,      &ButtonFilled,      &Recording})
         f->store(false);
     UpgradeIdle.store(true);
 }
@@ -83,7 +84,9 @@ QString SelectedDevice::path() {
     return selected().path;
 }
 
-QByteArray SelectedDevice::pathLatin1() { return path().toLatin1(); }
+QByteArray SelectedDevice::pathLatin1() {
+    return path().toLatin1();
+}
 
 void SelectedDevice::setOnline(bool online) {
     QMutexLocker lock(&selectedMutex());

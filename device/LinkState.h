@@ -38,7 +38,9 @@ extern std::atomic<bool> ButtonFilled;
 // Macro recording in progress (owned by the macro editor).
 extern std::atomic<bool> Recording;
 
-inline bool anyPageLoading() { return SensorLoading || LightLoading || ButtonLoading; }
+inline bool anyPageLoading() {
+    return SensorLoading || LightLoading || ButtonLoading;
+}
 void resetAll(); // back to the start-up values (tests)
 } // namespace LinkFlags
 
@@ -48,8 +50,7 @@ public:
     static FlashDataMap snapshot();
     static void replace(const FlashDataMap& record);
     // Runs f(record&) under the lock; f must not emit hub signals or call into the library.
-    template <typename F>
-    static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
+    template <typename F> static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
         QMutexLocker lock(&mutex());
         return f(storage());
     }

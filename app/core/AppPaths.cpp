@@ -4,9 +4,13 @@
 #include <QDir>
 
 namespace AppPaths {
-QString appName() { return QStringLiteral("Zentrafox"); }
+QString appName() {
+    return QStringLiteral("Zentrafox");
+}
 
-QString userDataRoot() { return QDir::fromNativeSeparators(QDir::homePath()) + "/AppData/Local/" + appName(); }
+QString userDataRoot() {
+    return QDir::fromNativeSeparators(QDir::homePath()) + "/AppData/Local/" + appName();
+}
 
 QString appDir() {
     const QByteArray forced = qgetenv("ZF_APP_DIR");

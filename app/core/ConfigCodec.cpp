@@ -18,20 +18,22 @@ QString substitute(const QString& text) {
     return out;
 }
 
-QString encode(const QString& plain) { return QString::fromLatin1(substitute(plain).toUtf8().toBase64()); }
+QString encode(const QString& plain) {
+    return QString::fromLatin1(substitute(plain).toUtf8().toBase64());
+}
 
 QString decode(const QString& encoded) {
-    const auto result = QByteArray::fromBase64Encoding(encoded.trimmed().toLatin1(),
-                                                       QByteArray::AbortOnBase64DecodingErrors);
+    const auto result =
+        QByteArray::fromBase64Encoding(encoded.trimmed().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!result)
         return QString();
     return substitute(QString::fromUtf8(*result));
 }
 
 bool isPlainKey(const QString& key) {
-    static const QSet<QString> plain = {"MM",  "DM",      "D2M",          "D4M",           "D8M",
-                                        "Sensor", "CID",  "VID",          "USB_PID",       "Wireless_PID",
-                                        "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"};
+    static const QSet<QString> plain = {
+        "MM",  "DM",      "D2M",          "D4M",           "D8M",           "Sensor",       "CID",
+        "VID", "USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"};
     return plain.contains(key);
 }
 } // namespace ConfigCodec

@@ -8,7 +8,9 @@ IniStore::IniStore(const QString& file, const char* codec, bool encoded)
     m_settings->setIniCodec(codec);
 }
 
-static QString joinKey(const QString& group, const QString& key) { return group + "/" + key; }
+static QString joinKey(const QString& group, const QString& key) {
+    return group + "/" + key;
+}
 
 // Encoded values are stored item by item: a comma-separated value is a list of Base64 texts.
 static QStringList rawItems(const QVariant& v) {
@@ -80,30 +82,33 @@ QString IniStore::fileName() const {
 namespace {
 QMutex g_configMutex;
 QMutex g_macroMutex;
-std::unique_ptr<IniStore> g_config;
-std::unique_ptr<IniStore> g_macro;
+// Never destroyed: the stores live until the process ends, past the application object.
+IniStore* g_config = nullptr;
+IniStore* g_macro = nullptr;
 } // namespace
 
 IniStore& ConfigIniStore::instance() {
     QMutexLocker lock(&g_configMutex);
     if (!g_config)
-        g_config.reset(new IniStore(AppPaths::appDir() + "/usersetting/Config.ini", "UTF8", true));
+        g_config = (new IniStore(AppPaths::appDir() + "/usersetting/Config.ini", "UTF8", true));
     return *g_config;
 }
 
 void ConfigIniStore::resetForTests() {
     QMutexLocker lock(&g_configMutex);
-    g_config.reset();
+    delete g_config;
+    g_config = nullptr;
 }
 
 IniStore& MacroIniStore::instance() {
     QMutexLocker lock(&g_macroMutex);
     if (!g_macro)
-        g_macro.reset(new IniStore(AppPaths::userDataRoot() + "/Macro.ini", "UTF-8", false));
+        g_macro = (new IniStore(AppPaths::userDataRoot() + "/Macro.ini", "UTF-8", false));
     return *g_macro;
 }
 
 void MacroIniStore::resetForTests() {
     QMutexLocker lock(&g_macroMutex);
-    g_macro.reset();
+    delete g_macro;
+    g_macro = nullptr;
 }

@@ -10,5 +10,7 @@ int currentIndex();
 void setCurrentIndex(int index);
 // Text of `key` in the mouse section's `group` for language `index`; empty when unknown.
 QString text(const QString& group, const QString& key, int index);
-inline QString text(const QString& group, const QString& key) { return text(group, key, currentIndex()); }
+inline QString text(const QString& group, const QString& key) {
+    return text(group, key, currentIndex());
+}
 } // namespace Language

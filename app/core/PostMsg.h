@@ -53,8 +53,8 @@ public:
 
     // The same for a functor run in the thread of `context` (tests and small adapters).
     template <typename... SigArgs, typename Functor>
-    static QMetaObject::Connection connectBlockingFunctor(void (PostMsg::*signal)(SigArgs...), QObject* context,
-                                                          Functor f) {
+    static QMetaObject::Connection connectBlockingFunctor(void (PostMsg::*signal)(SigArgs...),
+                                                          QObject* context, Functor f) {
         QPointer<QObject> guard(context);
         return QObject::connect(
             instance(), signal, context,
