@@ -1,0 +1,45 @@
+#pragma once
+/* Control of the virtual devices behind libHIDUsb.so, for tests and the zentrafox-mouse tool. Devices are
+ * named as in the description file (default: "mouse0" behind "receiver0"). Functions return 1 on success and
+ * 0 for an unknown name or a bad argument. Firmware events (button presses, battery, link changes) reach the
+ * started service as status reports, as real hardware would send them. */
+
+#include "HIDUsb.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define HIDVIRT_LINK_OFF 0      /* switched off, or its cable pulled */
+#define HIDVIRT_LINK_CABLE 1    /* on the cable: found under the cable PID */
+#define HIDVIRT_LINK_RECEIVER 2 /* wireless, answering through its receiver */
+
+/* Forgets all device state held in memory and reads the description and state files again; 0 when the
+ * description was unusable (the default pair is then used). */
+HIDUSB_API int HidVirt_Reload(void);
+/* Writes one line per device ("mouse NAME link=cable battery=80 ..." / "receiver NAME plugged=1 ...") into
+ * buffer, NUL-terminated; returns the length the full text needs (without the NUL). */
+HIDUSB_API int HidVirt_List(char* buffer, int size);
+/* Plugs or unplugs a receiver, or a mouse's cable (a mouse unplugged from the cable is off). */
+HIDUSB_API int HidVirt_Plug(const char* name, int plugged);
+HIDUSB_API int HidVirt_SetLink(const char* mouse, int link);
+/* The mouse's own buttons: next DPI level / next report rate; status report with the matching flag. */
+HIDUSB_API int HidVirt_PressDpiButton(const char* mouse);
+HIDUSB_API int HidVirt_PressRateButton(const char* mouse);
+/* Main keys during key calibration: side 0 left, 1 right. */
+HIDUSB_API int HidVirt_PressKey(const char* mouse, int side, int down);
+HIDUSB_API int HidVirt_SetBattery(const char* mouse, int level, int charging);
+HIDUSB_API int HidVirt_FailNextPairing(void);
+/* The next upgrade fails when its progress reaches percent (0-100). */
+HIDUSB_API int HidVirt_FailNextUpgrade(int percent);
+/* Link counters: reports from the device, bytes from the device, reports to it, bytes to it, packets. */
+HIDUSB_API int HidVirt_GetCounters(unsigned long long* out5);
+HIDUSB_API void HidVirt_ResetCounters(void);
+/* Copies stored configuration `profile` (-1 = the active one) of a mouse: HIDUSB_RECORD_SIZE bytes. */
+HIDUSB_API int HidVirt_ReadFlash(const char* mouse, int profile, unsigned char* out);
+/* Mouse firmware version, 0 for an unknown name. */
+HIDUSB_API int HidVirt_MouseVersion(const char* mouse);
+
+#ifdef __cplusplus
+}
+#endif

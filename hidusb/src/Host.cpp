@@ -1,0 +1,75 @@
+#include "Host.h"
+
+#include <cstdio>
+
+namespace zf {
+
+Host& host() {
+    static Host h;
+    return h;
+}
+
+Counters& counters() {
+    static Counters c;
+    return c;
+}
+
+std::unique_lock<std::mutex> lockDevices() {
+    std::unique_lock<std::mutex> lock(registry().mutex);
+    if (!host().loaded) {
+        host().loaded = true;
+        std::string error = registry().load();
+        if (!error.empty())
+            std::fprintf(stderr, "HIDUsb: %s; using the default mouse and receiver\n", error.c_str());
+    }
+    return lock;
+}
+
+namespace {
+
+void post(uint8_t type, uint8_t qualifier, uint8_t sub, std::vector<uint8_t> data, long long extraUs,
+          int extraWireBytes) {
+    Report r;
+    r.header[0] = kHeaderMagic;
+    r.header[1] = type;
+    r.header[3] = qualifier;
+    r.header[4] = sub;
+    int wire = kHeaderSize + static_cast<int>(data.size()) + extraWireBytes;
+    int packets = packetsFor(wire);
+    counters().reportsIn++;
+    counters().bytesIn += static_cast<unsigned long long>(wire);
+    counters().packets += static_cast<unsigned long long>(packets);
+    r.data = std::move(data);
+    host().service->post(std::move(r), packets * packetUs(), extraUs);
+}
+
+} // namespace
+
+void sendFromMouse(const Mouse& m, uint8_t type, uint8_t qualifier, uint8_t sub, std::vector<uint8_t> data,
+                   long long extraUs, int extraWireBytes) {
+    if (!host().service)
+        return;
+    Endpoint ep = registry().resolve(host().service->path().c_str());
+    if (!ep.reachable || ep.mouse != &m)
+        return;
+    post(type, qualifier, sub, std::move(data), extraUs, extraWireBytes);
+}
+
+void sendFromReceiver(const Receiver& r, uint8_t type, std::vector<uint8_t> data, long long extraUs) {
+    if (!host().service)
+        return;
+    Endpoint ep = registry().resolve(host().service->path().c_str());
+    if (ep.receiver != &r)
+        return;
+    post(type, 0, 0, std::move(data), extraUs, 0);
+}
+
+std::vector<uint8_t> statusData(uint8_t flags, const Mouse& m) {
+    std::vector<uint8_t> d(kStatusDataSize, 0);
+    d[0] = flags;
+    d[8] = m.keyBytes[0];
+    d[9] = m.keyBytes[1];
+    return d;
+}
+
+} // namespace zf

@@ -1,0 +1,289 @@
+#include "Virtual.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zf {
+
+namespace {
+
+constexpr char kStateMagic[4] = {'Z', 'F', 'V', '1'};
+
+long long envNumber(const char* name, long long fallback) {
+    const char* v = std::getenv(name);
+    if (!v || !*v)
+        return fallback;
+    char* end = nullptr;
+    long long n = std::strtoll(v, &end, 10);
+    if (*end != '\0' || n < 0)
+        return fallback;
+    return n;
+}
+
+bool parseHex(const std::string& s, unsigned long max, unsigned long& out) {
+    if (s.empty() || s.size() > 8)
+        return false;
+    char* end = nullptr;
+    unsigned long v = std::strtoul(s.c_str(), &end, 16);
+    if (*end != '\0' || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+void makeDirs(const std::string& dir) {
+    std::string part;
+    std::stringstream ss(dir);
+    std::string item;
+    if (!dir.empty() && dir[0] == '/')
+        part = "/";
+    while (std::getline(ss, item, '/')) {
+        if (item.empty())
+            continue;
+        part += item + "/";
+        ::mkdir(part.c_str(), 0700);
+    }
+}
+
+} // namespace
+
+long long packetUs() {
+    return envNumber("ZF_HIDUSB_PACKET_US", 1000);
+}
+long long pairUs() {
+    return envNumber("ZF_HIDUSB_PAIR_MS", 1500) * 1000;
+}
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+std::string Registry::stateDir() {
+    if (const char* d = std::getenv("ZF_HIDUSB_STATE_DIR"); d && *d)
+        return d;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : "/tmp") + "/.local/share/zentrafox-virtual";
+}
+
+Record Registry::defaults() {
+    Record r{};
+    r[0] = 1; // 1000 Hz
+    r[1] = 4; // DPI levels in use
+    r[2] = 1; // current level
+    r[5] = 1; // LOD
+    r[6] = 2; // debounce
+    r[8] = r[13] = 6;
+    static const uint16_t dpi[8] = {400, 800, 1600, 3200, 6400, 12800, 16000, 26000};
+    static const uint8_t colour[8][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
+                                         {0, 255, 255}, {255, 0, 255}, {255, 128, 0}, {255, 255, 255}};
+    for (int i = 0; i < 8; ++i) {
+        uint8_t* e = r.data() + 58 + 12 * i;
+        uint16_t code = static_cast<uint16_t>(dpi[i] / 50);
+        e[0] = e[1] = static_cast<uint8_t>(code & 0xFF);
+        e[2] = static_cast<uint8_t>(((code >> 8) & 0x3) * 0x11);
+        std::memcpy(e + 3, colour[i], 3);
+        e[6] = e[8] = static_cast<uint8_t>(dpi[i] & 0xFF);
+        e[7] = e[9] = static_cast<uint8_t>(dpi[i] >> 8);
+    }
+    r[154] = 1; // DPI light: effect, brightness, speed, on
+    r[155] = 3;
+    r[156] = 3;
+    r[157] = 1;
+    r[158] = 1; // light bar: effect, RGB, speed, brightness, on
+    r[159] = 255;
+    r[162] = 3;
+    r[163] = 3;
+    r[164] = 1;
+    for (int b = 0; b < 16; ++b) { // button i sends mouse button i by default
+        r[165 + 3 * b] = 1;
+        r[166 + 3 * b] = static_cast<uint8_t>(b);
+    }
+    return r;
+}
+
+Mouse* Registry::mouseByName(const std::string& name) {
+    for (auto& m : mice)
+        if (m.name == name)
+            return &m;
+    return nullptr;
+}
+
+Receiver* Registry::receiverByName(const std::string& name) {
+    for (auto& r : receivers)
+        if (r.name == name)
+            return &r;
+    return nullptr;
+}
+
+Endpoint Registry::resolve(const char* path) {
+    Endpoint ep;
+    if (!path)
+        return ep;
+    std::string p(path);
+    for (auto& m : mice)
+        if (m.link == Link::Cable && p == cablePath(m)) {
+            ep.mouse = &m;
+            ep.reachable = true;
+            return ep;
+        }
+    for (auto& r : receivers)
+        if (r.plugged && p == receiverPath(r)) {
+            ep.receiver = &r;
+            ep.mouse = mouseByName(r.paired);
+            ep.reachable = ep.mouse && ep.mouse->link == Link::Receiver && ep.mouse->receiver == r.name &&
+                           ep.mouse->battery > 0;
+            return ep;
+        }
+    return ep;
+}
+
+std::string Registry::load() {
+    mice.clear();
+    receivers.clear();
+    ++generation;
+    std::string error;
+    const char* file = std::getenv("ZF_HIDUSB_DEVICES");
+    if (file && *file) {
+        std::ifstream in(file);
+        if (!in) {
+            error = std::string("cannot open device description ") + file;
+        } else {
+            std::string line;
+            int lineNo = 0;
+            while (error.empty() && std::getline(in, line)) {
+                ++lineNo;
+                std::istringstream ls(line);
+                std::string kind, name;
+                if (!(ls >> kind) || kind[0] == '#')
+                    continue;
+                if (!(ls >> name) || name.find('/') != std::string::npos || mouseByName(name) ||
+                    receiverByName(name)) {
+                    error = "line " + std::to_string(lineNo) + ": missing or repeated device name";
+                    break;
+                }
+                Mouse m;
+                Receiver r;
+                m.name = r.name = name;
+                if (kind != "mouse" && kind != "receiver") {
+                    error = "line " + std::to_string(lineNo) + ": unknown device kind " + kind;
+                    break;
+                }
+                std::string kv;
+                while (ls >> kv) {
+                    auto eq = kv.find('=');
+                    std::string key = kv.substr(0, eq),
+                                value = eq == std::string::npos ? "" : kv.substr(eq + 1);
+                    unsigned long n = 0;
+                    bool ok = true;
+                    if (key == "vid")
+                        (kind == "mouse" ? m.vid : r.vid) = value;
+                    else if (key == "pid")
+                        (kind == "mouse" ? m.pid : r.pid) = value;
+                    else if (key == "version" && (ok = parseHex(value, 0xFFFF, n)))
+                        (kind == "mouse" ? m.version : r.version) = static_cast<uint16_t>(n);
+                    else if (kind == "mouse" && key == "cid" && (ok = parseHex(value, 0xFF, n)))
+                        m.cid = static_cast<uint8_t>(n);
+                    else if (kind == "mouse" && key == "mid" && (ok = parseHex(value, 0xFF, n)))
+                        m.mid = static_cast<uint8_t>(n);
+                    else if (kind == "mouse" && key == "battery") {
+                        char* end = nullptr;
+                        long level = std::strtol(value.c_str(), &end, 10);
+                        ok = !value.empty() && *end == '\0' && level >= 0 && level <= 100;
+                        m.battery = static_cast<int>(level);
+                    } else if (kind == "mouse" && key == "receiver")
+                        m.receiver = value;
+                    else if (kind == "mouse" && key == "link") {
+                        ok = value == "cable" || value == "receiver" || value == "off";
+                        m.link = value == "cable" ? Link::Cable : value == "off" ? Link::Off : Link::Receiver;
+                    } else if (kind == "receiver" && key == "address" &&
+                               (ok = parseHex(value, 0xFFFFFF, n))) {
+                        r.address[0] = static_cast<uint8_t>(n >> 16);
+                        r.address[1] = static_cast<uint8_t>(n >> 8);
+                        r.address[2] = static_cast<uint8_t>(n);
+                    } else if (kind == "receiver" && key == "plugged")
+                        r.plugged = value != "0";
+                    else if (ok)
+                        ok = false;
+                    if (!ok) {
+                        error = "line " + std::to_string(lineNo) + ": bad setting " + kv;
+                        break;
+                    }
+                }
+                if (kind == "mouse")
+                    mice.push_back(m);
+                else
+                    receivers.push_back(r);
+            }
+        }
+    }
+    if (!error.empty() || !file || !*file) {
+        mice.clear();
+        receivers.clear();
+        Mouse m;
+        m.name = "mouse0";
+        m.receiver = "receiver0";
+        Receiver r;
+        r.name = "receiver0";
+        mice.push_back(m);
+        receivers.push_back(r);
+    }
+    // A receiver knows the mouse that names it.
+    for (auto& m : mice)
+        if (Receiver* r = receiverByName(m.receiver))
+            r->paired = m.name;
+    for (auto& m : mice)
+        loadState(m);
+    return error;
+}
+
+void Registry::loadState(Mouse& m) {
+    m.profiles.assign(kProfileCount, defaults());
+    m.profile = 0;
+    std::ifstream in(stateDir() + "/" + m.name + ".state", std::ios::binary);
+    if (!in)
+        return;
+    char magic[4];
+    uint8_t head[4];
+    if (!in.read(magic, 4) || std::memcmp(magic, kStateMagic, 4) != 0 ||
+        !in.read(reinterpret_cast<char*>(head), 4) || head[0] >= kProfileCount || head[1] != kProfileCount)
+        return; // unreadable state: the mouse starts from its defaults
+    std::vector<Record> profiles(kProfileCount);
+    for (auto& p : profiles)
+        if (!in.read(reinterpret_cast<char*>(p.data()), kRecordSize))
+            return;
+    m.profiles = std::move(profiles);
+    m.profile = head[0];
+    m.version = static_cast<uint16_t>(head[2] | head[3] << 8);
+}
+
+bool Registry::save(const Mouse& m) {
+    std::string dir = stateDir();
+    makeDirs(dir);
+    std::string path = dir + "/" + m.name + ".state";
+    std::string tmp = path + ".tmp";
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        return false;
+    uint8_t head[4] = {static_cast<uint8_t>(m.profile), kProfileCount, static_cast<uint8_t>(m.version & 0xFF),
+                       static_cast<uint8_t>(m.version >> 8)};
+    bool ok = std::fwrite(kStateMagic, 1, 4, f) == 4 && std::fwrite(head, 1, 4, f) == 4;
+    for (const auto& p : m.profiles)
+        ok = ok && std::fwrite(p.data(), 1, kRecordSize, f) == static_cast<size_t>(kRecordSize);
+    ok = std::fflush(f) == 0 && ok;
+    ok = ::fsync(fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace zf

@@ -1,0 +1,94 @@
+#pragma once
+// The virtual devices: mice with flash, battery, buttons and profiles, and receivers they pair with. All
+// state lives in one registry guarded by one mutex; nothing here calls out to user callbacks.
+#include "Protocol.h"
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zf {
+
+using Record = std::array<uint8_t, kRecordSize>;
+
+enum class Link { Off, Cable, Receiver };
+
+constexpr int kProfileCount = 4;
+
+struct Mouse {
+    std::string name;
+    std::string vid = "373B";
+    std::string pid = "1001";
+    uint8_t cid = 0x05;
+    uint8_t mid = 0x1F;
+    uint16_t version = 0x0105;
+    Link link = Link::Receiver;
+    std::string receiver; // receiver it is paired with
+    int battery = 80;
+    bool charging = false;
+    bool longRange = false;
+    bool batteryOptimize = true;
+    bool adjustMode = false;
+    uint8_t keyBytes[2] = {0, 0};
+    int profile = 0;
+    std::vector<Record> profiles; // kProfileCount stored configurations; the active one is the flash
+    Record& flash() { return profiles[profile]; }
+};
+
+struct Receiver {
+    std::string name;
+    std::string vid = "373B";
+    std::string pid = "1002";
+    uint16_t version = 0x0102;
+    uint8_t address[3] = {0xA1, 0xB2, 0xC3};
+    bool plugged = true;
+    std::string paired; // mouse name
+    uint8_t bar[7] = {1, 255, 0, 0, 3, 3, 1};
+    uint8_t leds[3] = {1, 1, 1};
+    uint8_t rgb[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+};
+
+// A path resolved against the registry.
+struct Endpoint {
+    Mouse* mouse = nullptr;       // the mouse this path reaches (may be unreachable)
+    Receiver* receiver = nullptr; // set for a receiver path
+    bool reachable = false;       // the mouse answers through this path
+};
+
+class Registry {
+public:
+    std::mutex mutex;
+    std::vector<Mouse> mice;
+    std::vector<Receiver> receivers;
+    unsigned generation = 0; // bumped on every arrival or removal
+
+    // Loads the description named by ZF_HIDUSB_DEVICES (or the default pair) and each mouse's flash.
+    // Returns an error text, empty on success; on error the default pair is used.
+    std::string load();
+
+    Endpoint resolve(const char* path);
+    bool present(const Mouse& m) const { return m.link == Link::Cable; }
+    Mouse* mouseByName(const std::string& name);
+    Receiver* receiverByName(const std::string& name);
+    static std::string cablePath(const Mouse& m) { return "/dev/zf-virtual/" + m.name; }
+    static std::string receiverPath(const Receiver& r) { return "/dev/zf-virtual/" + r.name; }
+
+    // Writes the mouse's profiles and version to its state file (temp file + rename).
+    bool save(const Mouse& m);
+    static Record defaults();
+    static std::string stateDir();
+
+private:
+    void loadState(Mouse& m);
+};
+
+Registry& registry();
+
+// Emulated link time per 64-byte packet in microseconds (ZF_HIDUSB_PACKET_US, default 1000).
+long long packetUs();
+// Device-side pairing time in microseconds (ZF_HIDUSB_PAIR_MS, default 1500 ms).
+long long pairUs();
+
+} // namespace zf
