@@ -1,0 +1,57 @@
+#include "device/DeviceCache.h"
+
+#include "app/core/AppPaths.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <cstring>
+
+namespace DeviceCache {
+
+QString fileName(uint8_t cid, uint8_t mid) {
+    return QString::asprintf("Device_CID%02X_MID%02X.bin", cid, mid);
+}
+
+QString folder() {
+    return AppPaths::userDataRoot() + QStringLiteral("/Device_Info");
+}
+
+QString filePath(uint8_t cid, uint8_t mid) {
+    return folder() + QLatin1Char('/') + fileName(cid, mid);
+}
+
+bool save(uint8_t cid, uint8_t mid, const FlashDataMap& record) {
+    if (!QDir().mkpath(folder()))
+        return false;
+    QSaveFile file(filePath(cid, mid));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QDataStream stream(&file);
+    stream << QByteArray(reinterpret_cast<const char*>(record.data()), FlashDataMap::kSize);
+    if (stream.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool load(uint8_t cid, uint8_t mid, FlashDataMap& out) {
+    QFile file(filePath(cid, mid));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // Read the raw bytes ourselves: a foreign length prefix must not make QDataStream allocate or
+    // accept a record of the wrong size.
+    const QByteArray bytes = file.read(4 + FlashDataMap::kSize + 1);
+    if (bytes.size() != 4 + FlashDataMap::kSize)
+        return false;
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
+    const uint32_t length = (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    if (length != uint32_t(FlashDataMap::kSize))
+        return false;
+    std::memcpy(out.data(), p + 4, FlashDataMap::kSize);
+    return true;
+}
+
+} // namespace DeviceCache

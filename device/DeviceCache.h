@@ -1,0 +1,18 @@
+#pragma once
+// Per-model copy of the last record: "Device_CIDxx_MIDyy.bin" under the user data folder's
+// "Device_Info". The file is a Qt data-stream byte array (big-endian length 10544, then the record).
+
+#include "device/FlashDataMap.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace DeviceCache {
+QString fileName(uint8_t cid, uint8_t mid);
+QString folder();
+QString filePath(uint8_t cid, uint8_t mid);
+// Written atomically; false when the folder or the file cannot be written.
+bool save(uint8_t cid, uint8_t mid, const FlashDataMap& record);
+// true only for a complete, well-formed file; a missing, short or foreign file leaves `out` untouched.
+bool load(uint8_t cid, uint8_t mid, FlashDataMap& out);
+} // namespace DeviceCache

@@ -1,0 +1,201 @@
+// A stand-in device library: every function of the interface, with the answers the tests set through
+// the exported controls below.
+#include "HIDUsb.h"
+#include <cstring>
+
+extern "C" {
+HIDUSB_API int g_partialCalls = 0;
+HIDUSB_API int g_fakeOnline = 1;
+HIDUSB_API int g_fakeUpdateResult = 1;
+HIDUSB_API int g_fakeUpdateCalls = 0;
+HIDUSB_API unsigned char g_fakeLastRecord[10544];
+HIDUSB_API char g_fakeLastPath[256];
+HIDUSB_API int UsbServerC_Start(const char*, const char*, HidReportCallback) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API void UsbServer_SetPCDriverStatus(int) {
+    ++g_partialCalls;
+}
+HIDUSB_API void UsbServer_Exit(void) {
+    ++g_partialCalls;
+}
+HIDUSB_API int StartUsbChanged(HidUsbChangedCallback, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API void StopUsbChanged(void) {
+    ++g_partialCalls;
+}
+HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char*, const char*, int, int, int*) {
+    ++g_partialCalls;
+    return nullptr;
+}
+HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char*, const char*, int*) {
+    ++g_partialCalls;
+    return nullptr;
+}
+HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char*, const char*, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char* path) {
+    ++g_partialCalls;
+    std::strncpy(g_fakeLastPath, path ? path : "", sizeof(g_fakeLastPath) - 1);
+    return g_fakeOnline;
+}
+HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadAllFlashData(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadBatteryLevel(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadConfig(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadVersion(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadCurrentDPI(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadReportRate(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadDPILed(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadLedBar(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int ProtocolDataParser(const unsigned char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int BufferToDPILed(const unsigned char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int BufferToLedBar(const unsigned char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int GetDeviceBatteryStatus(const unsigned char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int GetDeviceStatusChanged(const unsigned char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int SetDllProtocolData(const unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int ProtocolDataUpdate(const unsigned char* record) {
+    ++g_partialCalls;
+    ++g_fakeUpdateCalls;
+    std::memcpy(g_fakeLastRecord, record, sizeof(g_fakeLastRecord));
+    return g_fakeUpdateResult;
+}
+HIDUSB_API int UsbServer_SetCurrentConfig(int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_SetClearSetting(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_SetBatteryOptimizeEnable(int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_SetLongRangeMode(const char*, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetLongRangeMode(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_StartAdjustMode(const char*, const unsigned char*, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetDongleRGBBarMode(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_SetDongleRGBBarMode(const char*, const unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetDongleIndicatorLed(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_SetDongleIndicatorLed(const char*, const unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_Get4KDongleRGBValue(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_Set4KDongleRGB(const char*, const unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_EnterDonglePairOnlyCid(int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbServer_ReadDonglePairStatus(void) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_SetDongleIDToMouse(const char*, const unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_GetSlaveVersion(const char*, unsigned char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbUpgradeC_FindBootDevices(const unsigned char*, int, int*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbUpgrade_Start(const unsigned char*, int, HidUpgradeProgressCallback, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_OpenDevice(const char*) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API int UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int) {
+    ++g_partialCalls;
+    return 1;
+}
+HIDUSB_API unsigned short UsbFinderC_GetVersion(const char*) {
+    ++g_partialCalls;
+    return 0x0112;
+}
+}
