@@ -1,9 +1,44 @@
+#include "app/DialogMain.h"
+#include "app/StartupServices.h"
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/notices/ExeIsRun.h"
+#include "platform/ScreenMetrics.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QScreen>
 
 int main(int argc, char** argv) {
+    StartupServices::createUserFolders();
+    // Both stores exist before any window or thread can race to create them.
+    MacroIniStore::instance();
+    ConfigIniStore::instance();
+
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, false);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, false);
+    const QString scale = StartupServices::scaleFactorFor(ScreenMetrics::desktopWidthPixels());
+    if (!scale.isEmpty())
+        qputenv("QT_SCALE_FACTOR", scale.toLatin1());
+
+    const QString root = AppPaths::userDataRoot();
+    StartupServices::pruneOldFiles(root + QStringLiteral("/Log"));
+    StartupServices::pruneOldFiles(root + QStringLiteral("/Exception"));
+
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Zentrafox"));
-    label.show();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
+
+    // The update check comes later; until then start-up goes on as when it ran no installer.
+
+    static StartupServices::SingleInstance instance(AppPaths::appName());
+    if (!instance.acquire()) {
+        ExeIsRun notice;
+        notice.exec();
+        return 0;
+    }
+
+    DialogMain window;
+    StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
+    window.show();
     return app.exec();
 }

@@ -1,0 +1,259 @@
+#include "app/DialogMain.h"
+
+#include "app/Dialog.h"
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/core/Language.h"
+#include "app/core/PostMsg.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "platform/RegistryStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStackedWidget>
+#include <QThread>
+
+int g_offlineReason = 0;
+
+namespace {
+DialogMain::PageFactory& deviceListFactory() {
+    static DialogMain::PageFactory factory;
+    return factory;
+}
+HidUsbChangedCallback g_listHandler = nullptr;
+HidUsbChangedCallback g_workerHandler = nullptr;
+
+QString registryKeyPath() {
+    const QString app = AppPaths::appName();
+    return QStringLiteral("Software/") + app + QLatin1Char('/') + app + QLatin1Char('/') + app;
+}
+
+void waitProcessingEvents(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+}
+} // namespace
+
+void DialogMain::setDeviceListFactory(PageFactory factory) {
+    deviceListFactory() = std::move(factory);
+}
+
+void DialogMain::setUsbChangedHandlers(HidUsbChangedCallback listHandler,
+                                       HidUsbChangedCallback workerHandler) {
+    g_listHandler = listHandler;
+    g_workerHandler = workerHandler;
+}
+
+int DialogMain::migrateLanguageIndex() {
+    RegistryStore registry(registryKeyPath());
+    bool ok = false;
+    const int legacy = registry.value(QStringLiteral("LanguageIndex"), 0).toInt(&ok);
+    if (ok && legacy != 0) {
+        MacroIniStore::instance().setValue(QStringLiteral("Language"), QStringLiteral("Language"),
+                                           QString::number(legacy));
+        MacroIniStore::instance().sync();
+        registry.remove(QStringLiteral("LanguageIndex"));
+    }
+    const int index =
+        MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt();
+    Language::setCurrentIndex(index);
+    return index;
+}
+
+DialogMain::DialogMain(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("DialogMain"));
+    m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
+    resize(1200, 700);
+    m_stack = new QStackedWidget(this);
+    m_stack->setObjectName(QStringLiteral("stackedWidget"));
+    m_stack->setGeometry(0, 0, 1200, 700);
+
+    const int index = migrateLanguageIndex();
+
+    m_dialog = new Dialog(this);
+    if (deviceListFactory())
+        m_deviceList = deviceListFactory()(this);
+    else {
+        m_deviceList = new QWidget(this);
+        m_deviceList->setObjectName(QStringLiteral("DialogChange"));
+        m_deviceList->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + m_imagePath +
+                                    QStringLiteral("BackGround2.png);}"));
+    }
+    m_stack->addWidget(m_deviceList);
+    m_stack->addWidget(m_dialog);
+    m_stack->setCurrentWidget(m_deviceList);
+
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+    setFixedSize(size());
+
+    PostMsg* hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
+    connect(hub, &PostMsg::SigChangeMainDialog, this, &DialogMain::SlotChangeMainDialog);
+    connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
+    connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
+
+    m_tray = new QSystemTrayIcon();
+    m_tray->setIcon(QIcon(m_imagePath + QStringLiteral("Logo.png")));
+    m_tray->setToolTip(AppPaths::appName());
+    connect(m_tray, &QSystemTrayIcon::activated, this, &DialogMain::on_activatedSysTrayIcon);
+
+    hub->SendAutoLan();
+    hub->SendLanguageSameA(index);
+    hub->SendLanguageSameB(index);
+    hub->SendAllLanguage(index);
+}
+
+DialogMain::~DialogMain() {
+    delete m_tray;
+    delete m_menu;
+}
+
+void DialogMain::SlotChangeMainDialog(int index) {
+    LinkFlags::PageChanged = true;
+    if (index == 0) {
+        PostMsg::instance()->SendSecondPageChange();
+        LinkFlags::DevicePagesActive = false;
+        PostMsg::instance()->SendMainPageChange();
+        hid().UsbServer_Exit();
+        QThread::msleep(100);
+        m_stack->setCurrentIndex(0);
+        hid().StartUsbChanged(g_listHandler, 600);
+    } else if (index == 1) {
+        m_stack->setCurrentIndex(1);
+        hid().StartUsbChanged(g_workerHandler, 600);
+    }
+}
+
+void DialogMain::buildTrayMenu() {
+    delete m_menu;
+    m_menu = new QMenu();
+    m_actionMain =
+        m_menu->addAction(Language::text(QStringLiteral("DialogMain"), QStringLiteral("OpenMain")));
+    m_menu->addSeparator();
+    m_actionExit = m_menu->addAction(Language::text(QStringLiteral("DialogMain"), QStringLiteral("Exit")));
+    if (m_actionMain->text().isEmpty())
+        m_actionMain->setText(QStringLiteral("Open"));
+    if (m_actionExit->text().isEmpty())
+        m_actionExit->setText(QStringLiteral("Exit"));
+    connect(m_actionMain, &QAction::triggered, this, &DialogMain::slotActionMain);
+    connect(m_actionExit, &QAction::triggered, this, &DialogMain::slotActionExitApp);
+    m_tray->setContextMenu(m_menu);
+}
+
+void DialogMain::shutDownLibrary() {
+    hid().StopUsbChanged();
+    waitProcessingEvents(200);
+    hid().UsbServer_Exit();
+    MacroIniStore::instance().sync();
+    ConfigIniStore::instance().sync();
+}
+
+void DialogMain::SlotChangeSize(int index) {
+    if (index == 0 || index == 1)
+        hid().UsbServer_SetPCDriverStatus(0);
+    if (index == 0 || index == 2) {
+        hide();
+        buildTrayMenu();
+        m_tray->show();
+    } else if (index == 1 || index == 3) {
+        shutDownLibrary();
+        close();
+        // The window may be hidden while the tray is the only thing left; leave the loop either way.
+        qApp->quit();
+    }
+}
+
+void DialogMain::SlotMouseOffLine(int index) {
+    g_offlineReason = index;
+    LinkFlags::WaitingForOnline = true;
+    LinkFlags::RestartRequested = true;
+    // The offline notice itself comes with the notice dialogs.
+}
+
+void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Context:
+        if (m_menu)
+            m_menu->popup(QCursor::pos());
+        break;
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick:
+        show();
+        if (reason == QSystemTrayIcon::Trigger && m_stack->currentIndex() == 1)
+            hid().UsbServer_SetPCDriverStatus(1);
+        m_tray->hide();
+        break;
+    default:
+        break;
+    }
+}
+
+void DialogMain::slotActionMain() {
+    on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
+}
+
+void DialogMain::slotActionExitApp() {
+    // Leaves like the close button: notifications and the library stopped, settings written.
+    m_tray->hide();
+    SlotChangeSize(1);
+}
+
+void DialogMain::SlotAllLanguage(int index) {
+    if (!m_actionMain || !m_actionExit)
+        return;
+    const QString open = Language::text(QStringLiteral("DialogMain"), QStringLiteral("OpenMain"), index);
+    const QString exit = Language::text(QStringLiteral("DialogMain"), QStringLiteral("Exit"), index);
+    if (!open.isEmpty())
+        m_actionMain->setText(open);
+    if (!exit.isEmpty())
+        m_actionExit->setText(exit);
+}
+
+void DialogMain::on_pushButton_clicked() {
+    close();
+}
+
+void DialogMain::mousePressEvent(QMouseEvent* event) {
+    m_pressPos = event->globalPos();
+    m_windowPos = pos();
+    m_dragOffset = m_pressPos - m_windowPos;
+    QWidget::mousePressEvent(event);
+}
+
+void DialogMain::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) && !isMaximized() && !m_dragOffset.isNull())
+        move(event->globalPos() - m_dragOffset);
+    QWidget::mouseMoveEvent(event);
+}
+
+void DialogMain::mouseReleaseEvent(QMouseEvent* event) {
+    m_dragOffset = QPoint(0, 0);
+    QWidget::mouseReleaseEvent(event);
+}
+
+void DialogMain::keyPressEvent(QKeyEvent* event) {
+    if (LinkFlags::Recording) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        PostMsg::instance()->SendEnterKey();
+        return;
+    case Qt::Key_Escape:
+    case Qt::Key_F12:
+        return;
+    default:
+        // Space opens the pairing window once it exists.
+        QWidget::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The frameless home window: device list (page 0) and main frame (page 1), tray icon, language index.
+#include "HIDUsb.h"
+
+#include <QPoint>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QStackedWidget;
+class Dialog;
+
+class DialogMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit DialogMain(QWidget* parent = nullptr);
+    ~DialogMain() override;
+
+    // Builds page 0. The default makes an empty list page named "DialogChange"; the device list
+    // installs its own factory before the home window is built.
+    using PageFactory = std::function<QWidget*(QWidget* parent)>;
+    static void setDeviceListFactory(PageFactory factory);
+    // Device-change handlers for the list (page 0) and the worker (page 1); null until they exist.
+    static void setUsbChangedHandlers(HidUsbChangedCallback listHandler, HidUsbChangedCallback workerHandler);
+    // Language-index migration and lookup; returns the process language index.
+    static int migrateLanguageIndex();
+
+    QStackedWidget* stack() const { return m_stack; }
+    Dialog* frame() const { return m_dialog; }
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* trayMenu() const { return m_menu; }
+
+public slots:
+    void SlotChangeMainDialog(int index);
+    void SlotChangeSize(int index);
+    void SlotMouseOffLine(int index);
+    void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+    void slotActionMain();
+    void slotActionExitApp();
+    void SlotAllLanguage(int index);
+    void SlotUpPageLight() {}
+    void on_pushButton_clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildTrayMenu();
+    void shutDownLibrary();
+    QStackedWidget* m_stack;
+    Dialog* m_dialog;
+    QWidget* m_deviceList;
+    QSystemTrayIcon* m_tray;
+    QMenu* m_menu = nullptr;
+    QAction* m_actionMain = nullptr;
+    QAction* m_actionExit = nullptr;
+    QPoint m_dragOffset;
+    QPoint m_pressPos;
+    QPoint m_windowPos;
+    QString m_imagePath;
+};
+
+// Language index of the last offline notice reason (0: offline, otherwise time-out).
+extern int g_offlineReason;

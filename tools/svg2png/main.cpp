@@ -1,0 +1,45 @@
+// svg2png SOURCE_DIR OUTPUT_DIR: renders SOURCE_DIR/**/x.svg to OUTPUT_DIR/**/x.png at the SVG's own size.
+#include <QDir>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: svg2png SOURCE_DIR OUTPUT_DIR\n");
+        return 2;
+    }
+    const QDir source(QString::fromLocal8Bit(argv[1]));
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    int failures = 0;
+    QDirIterator it(source.absolutePath(), {QStringLiteral("*.svg")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString svg = it.next();
+        QString target = output + QLatin1Char('/') + source.relativeFilePath(svg);
+        target.chop(4);
+        target += QStringLiteral(".png");
+        QSvgRenderer renderer(svg);
+        if (!renderer.isValid()) {
+            std::fprintf(stderr, "svg2png: cannot read %s\n", qPrintable(svg));
+            ++failures;
+            continue;
+        }
+        QImage image(renderer.defaultSize(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!image.save(target, "PNG")) {
+            std::fprintf(stderr, "svg2png: cannot write %s\n", qPrintable(target));
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
