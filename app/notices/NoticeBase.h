@@ -1,0 +1,41 @@
+#pragma once
+// Shared build of the small notices: frameless fixed-size modal dialog with a background picture, a text
+// label, a confirm button and a close button; texts follow SigAllLanguage.
+#include <QDialog>
+
+class QLabel;
+class QToolButton;
+
+class NoticeBase : public QDialog {
+    Q_OBJECT
+public:
+    explicit NoticeBase(QWidget* parent = nullptr);
+    bool result() const { return m_result; }
+    QString labelText() const;
+    QString buttonText() const;
+
+    // Centre over `caller` in global coordinates, then shift by (dx, dy). Callers: (0, -20) for the main
+    // windows, (-75, -65) for the settings page, (-70, -30) for pairing from the settings page.
+    void placeOver(const QWidget* caller, int dx = 0, int dy = -20);
+    // Stylesheet of a colour stored as "r,g,b" list under "Option"/key; empty when unset.
+    static QString colourSheet(const QString& selector, const QString& key);
+    static QString pictureDir();
+
+public slots:
+    virtual void SlotAllLanguage(int index);
+    virtual void on_NewHong_clicked();
+    virtual void on_CloseButton_clicked();
+
+protected:
+    // Texts for one language pass; derived notices set the label and buttons from their keys.
+    virtual void applyTexts(int index) = 0;
+    void setLabelText(const QString& text);
+    void setButtonText(const QString& text);
+    QLabel* m_label;
+    QToolButton* m_ok;
+    QToolButton* m_close;
+    bool m_result = false;
+};
+
+// Text of a notice key: the notices' texts live in the "common" group.
+QString noticeText(const QString& key, int index);
