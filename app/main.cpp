@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     StartupServices::createUserFolders();
@@ -32,7 +33,12 @@ int main(int argc, char** argv) {
 
     static StartupServices::SingleInstance instance(AppPaths::appName());
     if (!instance.acquire()) {
+        qInfo("Zentrafox is already running");
         ExeIsRun notice;
+        // Lets headless checks of the second-instance path end without a click.
+        const int autoCloseMs = qEnvironmentVariableIntValue("ZF_NOTICE_AUTOCLOSE_MS");
+        if (autoCloseMs > 0)
+            QTimer::singleShot(autoCloseMs, &notice, &QDialog::reject);
         notice.exec();
         return 0;
     }
@@ -40,5 +46,6 @@ int main(int argc, char** argv) {
     DialogMain window;
     StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
     window.show();
+    qInfo("Zentrafox home window shown");
     return app.exec();
 }

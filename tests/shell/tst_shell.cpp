@@ -1,0 +1,377 @@
+#include "app/Dialog.h"
+#include "app/DialogMain.h"
+#include "app/PreVier.h"
+#include "app/StartupServices.h"
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "platform/RegistryStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLibrary>
+#include <QMenu>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QToolButton>
+#include <atomic>
+
+namespace {
+using CountFn = int (*)(const char*);
+using ResetFn = void (*)();
+using LastFn = int (*)();
+
+void touch(const QString& path, const QDateTime& modified) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.flush(); // a later flush would stamp the time again
+    QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+} // namespace
+
+class BatteryReceiver : public QObject {
+    Q_OBJECT
+public:
+    std::atomic<int> runs{0};
+public slots:
+    void onBattery(bool, int, bool) {
+        QThread::msleep(50); // the emitter must still be waiting here
+        ++runs;
+    }
+};
+
+class TestShell : public QObject {
+    Q_OBJECT
+    QLibrary m_fake;
+    CountFn m_calls = nullptr;
+    ResetFn m_reset = nullptr;
+    LastFn m_lastStatus = nullptr;
+
+private slots:
+    void initTestCase() {
+        m_fake.setFileName(qEnvironmentVariable("ZF_FAKE_HID"));
+        QVERIFY2(m_fake.load(), qPrintable(m_fake.errorString()));
+        m_calls = reinterpret_cast<CountFn>(m_fake.resolve("fake_calls"));
+        m_reset = reinterpret_cast<ResetFn>(m_fake.resolve("fake_reset"));
+        m_lastStatus = reinterpret_cast<LastFn>(m_fake.resolve("fake_last_driver_status"));
+        QVERIFY(m_calls && m_reset && m_lastStatus);
+        QVERIFY2(HidLibrary::load(m_fake.fileName()), qPrintable(HidLibrary::errorText()));
+    }
+
+    void startupCreatesFoldersAndEmptyMacroIni() {
+        const QString root = AppPaths::userDataRoot();
+        QVERIFY(root.startsWith(QDir::homePath()));
+        QFile::remove(root + "/Macro.ini");
+        StartupServices::createUserFolders();
+        for (const char* f : {"/Log", "/Device_Info", "/Exception", "/usersetting", "/usersetting/MainPage",
+                              "/usersetting/MacroPage", "/usersetting/SensorPage"})
+            QVERIFY2(QDir(root + f).exists(), f);
+        QFileInfo macro(root + "/Macro.ini");
+        QVERIFY(macro.exists());
+        QCOMPARE(macro.size(), 0);
+        // An existing Macro.ini is kept as it is.
+        QFile m(root + "/Macro.ini");
+        QVERIFY(m.open(QIODevice::Append));
+        m.write("[Language]\nLanguage=2\n");
+        m.close();
+        StartupServices::createUserFolders();
+        QVERIFY(QFileInfo(root + "/Macro.ini").size() > 0);
+    }
+
+    void pruneRemovesOnlyFilesOlderThanSevenWholeDays() {
+        QTemporaryDir dir;
+        const QDateTime now = QDateTime::currentDateTime();
+        touch(dir.filePath("young.txt"), now.addSecs(-(7 * 86400 + 23 * 3600)));
+        touch(dir.filePath("old.txt"), now.addDays(-8));
+        touch(dir.filePath("older.dmp"), now.addDays(-30));
+        touch(dir.filePath("today.txt"), now);
+        QVERIFY(QDir(dir.path()).mkdir("sub"));
+        touch(dir.filePath("sub/ancient.txt"), now.addDays(-40));
+        QCOMPARE(StartupServices::pruneOldFiles(dir.path()), 2);
+        QVERIFY(QFile::exists(dir.filePath("young.txt")));
+        QVERIFY(QFile::exists(dir.filePath("today.txt")));
+        QVERIFY(!QFile::exists(dir.filePath("old.txt")));
+        QVERIFY(!QFile::exists(dir.filePath("older.dmp")));
+        QVERIFY(QFile::exists(dir.filePath("sub/ancient.txt")));
+        QCOMPARE(StartupServices::pruneOldFiles(dir.path() + "/missing"), 0);
+    }
+
+    void scaleFactorRule_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("unknown") << -1 << QString();
+        QTest::newRow("1920") << 1920 << QString();
+        QTest::newRow("1921") << 1921 << "1";
+        QTest::newRow("2560") << 2560 << "1";
+        QTest::newRow("3839") << 3839 << "1";
+        QTest::newRow("3840") << 3840 << "2";
+        QTest::newRow("5760") << 5760 << "3";
+    }
+    void scaleFactorRule() {
+        QFETCH(int, width);
+        QFETCH(QString, expected);
+        QCOMPARE(StartupServices::scaleFactorFor(width), expected);
+    }
+
+    void fontScaleDoesNotCompoundAndSkipsReceive2() {
+        QWidget root;
+        QFont base = root.font();
+        base.setPointSizeF(10.0);
+        root.setFont(base);
+        auto* middle = new QWidget(&root);
+        auto* leaf = new QLabel(middle);
+        auto* keeper = new QLabel(&root);
+        keeper->setObjectName("Receive_2");
+        QFont own = keeper->font();
+        own.setPointSizeF(12.0);
+        keeper->setFont(own);
+        auto* keeperChild = new QLabel(keeper);
+        auto* pixel = new QLabel(&root);
+        QFont px = pixel->font();
+        px.setPixelSize(20);
+        pixel->setFont(px);
+
+        StartupServices::applyFontScale(&root, 1.5);
+        QCOMPARE(root.font().pointSizeF(), 15.0);
+        QCOMPARE(middle->font().pointSizeF(), 15.0);
+        QCOMPARE(leaf->font().pointSizeF(), 15.0); // three levels deep, scaled once
+        QCOMPARE(keeper->font().pointSizeF(), 12.0);
+        QCOMPARE(keeperChild->font().pointSizeF(), 18.0);
+        QCOMPARE(pixel->font().pixelSize(), 30);
+        StartupServices::applyFontScale(nullptr, 2.0);
+    }
+
+    void languageIndexMigration() {
+        const QString key = "Software/Zentrafox/Zentrafox/Zentrafox";
+        MacroIniStore::instance().remove("Language", "Language");
+        RegistryStore registry(key);
+        registry.setValue("LanguageIndex", 3);
+        QCOMPARE(DialogMain::migrateLanguageIndex(), 3);
+        QCOMPARE(MacroIniStore::instance().value("Language", "Language"), QString("3"));
+        QVERIFY(!registry.contains("LanguageIndex"));
+        // Next start: nothing left to migrate, the stored index stays.
+        QCOMPARE(DialogMain::migrateLanguageIndex(), 3);
+
+        registry.setValue("LanguageIndex", 0);
+        MacroIniStore::instance().setValue("Language", "Language", "junk");
+        QCOMPARE(DialogMain::migrateLanguageIndex(), 0);
+        QVERIFY(registry.contains("LanguageIndex"));
+        MacroIniStore::instance().remove("Language", "Language");
+    }
+
+    void batteryColoursAndText() {
+        Dialog d;
+        auto* bar = d.findChild<QProgressBar*>("progressBar");
+        auto* text = d.findChild<QLabel*>("label_2");
+        auto* charging = d.findChild<QLabel*>("label");
+        QVERIFY(bar && text && charging);
+        QCOMPARE(text->text(), QString("100%"));
+        d.SlotBattery(false, 15, true);
+        QVERIFY(bar->styleSheet().contains("rgb(152, 43, 34)"));
+        QCOMPARE(bar->value(), 15);
+        QCOMPARE(text->text(), QString("15%"));
+        QVERIFY(charging->isHidden());
+        d.SlotBattery(true, 16, false);
+        QVERIFY(bar->styleSheet().contains("rgb(0, 255, 153)"));
+        QCOMPARE(text->text(), QString("16"));
+        QVERIFY(!charging->isHidden());
+        d.SlotBattery(false, 0, true);
+        QCOMPARE(text->text(), QString("0%"));
+        d.SlotBattery(false, 0, false);
+        QCOMPARE(text->text(), QString("0"));
+    }
+
+    void connectionIconAndBackground() {
+        Dialog d;
+        auto* link = d.findChild<QLabel*>("label_4");
+        d.SlotIsUsb(false, true);
+        QVERIFY(link->styleSheet().endsWith("OnLineWifi.png);}"));
+        d.SlotIsUsb(true, false);
+        QVERIFY(link->styleSheet().endsWith("OnLineUsb.png);}"));
+        auto* frame = d.findChild<QWidget*>("frame_2");
+        QVERIFY(frame->styleSheet().contains("BackGround2.png"));
+        d.stack()->setCurrentIndex(3);
+        QVERIFY(frame->styleSheet().contains("BackGround.png") &&
+                !frame->styleSheet().contains("BackGround2"));
+    }
+
+    void pageStackOrderAndExclusiveButtons() {
+        Dialog d;
+        QStackedWidget* s = d.stack();
+        QCOMPARE(s->count(), 7);
+        const char* classes[] = {"PreVier",   "Buttoninterface", "Sensor",     "Macro",
+                                 "LampLight", "Advanced",        "FormSetting"};
+        for (int i = 0; i < 7; ++i)
+            QCOMPARE(s->widget(i)->metaObject()->className(), classes[i]);
+        d.show();
+        QTest::mouseClick(d.button("MacroButton"), Qt::LeftButton);
+        QCOMPARE(s->currentIndex(), 3);
+        QVERIFY(d.button("MacroButton")->isChecked());
+        QVERIFY(!d.button("PreButton")->isChecked());
+        QTest::mouseClick(d.button("Advanced"), Qt::LeftButton);
+        QCOMPARE(s->currentIndex(), 5);
+        QVERIFY(!d.button("MacroButton")->isChecked());
+    }
+
+    void pageButtonsLockedWhileRecording() {
+        Dialog d;
+        d.show();
+        PostMsg::instance()->SendStartRecord(0);
+        for (const char* name : Dialog::kPageButtons)
+            QVERIFY2(!d.button(name)->isEnabled(), name);
+        QTest::mouseClick(d.button("SensorButton"), Qt::LeftButton);
+        QCOMPARE(d.stack()->currentIndex(), 0);
+        PostMsg::instance()->SendStartRecord(7); // unknown value: no change
+        QVERIFY(!d.button("SensorButton")->isEnabled());
+        PostMsg::instance()->SendStartRecord(1);
+        for (const char* name : Dialog::kPageButtons)
+            QVERIFY2(d.button(name)->isEnabled(), name);
+        QTest::mouseClick(d.button("SensorButton"), Qt::LeftButton);
+        QCOMPARE(d.stack()->currentIndex(), 2);
+    }
+
+    void summaryPageSlots() {
+        PreVier p;
+        p.SlotAddSensor(1600);
+        p.SlotAddReport(1000);
+        p.SlotAddVer(0, "1.2");
+        p.SlotAddVer(1, "3.4");
+        p.SlotAddVer(2, "x");
+        QCOMPARE(p.label("DPIValue")->text(), QString("1600"));
+        QCOMPARE(p.label("ReportValue")->text(), QString("1000Hz"));
+        QCOMPARE(p.label("MouseVerValue")->text(), QString("1.2"));
+        QCOMPARE(p.label("DongleVerValue")->text(), QString("3.4"));
+        p.SlotAddUpdate(1, true);
+        QVERIFY(!p.label("DongleUpdate")->isHidden());
+        QVERIFY(p.label("MouseUpdate")->isHidden());
+        p.SlotMouseIndex(4);
+        QVERIFY(
+            p.findChild<QWidget*>("widget")->styleSheet().contains("/Picture/Buttoninterface/mouse4.png);}"));
+    }
+
+    void trayHideAndRestoreTellTheLibrary() {
+        DialogMain w;
+        w.show();
+        // From the frame: inactive on hide, active again on a single click.
+        w.stack()->setCurrentIndex(1);
+        m_reset();
+        w.SlotChangeSize(0);
+        QVERIFY(w.isHidden());
+        QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
+        QCOMPARE(m_lastStatus(), 0);
+        QVERIFY(w.trayMenu());
+        QCOMPARE(w.trayMenu()->actions().size(), 3);
+        w.on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
+        QVERIFY(w.isVisible());
+        QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 2);
+        QCOMPARE(m_lastStatus(), 1);
+        QCOMPARE(m_calls("UsbServer_Exit"), 0);
+
+        // From the device list: restoring does not call the library.
+        w.stack()->setCurrentIndex(0);
+        m_reset();
+        w.SlotChangeSize(2);
+        QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 0);
+        w.on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
+        QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 0);
+        QVERIFY(w.isVisible());
+    }
+
+    void trayExitStopsTheLibraryLikeClose() {
+        DialogMain w;
+        w.show();
+        w.SlotChangeSize(0);
+        m_reset();
+        w.slotActionExitApp();
+        QCOMPARE(m_calls("StopUsbChanged"), 1);
+        QCOMPARE(m_calls("UsbServer_Exit"), 1);
+        QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
+        QVERIFY(!w.isVisible());
+    }
+
+    void backToDeviceListRestartsNotifications() {
+        DialogMain w;
+        w.stack()->setCurrentIndex(1);
+        LinkFlags::DevicePagesActive = true;
+        m_reset();
+        PostMsg::instance()->SendChangeMainDialog(0);
+        QCOMPARE(w.stack()->currentIndex(), 0);
+        QVERIFY(!LinkFlags::DevicePagesActive);
+        QCOMPARE(m_calls("UsbServer_Exit"), 1);
+        QCOMPARE(m_calls("StartUsbChanged"), 1);
+        PostMsg::instance()->SendChangeMainDialog(1);
+        QCOMPARE(w.stack()->currentIndex(), 1);
+        QCOMPARE(m_calls("StartUsbChanged"), 2);
+        PostMsg::instance()->SendChangeMainDialog(5);
+        QCOMPARE(w.stack()->currentIndex(), 1);
+    }
+
+    void hubBlockingSignalWaitsForGuiSlot() {
+        BatteryReceiver receiver;
+        auto c = PostMsg::connectBlocking(&PostMsg::SigBattery, &receiver, &BatteryReceiver::onBattery);
+        std::atomic<int> seenAfterSend{-1};
+        QThread* worker = QThread::create([&] {
+            PostMsg::instance()->SendBattery(false, 50, true);
+            seenAfterSend = receiver.runs.load();
+        });
+        worker->start();
+        while (!worker->isFinished())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        worker->wait();
+        delete worker;
+        QCOMPARE(seenAfterSend.load(), 1);
+
+        // On the GUI thread the slot runs at once instead of waiting on itself.
+        PostMsg::instance()->SendBattery(false, 60, true);
+        QCOMPARE(receiver.runs.load(), 2);
+        QObject::disconnect(c);
+    }
+
+    void hubOtherSignalsAreQueuedWithoutWaiting() {
+        QObject context;
+        int runs = 0;
+        auto c =
+            QObject::connect(PostMsg::instance(), &PostMsg::SigProgress, &context, [&](int, int) { ++runs; });
+        QThread* worker = QThread::create([] { PostMsg::instance()->SendProgress(1, 40); });
+        worker->start();
+        QVERIFY(worker->wait(5000)); // finishes although the GUI thread processes no events
+        delete worker;
+        QCOMPARE(runs, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(runs, 1);
+        QObject::disconnect(c);
+    }
+
+    void shippedConfigRoundTrips() {
+        const QString source =
+            qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/usersetting/Config.source.ini";
+        QSettings plain(source, QSettings::IniFormat);
+        plain.setIniCodec("UTF-8");
+        ConfigIniStore::resetForTests();
+        QVERIFY(QFile::exists(AppPaths::appDir() + "/usersetting/Config.ini"));
+        const QStringList keys = plain.allKeys();
+        QVERIFY(keys.contains("Option/LabelColor"));
+        for (const QString& full : keys) {
+            const int slash = full.indexOf('/');
+            const QString group = slash < 0 ? QString("General") : full.left(slash);
+            const QString key = full.mid(slash + 1);
+            const QVariant v = plain.value(full);
+            const QString expected =
+                v.type() == QVariant::StringList ? v.toStringList().join(",") : v.toString();
+            QCOMPARE(ConfigIniStore::instance().value(group, key), expected);
+        }
+        QCOMPARE(ConfigIniStore::instance().list("Option", "LabelColor").size(), 3);
+    }
+};
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
