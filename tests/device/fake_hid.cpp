@@ -10,8 +10,19 @@ HIDUSB_API int g_fakeUpdateResult = 1;
 HIDUSB_API int g_fakeUpdateCalls = 0;
 HIDUSB_API unsigned char g_fakeLastRecord[10544];
 HIDUSB_API char g_fakeLastPath[256];
+HIDUSB_API int g_fakeStartCalls = 0;
+HIDUSB_API int g_fakeVersion = 0x0105;
+HIDUSB_API int g_fakeReadAllFlashData = 0;
+HIDUSB_API int g_fakeReadBatteryLevel = 0;
+HIDUSB_API int g_fakeReadConfig = 0;
+HIDUSB_API int g_fakeReadVersion = 0;
+HIDUSB_API int g_fakeReadCurrentDPI = 0;
+HIDUSB_API int g_fakeReadReportRate = 0;
+HIDUSB_API int g_fakeReadDPILed = 0;
+HIDUSB_API int g_fakeReadLedBar = 0;
 HIDUSB_API int UsbServerC_Start(const char*, const char*, HidReportCallback) {
     ++g_partialCalls;
+    ++g_fakeStartCalls;
     return 1;
 }
 HIDUSB_API void UsbServer_SetPCDriverStatus(int) {
@@ -54,54 +65,67 @@ HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned ch
 }
 HIDUSB_API int UsbServer_ReadAllFlashData(void) {
     ++g_partialCalls;
+    ++g_fakeReadAllFlashData;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadBatteryLevel(void) {
     ++g_partialCalls;
+    ++g_fakeReadBatteryLevel;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadConfig(void) {
     ++g_partialCalls;
+    ++g_fakeReadConfig;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadVersion(void) {
     ++g_partialCalls;
+    ++g_fakeReadVersion;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadCurrentDPI(void) {
     ++g_partialCalls;
+    ++g_fakeReadCurrentDPI;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadReportRate(void) {
     ++g_partialCalls;
+    ++g_fakeReadReportRate;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadDPILed(void) {
     ++g_partialCalls;
+    ++g_fakeReadDPILed;
     return 1;
 }
 HIDUSB_API int UsbServer_ReadLedBar(void) {
     ++g_partialCalls;
+    ++g_fakeReadLedBar;
     return 1;
 }
-HIDUSB_API int ProtocolDataParser(const unsigned char*, unsigned char*) {
+// The stand-in "parser" copies the first data bytes into the record start.
+HIDUSB_API int ProtocolDataParser(const unsigned char* data, unsigned char* record) {
     ++g_partialCalls;
+    std::memcpy(record, data, 64);
     return 1;
 }
-HIDUSB_API int BufferToDPILed(const unsigned char*, unsigned char*) {
+HIDUSB_API int BufferToDPILed(const unsigned char* data, unsigned char* recordAt154) {
     ++g_partialCalls;
+    std::memcpy(recordAt154, data, 4);
     return 1;
 }
 HIDUSB_API int BufferToLedBar(const unsigned char*, unsigned char*) {
     ++g_partialCalls;
     return 1;
 }
-HIDUSB_API int GetDeviceBatteryStatus(const unsigned char*, unsigned char*) {
+HIDUSB_API int GetDeviceBatteryStatus(const unsigned char* data, unsigned char* battery) {
     ++g_partialCalls;
+    std::memcpy(battery, data, 2);
     return 1;
 }
-HIDUSB_API int GetDeviceStatusChanged(const unsigned char*, unsigned char*) {
+HIDUSB_API int GetDeviceStatusChanged(const unsigned char* data, unsigned char* status) {
     ++g_partialCalls;
+    std::memcpy(status, data, 7);
     return 1;
 }
 HIDUSB_API int SetDllProtocolData(const unsigned char*) {
@@ -196,6 +220,6 @@ HIDUSB_API int UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned cha
 }
 HIDUSB_API unsigned short UsbFinderC_GetVersion(const char*) {
     ++g_partialCalls;
-    return 0x0112;
+    return static_cast<unsigned short>(g_fakeVersion);
 }
 }

@@ -1,0 +1,412 @@
+#include "device/Worker.h"
+
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/DeviceCache.h"
+#include "device/DongleRGB.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "platform/RegistryStore.h"
+
+#include <QDebug>
+#include <QMutex>
+#include <algorithm>
+#include <cstring>
+
+namespace DeviceReports {
+std::atomic<int> ShowBatteryValue{0};
+std::atomic<bool> KeyAdjustActive{false};
+std::atomic<bool> LeftKeyPressed{false};
+std::atomic<bool> RightKeyPressed{false};
+
+namespace {
+constexpr int kFullDataLength = 6988;
+constexpr qint64 kReconnectGuardMs = 3000;
+
+QMutex& clockMutex() {
+    static QMutex m;
+    return m;
+}
+std::function<qint64()>& clockFn() {
+    static std::function<qint64()> fn;
+    return fn;
+}
+QElapsedTimer& realClock() {
+    static QElapsedTimer t;
+    if (!t.isValid())
+        t.start();
+    return t;
+}
+qint64 g_resetStart = 0;
+
+qint64 nowMs() {
+    if (clockFn())
+        return clockFn()();
+    return realClock().elapsed();
+}
+
+// Touched only by the report handler, which the library calls from its one service thread.
+DongleRGB g_receiverRgb{};
+
+QString driveGroup(int32_t row) {
+    return QStringLiteral("Drive%1").arg(row + 1);
+}
+
+void handleBattery(const uint8_t* data) {
+    uint8_t battery[2] = {0, 0};
+    hid().GetDeviceBatteryStatus(data, battery);
+    PostMsg::instance()->SendBattery(battery[1] != 0, battery[0], ShowBatteryValue.load() == 1);
+}
+
+void handleFullData(const uint8_t* data) {
+    const DeviceAllInfo device = SelectedDevice::get();
+    const QByteArray path = device.path.toLatin1();
+
+    // Parse into a copy so a writer on the GUI thread never sees or sends a half-cleared record.
+    FlashDataMap fresh;
+    fresh.clear();
+    hid().ProtocolDataParser(data, fresh.data());
+
+    hid().UsbServer_ReadDPILed();
+    hid().UsbServer_ReadBatteryLevel();
+    hid().UsbServer_ReadVersion();
+    hid().UsbServer_ReadConfig();
+    PostMsg::instance()->SendIsUsb(device.wired != 0, true);
+
+    if (!LinkFlags::SkipReceiverQuery) {
+        if (!device.wired) {
+            DongleRGB rgb{};
+            hid().UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb.bytes);
+            g_receiverRgb = rgb;
+            if (rgb.bytes[0] != 0)
+                PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+        }
+        unsigned char answer[8] = {'s', 0, 0, 0, 0, 0, 0, 0};
+        hid().UsbFinderC_GetLongRangeMode(path.constData(), answer);
+        if (answer[0] != 's' && answer[0] != 0)
+            PostMsg::instance()->SendLongRangeMode(true);
+    }
+    LinkFlags::SkipReceiverQuery = false;
+
+    if (LinkFlags::ReconcileMacros) {
+        // Every slot is cleared after a reset; the macro keys of the table are only looked up.
+        std::memset(fresh.macros, 0, sizeof(fresh.macros));
+        LinkFlags::ReconcileMacros = false;
+    }
+
+    CurrentRecord::replace(fresh);
+    hid().ProtocolDataUpdate(fresh.data());
+    LinkFlags::Parsing = true;
+    LinkFlags::SensorFilled = false;
+    LinkFlags::LightFilled = false;
+    LinkFlags::ButtonFilled = false;
+
+    PostMsg::instance()->SendUpDataLightUIButton(CurrentRecord::snapshot());
+    PostMsg::instance()->SendUpDataLightLight(CurrentRecord::snapshot());
+    PostMsg::instance()->SendUpDataLightSensor(CurrentRecord::snapshot());
+    PostMsg::instance()->SendForm();
+
+    LinkFlags::DeviceReady = true;
+    LinkFlags::Parsing = false;
+    LinkFlags::RunRequested = false;
+}
+
+void handleReset() {
+    const DeviceAllInfo device = SelectedDevice::get();
+    const QByteArray path = device.path.toLatin1();
+    hid().UsbServer_SetBatteryOptimizeEnable(1);
+    const QStringList adv =
+        ConfigIniStore::instance().list(driveGroup(device.row), QStringLiteral("Adveanced"));
+    bool ok0 = false, ok1 = false;
+    const int longRange = adv.size() > 0 ? adv.at(0).trimmed().toInt(&ok0, 0) : -1;
+    const int rgbValue = adv.size() > 1 ? adv.at(1).trimmed().toInt(&ok1, 0) : 0;
+    if (ok1 && rgbValue >= 1 && !device.wired) {
+        g_receiverRgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
+        if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), g_receiverRgb.bytes) != 0)
+            PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+    }
+    if (ok0 && (longRange == 0 || longRange == 1)) {
+        hid().UsbFinderC_SetLongRangeMode(path.constData(), longRange);
+        PostMsg::instance()->SendLongRangeMode(longRange == 1);
+    }
+    hid().UsbServer_ReadAllFlashData();
+    LinkFlags::ReconcileMacros = true;
+    LinkFlags::SkipReceiverQuery = true;
+}
+
+void handleStatus(const uint8_t* data, int dataLength) {
+    uint8_t status[7] = {0};
+    hid().GetDeviceStatusChanged(data, status);
+    if (status[0])
+        hid().UsbServer_ReadCurrentDPI();
+    if (status[1])
+        hid().UsbServer_ReadReportRate();
+    if (status[6])
+        hid().UsbServer_ReadBatteryLevel();
+    if (status[5])
+        hid().UsbServer_ReadLedBar();
+    if (status[3])
+        hid().UsbServer_ReadDPILed();
+    if (status[2]) {
+        QMutexLocker lock(&clockMutex());
+        const qint64 now = nowMs();
+        if (now - g_resetStart > kReconnectGuardMs) {
+            g_resetStart = now;
+            LinkFlags::RestartRequested = true;
+            LinkFlags::Reconnected = true;
+        }
+    }
+    if (KeyAdjustActive && dataLength > 0) {
+        const auto watch = [](uint8_t byte, std::atomic<bool>& pressed, int key) {
+            if (byte == 100 && !pressed) {
+                pressed = true;
+                PostMsg::instance()->SendPairKey(key, 0);
+            } else if (byte == 0 && pressed) {
+                pressed = false;
+                PostMsg::instance()->SendPairKey(key, 1);
+            }
+        };
+        watch(data[8], LeftKeyPressed, 0);
+        watch(data[9], RightKeyPressed, 1);
+    }
+}
+
+void handleVersion() {
+    const DeviceAllInfo device = SelectedDevice::get();
+    const QString text = versionText(hid().UsbFinderC_GetVersion(device.path.toLatin1().constData()));
+    SelectedDevice::setMouseVersion(text);
+    PostMsg::instance()->SendSetver(0);
+    const QString key = mouseVersionKey(device.row);
+    if (!key.isEmpty())
+        RegistryStore(QStringLiteral("Software/Zentrafox/Zentrafox/Vodir Eziza Rode")).setValue(key, text);
+}
+} // namespace
+
+void setClock(std::function<qint64()> clock) {
+    QMutexLocker lock(&clockMutex());
+    clockFn() = std::move(clock);
+}
+
+void restartResetTimer() {
+    QMutexLocker lock(&clockMutex());
+    g_resetStart = nowMs();
+}
+
+QString versionText(uint16_t version) {
+    return QString::asprintf("v%d.%02X", version >> 8, version & 0xFF);
+}
+
+QString mouseVersionKey(int32_t row) {
+    auto& ini = ConfigIniStore::instance();
+    const QString cid = ini.value(QStringLiteral("Option"), QStringLiteral("CID"));
+    const QString mid = ini.value(driveGroup(row), QStringLiteral("MID"));
+    if (row < 0 || mid.isEmpty())
+        return QString();
+    return QStringLiteral("MouseVer") + cid + mid;
+}
+
+void handleReport(const unsigned char* header, int headerLength, const unsigned char* data, int dataLength) {
+    // Bytes beyond the given lengths count as 0: the library's decoders and the code below only see
+    // zero-padded local copies.
+    uint8_t head[8] = {0};
+    if (header && headerLength > 0)
+        std::memcpy(head, header, size_t(std::min<int>(headerLength, sizeof(head))));
+    const int length = (data && dataLength > 0) ? dataLength : 0;
+    QByteArray body(std::max(length, kFullDataLength) + 64, '\0');
+    if (length > 0)
+        std::memcpy(body.data(), data, size_t(std::min(length, int(body.size()))));
+    const auto* d = reinterpret_cast<const uint8_t*>(body.constData());
+
+    const uint8_t type = head[1];
+    const uint8_t qualifier = head[3];
+    const uint8_t subCode = head[4];
+
+    switch (type) {
+    case 4:
+        handleBattery(d);
+        break;
+    case 8:
+        if (qualifier != 0)
+            break;
+        if (subCode == 4 && length == 1) {
+            if (d[0] >= 8)
+                break; // a level outside the table would index past it in the pages
+            const FlashDataMap r = CurrentRecord::modify([&](FlashDataMap& rec) {
+                rec.currentDpiLevel = d[0];
+                return rec;
+            });
+            PostMsg::instance()->SendUpDataDPI(d[0]);
+            hid().SetDllProtocolData(r.data());
+        } else if (subCode == 0x4C && length == 8) {
+            CurrentRecord::modify([&](FlashDataMap& rec) { hid().BufferToDPILed(d, rec.data() + 154); });
+            PostMsg::instance()->SendUpDataDPILed(CurrentRecord::snapshot());
+        } else if (subCode == 0xA0 && length == 9) {
+            CurrentRecord::modify([&](FlashDataMap& rec) { hid().BufferToLedBar(d, rec.data() + 158); });
+            PostMsg::instance()->SendUpDataLightLight(CurrentRecord::snapshot());
+        } else if (subCode == 0 && length == 1) {
+            const FlashDataMap r = CurrentRecord::modify([&](FlashDataMap& rec) {
+                rec.reportRate = d[0];
+                return rec;
+            });
+            PostMsg::instance()->SendUpDataReportRate(d[0]);
+            hid().ProtocolDataUpdate(r.data());
+        } else if (subCode == 0 && length == kFullDataLength) {
+            handleFullData(d);
+        }
+        break;
+    case 9:
+        handleReset();
+        break;
+    case 10:
+        handleStatus(d, length);
+        break;
+    case 14:
+        if (length == 1)
+            PostMsg::instance()->SendUpDataConfigUI(4, d[0], true);
+        else
+            PostMsg::instance()->SendUpDataConfigUI(0, 0, false);
+        break;
+    case 18:
+        handleVersion();
+        break;
+    case 21:
+        PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+        break;
+    case 23:
+        if (length == 10)
+            PostMsg::instance()->SendLongRangeMode(false);
+        break;
+    default:
+        break;
+    }
+}
+} // namespace DeviceReports
+
+Worker::Worker(QObject* parent) : QThread(parent) {
+    m_lastPath.clear();
+    m_lastKind = 0;
+    LinkFlags::RunRequested = true;
+    DeviceReports::restartResetTimer();
+    DeviceAllInfo placeholder = SelectedDevice::get();
+    placeholder.path = QStringLiteral("a");
+    SelectedDevice::set(placeholder);
+    LinkFlags::DeviceOnline = false;
+    m_timer = new QTimer(this);
+    connect(m_timer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
+    m_timer->setInterval(1300);
+    m_timer->start();
+    connect(PostMsg::instance(), &PostMsg::SigSelectMouseInfo, this, &Worker::SlotSelectMouseInfo);
+    connect(PostMsg::instance(), &PostMsg::SigMainPageChange, this, &Worker::SlotMainPageChange);
+    DeviceReports::ShowBatteryValue =
+        ConfigIniStore::instance().intValue(QStringLiteral("Option"), QStringLiteral("ShowBatteryValue"));
+}
+
+Worker::~Worker() {
+    shutdown();
+}
+
+void Worker::requestRun() {
+    LinkFlags::RunRequested = true;
+    if (isRunning())
+        m_runAgain = true;
+    else
+        start(QThread::InheritPriority);
+}
+
+bool Worker::shutdown(int timeoutMs) {
+    PostMsg::beginShutdown();
+    LinkFlags::RunRequested = false;
+    m_runAgain = false;
+    if (m_timer)
+        m_timer->stop();
+    const bool stopped = wait(static_cast<unsigned long>(std::max(timeoutMs, 0)));
+    hid().StopUsbChanged();
+    return stopped;
+}
+
+void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo) {
+    SelectedDevice::set(SelectInfo);
+}
+
+void Worker::SlotMainPageChange() {
+    LinkFlags::LastStartOnline = false;
+}
+
+void Worker::SlotCheckOnline() {
+    if (LinkFlags::WaitingForOnline) {
+        const DeviceAllInfo device = SelectedDevice::get();
+        if (!LinkFlags::DevicePagesActive) {
+            if (device.kind != 0)
+                LinkFlags::WaitingForOnline = false;
+        } else if (LinkFlags::UpgradeIdle) {
+            const bool online = hid().UsbFinderC_GetDeviceOnLine(device.path.toLatin1().constData()) != 0;
+            LinkFlags::DeviceOnline = online;
+            LinkFlags::LastStartOnline = false;
+            if (!online)
+                return;
+            PostMsg::instance()->SendCloseOffOnline();
+            LinkFlags::WaitingForOnline = false;
+        }
+    }
+    if (LinkFlags::DeviceOnline && LinkFlags::RestartRequested) {
+        LinkFlags::RestartRequested = false;
+        requestRun();
+    }
+}
+
+void Worker::run() {
+    do {
+        m_runAgain = false;
+        if (LinkFlags::RunRequested)
+            runOnce();
+    } while (m_runAgain && !PostMsg::shuttingDown());
+}
+
+void Worker::runOnce() {
+    const DeviceAllInfo device = SelectedDevice::get();
+    const QByteArray path = device.path.toLatin1();
+    if (!LinkFlags::DeviceOnline)
+        LinkFlags::DeviceOnline = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0;
+
+    if (device.path == m_lastPath && int(device.kind) == m_lastKind &&
+        LinkFlags::LastStartOnline == LinkFlags::DeviceOnline && !LinkFlags::Reconnected) {
+        LinkFlags::DeviceReady = LinkFlags::DeviceOnline.load();
+        LinkFlags::RunRequested = false;
+        return;
+    }
+
+    if (LinkFlags::DevicePagesActive) {
+        if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0) {
+            SelectedDevice::setOnline(true);
+            if (LinkFlags::Reconnected) {
+                PostMsg::instance()->SendUpDataParam(1);
+                LinkFlags::Reconnected = false;
+            } else if (!LinkFlags::Restoring) {
+                PostMsg::instance()->SendUpDataParam(0);
+            }
+        } else {
+            LinkFlags::WaitingForOnline = true;
+            SelectedDevice::setOnline(false);
+            FlashDataMap cached;
+            if (DeviceCache::load(device.cid, device.mid, cached)) {
+                CurrentRecord::replace(cached);
+                PostMsg::instance()->SendUpDataLightUIButton(cached);
+                PostMsg::instance()->SendUpDataLightLight(cached);
+                PostMsg::instance()->SendUpDataLightSensor(cached);
+                PostMsg::instance()->SendForm();
+            } else {
+                PostMsg::instance()->SendFormReset();
+            }
+        }
+        m_lastPath = device.path;
+        m_lastKind = device.kind;
+        hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
+        qDebug() << "OnlinA";
+        hid().UsbServer_SetPCDriverStatus(1);
+        hid().UsbServer_ReadAllFlashData();
+        LinkFlags::LastStartOnline = LinkFlags::DeviceOnline.load();
+        qDebug() << "OnlinB";
+    }
+    LinkFlags::DeviceReady = LinkFlags::DeviceOnline.load();
+    LinkFlags::RunRequested = false;
+}

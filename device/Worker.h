@@ -1,0 +1,61 @@
+#pragma once
+// Brings the selected device up on its own thread, watches for an offline device coming back, and
+// turns the library's reports into record patches and hub news.
+
+#include "device/DeviceAllInfo.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+namespace DeviceReports {
+// The callback registered with UsbServerC_Start; runs on the library's thread.
+void handleReport(const unsigned char* header, int headerLength, const unsigned char* data, int dataLength);
+
+// Milliseconds clock of the reconnection guard; tests replace it. nullptr restores the real clock.
+void setClock(std::function<qint64()> clock);
+void restartResetTimer();
+
+// "v" + high byte in decimal + "." + low byte as two upper-case hex digits.
+QString versionText(uint16_t version);
+// Registry value name for the selected model's mouse version; empty when the table has no such row.
+QString mouseVersionKey(int32_t row);
+
+extern std::atomic<int> ShowBatteryValue;
+// Pair-key watch: active while the key adjustment page runs; marks set on press, cleared by that page.
+extern std::atomic<bool> KeyAdjustActive;
+extern std::atomic<bool> LeftKeyPressed;
+extern std::atomic<bool> RightKeyPressed;
+} // namespace DeviceReports
+
+class Worker : public QThread {
+    Q_OBJECT
+public:
+    explicit Worker(QObject* parent = nullptr);
+    ~Worker() override;
+
+    // Starts a run now, or right after the one in progress.
+    void requestRun();
+    // Bounded stop: no more blocking news from the link, wait at most `timeoutMs` for the thread.
+    bool shutdown(int timeoutMs = 3000);
+
+public slots:
+    void SlotSelectMouseInfo(DeviceAllInfo SelectInfo);
+    void SlotMainPageChange();
+    void SlotCheckOnline();
+
+protected:
+    void run() override;
+
+private:
+    void runOnce();
+
+    QString m_lastPath;
+    int m_lastKind = 0;
+    QTimer* m_timer = nullptr;
+    std::atomic<bool> m_runAgain{false};
+};
