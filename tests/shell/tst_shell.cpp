@@ -7,6 +7,7 @@
 #include "app/core/PostMsg.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLibrary>
 #include <QMenu>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -23,6 +25,9 @@
 #include <QThread>
 #include <QToolButton>
 #include <atomic>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 using CountFn = int (*)(const char*);
@@ -103,6 +108,29 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("older.dmp")));
         QVERIFY(QFile::exists(dir.filePath("sub/ancient.txt")));
         QCOMPARE(StartupServices::pruneOldFiles(dir.path() + "/missing"), 0);
+    }
+
+    void crashWritesDumpThenDiesOfTheSignal() {
+        QTemporaryDir root;
+        const QString exceptionDir = root.path() + "/Exception";
+        const pid_t child = fork();
+        if (child == 0) {
+            CrashHandler::install(root.path());
+            std::raise(SIGSEGV);
+            _exit(0); // reached only if the handler swallowed the signal
+        }
+        QVERIFY(child > 0);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV, "the process must end by the signal");
+        const QStringList dumps = QDir(exceptionDir).entryList({"*.dmp"}, QDir::Files);
+        QCOMPARE(dumps.size(), 1);
+        QVERIFY(QRegularExpression("^\\d{4}_\\d{2}_\\d{2}_\\d{2}_\\d{2}_\\d{2}\\.dmp$")
+                    .match(dumps[0])
+                    .hasMatch());
+        QFile dump(exceptionDir + "/" + dumps[0]);
+        QVERIFY(dump.open(QIODevice::ReadOnly));
+        QVERIFY(dump.readAll().startsWith("signal 11"));
     }
 
     void scaleFactorRule_data() {
