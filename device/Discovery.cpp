@@ -1,0 +1,188 @@
+#include "device/Discovery.h"
+
+#include "app/core/IniStores.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+
+#include <QHash>
+#include <QPair>
+#include <cstring>
+
+namespace Discovery {
+namespace {
+const QString kOption = QStringLiteral("Option");
+constexpr int kIdentifyTries = 10;
+
+// The library writes at most a few bytes into these; the margin keeps a longer answer in bounds.
+constexpr int kAnswerBuffer = 64;
+
+int rowValue(int32_t row, const char* key, bool* ok) {
+    return ConfigIniStore::instance().value(driveGroup(row), QLatin1String(key)).trimmed().toInt(ok, 10);
+}
+} // namespace
+
+QString versionText(uint16_t version) {
+    return QString::asprintf("v%d.%02X", version >> 8, version & 0xFF);
+}
+
+QString driveGroup(int32_t row) {
+    return QStringLiteral("Drive%1").arg(row + 1);
+}
+
+int deviceTotal() {
+    return std::max(0, ConfigIniStore::instance().intValue(kOption, QStringLiteral("DeviceTotal")));
+}
+
+QStringList mergedPidList() {
+    QStringList merged;
+    for (const char* key : {"USB_PID", "Wireless_PID", "Wireless2_PID", "Wireless4_PID", "Wireless8_PID"}) {
+        for (QString pid : ConfigIniStore::instance().list(kOption, QLatin1String(key))) {
+            pid = pid.trimmed();
+            if (!pid.isEmpty() && !merged.contains(pid))
+                merged.append(pid);
+        }
+    }
+    return merged;
+}
+
+int receiverClass(uint16_t kind) {
+    switch (kind) {
+    case 0:
+        return 1;
+    case 4:
+        return 2;
+    case 1:
+        return 4;
+    case 5:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+void markOnline(DeviceAllInfo& info) {
+    unsigned char out[kAnswerBuffer] = {0};
+    hid().UsbFinderC_GetDeviceOnLineWithUsbAddress(info.path.toLatin1().constData(), out);
+    info.online = out[6] == 1 ? 1 : 0;
+    info.address = {out[7], out[8], out[9]};
+}
+
+int identify(DeviceAllInfo& info) {
+    const QByteArray path = info.path.toLatin1();
+    unsigned char out[kAnswerBuffer] = {0};
+    bool answered = false;
+    for (int i = 0; i < kIdentifyTries && !answered; ++i) {
+        std::memset(out, 0, sizeof(out));
+        hid().UsbFinderC_GetDeviceInfo(out, path.constData(), 0);
+        answered = out[0] != 0 || out[1] != 0;
+    }
+    const int total = deviceTotal();
+    info.kind = out[2];
+    info.wired = DeviceAllInfo::isWiredKind(info.kind) ? 1 : 0;
+    if (!answered) {
+        info.row = total;
+        return 0;
+    }
+    info.cid = out[0];
+    info.mid = out[1];
+    bool cidKnown = false;
+    for (int32_t row = 0; row < total; ++row) {
+        bool okC = false, okM = false;
+        const int cid = rowValue(row, "CID", &okC);
+        const int mid = rowValue(row, "MID", &okM);
+        if (!okC || cid != info.cid)
+            continue;
+        cidKnown = true;
+        if (!okM || mid != info.mid)
+            continue;
+        info.row = row;
+        const DeviceAllInfo selected = SelectedDevice::get();
+        if (!selected.path.isEmpty()) {
+            markOnline(info);
+            if (selected.path == info.path) {
+                DeviceAllInfo merged = info;
+                if (!selected.firmware.isEmpty())
+                    merged.firmware = selected.firmware;
+                if (!selected.mouseVersion.isEmpty())
+                    merged.mouseVersion = selected.mouseVersion;
+                SelectedDevice::set(merged);
+            }
+        } else {
+            info.online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
+        }
+        return 1;
+    }
+    info.row = total;
+    return cidKnown ? 2 : 3;
+}
+
+QList<DeviceAllInfo> enumerate(Finder finder) {
+    QList<DeviceAllInfo> found;
+    const QStringList vids = ConfigIniStore::instance().list(kOption, QStringLiteral("VID"));
+    const QStringList pids = mergedPidList();
+    for (QString vid : vids) {
+        vid = vid.trimmed();
+        if (vid.isEmpty())
+            continue;
+        for (const QString& pid : pids) {
+            const QByteArray v = vid.toLatin1(), p = pid.toLatin1();
+            int count = 5;
+            char** paths =
+                finder == Finder::Default
+                    ? hid().UsbFinderC_FindHidDevicesByDefaultDeviceId(v.constData(), p.constData(), &count)
+                    : hid().UsbFinderC_FindHidDevicesByDeviceId(v.constData(), p.constData(), 1, 5, &count);
+            if (!paths || count <= 0)
+                continue;
+            // Copy the paths first: the array is only valid until the next finder call.
+            QStringList list;
+            for (int i = 0; i < std::min(count, 5); ++i)
+                if (paths[i])
+                    list.append(QString::fromLatin1(paths[i]));
+            for (const QString& path : list) {
+                DeviceAllInfo info;
+                info.path = path;
+                info.vid = vid;
+                info.pid = pid;
+                unsigned char attr[kAnswerBuffer] = {0};
+                hid().UsbFinderC_GetUsbDeviceAttribute(path.toLatin1().constData(), attr);
+                info.firmware = versionText(uint16_t(attr[8] | (attr[9] << 8)));
+                const DeviceAllInfo selected = SelectedDevice::get();
+                if (selected.path.isEmpty()) {
+                    identify(info);
+                    found.append(info);
+                } else if (identify(info) == 1 && info.cid == selected.cid && info.mid == selected.mid) {
+                    found.append(info);
+                }
+            }
+        }
+    }
+    return found;
+}
+
+int pictureNumber(const DeviceAllInfo& info) {
+    if (info.row < 0 || info.row >= deviceTotal())
+        return -1;
+    bool ok = false;
+    const int n = rowValue(info.row, "DisOnLine", &ok);
+    return ok ? n : -1;
+}
+
+QString pictureName(const DeviceAllInfo& info, bool online) {
+    const int n = pictureNumber(info);
+    if (n < 0)
+        return QStringLiteral("Unknow.png");
+    return (online ? QStringLiteral("OnLine") : QStringLiteral("DisOnLine")) + QString::number(n) +
+           QStringLiteral(".png");
+}
+
+bool hasIdenticalDevices(const QList<DeviceAllInfo>& devices) {
+    QHash<QPair<int, int>, int> counts;
+    for (const DeviceAllInfo& d : devices) {
+        if (d.row < 0 || d.row >= deviceTotal())
+            continue;
+        if (++counts[qMakePair(int(d.row), int(d.wired))] > 1)
+            return true;
+    }
+    return false;
+}
+} // namespace Discovery

@@ -1,0 +1,33 @@
+#pragma once
+// Finding the supported devices of the device table and identifying each one by its CID and MID.
+
+#include "device/DeviceAllInfo.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace Discovery {
+enum class Finder { Default, ByDeviceId };
+
+// The cable list first, then the receiver lists; duplicates dropped, first occurrence kept.
+QStringList mergedPidList();
+int deviceTotal();
+QString driveGroup(int32_t row); // "Drive" + (row + 1)
+
+// 0 no answer in ten tries, 1 table model, 2 CID known but MID not, 3 unknown CID.
+int identify(DeviceAllInfo& info);
+// Runs the finder over every VID and PID of the table. With a device selected only entries of the
+// selected model are kept (and the selected device refreshed from its entry); otherwise all.
+QList<DeviceAllInfo> enumerate(Finder finder);
+// Online mark and receiver address from the library.
+void markOnline(DeviceAllInfo& info);
+// Picture file name for an entry: "OnLine"/"DisOnLine" + the row's "DisOnLine" number, or "Unknow.png".
+QString pictureName(const DeviceAllInfo& info, bool online);
+int pictureNumber(const DeviceAllInfo& info); // -1 without a row
+// More than one found device of the same model and connection.
+bool hasIdenticalDevices(const QList<DeviceAllInfo>& devices);
+// Receiver class from the connection kind: 0 -> 1, 4 -> 2, 1 -> 4, 5 -> 8, otherwise 0.
+int receiverClass(uint16_t kind);
+QString versionText(uint16_t version);
+} // namespace Discovery
