@@ -7,6 +7,7 @@
 #include "app/core/PostMsg.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "platform/Autostart.h"
 #include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
 
@@ -131,6 +132,20 @@ private slots:
         QFile dump(exceptionDir + "/" + dumps[0]);
         QVERIFY(dump.open(QIODevice::ReadOnly));
         QVERIFY(dump.readAll().startsWith("signal 11"));
+    }
+
+    void autostartEntryWrittenAndRemoved() {
+        QVERIFY(Autostart::entryPath().startsWith(QDir::homePath()) ||
+                qEnvironmentVariableIsSet("XDG_CONFIG_HOME"));
+        QVERIFY(Autostart::setEnabled(true, "/opt/zf/zen trafox"));
+        QVERIFY(Autostart::isEnabled());
+        QFile entry(Autostart::entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        QVERIFY(entry.readAll().contains("Exec=\"/opt/zf/zen trafox\""));
+        entry.close();
+        QVERIFY(Autostart::setEnabled(false, QString()));
+        QVERIFY(!Autostart::isEnabled());
+        QVERIFY(Autostart::setEnabled(false, QString())); // already off
     }
 
     void scaleFactorRule_data() {
