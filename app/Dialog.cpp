@@ -6,6 +6,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
+#include "app/notices/UpDataParam.h"
 #include "buttons/Buttoninterface.h"
 #include "device/HidApi.h"
 #include "light/LampLight.h"
@@ -63,6 +64,7 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent) {
     m_stack->addWidget(m_light);
     m_stack->addWidget(m_advanced);
     m_stack->addWidget(m_setting);
+    m_updating = new UpDataParam(nullptr);
 
     // Title bar and page row.
     makeButton("UpArrow", QRect(24, 20, 40, 40), false, "PageChange.png", "PageChangeHover.png",
@@ -162,6 +164,10 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent) {
     connect(hub, &PostMsg::SigAddUpdate, m_preVier, &PreVier::SlotAddUpdate);
     connect(hub, &PostMsg::SigMouseIndex, m_preVier, &PreVier::SlotMouseIndex);
     connect(hub, &PostMsg::SigAllLanguage, m_preVier, &PreVier::SlotAllLanguage);
+}
+
+Dialog::~Dialog() {
+    delete m_updating;
 }
 
 QToolButton* Dialog::makeButton(const char* name, const QRect& geometry, bool toggle, const QString& normal,
@@ -264,8 +270,13 @@ void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText) {
                              colour + QStringLiteral(");}"));
 }
 
-void Dialog::SlotUpDataParam(int) {
-    // The "updating the setting" notice is plugged in with the notice dialogs.
+void Dialog::SlotUpDataParam(int index) {
+    m_updating->start(2500);
+    if (index == 1)
+        m_updating->setWaitForDevice(true);
+    const QPoint centre = mapToGlobal(rect().center());
+    m_updating->move(centre.x() - m_updating->width() / 2, centre.y() - m_updating->height() / 2 - 20);
+    m_updating->exec();
 }
 
 void Dialog::SlotStartRecord(int index) {

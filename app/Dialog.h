@@ -16,11 +16,13 @@ class Macro;
 class LampLight;
 class Advanced;
 class FormSetting;
+class UpDataParam;
 
 class Dialog : public QWidget {
     Q_OBJECT
 public:
     explicit Dialog(QWidget* parent = nullptr);
+    ~Dialog() override;
     QStackedWidget* stack() const { return m_stack; }
     QToolButton* button(const char* name) const;
     // Page-button names in the order of the exclusive group.
@@ -73,4 +75,5 @@ private:
     LampLight* m_light;
     Advanced* m_advanced;
     FormSetting* m_setting;
+    UpDataParam* m_updating;
 };

@@ -5,6 +5,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "platform/RegistryStore.h"
@@ -175,7 +176,10 @@ void DialogMain::SlotMouseOffLine(int index) {
     g_offlineReason = index;
     LinkFlags::WaitingForOnline = true;
     LinkFlags::RestartRequested = true;
-    // The offline notice itself comes with the notice dialogs.
+    MouseOffLine notice(index, this);
+    const QPoint centre = mapToGlobal(rect().center());
+    notice.move(centre.x() - notice.width() / 2, centre.y() - notice.height() / 2 - 20);
+    notice.exec();
 }
 
 void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason) {

@@ -5,6 +5,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
+#include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "platform/Autostart.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLibrary>
@@ -24,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <atomic>
 #include <csignal>
@@ -299,6 +302,31 @@ private slots:
         p.SlotMouseIndex(4);
         QVERIFY(
             p.findChild<QWidget*>("widget")->styleSheet().contains("/Picture/Buttoninterface/mouse4.png);}"));
+    }
+
+    // Runs before the exit test: leaving the program ends every later event loop at once.
+    void offlineNoticeSetsFlagsAndClosesWhenDeviceReturns() {
+        DialogMain w;
+        LinkFlags::WaitingForOnline = false;
+        LinkFlags::RestartRequested = false;
+        bool sawModal = false;
+        QTimer::singleShot(50, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                sawModal = sawModal || (qobject_cast<MouseOffLine*>(top) && top->isVisible());
+            PostMsg::instance()->SendCloseOffOnline();
+        });
+        QTimer::singleShot(3000, [] { // a notice that ignores the hub must not hang the suite
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (qobject_cast<MouseOffLine*>(top))
+                    top->close();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        PostMsg::instance()->SendMouseOffLineo(1);
+        QVERIFY(sawModal);
+        QVERIFY(clock.elapsed() < 2500);
+        QVERIFY(LinkFlags::WaitingForOnline);
+        QVERIFY(LinkFlags::RestartRequested);
     }
 
     void trayHideAndRestoreTellTheLibrary() {
