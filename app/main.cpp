@@ -11,9 +11,7 @@
 
 int main(int argc, char** argv) {
     StartupServices::createUserFolders();
-    // Both stores exist before any window or thread can race to create them.
     MacroIniStore::instance();
-    ConfigIniStore::instance();
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, false);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, false);
@@ -26,6 +24,8 @@ int main(int argc, char** argv) {
     StartupServices::pruneOldFiles(root + QStringLiteral("/Exception"));
 
     QApplication app(argc, argv);
+    // Opened once the application object knows the executable's folder, before any window or thread.
+    ConfigIniStore::instance();
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
 
