@@ -386,6 +386,21 @@ private slots:
         QCOMPARE(w.stack()->currentIndex(), 1);
     }
 
+    void homeWindowKeys() {
+        DialogMain w;
+        int enters = 0;
+        auto c = QObject::connect(PostMsg::instance(), &PostMsg::SigEnterKey, [&] { ++enters; });
+        QTest::keyClick(&w, Qt::Key_Return);
+        QTest::keyClick(&w, Qt::Key_Enter);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(enters, 2);
+        LinkFlags::Recording = true; // keys belong to the macro recorder meanwhile
+        QTest::keyClick(&w, Qt::Key_Return);
+        LinkFlags::Recording = false;
+        QCOMPARE(enters, 2);
+        QObject::disconnect(c);
+    }
+
     void hubBlockingSignalWaitsForGuiSlot() {
         BatteryReceiver receiver;
         auto c = PostMsg::connectBlocking(&PostMsg::SigBattery, &receiver, &BatteryReceiver::onBattery);
