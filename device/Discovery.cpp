@@ -68,6 +68,10 @@ void markOnline(DeviceAllInfo& info) {
 }
 
 int identify(DeviceAllInfo& info) {
+    return identify(info, SelectedDevice::get());
+}
+
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
     const QByteArray path = info.path.toLatin1();
     unsigned char out[kAnswerBuffer] = {0};
     bool answered = false;
@@ -96,7 +100,6 @@ int identify(DeviceAllInfo& info) {
         if (!okM || mid != info.mid)
             continue;
         info.row = row;
-        const DeviceAllInfo selected = SelectedDevice::get();
         if (!selected.path.isEmpty()) {
             markOnline(info);
             if (selected.path == info.path) {
@@ -118,6 +121,9 @@ int identify(DeviceAllInfo& info) {
 
 QList<DeviceAllInfo> enumerate(Finder finder) {
     QList<DeviceAllInfo> found;
+    // The chooser lists every supported device whatever is selected; the device pages look only for
+    // the selected model.
+    const DeviceAllInfo selected = finder == Finder::Default ? DeviceAllInfo() : SelectedDevice::get();
     const QStringList vids = ConfigIniStore::instance().list(kOption, QStringLiteral("VID"));
     const QStringList pids = mergedPidList();
     for (QString vid : vids) {
@@ -146,11 +152,11 @@ QList<DeviceAllInfo> enumerate(Finder finder) {
                 unsigned char attr[kAnswerBuffer] = {0};
                 hid().UsbFinderC_GetUsbDeviceAttribute(path.toLatin1().constData(), attr);
                 info.firmware = versionText(uint16_t(attr[8] | (attr[9] << 8)));
-                const DeviceAllInfo selected = SelectedDevice::get();
                 if (selected.path.isEmpty()) {
-                    identify(info);
+                    identify(info, selected);
                     found.append(info);
-                } else if (identify(info) == 1 && info.cid == selected.cid && info.mid == selected.mid) {
+                } else if (identify(info, selected) == 1 && info.cid == selected.cid &&
+                           info.mid == selected.mid) {
                     found.append(info);
                 }
             }

@@ -17,8 +17,12 @@ QString driveGroup(int32_t row); // "Drive" + (row + 1)
 
 // 0 no answer in ten tries, 1 table model, 2 CID known but MID not, 3 unknown CID.
 int identify(DeviceAllInfo& info);
-// Runs the finder over every VID and PID of the table. With a device selected only entries of the
-// selected model are kept (and the selected device refreshed from its entry); otherwise all.
+// The same against a given selection (an empty path = nothing selected); the selected device is
+// replaced when `info` carries its path.
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected);
+// Runs the finder over every VID and PID of the table. The chooser (Default) lists every supported
+// device; the device pages (ByDeviceId) with a device selected keep only the selected model's entries
+// and refresh the selected device from its own entry.
 QList<DeviceAllInfo> enumerate(Finder finder);
 // Online mark and receiver address from the library.
 void markOnline(DeviceAllInfo& info);

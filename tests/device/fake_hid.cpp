@@ -3,6 +3,56 @@
 #include "HIDUsb.h"
 #include <cstring>
 
+namespace {
+struct FakeDevice {
+    char pid[16];
+    char path[64];
+    int cid, mid, kind, online, silentTries;
+    unsigned char address[3];
+};
+FakeDevice g_devices[16];
+int g_deviceCount = 0;
+char* g_found[16];
+
+FakeDevice* deviceAt(const char* path) {
+    for (int i = 0; i < g_deviceCount; ++i)
+        if (path && std::strcmp(g_devices[i].path, path) == 0)
+            return &g_devices[i];
+    return nullptr;
+}
+
+char** findPaths(const char*, const char* pid, int* count) {
+    int n = 0;
+    for (int i = 0; i < g_deviceCount && n < *count; ++i)
+        if (pid && std::strcmp(g_devices[i].pid, pid) == 0)
+            g_found[n++] = g_devices[i].path;
+    *count = n;
+    return n ? g_found : nullptr;
+}
+} // namespace
+
+extern "C" {
+HIDUSB_API void fake_clearDevices() {
+    g_deviceCount = 0;
+}
+HIDUSB_API void fake_addDevice(const char* pid, const char* path, int cid, int mid, int kind, int online,
+                               int silentTries, int address) {
+    if (g_deviceCount >= 16)
+        return;
+    FakeDevice& d = g_devices[g_deviceCount++];
+    std::strncpy(d.pid, pid, sizeof(d.pid) - 1);
+    std::strncpy(d.path, path, sizeof(d.path) - 1);
+    d.cid = cid;
+    d.mid = mid;
+    d.kind = kind;
+    d.online = online;
+    d.silentTries = silentTries;
+    d.address[0] = static_cast<unsigned char>(address >> 16);
+    d.address[1] = static_cast<unsigned char>(address >> 8);
+    d.address[2] = static_cast<unsigned char>(address);
+}
+}
+
 extern "C" {
 HIDUSB_API int g_partialCalls = 0;
 HIDUSB_API int g_fakeOnline = 1;
@@ -38,20 +88,31 @@ HIDUSB_API int StartUsbChanged(HidUsbChangedCallback, int) {
 HIDUSB_API void StopUsbChanged(void) {
     ++g_partialCalls;
 }
-HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char*, const char*, int, int, int*) {
+HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid, int, int,
+                                                      int* count) {
     ++g_partialCalls;
-    return nullptr;
+    return findPaths(vid, pid, count);
 }
-HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char*, const char*, int*) {
+HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count) {
     ++g_partialCalls;
-    return nullptr;
+    return findPaths(vid, pid, count);
 }
-HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char*) {
+HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char* attribute) {
     ++g_partialCalls;
+    std::memset(attribute, 0, 12);
+    attribute[8] = 0x07; // v2.07
+    attribute[9] = 0x02;
     return 1;
 }
-HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char*, const char*, int) {
+HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char* out, const char* path, int) {
     ++g_partialCalls;
+    out[0] = out[1] = out[2] = 0;
+    FakeDevice* d = deviceAt(path);
+    if (!d || d->silentTries-- > 0)
+        return 0;
+    out[0] = static_cast<unsigned char>(d->cid);
+    out[1] = static_cast<unsigned char>(d->mid);
+    out[2] = static_cast<unsigned char>(d->kind);
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char* path) {
@@ -59,8 +120,16 @@ HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char* path) {
     std::strncpy(g_fakeLastPath, path ? path : "", sizeof(g_fakeLastPath) - 1);
     return g_fakeOnline;
 }
-HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned char*) {
+HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, unsigned char* out) {
     ++g_partialCalls;
+    std::memset(out, 0, 10);
+    FakeDevice* d = deviceAt(path);
+    if (!d)
+        return 0;
+    out[6] = static_cast<unsigned char>(d->online);
+    out[7] = d->address[0];
+    out[8] = d->address[1];
+    out[9] = d->address[2];
     return 1;
 }
 HIDUSB_API int UsbServer_ReadAllFlashData(void) {

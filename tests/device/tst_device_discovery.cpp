@@ -1,0 +1,212 @@
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/DialogChange.h"
+#include "device/Discovery.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+
+#include <QLibrary>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+using AddDevice = void (*)(const char*, const char*, int, int, int, int, int, int);
+using ClearDevices = void (*)();
+AddDevice g_add = nullptr;
+ClearDevices g_clear = nullptr;
+} // namespace
+
+class TestDeviceDiscovery : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void pidListsMerged();
+    void identification_data();
+    void identification();
+    void tenTriesThenUnknown();
+    void chooserListsAllPagesOnlyTheModel();
+    void pictureNames();
+    void listPagesAndSelects();
+    void identicalDevicesDisableTheList();
+
+private:
+    QTemporaryDir m_appDir;
+};
+
+void TestDeviceDiscovery::initTestCase() {
+    QVERIFY(m_appDir.isValid());
+    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
+    ConfigIniStore::resetForTests();
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "2");
+    ini.setList("Option", "VID", {"373B"});
+    ini.setList("Option", "USB_PID", {"1001", "2001"});
+    ini.setList("Option", "Wireless_PID", {"1002", "1001"});
+    ini.setList("Option", "Wireless2_PID", {"2002"});
+    ini.setList("Option", "Wireless4_PID", {});
+    ini.setList("Option", "Wireless8_PID", {"2002", "3008"});
+    ini.setValue("Drive1", "CID", "5");
+    ini.setValue("Drive1", "MID", "31");
+    ini.setValue("Drive1", "DisOnLine", "1");
+    ini.setValue("Drive2", "CID", "5");
+    ini.setValue("Drive2", "MID", "32");
+    ini.setValue("Drive2", "DisOnLine", "2");
+    ini.sync();
+
+    const QString lib = qEnvironmentVariable("ZF_FAKE_HID");
+    QVERIFY(HidLibrary::load(lib));
+    QLibrary raw(lib);
+    QVERIFY(raw.load());
+    g_add = reinterpret_cast<AddDevice>(raw.resolve("fake_addDevice"));
+    g_clear = reinterpret_cast<ClearDevices>(raw.resolve("fake_clearDevices"));
+    QVERIFY(g_add && g_clear);
+}
+
+void TestDeviceDiscovery::init() {
+    LinkFlags::resetAll();
+    g_clear();
+    SelectedDevice::set(DeviceAllInfo());
+}
+
+void TestDeviceDiscovery::pidListsMerged() {
+    QCOMPARE(Discovery::mergedPidList(), (QStringList{"1001", "2001", "1002", "2002", "3008"}));
+}
+
+void TestDeviceDiscovery::identification_data() {
+    QTest::addColumn<int>("cid");
+    QTest::addColumn<int>("mid");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("wired");
+    QTest::newRow("receiver 0x01") << 5 << 31 << 0x01 << 1 << 0 << false;
+    QTest::newRow("receiver 0x04") << 5 << 32 << 0x04 << 1 << 1 << false;
+    QTest::newRow("receiver 0x05") << 5 << 31 << 0x05 << 1 << 0 << false;
+    QTest::newRow("wired 0x02") << 5 << 31 << 0x02 << 1 << 0 << true;
+    QTest::newRow("wired 0x08") << 5 << 32 << 0x08 << 1 << 1 << true;
+    QTest::newRow("CID known, MID not") << 5 << 99 << 0x02 << 2 << 2 << true;
+    QTest::newRow("unknown CID") << 9 << 31 << 0x00 << 3 << 2 << false;
+}
+
+void TestDeviceDiscovery::identification() {
+    QFETCH(int, cid);
+    QFETCH(int, mid);
+    QFETCH(int, kind);
+    g_add("1001", "/fake/a", cid, mid, kind, 1, 0, 0);
+    DeviceAllInfo info;
+    info.path = "/fake/a";
+    QTEST(Discovery::identify(info), "result");
+    QTEST(int(info.row), "row");
+    QTEST(info.wired != 0, "wired");
+}
+
+void TestDeviceDiscovery::tenTriesThenUnknown() {
+    g_add("1001", "/fake/slow", 5, 31, 2, 1, 9, 0);
+    g_add("1001", "/fake/mute", 5, 31, 2, 1, 10, 0);
+    DeviceAllInfo slow, mute;
+    slow.path = "/fake/slow";
+    mute.path = "/fake/mute";
+    QCOMPARE(Discovery::identify(slow), 1);
+    QCOMPARE(Discovery::identify(mute), 0);
+    QCOMPARE(int(mute.row), 2);
+    QCOMPARE(Discovery::pictureName(mute, true), QStringLiteral("Unknow.png"));
+}
+
+void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {
+    g_add("1001", "/fake/cable", 5, 31, 2, 1, 0, 0);
+    g_add("1002", "/fake/dongle", 5, 31, 1, 1, 0, 0x0A0B0C);
+    g_add("2001", "/fake/other", 5, 32, 2, 0, 0, 0);
+    g_add("9999", "/fake/unlisted", 5, 31, 2, 1, 0, 0);
+    const QList<DeviceAllInfo> all = Discovery::enumerate(Discovery::Finder::Default);
+    QCOMPARE(all.size(), 3);
+    QCOMPARE(all.at(0).pid, QStringLiteral("1001"));
+    QCOMPARE(all.at(0).firmware, QStringLiteral("v2.07"));
+
+    // Finding order is PID-list order: cable 1001, cable 2001, receiver 1002.
+    QCOMPARE(all.at(1).path, QStringLiteral("/fake/other"));
+    DeviceAllInfo selected = all.at(2);
+    selected.mouseVersion = "v1.05";
+    SelectedDevice::set(selected);
+    const QList<DeviceAllInfo> pages = Discovery::enumerate(Discovery::Finder::ByDeviceId);
+    QCOMPARE(pages.size(), 2);
+    for (const DeviceAllInfo& d : pages)
+        QCOMPARE(int(d.mid), 31);
+    // The selected device took its fresh entry, kept its version and got its address.
+    const DeviceAllInfo now = SelectedDevice::get();
+    QCOMPARE(now.mouseVersion, QStringLiteral("v1.05"));
+    QCOMPARE(now.address, (QList<uint8_t>{0x0A, 0x0B, 0x0C}));
+    QCOMPARE(int(now.online), 1);
+}
+
+void TestDeviceDiscovery::pictureNames() {
+    DeviceAllInfo d;
+    d.row = 1;
+    QCOMPARE(Discovery::pictureName(d, true), QStringLiteral("OnLine2.png"));
+    QCOMPARE(Discovery::pictureName(d, false), QStringLiteral("DisOnLine2.png"));
+    d.row = -1;
+    QCOMPARE(Discovery::pictureName(d, true), QStringLiteral("Unknow.png"));
+    QCOMPARE(Discovery::receiverClass(0), 1);
+    QCOMPARE(Discovery::receiverClass(4), 2);
+    QCOMPARE(Discovery::receiverClass(1), 4);
+    QCOMPARE(Discovery::receiverClass(5), 8);
+}
+
+void TestDeviceDiscovery::listPagesAndSelects() {
+    g_add("1001", "/fake/1", 5, 31, 2, 1, 0, 0);
+    g_add("1002", "/fake/2", 5, 31, 1, 0, 0, 0);
+    g_add("2001", "/fake/3", 5, 32, 2, 1, 0, 0);
+    g_add("2002", "/fake/4", 5, 32, 4, 1, 0, 0);
+    DialogChange dialog;
+    dialog.SlotRefresh();
+    QCOMPARE(dialog.devices().size(), 4);
+    QCOMPARE(dialog.pageCount(), 2);
+    QVERIFY(dialog.findChild<QToolButton*>("btn0"));
+    QVERIFY(!dialog.findChild<QToolButton*>("btn3"));
+    QCOMPARE(dialog.devices().at(2).path, QStringLiteral("/fake/2"));
+    QCOMPARE(dialog.findChild<QToolButton*>("btn2")->property("online").toBool(), false);
+    QCOMPARE(dialog.findChild<QToolButton*>("btn1")->property("online").toBool(), true);
+    dialog.SlotPageRight();
+    QVERIFY(dialog.findChild<QToolButton*>("btn3"));
+    QVERIFY(!dialog.findChild<QToolButton*>("btn0"));
+    dialog.SlotPageRight(); // past the last page: stays
+    QCOMPARE(dialog.page(), 1);
+
+    QSignalSpy select(PostMsg::instance(), &PostMsg::SigSelectMouseInfo);
+    QSignalSpy index(PostMsg::instance(), &PostMsg::SigMouseIndex);
+    QSignalSpy frame(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    dialog.findChild<QToolButton*>("btn3")->click();
+    QCOMPARE(select.count(), 2);
+    QCOMPARE(select.at(0).at(0).value<DeviceAllInfo>().path, QStringLiteral("/fake/4"));
+    QCOMPARE(index.count(), 1);
+    QCOMPARE(index.at(0).at(0).toInt(), 2);
+    QCOMPARE(frame.count(), 1);
+    QCOMPARE(frame.at(0).at(0).toInt(), 1);
+    QCOMPARE(SelectedDevice::path(), QStringLiteral("/fake/4"));
+    QVERIFY(LinkFlags::DevicePagesActive);
+
+    QSignalSpy size(PostMsg::instance(), &PostMsg::SigChangeSize);
+    dialog.findChild<QToolButton*>("btn_Min")->click();
+    dialog.findChild<QToolButton*>("btn_Close")->click();
+    QCOMPARE(size.count(), 2);
+    QCOMPARE(size.at(0).at(0).toInt(), 2);
+    QCOMPARE(size.at(1).at(0).toInt(), 3);
+}
+
+void TestDeviceDiscovery::identicalDevicesDisableTheList() {
+    g_add("1001", "/fake/1", 5, 31, 2, 1, 0, 0);
+    g_add("1001", "/fake/2", 5, 31, 2, 1, 0, 0);
+    DialogChange dialog;
+    dialog.SlotRefresh();
+    QToolButton* b = dialog.findChild<QToolButton*>("btn0");
+    QVERIFY(b);
+    QVERIFY(!b->isEnabled());
+    QSignalSpy select(PostMsg::instance(), &PostMsg::SigSelectMouseInfo);
+    dialog.SlotSelect(0);
+    QCOMPARE(select.count(), 0);
+}
+
+QTEST_MAIN(TestDeviceDiscovery)
+#include "tst_device_discovery.moc"
