@@ -1,5 +1,6 @@
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
+#include "device/DevicePagesLink.h"
 #include "device/DialogChange.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
@@ -31,6 +32,8 @@ private slots:
     void pictureNames();
     void listPagesAndSelects();
     void identicalDevicesDisableTheList();
+    void pagesFollowTheMouseOntoTheCable();
+    void pagesReturnToTheListWhenTheMouseIsGone();
 
 private:
     QTemporaryDir m_appDir;
@@ -206,6 +209,38 @@ void TestDeviceDiscovery::identicalDevicesDisableTheList() {
     QSignalSpy select(PostMsg::instance(), &PostMsg::SigSelectMouseInfo);
     dialog.SlotSelect(0);
     QCOMPARE(select.count(), 0);
+}
+
+void TestDeviceDiscovery::pagesFollowTheMouseOntoTheCable() {
+    g_add("1002", "/fake/dongle", 5, 31, 1, 1, 0, 0x010203);
+    DeviceAllInfo selected;
+    selected.path = "/fake/dongle";
+    QCOMPARE(Discovery::identify(selected, DeviceAllInfo()), 1);
+    Discovery::markOnline(selected);
+    SelectedDevice::set(selected);
+    // Plugged in by cable: a new path with the same address; the receiver entry is gone.
+    g_clear();
+    g_add("1001", "/fake/cable", 5, 31, 2, 1, 0, 0x010203);
+    QSignalSpy frame(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    DevicePagesLink::refresh();
+    QCOMPARE(SelectedDevice::path(), QStringLiteral("/fake/cable"));
+    QCOMPARE(frame.count(), 0);
+    QVERIFY(LinkFlags::RunRequested);
+    QVERIFY(DevicePagesLink::saveCache());
+}
+
+void TestDeviceDiscovery::pagesReturnToTheListWhenTheMouseIsGone() {
+    DeviceAllInfo selected;
+    selected.path = "/fake/gone";
+    selected.cid = 5;
+    selected.mid = 31;
+    SelectedDevice::set(selected);
+    QSignalSpy frame(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    DevicePagesLink::refresh();
+    QCOMPARE(frame.count(), 1);
+    QCOMPARE(frame.at(0).at(0).toInt(), 0);
+    QVERIFY(SelectedDevice::path().isEmpty());
+    QVERIFY(!DevicePagesLink::saveCache()); // nothing selected: no file under an empty name
 }
 
 QTEST_MAIN(TestDeviceDiscovery)

@@ -1,0 +1,80 @@
+#include "device/DevicePagesLink.h"
+
+#include "app/core/PostMsg.h"
+#include "device/DeviceCache.h"
+#include "device/Discovery.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/Worker.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace DevicePagesLink {
+namespace {
+QPointer<Worker>& worker() {
+    static QPointer<Worker> w;
+    return w;
+}
+
+void reselect(const DeviceAllInfo& entry) {
+    if (hid().UsbFinderC_GetDeviceOnLine(entry.path.toLatin1().constData()) != 0)
+        SelectedDevice::set(entry);
+    LinkFlags::RunRequested = true;
+    if (Worker* w = worker().data())
+        w->requestRun();
+}
+
+void usbChanged() {
+    if (PostMsg::shuttingDown() || !QCoreApplication::instance())
+        return;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &refresh, Qt::QueuedConnection);
+}
+} // namespace
+
+void setWorker(Worker* w) {
+    worker() = w;
+}
+
+void startWatching() {
+    hid().StartUsbChanged(&usbChanged, 600);
+}
+
+void refresh() {
+    PostMsg* hub = PostMsg::instance();
+    hub->SendSetver(4);
+    const QList<DeviceAllInfo> list = Discovery::enumerate(Discovery::Finder::ByDeviceId);
+    const DeviceAllInfo selected = SelectedDevice::get();
+    if (list.isEmpty()) {
+        if (LinkFlags::UpgradeIdle) {
+            SelectedDevice::set(DeviceAllInfo());
+            hub->SendChangeMainDialog(0);
+        }
+        return;
+    }
+    bool pathSeen = false, reselected = false;
+    for (const DeviceAllInfo& entry : list) {
+        if (entry.path == selected.path)
+            pathSeen = true;
+        const bool sameMouseOnCable = entry.row == selected.row && entry.wired && entry.online &&
+                                      !selected.wired && selected.online && entry.address.size() == 3 &&
+                                      entry.address == selected.address;
+        if (sameMouseOnCable || (entry.path == selected.path && entry.online)) {
+            reselect(entry);
+            reselected = true;
+            break;
+        }
+    }
+    // A mouse followed onto the cable has a new path: that is not a loss.
+    if (!pathSeen && !reselected && !selected.path.isEmpty() && LinkFlags::UpgradeIdle)
+        hub->SendChangeMainDialog(0);
+    hub->SendCheckUpdate();
+}
+
+bool saveCache() {
+    const DeviceAllInfo selected = SelectedDevice::get();
+    if (selected.path.isEmpty() || selected.row < 0 || selected.row >= Discovery::deviceTotal())
+        return false;
+    return DeviceCache::save(selected.cid, selected.mid, CurrentRecord::snapshot());
+}
+} // namespace DevicePagesLink
