@@ -2,6 +2,9 @@
 // the exported controls below.
 #include "HIDUsb.h"
 #include <cstring>
+#include <mutex>
+
+static std::mutex g_recordMutex;
 
 namespace {
 struct FakeDevice {
@@ -71,41 +74,41 @@ HIDUSB_API int g_fakeReadReportRate = 0;
 HIDUSB_API int g_fakeReadDPILed = 0;
 HIDUSB_API int g_fakeReadLedBar = 0;
 HIDUSB_API int UsbServerC_Start(const char*, const char*, HidReportCallback) {
-    ++g_partialCalls;
-    ++g_fakeStartCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeStartCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API void UsbServer_SetPCDriverStatus(int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
 }
 HIDUSB_API void UsbServer_Exit(void) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
 }
 HIDUSB_API int StartUsbChanged(HidUsbChangedCallback, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API void StopUsbChanged(void) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
 }
 HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid, int, int,
                                                       int* count) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return findPaths(vid, pid, count);
 }
 HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return findPaths(vid, pid, count);
 }
 HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char* attribute) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memset(attribute, 0, 12);
     attribute[8] = 0x07; // v2.07
     attribute[9] = 0x02;
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char* out, const char* path, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     out[0] = out[1] = out[2] = 0;
     FakeDevice* d = deviceAt(path);
     if (!d || d->silentTries-- > 0)
@@ -116,12 +119,12 @@ HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char* out, const char* path, in
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char* path) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::strncpy(g_fakeLastPath, path ? path : "", sizeof(g_fakeLastPath) - 1);
     return g_fakeOnline;
 }
 HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, unsigned char* out) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memset(out, 0, 10);
     FakeDevice* d = deviceAt(path);
     if (!d)
@@ -133,162 +136,163 @@ HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, unsign
     return 1;
 }
 HIDUSB_API int UsbServer_ReadAllFlashData(void) {
-    ++g_partialCalls;
-    ++g_fakeReadAllFlashData;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadAllFlashData, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadBatteryLevel(void) {
-    ++g_partialCalls;
-    ++g_fakeReadBatteryLevel;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadBatteryLevel, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadConfig(void) {
-    ++g_partialCalls;
-    ++g_fakeReadConfig;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadConfig, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadVersion(void) {
-    ++g_partialCalls;
-    ++g_fakeReadVersion;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadVersion, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadCurrentDPI(void) {
-    ++g_partialCalls;
-    ++g_fakeReadCurrentDPI;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadCurrentDPI, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadReportRate(void) {
-    ++g_partialCalls;
-    ++g_fakeReadReportRate;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadReportRate, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadDPILed(void) {
-    ++g_partialCalls;
-    ++g_fakeReadDPILed;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadDPILed, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadLedBar(void) {
-    ++g_partialCalls;
-    ++g_fakeReadLedBar;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeReadLedBar, 1, __ATOMIC_RELAXED);
     return 1;
 }
 // The stand-in "parser" copies the first data bytes into the record start.
 HIDUSB_API int ProtocolDataParser(const unsigned char* data, unsigned char* record) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memcpy(record, data, 64);
     return 1;
 }
 HIDUSB_API int BufferToDPILed(const unsigned char* data, unsigned char* recordAt154) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memcpy(recordAt154, data, 4);
     return 1;
 }
 HIDUSB_API int BufferToLedBar(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int GetDeviceBatteryStatus(const unsigned char* data, unsigned char* battery) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memcpy(battery, data, 2);
     return 1;
 }
 HIDUSB_API int GetDeviceStatusChanged(const unsigned char* data, unsigned char* status) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     std::memcpy(status, data, 7);
     return 1;
 }
 HIDUSB_API int SetDllProtocolData(const unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int ProtocolDataUpdate(const unsigned char* record) {
-    ++g_partialCalls;
-    ++g_fakeUpdateCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
+    __atomic_add_fetch(&g_fakeUpdateCalls, 1, __ATOMIC_RELAXED);
+    std::lock_guard<std::mutex> lock(g_recordMutex);
     std::memcpy(g_fakeLastRecord, record, sizeof(g_fakeLastRecord));
     return g_fakeUpdateResult;
 }
 HIDUSB_API int UsbServer_SetCurrentConfig(int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_SetClearSetting(void) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_SetBatteryOptimizeEnable(int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_SetLongRangeMode(const char*, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetLongRangeMode(const char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_StartAdjustMode(const char*, const unsigned char*, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetDongleRGBBarMode(const char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_SetDongleRGBBarMode(const char*, const unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetDongleIndicatorLed(const char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_SetDongleIndicatorLed(const char*, const unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_Get4KDongleRGBValue(const char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_Set4KDongleRGB(const char*, const unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_EnterDonglePairOnlyCid(int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbServer_ReadDonglePairStatus(void) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_SetDongleIDToMouse(const char*, const unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_GetSlaveVersion(const char*, unsigned char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbUpgradeC_FindBootDevices(const unsigned char*, int, int*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbUpgrade_Start(const unsigned char*, int, HidUpgradeProgressCallback, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_OpenDevice(const char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API int UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return 1;
 }
 HIDUSB_API unsigned short UsbFinderC_GetVersion(const char*) {
-    ++g_partialCalls;
+    __atomic_add_fetch(&g_partialCalls, 1, __ATOMIC_RELAXED);
     return static_cast<unsigned short>(g_fakeVersion);
 }
 }
