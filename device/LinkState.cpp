@@ -34,8 +34,8 @@ void resetAll() {
 }
 } // namespace LinkFlags
 
-QMutex& CurrentRecord::mutex() {
-    static QMutex m;
+std::mutex& CurrentRecord::mutex() {
+    static std::mutex m;
     return m;
 }
 
@@ -49,18 +49,18 @@ FlashDataMap& CurrentRecord::storage() {
 }
 
 FlashDataMap CurrentRecord::snapshot() {
-    QMutexLocker lock(&mutex());
+    std::lock_guard<std::mutex> lock(mutex());
     return storage();
 }
 
 void CurrentRecord::replace(const FlashDataMap& record) {
-    QMutexLocker lock(&mutex());
+    std::lock_guard<std::mutex> lock(mutex());
     storage() = record;
 }
 
 namespace {
-QMutex& selectedMutex() {
-    static QMutex m;
+std::mutex& selectedMutex() {
+    static std::mutex m;
     return m;
 }
 DeviceAllInfo& selected() {
@@ -70,17 +70,17 @@ DeviceAllInfo& selected() {
 } // namespace
 
 DeviceAllInfo SelectedDevice::get() {
-    QMutexLocker lock(&selectedMutex());
+    std::lock_guard<std::mutex> lock(selectedMutex());
     return selected();
 }
 
 void SelectedDevice::set(const DeviceAllInfo& info) {
-    QMutexLocker lock(&selectedMutex());
+    std::lock_guard<std::mutex> lock(selectedMutex());
     selected() = info;
 }
 
 QString SelectedDevice::path() {
-    QMutexLocker lock(&selectedMutex());
+    std::lock_guard<std::mutex> lock(selectedMutex());
     return selected().path;
 }
 
@@ -89,11 +89,11 @@ QByteArray SelectedDevice::pathLatin1() {
 }
 
 void SelectedDevice::setOnline(bool online) {
-    QMutexLocker lock(&selectedMutex());
+    std::lock_guard<std::mutex> lock(selectedMutex());
     selected().online = online ? 1 : 0;
 }
 
 void SelectedDevice::setMouseVersion(const QString& version) {
-    QMutexLocker lock(&selectedMutex());
+    std::lock_guard<std::mutex> lock(selectedMutex());
     selected().mouseVersion = version;
 }

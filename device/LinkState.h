@@ -6,9 +6,10 @@
 #include "device/DeviceAllInfo.h"
 #include "device/FlashDataMap.h"
 
-#include <QMutex>
+#include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <mutex>
 
 namespace LinkFlags {
 extern std::atomic<bool> RunRequested;
@@ -51,12 +52,13 @@ public:
     static void replace(const FlashDataMap& record);
     // Runs f(record&) under the lock; f must not emit hub signals or call into the library.
     template <typename F> static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
-        QMutexLocker lock(&mutex());
+        std::lock_guard<std::mutex> lock(mutex());
         return f(storage());
     }
 
 private:
-    static QMutex& mutex();
+    // A standard mutex so ThreadSanitizer sees the locking (Qt is not instrumented).
+    static std::mutex& mutex();
     static FlashDataMap& storage();
 };
 

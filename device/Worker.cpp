@@ -9,9 +9,9 @@
 #include "platform/RegistryStore.h"
 
 #include <QDebug>
-#include <QMutex>
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace DeviceReports {
 std::atomic<int> ShowBatteryValue{0};
@@ -23,8 +23,8 @@ namespace {
 constexpr int kFullDataLength = 6988;
 constexpr qint64 kReconnectGuardMs = 3000;
 
-QMutex& clockMutex() {
-    static QMutex m;
+std::mutex& clockMutex() {
+    static std::mutex m;
     return m;
 }
 std::function<qint64()>& clockFn() {
@@ -148,7 +148,7 @@ void handleStatus(const uint8_t* data, int dataLength) {
     if (status[3])
         hid().UsbServer_ReadDPILed();
     if (status[2]) {
-        QMutexLocker lock(&clockMutex());
+        std::lock_guard<std::mutex> lock(clockMutex());
         const qint64 now = nowMs();
         if (now - g_resetStart > kReconnectGuardMs) {
             g_resetStart = now;
@@ -183,12 +183,12 @@ void handleVersion() {
 } // namespace
 
 void setClock(std::function<qint64()> clock) {
-    QMutexLocker lock(&clockMutex());
+    std::lock_guard<std::mutex> lock(clockMutex());
     clockFn() = std::move(clock);
 }
 
 void restartResetTimer() {
-    QMutexLocker lock(&clockMutex());
+    std::lock_guard<std::mutex> lock(clockMutex());
     g_resetStart = nowMs();
 }
 
@@ -307,16 +307,25 @@ Worker::~Worker() {
 
 void Worker::requestRun() {
     LinkFlags::RunRequested = true;
-    if (isRunning())
-        m_runAgain = true;
-    else
-        start(QThread::InheritPriority);
+    {
+        std::lock_guard<std::mutex> lock(m_runMutex);
+        if (m_running) {
+            m_runAgain = true; // picked up by the run in progress before it ends
+            return;
+        }
+        m_running = true;
+    }
+    wait(); // a run that has just decided to end is only leaving run()
+    start(QThread::InheritPriority);
 }
 
 bool Worker::shutdown(int timeoutMs) {
     PostMsg::beginShutdown();
     LinkFlags::RunRequested = false;
-    m_runAgain = false;
+    {
+        std::lock_guard<std::mutex> lock(m_runMutex);
+        m_runAgain = false;
+    }
     if (m_timer)
         m_timer->stop();
     const bool stopped = wait(static_cast<unsigned long>(std::max(timeoutMs, 0)));
@@ -355,11 +364,18 @@ void Worker::SlotCheckOnline() {
 }
 
 void Worker::run() {
-    do {
-        m_runAgain = false;
-        if (LinkFlags::RunRequested)
+    for (;;) {
+        if (LinkFlags::RunRequested && !PostMsg::shuttingDown())
             runOnce();
-    } while (m_runAgain && !PostMsg::shuttingDown());
+        std::lock_guard<std::mutex> lock(m_runMutex);
+        if (!m_runAgain || PostMsg::shuttingDown()) {
+            m_runAgain = false;
+            m_running = false;
+            return;
+        }
+        m_runAgain = false;
+        LinkFlags::RunRequested = true;
+    }
 }
 
 void Worker::runOnce() {

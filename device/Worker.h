@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 namespace DeviceReports {
 // The callback registered with UsbServerC_Start; runs on the library's thread.
@@ -57,5 +58,7 @@ private:
     QString m_lastPath;
     int m_lastKind = 0;
     QTimer* m_timer = nullptr;
-    std::atomic<bool> m_runAgain{false};
+    std::mutex m_runMutex; // guards the two below
+    bool m_running = false;
+    bool m_runAgain = false;
 };
