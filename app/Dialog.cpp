@@ -1,4 +1,5 @@
 #include "app/Dialog.h"
+#include "device/DevicePagesLink.h"
 
 #include "app/FormSetting.h"
 #include "app/PreVier.h"
@@ -197,7 +198,8 @@ QToolButton* Dialog::button(const char* name) const {
 }
 
 void Dialog::storeCurrentRecord() {
-    // The device list owns the per-device record cache; it stores on SigChangeMainDialog/SigChangeSize.
+    // Saved under the selected mouse's own model; nothing is written when no known model is selected.
+    DevicePagesLink::saveCache();
 }
 
 void Dialog::on_PreButton_clicked() {

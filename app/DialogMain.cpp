@@ -77,6 +77,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent) {
     m_stack->setObjectName(QStringLiteral("stackedWidget"));
     m_stack->setGeometry(0, 0, 1200, 700);
 
+    Language::load();
     const int index = migrateLanguageIndex();
 
     m_dialog = new Dialog(this);
@@ -136,10 +137,9 @@ void DialogMain::SlotChangeMainDialog(int index) {
 void DialogMain::buildTrayMenu() {
     delete m_menu;
     m_menu = new QMenu();
-    m_actionMain =
-        m_menu->addAction(Language::text(QStringLiteral("DialogMain"), QStringLiteral("OpenMain")));
+    m_actionMain = m_menu->addAction(Language::text(QStringLiteral("home"), QStringLiteral("OpenMain")));
     m_menu->addSeparator();
-    m_actionExit = m_menu->addAction(Language::text(QStringLiteral("DialogMain"), QStringLiteral("Exit")));
+    m_actionExit = m_menu->addAction(Language::text(QStringLiteral("home"), QStringLiteral("Exit")));
     if (m_actionMain->text().isEmpty())
         m_actionMain->setText(QStringLiteral("Open"));
     if (m_actionExit->text().isEmpty())
@@ -213,8 +213,8 @@ void DialogMain::slotActionExitApp() {
 void DialogMain::SlotAllLanguage(int index) {
     if (!m_actionMain || !m_actionExit)
         return;
-    const QString open = Language::text(QStringLiteral("DialogMain"), QStringLiteral("OpenMain"), index);
-    const QString exit = Language::text(QStringLiteral("DialogMain"), QStringLiteral("Exit"), index);
+    const QString open = Language::text(QStringLiteral("home"), QStringLiteral("OpenMain"), index);
+    const QString exit = Language::text(QStringLiteral("home"), QStringLiteral("Exit"), index);
     if (!open.isEmpty())
         m_actionMain->setText(open);
     if (!exit.isEmpty())

@@ -1,5 +1,7 @@
 #include "app/FormSetting.h"
 
-FormSetting::FormSetting(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("FormSetting")); }
+FormSetting::FormSetting(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("FormSetting"));
+}
 
 void FormSetting::SlotAllLanguage(int) {}

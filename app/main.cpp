@@ -3,6 +3,9 @@
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/notices/ExeIsRun.h"
+#include "device/DevicePagesLink.h"
+#include "device/DialogChange.h"
+#include "device/Worker.h"
 #include "platform/ScreenMetrics.h"
 
 #include <QApplication>
@@ -43,9 +46,31 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // One worker for the device pages; the device list starts it on a choice, the pages on a replug.
+    Worker* worker = nullptr;
+    DialogMain::setDeviceListFactory([&worker](QWidget* parent) -> QWidget* {
+        auto* list = new DialogChange(parent);
+        list->setAttribute(Qt::WA_StyledBackground);
+        list->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + AppPaths::appDir() +
+                            QStringLiteral("/Picture/Dialog/BackGround2.png);}"));
+        worker = new Worker;
+        list->setWorker(worker);
+        DevicePagesLink::setWorker(worker);
+        list->startWatching();
+        return list;
+    });
+    DialogMain::setUsbChangedHandlers(&DialogChange::usbChanged, &DevicePagesLink::usbChanged);
+
     DialogMain window;
     StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
     window.show();
     qInfo("Zentrafox home window shown");
-    return app.exec();
+    const int rc = app.exec();
+    DevicePagesLink::saveCache();
+    if (worker) {
+        // A worker still stuck in the library is left to the process exit rather than destroyed running.
+        if (worker->shutdown())
+            delete worker;
+    }
+    return rc;
 }

@@ -25,12 +25,13 @@ void reselect(const DeviceAllInfo& entry) {
         w->requestRun();
 }
 
+} // namespace
+
 void usbChanged() {
     if (PostMsg::shuttingDown() || !QCoreApplication::instance())
         return;
     QMetaObject::invokeMethod(QCoreApplication::instance(), &refresh, Qt::QueuedConnection);
 }
-} // namespace
 
 void setWorker(Worker* w) {
     worker() = w;

@@ -9,6 +9,8 @@ namespace DevicePagesLink {
 void setWorker(Worker* worker);
 // One refresh after a USB change (GUI thread).
 void refresh();
+// The library's USB-change callback while the device pages are shown (any thread).
+void usbChanged();
 // Makes refresh() the library's USB-change callback, queued to the GUI thread.
 void startWatching();
 // Saves the current record under the selected device's own model; false (nothing written) when no

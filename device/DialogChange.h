@@ -39,8 +39,11 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+public:
+    // The library's USB-change callback while the list is shown (any thread; queues a refresh).
     static void usbChanged();
+
+private:
     void redraw();
 
     QList<DeviceAllInfo> m_devices;

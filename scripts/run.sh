@@ -8,7 +8,7 @@ build=${ZF_BUILD_DIR:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZF_BUILD_TESTS=OFF -DZF_BUILD_BENCH=OFF
 cmake --build "$build" -j"$(nproc)" --target zentrafox HIDUsb zf_resources 2>/dev/null \
   || cmake --build "$build" -j"$(nproc)"
-app="$build/app/zentrafox"
+app="$build/Zentrafox/zentrafox"
 if [ -n "${DISPLAY:-}" ]; then
   exec "$app"
 fi
