@@ -5,6 +5,7 @@
 #include "app/PreVier.h"
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
+#include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/UpDataParam.h"
@@ -26,15 +27,6 @@
 
 const char* const Dialog::kPageButtons[7] = {"PreButton",    "Advanced",     "ButtonMain", "MacroButton",
                                              "LightsButton", "SensorButton", "FormSetting"};
-
-namespace {
-void waitProcessingEvents(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
-} // namespace
 
 Dialog::Dialog(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Dialog"));
@@ -231,7 +223,7 @@ void Dialog::on_UpArrow_clicked() {
     storeCurrentRecord();
     button("PreButton")->setChecked(true);
     PostMsg::instance()->SendTouchkey();
-    waitProcessingEvents(100);
+    busyWait(100);
     hid().UsbServer_Exit();
     PostMsg::instance()->SendChangeMainDialog(0);
     PostMsg::instance()->SendSetMacroPage();

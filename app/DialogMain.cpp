@@ -2,6 +2,7 @@
 
 #include "app/Dialog.h"
 #include "app/core/AppPaths.h"
+#include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
@@ -35,12 +36,6 @@ QString registryKeyPath() {
     return QStringLiteral("Software/") + app + QLatin1Char('/') + app + QLatin1Char('/') + app;
 }
 
-void waitProcessingEvents(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
-}
 } // namespace
 
 void DialogMain::setDeviceListFactory(PageFactory factory) {
@@ -151,7 +146,7 @@ void DialogMain::buildTrayMenu() {
 
 void DialogMain::shutDownLibrary() {
     hid().StopUsbChanged();
-    waitProcessingEvents(200);
+    busyWait(200);
     hid().UsbServer_Exit();
     MacroIniStore::instance().sync();
     ConfigIniStore::instance().sync();
