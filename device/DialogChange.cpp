@@ -1,6 +1,7 @@
 #include "device/DialogChange.h"
 
 #include "app/core/AppPaths.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/Discovery.h"
@@ -29,8 +30,13 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent) {
     m_pictureDir = AppPaths::appDir() + QStringLiteral("/Picture/DialogChange/");
 
     auto* top = new QHBoxLayout;
-    m_language = new QComboBox(this); // filled by the language part
+    m_language = new QComboBox(this);
     m_language->setObjectName(QStringLiteral("comboBox_Language"));
+    PostMsg* hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
+    connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
+    connect(m_language, QOverload<int>::of(&QComboBox::activated), this,
+            &DialogChange::on_comboBox_activated);
     m_repair = new QToolButton(this); // opens the repair window once upgrades exist
     m_repair->setObjectName(QStringLiteral("btn_Repair"));
     m_repair->setText(QStringLiteral("Repair"));
@@ -70,6 +76,20 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent) {
     layout->addLayout(top);
     layout->addLayout(middle, 1);
     redraw();
+}
+
+void DialogChange::SlotAutoLan() {
+    Language::fillBox(m_language);
+}
+
+void DialogChange::SlotSameLanguageA(int index) {
+    Language::follow(m_language, index);
+}
+
+void DialogChange::on_comboBox_activated(int index) {
+    Language::choose(m_language, index);
+    PostMsg::instance()->SendAllLanguage(index);
+    PostMsg::instance()->SendLanguageSameB(index);
 }
 
 DialogChange::~DialogChange() {

@@ -30,6 +30,9 @@ public:
     int pageCount() const;
 
 public slots:
+    void SlotAutoLan();
+    void SlotSameLanguageA(int index);
+    void on_comboBox_activated(int index);
     void SlotRefresh();
     void SlotSelect(int index);
     void SlotEnterKey();

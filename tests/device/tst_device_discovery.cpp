@@ -1,10 +1,12 @@
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "device/DevicePagesLink.h"
 #include "device/DialogChange.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include <QComboBox>
 
 #include <QLibrary>
 #include <QSignalSpy>
@@ -34,6 +36,7 @@ private slots:
     void identicalDevicesDisableTheList();
     void pagesFollowTheMouseOntoTheCable();
     void pagesReturnToTheListWhenTheMouseIsGone();
+    void languageBoxFillsFollowsAndChooses();
 
 private:
     QTemporaryDir m_appDir;
@@ -241,6 +244,30 @@ void TestDeviceDiscovery::pagesReturnToTheListWhenTheMouseIsGone() {
     QCOMPARE(frame.at(0).at(0).toInt(), 0);
     QVERIFY(SelectedDevice::path().isEmpty());
     QVERIFY(!DevicePagesLink::saveCache()); // nothing selected: no file under an empty name
+}
+
+void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
+    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Japanese"});
+    DialogChange list;
+    auto* box = list.findChild<QComboBox*>("comboBox_Language");
+    QVERIFY(box);
+    PostMsg::instance()->SendAutoLan();
+    QCOMPARE(box->count(), 2);
+
+    QSignalSpy all(PostMsg::instance(), &PostMsg::SigAllLanguage);
+    QSignalSpy other(PostMsg::instance(), &PostMsg::SigLanguageSameB);
+    // Following the settings page's box selects without announcing anything.
+    PostMsg::instance()->SendLanguageSameA(1);
+    QCOMPARE(box->currentIndex(), 1);
+    QCOMPARE(all.count(), 0);
+
+    // A user's choice is stored and announced to every window and the other box.
+    emit box->activated(0);
+    QCOMPARE(all.count(), 1);
+    QCOMPARE(all.at(0).at(0).toInt(), 0);
+    QCOMPARE(other.count(), 1);
+    QCOMPARE(MacroIniStore::instance().value("Language", "Language"), QStringLiteral("0"));
+    QCOMPARE(Language::currentIndex(), 0);
 }
 
 QTEST_MAIN(TestDeviceDiscovery)
