@@ -100,6 +100,8 @@ DialogChange::~DialogChange() {
 void DialogChange::startWatching() {
     watcher() = this;
     hid().StartUsbChanged(&DialogChange::usbChanged, 600);
+    // Devices plugged in before the watch began raise no change: list them now.
+    SlotRefresh();
 }
 
 // Called on the library's thread: only queue the refresh to the window's thread.

@@ -37,6 +37,7 @@ private slots:
     void pagesFollowTheMouseOntoTheCable();
     void pagesReturnToTheListWhenTheMouseIsGone();
     void languageBoxFillsFollowsAndChooses();
+    void watchingListsDevicesAlreadyPlugged();
 
 private:
     QTemporaryDir m_appDir;
@@ -268,6 +269,15 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     QCOMPARE(other.count(), 1);
     QCOMPARE(MacroIniStore::instance().value("Language", "Language"), QStringLiteral("0"));
     QCOMPARE(Language::currentIndex(), 0);
+}
+
+void TestDeviceDiscovery::watchingListsDevicesAlreadyPlugged() {
+    g_add("1001", "/fake/1", 5, 31, 2, 1, 0, 0);
+    DialogChange dialog;
+    QCOMPARE(dialog.devices().size(), 0);
+    dialog.startWatching();
+    QCOMPARE(dialog.devices().size(), 1);
+    QVERIFY(dialog.findChild<QToolButton*>("btn0"));
 }
 
 QTEST_MAIN(TestDeviceDiscovery)
