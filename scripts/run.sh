@@ -9,6 +9,10 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZF_BUILD_TESTS=OFF -D
 cmake --build "$build" -j"$(nproc)" --target zentrafox HIDUsb zf_resources 2>/dev/null \
   || cmake --build "$build" -j"$(nproc)"
 app="$build/Zentrafox/zentrafox"
+# Without hardware the library's virtual devices stand in: one mouse per shipped model unless told otherwise.
+if [ -z "${ZF_HIDUSB_DEVICES:-}" ] && [ -f "$build/Zentrafox/virtual/devices.txt" ]; then
+  export ZF_HIDUSB_DEVICES="$PWD/$build/Zentrafox/virtual/devices.txt"
+fi
 if [ -n "${DISPLAY:-}" ]; then
   exec "$app"
 fi
