@@ -22,13 +22,13 @@ extern "C" {
 #define HIDUSB_DEVICE_INFO_SIZE 4     /* UsbFinderC_GetDeviceInfo out: CID, MID, connection kind */
 #define HIDUSB_ONLINE_ADDRESS_SIZE 10 /* online answer: byte 6 = 1 online, bytes 7-9 receiver address */
 #define HIDUSB_BATTERY_SIZE 2         /* level in percent, charging flag */
-#define HIDUSB_STATUS_SIZE 7          /* change flags: DPI, rate, reconnect, DPI light, -, light bar, battery */
-#define HIDUSB_DONGLE_RGB_SIZE 8      /* receiver status LED: byte 0 behaviour, 0 = none */
-#define HIDUSB_DONGLE_BAR_SIZE 7      /* receiver light bar: effect, R, G, B, speed, brightness, on */
-#define HIDUSB_DONGLE_LED_SIZE 3      /* receiver indicator LEDs: one mode byte each */
-#define HIDUSB_ADJUST_SIZE 10         /* key calibration request */
-#define HIDUSB_DONGLE_ID_SIZE 5       /* receiver id written into a cable-connected mouse */
-#define HIDUSB_SLAVE_VERSION_SIZE 4   /* UsbFinderC_GetSlaveVersion out */
+#define HIDUSB_STATUS_SIZE 7        /* change flags: DPI, rate, reconnect, DPI light, -, light bar, battery */
+#define HIDUSB_DONGLE_RGB_SIZE 8    /* receiver status LED: byte 0 behaviour, 0 = none */
+#define HIDUSB_DONGLE_BAR_SIZE 7    /* receiver light bar: effect, R, G, B, speed, brightness, on */
+#define HIDUSB_DONGLE_LED_SIZE 3    /* receiver indicator LEDs: one mode byte each */
+#define HIDUSB_ADJUST_SIZE 10       /* key calibration request */
+#define HIDUSB_DONGLE_ID_SIZE 5     /* receiver id written into a cable-connected mouse */
+#define HIDUSB_SLAVE_VERSION_SIZE 4 /* UsbFinderC_GetSlaveVersion out */
 
 /* Called on a library thread for every report of a started service. header[1] is the report type,
  * header[3] a qualifier, header[4] a sub-code. Every library function may be called from inside. */
@@ -51,8 +51,8 @@ HIDUSB_API void StopUsbChanged(void);
 
 /* Finders: return an array of *count paths (owned by the library, valid until the next finder call
  * on any thread); *count is the capacity on entry (preset 5) and the number found on return. */
-HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid, int usage, int maxCount,
-                                                      int* count);
+HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char* vid, const char* pid, int usage,
+                                                      int maxCount, int* count);
 HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char* vid, const char* pid, int* count);
 HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char* path, unsigned char* attribute);
 /* out[0] CID, out[1] MID, out[2] connection kind; all zero while the device is not ready. */
@@ -107,8 +107,8 @@ HIDUSB_API int UsbFinderC_GetSlaveVersion(const char* path, unsigned char* out);
 
 /* Firmware: the image is the whole file; a truncated or foreign image is refused. */
 HIDUSB_API int UsbUpgradeC_FindBootDevices(const unsigned char* image, int imageLength, int* count);
-HIDUSB_API int UsbUpgrade_Start(const unsigned char* image, int imageLength, HidUpgradeProgressCallback callback,
-                                int timeoutMs);
+HIDUSB_API int UsbUpgrade_Start(const unsigned char* image, int imageLength,
+                                HidUpgradeProgressCallback callback, int timeoutMs);
 
 /* Raw access. */
 HIDUSB_API int UsbFinderC_OpenDevice(const char* path);

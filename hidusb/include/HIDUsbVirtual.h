@@ -39,6 +39,9 @@ HIDUSB_API void HidVirt_ResetCounters(void);
 HIDUSB_API int HidVirt_ReadFlash(const char* mouse, int profile, unsigned char* out);
 /* Mouse firmware version, 0 for an unknown name. */
 HIDUSB_API int HidVirt_MouseVersion(const char* mouse);
+/* Emulated link time per 64-byte packet in microseconds, overriding ZF_HIDUSB_PACKET_US; -1 goes back to
+ * the environment (default 1000). */
+HIDUSB_API int HidVirt_SetPacketTime(int microseconds);
 
 #ifdef __cplusplus
 }

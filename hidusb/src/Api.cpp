@@ -1,4 +1,5 @@
 // The C interface over the virtual devices.
+#include "ControlSocket.h"
 #include "HIDUsb.h"
 #include "Host.h"
 
@@ -28,10 +29,17 @@ std::string normId(const char* s) {
     return t;
 }
 
-void sleepUs(long long us) {
-    if (us > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(us));
-}
+// Paces packets against one schedule, so sleep overshoot does not add up over a long transfer.
+struct Pacer {
+    long long us;
+    Clock::time_point next = Clock::now();
+    void packet() {
+        if (us <= 0)
+            return;
+        next += std::chrono::microseconds(us);
+        std::this_thread::sleep_until(next);
+    }
+};
 
 // The mouse the started service reaches, or null.
 Mouse* serviceMouse() {
@@ -121,30 +129,45 @@ struct Watcher {
     std::mutex mutex;
     std::condition_variable cv;
     bool stop = false;
+    bool finished = false; // the thread function has returned from its last callback
     std::thread thread;
 };
 
-std::mutex gWatcherMutex; // guards the two thread slots below, never held during a callback
+std::mutex gWatcherMutex; // guards the thread slots and the flag below, never held during a callback
 std::shared_ptr<Watcher> gWatcher;
 std::shared_ptr<Watcher> gUpgrade;
+bool gFlashing = false;
 
+// Stops a watcher thread. A callback still running after the grace time (it may block on the caller) is
+// left to finish on its own; the thread starts no further callback.
 void retire(std::shared_ptr<Watcher> w) {
     if (!w)
         return;
-    {
-        std::lock_guard<std::mutex> lock(w->mutex);
-        w->stop = true;
-    }
+    std::unique_lock<std::mutex> lock(w->mutex);
+    w->stop = true;
     w->cv.notify_all();
-    if (w->thread.get_id() == std::this_thread::get_id())
+    if (!w->thread.joinable())
+        return;
+    if (w->thread.get_id() == std::this_thread::get_id() ||
+        !w->cv.wait_for(lock, std::chrono::milliseconds(kStopGraceMs), [&] { return w->finished; })) {
         w->thread.detach();
-    else if (w->thread.joinable())
-        w->thread.join();
+        return;
+    }
+    lock.unlock();
+    w->thread.join();
+}
+
+void finish(Watcher& w) {
+    std::lock_guard<std::mutex> lock(w.mutex);
+    w.stop = true;
+    w.finished = true;
+    w.cv.notify_all();
 }
 
 // Joins threads still running when the library is unloaded.
 struct Shutdown {
     ~Shutdown() {
+        stopControlServer();
         std::shared_ptr<Watcher> w, u;
         std::shared_ptr<Service> s;
         {
@@ -202,7 +225,7 @@ void UsbServer_Exit(void) {
 }
 
 int StartUsbChanged(HidUsbChangedCallback callback, int periodMs) {
-    if (!callback || periodMs <= 0)
+    if (!callback || periodMs <= 0 || periodMs > 60000)
         return 0;
     auto w = std::make_shared<Watcher>();
     unsigned seen;
@@ -228,6 +251,8 @@ int StartUsbChanged(HidUsbChangedCallback callback, int periodMs) {
             callback();
             lock.lock();
         }
+        w->finished = true;
+        w->cv.notify_all();
     });
     std::shared_ptr<Watcher> old;
     {
@@ -443,7 +468,7 @@ int ProtocolDataUpdate(const unsigned char* record) {
         else
             runs.push_back({0, kRecordSize});
     }
-    const long long us = packetUs();
+    Pacer pacer{packetUs()};
     for (const Run& run : runs) {
         counters().reportsOut++;
         for (int done = 0; done < run.length; done += kWritePayload) {
@@ -458,7 +483,7 @@ int ProtocolDataUpdate(const unsigned char* record) {
                 counters().bytesOut += static_cast<unsigned long long>(n + 4);
                 counters().packets++;
             }
-            sleepUs(us);
+            pacer.packet();
         }
     }
     auto lock = lockDevices();
@@ -673,94 +698,86 @@ int UsbUpgradeC_FindBootDevices(const unsigned char* image, int imageLength, int
 }
 
 // Flashes the image packet by packet on a thread of its own; the progress callback gets every percent step
-// and then the end status. The device takes the new version only when the whole image has arrived.
+// and then the end status. The device takes the new version only when the whole image has arrived. The flash
+// counts as over before the end status is sent, so the next stage may be started from that callback.
 int UsbUpgrade_Start(const unsigned char* image, int imageLength, HidUpgradeProgressCallback callback,
                      int timeoutMs) {
     ImageHeader header;
     if (!callback || timeoutMs <= 0 || !parseImage(image, imageLength, header))
         return 0;
-    std::string target;
-    int failAt;
-    {
-        auto lock = lockDevices();
-        auto targets = bootTargets(header);
-        if (targets.size() != 1)
-            return 0;
-        target = targets[0];
-        failAt = host().failUpgradeAt;
-        host().failUpgradeAt = -1;
-    }
     auto w = std::make_shared<Watcher>();
-    {
-        std::lock_guard<std::mutex> lock(gWatcherMutex);
-        if (gUpgrade) {
-            std::lock_guard<std::mutex> wl(gUpgrade->mutex);
-            if (!gUpgrade->stop)
-                return 0; // one flash at a time
-        }
-    }
-    int packets = packetsFor(imageLength);
-    w->thread = std::thread([w, header, target, failAt, packets, callback, imageLength] {
-        const long long us = packetUs();
-        int percent = -1;
-        bool ok = true;
-        for (int i = 1; i <= packets; ++i) {
-            sleepUs(us);
-            {
-                std::lock_guard<std::mutex> lock(w->mutex);
-                if (w->stop) {
-                    ok = false;
-                    break;
-                }
-            }
-            int now = static_cast<int>(100LL * i / packets);
-            {
-                auto lock = lockDevices();
-                counters().reportsOut++;
-                counters().packets++;
-                counters().bytesOut += static_cast<unsigned long long>(std::min(kPacketSize, imageLength));
-                bool present =
-                    header.type == kMouseImage
-                        ? registry().mouseByName(target) &&
-                              registry().mouseByName(target)->link == Link::Cable
-                        : registry().receiverByName(target) && registry().receiverByName(target)->plugged;
-                if (!present || (failAt >= 0 && now >= failAt)) {
-                    ok = false;
-                    break;
-                }
-                if (i == packets) {
-                    if (header.type == kMouseImage) {
-                        Mouse* m = registry().mouseByName(target);
-                        m->version = header.version;
-                        registry().save(*m);
-                    } else {
-                        registry().receiverByName(target)->version = header.version;
-                    }
-                }
-            }
-            if (now != percent) {
-                percent = now;
-                unsigned char status[3] = {7, 1, static_cast<unsigned char>(now)};
-                callback(status, 3);
-            }
-        }
-        unsigned char end[3] = {7, 2, static_cast<unsigned char>(ok ? 1 : 0)};
-        callback(end, 3);
-        std::lock_guard<std::mutex> lock(w->mutex);
-        w->stop = true;
-    });
     std::shared_ptr<Watcher> old;
     {
         std::lock_guard<std::mutex> lock(gWatcherMutex);
+        if (gFlashing)
+            return 0; // one flash at a time
+        std::string target;
+        int failAt;
+        {
+            auto devices = lockDevices();
+            auto targets = bootTargets(header);
+            if (targets.size() != 1)
+                return 0;
+            target = targets[0];
+            failAt = host().failUpgradeAt;
+            host().failUpgradeAt = -1;
+        }
+        gFlashing = true;
         old = std::move(gUpgrade);
         gUpgrade = w;
+        const int packets = packetsFor(imageLength);
+        w->thread = std::thread([w, header, target, failAt, packets, callback, imageLength] {
+            Pacer pacer{packetUs()};
+            int percent = -1;
+            bool ok = true;
+            for (int i = 1; i <= packets && ok; ++i) {
+                pacer.packet();
+                {
+                    std::lock_guard<std::mutex> lock(w->mutex);
+                    if (w->stop) {
+                        ok = false;
+                        break;
+                    }
+                }
+                int now = static_cast<int>(100LL * i / packets);
+                {
+                    auto devices = lockDevices();
+                    counters().reportsOut++;
+                    counters().packets++;
+                    counters().bytesOut += static_cast<unsigned long long>(
+                        std::min(kPacketSize, imageLength - (i - 1) * kPacketSize));
+                    Mouse* m = header.type == kMouseImage ? registry().mouseByName(target) : nullptr;
+                    Receiver* r = header.type == kReceiverImage ? registry().receiverByName(target) : nullptr;
+                    bool present = (m && m->link == Link::Cable) || (r && r->plugged);
+                    if (!present || (failAt >= 0 && now >= failAt)) {
+                        ok = false;
+                        break;
+                    }
+                    if (i == packets) {
+                        if (m) {
+                            m->version = header.version;
+                            registry().save(*m);
+                        } else {
+                            r->version = header.version;
+                        }
+                    }
+                }
+                if (now != percent) {
+                    percent = now;
+                    unsigned char status[3] = {7, 1, static_cast<unsigned char>(now)};
+                    callback(status, 3);
+                }
+            }
+            {
+                std::lock_guard<std::mutex> lock(gWatcherMutex);
+                gFlashing = false;
+            }
+            unsigned char end[3] = {7, 2, static_cast<unsigned char>(ok ? 1 : 0)};
+            callback(end, 3);
+            finish(*w);
+        });
     }
-    if (old && old->thread.joinable()) {
-        if (old->thread.get_id() == std::this_thread::get_id())
-            old->thread.detach();
-        else
-            old->thread.join();
-    }
+    retire(old);
     return 1;
 }
 

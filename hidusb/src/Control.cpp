@@ -199,4 +199,11 @@ int HidVirt_MouseVersion(const char* mouse) {
     return m ? m->version : 0;
 }
 
+int HidVirt_SetPacketTime(int microseconds) {
+    if (microseconds < -1 || microseconds > 1000000)
+        return 0;
+    setPacketUs(microseconds);
+    return 1;
+}
+
 } // extern "C"

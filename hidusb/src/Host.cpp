@@ -1,23 +1,27 @@
 #include "Host.h"
 
+#include "ControlSocket.h"
+
 #include <cstdio>
 
 namespace zf {
 
+// Never destroyed: threads that outlive a stop may still reach them while the library is unloaded.
 Host& host() {
-    static Host h;
-    return h;
+    static Host* h = new Host;
+    return *h;
 }
 
 Counters& counters() {
-    static Counters c;
-    return c;
+    static Counters* c = new Counters;
+    return *c;
 }
 
 std::unique_lock<std::mutex> lockDevices() {
     std::unique_lock<std::mutex> lock(registry().mutex);
     if (!host().loaded) {
         host().loaded = true;
+        startControlServer();
         std::string error = registry().load();
         if (!error.empty())
             std::fprintf(stderr, "HIDUsb: %s; using the default mouse and receiver\n", error.c_str());

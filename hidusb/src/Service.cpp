@@ -5,6 +5,7 @@
 namespace zf {
 
 Service::~Service() {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (thread_.joinable())
         thread_.detach();
 }
@@ -12,6 +13,7 @@ Service::~Service() {
 void Service::start() {
     auto self = shared_from_this();
     // The thread owns a reference, so a service left running past stop() outlives its registry slot.
+    std::lock_guard<std::mutex> lock(mutex_);
     thread_ = std::thread([self] { self->run(); });
 }
 
@@ -64,16 +66,18 @@ void Service::stop(int graceMs) {
     if (!thread_.joinable())
         return;
     if (thread_.get_id() == std::this_thread::get_id()) {
-        lock.unlock();
         thread_.detach();
         return;
     }
     bool done = cv_.wait_for(lock, std::chrono::milliseconds(graceMs), [this] { return finished_; });
-    lock.unlock();
-    if (done)
-        thread_.join();
-    else
+    if (!done) {
+        // Detached under the lock: the thread may drop the last reference (and run the destructor,
+        // which reads thread_) as soon as its callback returns.
         thread_.detach();
+        return;
+    }
+    lock.unlock();
+    thread_.join();
 }
 
 } // namespace zf

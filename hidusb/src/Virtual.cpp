@@ -1,6 +1,7 @@
 #include "Virtual.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,8 @@ bool parseHex(const std::string& s, unsigned long max, unsigned long& out) {
     return true;
 }
 
+} // namespace
+
 void makeDirs(const std::string& dir) {
     std::string part;
     std::stringstream ss(dir);
@@ -51,18 +54,24 @@ void makeDirs(const std::string& dir) {
     }
 }
 
-} // namespace
+static std::atomic<long long> gPacketUsOverride{-1};
 
 long long packetUs() {
-    return envNumber("ZF_HIDUSB_PACKET_US", 1000);
+    long long set = gPacketUsOverride.load();
+    return set >= 0 ? set : envNumber("ZF_HIDUSB_PACKET_US", 1000);
 }
+
+void setPacketUs(long long us) {
+    gPacketUsOverride = us < 0 ? -1 : us;
+}
+
 long long pairUs() {
     return envNumber("ZF_HIDUSB_PAIR_MS", 1500) * 1000;
 }
 
 Registry& registry() {
-    static Registry r;
-    return r;
+    static Registry* r = new Registry; // never destroyed, see host()
+    return *r;
 }
 
 std::string Registry::stateDir() {

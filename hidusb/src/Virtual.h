@@ -88,6 +88,10 @@ Registry& registry();
 
 // Emulated link time per 64-byte packet in microseconds (ZF_HIDUSB_PACKET_US, default 1000).
 long long packetUs();
+// Creates a folder and its parents (mode 0700); existing ones are left alone.
+void makeDirs(const std::string& dir);
+// Overrides the environment for this process; a negative value goes back to it.
+void setPacketUs(long long us);
 // Device-side pairing time in microseconds (ZF_HIDUSB_PAIR_MS, default 1500 ms).
 long long pairUs();
 
