@@ -44,8 +44,10 @@ void startWatching() {
 void refresh() {
     PostMsg* hub = PostMsg::instance();
     hub->SendSetver(4);
-    const QList<DeviceAllInfo> list = Discovery::enumerate(Discovery::Finder::ByDeviceId);
+    // Compared as it was before this change: the enumeration already refreshes the selected device
+    // from its own entry, which for a mouse just moved to the cable is an offline receiver.
     const DeviceAllInfo selected = SelectedDevice::get();
+    const QList<DeviceAllInfo> list = Discovery::enumerate(Discovery::Finder::ByDeviceId);
     if (list.isEmpty()) {
         if (LinkFlags::UpgradeIdle) {
             SelectedDevice::set(DeviceAllInfo());
