@@ -28,8 +28,10 @@ void setLink(Mouse& m, Link link) {
         m.longRange = false;
     ++registry().generation;
     sendFromMouse(m, kStatus, 0, 0, statusData(kStatusReconnect | kStatusBattery, m));
+    // The receiver tells that long-range mode ended when its mouse went onto the cable.
     if (hadLongRange && !m.longRange)
-        sendFromMouse(m, kLongRange, 0, 0, std::vector<uint8_t>(kLongRangeDataSize, 0));
+        if (Receiver* r = registry().receiverByName(m.receiver))
+            sendFromReceiver(*r, kLongRange, std::vector<uint8_t>(kLongRangeDataSize, 0));
 }
 
 } // namespace
