@@ -1,5 +1,550 @@
 #include "sensor/Sensor.h"
 
-Sensor::Sensor(QWidget* parent) : QWidget(parent) { setObjectName(QStringLiteral("Sensor")); }
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/core/Language.h"
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
+#include "sensor/DpiCodec.h"
+#include "sensor/SensorCapability.h"
+#include "sensor/StopCloseTime.h"
+#include "ui_Sensor.h"
 
-void Sensor::SlotAllLanguage(int) {}
+#include <QDir>
+#include <QListView>
+#include <QSignalBlocker>
+
+namespace {
+const int kTimeoutValues[10] = {1, 3, 6, 12, 18, 30, 60, 90, 210, 240};
+// Only these are offered (and shown when the mouse reports them); 8 and 9 are accepted when written.
+constexpr int kShownTimeouts = 8;
+constexpr int kCordedMode = 2; // the sensor mode the mouse uses on the cable and at the fast rates
+
+const char* const kModeFlag = "SUPPORT_SENSOR_MODE_SEL";
+
+bool isReceiverKind(int kind) {
+    return kind == 1 || kind == 4 || kind == 5;
+}
+
+bool isFastRateCode(int code) {
+    return code == 16 || code == 32 || code == 64;
+}
+
+// "r,g,b" of a colour key of group "Option"; a missing or short entry falls back so the page keeps a
+// readable look with a broken configuration.
+QString optionColour(const char* key, const char* fallback) {
+    const QStringList rgb = ConfigIniStore::instance().list(QStringLiteral("Option"), QLatin1String(key));
+    if (rgb.size() < 3)
+        return QLatin1String(fallback);
+    return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.at(0).trimmed(), rgb.at(1).trimmed(), rgb.at(2).trimmed());
+}
+
+QString hexColour(const DpiLevelEntry& e) {
+    return QStringLiteral("#%1%2%3")
+        .arg(e.red, 2, 16, QLatin1Char('0'))
+        .arg(e.green, 2, 16, QLatin1Char('0'))
+        .arg(e.blue, 2, 16, QLatin1Char('0'));
+}
+
+// A language text, or the current caption when the language has none.
+QString textOr(const QString& key, const QString& current, int index) {
+    const QString t = Language::text(QStringLiteral("sensor"), key, index);
+    return t.isEmpty() ? current : t;
+}
+
+void setHiddenRow(QComboBox* box, int row, bool hidden) {
+    if (auto* view = qobject_cast<QListView*>(box->view()))
+        view->setRowHidden(row, hidden);
+}
+} // namespace
+
+Sensor::Sensor(QWidget* parent) : QWidget(parent), ui(new Ui::Sensor) {
+    ui->setupUi(this);
+    setObjectName(QStringLiteral("Sensor"));
+    setFixedSize(883, 630);
+    m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Sensor/");
+    m_settingsPath = AppPaths::userDataRoot() + QStringLiteral("/usersetting/SensorPage");
+    QDir().mkpath(m_settingsPath);
+    ui->frameDpi->setLevelCount(readLevelIniCount());
+
+    PostMsg* hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigHideModel, this, &Sensor::SlotHideModel);
+    connect(hub, &PostMsg::SigReadYValue, this, &Sensor::SlotReadYValue);
+
+    // List views so that the hovered and selected rows take the select colour, and single rows can hide.
+    ui->ModelChoose->setView(new QListView(ui->ModelChoose));
+    ui->PerformanceOpen->setView(new QListView(ui->PerformanceOpen));
+    buildStyle();
+    SensorCapability::current().loadCapabilityHeader();
+
+    PostMsg::connectBlocking(&PostMsg::SigUpDataLightSensor, this, &Sensor::SlotUpDataSenSorUISensor);
+    connect(hub, &PostMsg::SigUpDataSensorUIB, this, &Sensor::SlotUpDataSenSorUIB);
+    PostMsg::connectBlocking(&PostMsg::SigFormReset, this, &Sensor::SlotFormReset);
+    PostMsg::connectBlocking(&PostMsg::SigUpDataReportRate, this, &Sensor::SlotUpDataReportRate);
+    PostMsg::connectBlocking(&PostMsg::SigUpDataDPI, this, &Sensor::SlotUpDataDPI);
+    connect(hub, &PostMsg::SigFireOpen, this, &Sensor::SlotFireOpen);
+    connect(hub, &PostMsg::SigAllLanguage, this, &Sensor::SlotAllLanguage);
+    connect(hub, &PostMsg::SigSelectMouseInfo, this, &Sensor::SlotSelectMouseInfo);
+
+    applyVisibilityRules();
+    SlotAllLanguage(Language::currentIndex());
+}
+
+Sensor::~Sensor() = default;
+
+int Sensor::timeoutStoredValue(int index) {
+    return index >= 0 && index < 10 ? kTimeoutValues[index] : 0;
+}
+
+int Sensor::timeoutIndexOfValue(int value) {
+    for (int i = 0; i < kShownTimeouts; ++i)
+        if (kTimeoutValues[i] == value)
+            return i;
+    return -1;
+}
+
+void Sensor::buildStyle() {
+    const QString label = optionColour("LabelColor", "rgb(230,232,240)");
+    const QString button = optionColour("ButtonColor", "rgb(255,255,255)");
+    const QString comboText = optionColour("ComboxTextColor", "rgb(230,232,240)");
+    const QString comboSelect = optionColour("ComboxSelectColor", "rgb(0,160,98)");
+    const QString comboBack = optionColour("ComboxBackGroundColor", "rgb(24,27,34)");
+    const QString slider = optionColour("SliderColor", "rgb(0,255,153)");
+    const QString img = m_imagePath;
+    auto url = [&img](const char* name) { return QStringLiteral("url(") + img + QLatin1String(name) + ')'; };
+
+    QString s;
+    s += QStringLiteral("#SenSorPage{background:transparent;border:0px;}");
+    s += QStringLiteral("QLabel,QCheckBox{color:%1;font-size:13px;}").arg(label);
+    s += QStringLiteral("#label_5{font-size:15px;font-weight:bold;}");
+    s += QStringLiteral("#TitleButton,#TitleButton_2,#TitleButton_4{border:0px;background:transparent;"
+                        "border-image:%1;}")
+             .arg(url("Title.png"));
+    // Tip icons: the page's two and the option widgets' own.
+    s += QStringLiteral("#SenSorPage>QLabel#label,#SenSorPage>QLabel#label_2,#frame>QLabel#label_2,"
+                        "#frame_3>QLabel#label_2,#frame_4>QLabel#label_2,#frameLOD>QLabel#label_2"
+                        "{border-image:%1;}")
+             .arg(url("Tips.png"));
+    s += QStringLiteral("QCheckBox{spacing:8px;}QCheckBox::indicator{width:40px;height:22px;image:%1;}"
+                        "QCheckBox::indicator:checked{image:%2;}")
+             .arg(url("CheckBox.png"), url("CheckBoxChecked.png"));
+    s += QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding-left:12px;font-size:13px;}"
+                        "QComboBox:disabled{color:black;border-image:none;background-color:rgb(120,126,138);"
+                        "border-radius:6px;}"
+                        "QComboBox::drop-down{border:0px;width:30px;}"
+                        "QComboBox::down-arrow{image:%3;}QComboBox::down-arrow:on{image:%4;}"
+                        "QComboBox::down-arrow:disabled{image:none;}")
+             .arg(comboText, url("ComboboxBack.png"), url("Menu.png"), url("MenuClicked.png"));
+    s += QStringLiteral(
+             "QComboBox QAbstractItemView{color:%1;background-color:%2;border:1px solid rgb(44,49,60);"
+             "outline:0px;padding:2px;}"
+             "QComboBox QListView::item{min-height:26px;padding-left:8px;border-image:none;}"
+             "QComboBox QListView::item:hover,QComboBox QListView::item:selected{color:white;"
+             "background-color:%3;}")
+             .arg(comboText, comboBack, comboSelect);
+    s += QStringLiteral("SensorRate QPushButton{color:%1;background-color:rgba(255,255,255,10);"
+                        "border:1px solid rgb(44,49,60);border-radius:6px;font-size:12px;}"
+                        "SensorRate QPushButton:hover{border-color:%2;}"
+                        "SensorRate QPushButton:checked{color:%2;background-color:rgba(0,255,153,30);"
+                        "border:1px solid %2;font-weight:bold;}")
+             .arg(button, slider);
+    setStyleSheet(s);
+}
+
+bool Sensor::modeSelectable() const {
+    return SensorCapability::current().isSupported(QLatin1String(kModeFlag));
+}
+
+void Sensor::selectModeQuietly(int index) {
+    const QSignalBlocker block(ui->ModelChoose);
+    if (index >= 0 && index < ui->ModelChoose->count())
+        ui->ModelChoose->setCurrentIndex(index);
+}
+
+void Sensor::selectTimeoutQuietly(int index) {
+    const QSignalBlocker block(ui->PerformanceOpen);
+    ui->PerformanceOpen->setCurrentIndex(index);
+}
+
+void Sensor::lockSensorMode() {
+    setHiddenRow(ui->ModelChoose, kCordedMode, false);
+    selectModeQuietly(kCordedMode);
+    m_modeIndex = kCordedMode;
+    ui->ModelChoose->setEnabled(false);
+}
+
+void Sensor::freeSensorMode(int recordMode) {
+    ui->ModelChoose->setEnabled(true);
+    selectModeQuietly(recordMode);
+    if (recordMode >= 0 && recordMode < ui->ModelChoose->count())
+        m_modeIndex = recordMode;
+    setHiddenRow(ui->ModelChoose, kCordedMode, true);
+}
+
+void Sensor::SlotSelectMouseInfo(DeviceAllInfo) {
+    SensorFlags::Armed = true;
+}
+
+void Sensor::SlotUpDataSenSorUISensor(FlashDataMap DataMap) {
+    fullUpdate(DataMap, true);
+}
+
+void Sensor::SlotUpDataSenSorUIB(FlashDataMap DataMap) {
+    fullUpdate(DataMap, false);
+}
+
+void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
+    SensorDPI* dpi = ui->frameDpi;
+    SensorCapability& cap = SensorCapability::current();
+    const DeviceAllInfo device = SelectedDevice::get();
+    const bool wired = device.wired != 0;
+    const int kind = device.kind;
+
+    // 1
+    dpi->enableSliders(true);
+    dpi->clearLevelChooser();
+    dpi->blockSliders(true);
+    if (marksLoaded)
+        LinkFlags::SensorFilled = false;
+    LinkFlags::SensorLoading = true;
+
+    // 2
+    dpi->setLevelCount(r.dpiLevelCount);
+    dpi->setCurrentLevel(r.currentDpiLevel);
+
+    // 3: the cable cannot carry 2000 and 4000 Hz; the mouse then runs at 1000 Hz.
+    int rateIndex = SensorRate::indexOfCode(r.reportRate);
+    if (rateIndex >= 0) {
+        if (wired && (r.reportRate == 16 || r.reportRate == 32))
+            rateIndex = 3;
+        ui->frameRate->selectIndex(rateIndex);
+    }
+
+    // 4: model, level count, XIn1 and ranges of the device's row.
+    cap.loadDeviceCapabilities(device.row);
+    ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
+
+    // 5
+    if (!modeSelectable())
+        ui->ModelChoose->setEnabled(false);
+    else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
+        lockSensorMode();
+    else
+        freeSensorMode(r.sensorMode);
+
+    // 6
+    ui->frameLOD->selectByCode(int(r.lod) - 1);
+
+    // 7
+    const bool performance = r.fullPerformance != 0;
+    {
+        const QSignalBlocker block(ui->Performance);
+        ui->Performance->setChecked(performance);
+    }
+    ui->PerformanceOpen->setEnabled(performance);
+    PostMsg::instance()->Send20KOpen(performance);
+
+    // 8: other values (the two long time-outs among them) leave the choice as it is.
+    const int timeout = timeoutIndexOfValue(r.sleepTimeCopy);
+    if (timeout >= 0) {
+        selectTimeoutQuietly(timeout);
+        m_timeoutIndex = timeout;
+    }
+
+    // 9
+    ui->frame->setChecked(r.rippleControl != 0);
+    ui->frame_4->setChecked(r.straightLine != 0);
+    ui->frame_3->setChecked(r.motionSync != 0);
+
+    // 10
+    const int levels = qBound(0, cap.dpiMaxGrade, int(SensorDPI::kLevels));
+    for (int i = 0; i < levels; ++i) {
+        dpi->setLevelColour(i, hexColour(r.dpiLevels[i]));
+        dpi->setChooserItem(i, QString::number(i + 1));
+    }
+    dpi->highlightLevel(r.currentDpiLevel);
+
+    // 11
+    applyVisibilityRules();
+    if (!cap.ranges.empty())
+        dpi->setSliderRange(cap.ranges.lowest(), cap.ranges.highest());
+
+    // 12
+    for (int i = 0; i < levels; ++i) {
+        const int x = DpiCodec::decodeX(cap, r, i);
+        const int y = DpiCodec::decodeY(cap, r, i);
+        dpi->setLevelValues(i, x, y);
+        if (i == r.currentDpiLevel) {
+            dpi->setCurrentValue(x);
+            dpi->setCurrentValueY(y);
+            PostMsg::instance()->SendAddSensor(x);
+        }
+    }
+
+    // 13: a recorded level outside the active levels leaves the marker and selection as they are.
+    dpi->setChooserIndex(int(r.dpiLevelCount) - 1);
+    if (r.currentDpiLevel < dpi->levelCount()) {
+        dpi->moveMarker(r.currentDpiLevel);
+        dpi->selectLevel(r.currentDpiLevel);
+    }
+
+    // 14
+    ui->frameRate->setMode(SensorRate::modeForKind(kind));
+
+    // 15
+    applyVisibilityRules();
+
+    // 16
+    dpi->blockSliders(false);
+    LinkFlags::SensorLoading = false;
+    if (marksLoaded)
+        LinkFlags::SensorFilled = true;
+    SensorFlags::Armed = true;
+    PostMsg::instance()->SendtVis(0);
+}
+
+void Sensor::applyVisibilityRules() {
+    const SensorCapability& cap = SensorCapability::current();
+    const QString& model = cap.SensorModel;
+    const bool section = cap.xIn1 != 2;
+    const bool is3315 = model == QLatin1String("3315");
+    const bool options = section && !is3315;
+
+    ui->TitleButton_4->setVisible(section);
+    ui->label_5->setVisible(section);
+    ui->Performance->setVisible(section);
+    ui->PerformanceOpen->setVisible(section);
+    ui->label_11->setVisible(options);
+    ui->ModelChoose->setVisible(options);
+    ui->frameLOD->setVisible(options);
+    // The tip icons go with the controls they explain.
+    ui->label->setVisible(options);
+    ui->label_2->setVisible(options);
+    ui->frame->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_RIPPLE")));
+    ui->frame_4->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_FIXLINE")));
+    ui->frame_3->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_MOTION_SYNC")) &&
+                            model != QLatin1String("3311"));
+    ui->frameLOD->setChoiceEnabled(cap.isSupported(QStringLiteral("SUPPORT_LOD_CAL")));
+
+    const int x = is3315 ? 80 : 430;
+    ui->Performance->move(x, 403);
+    ui->PerformanceOpen->move(x, 441);
+}
+
+void Sensor::SlotFormReset() {
+    SensorDPI* dpi = ui->frameDpi;
+    SensorCapability& cap = SensorCapability::current();
+    IniStore& ini = ConfigIniStore::instance();
+    const DeviceAllInfo device = SelectedDevice::get();
+    const QString group = QStringLiteral("Drive") + QString::number(device.row + 1);
+
+    LinkFlags::SensorLoading = true;
+    dpi->setSliderRange(ini.intValue(group, QStringLiteral("DPIMin")),
+                        ini.intValue(group, QStringLiteral("DPIMax")));
+    dpi->resetToConfiguration(device.row);
+    const int maxGrade =
+        qBound(1, ini.intValue(group, QStringLiteral("DPIMaxGrade")), int(SensorDPI::kLevels));
+    dpi->clearLevelChooser();
+    dpi->fillLevelChooser(maxGrade);
+    dpi->setLevelCount(maxGrade);
+    dpi->setChooserIndex(maxGrade - 1);
+    const int current = ini.intValue(group, QStringLiteral("CurrentPos"));
+    if (current >= 0 && current < maxGrade) {
+        dpi->setCurrentLevel(current);
+        dpi->moveMarker(current);
+        dpi->selectLevel(current);
+    }
+    {
+        const QSignalBlocker block(ui->Performance);
+        ui->Performance->setEnabled(true);
+        ui->Performance->setChecked(true);
+    }
+    ui->PerformanceOpen->setEnabled(true);
+    ui->frame_3->setChecked(true);
+    const int currentDpi = ini.intValue(group, QStringLiteral("CurrentDPI"));
+    dpi->setCurrentValue(currentDpi);
+    PostMsg::instance()->SendAddSensor(currentDpi);
+    ui->frameRate->setMode(SensorRate::modeForKind(device.kind));
+    ui->frameRate->selectIndex(3);
+    setHiddenRow(ui->ModelChoose, kCordedMode, false);
+    selectModeQuietly(0);
+    m_modeIndex = 0;
+
+    cap.loadDeviceCapabilities(device.row);
+    ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
+    ui->frameLOD->selectByCode(0);
+    ui->ModelChoose->setEnabled(modeSelectable());
+    applyVisibilityRules();
+    LinkFlags::SensorLoading = false;
+    SensorFlags::Armed = true;
+}
+
+void Sensor::SlotUpDataReportRate(int code) {
+    const bool wired = SelectedDevice::get().wired != 0;
+    const int index = SensorRate::indexOfCode(code);
+    if (index < 0)
+        return;
+    ui->frameRate->selectIndex(index);
+    if (!modeSelectable() || wired)
+        return;
+    if (index < 4)
+        freeSensorMode(CurrentRecord::snapshot().sensorMode);
+    else
+        lockSensorMode();
+}
+
+void Sensor::SlotUpDataDPI(int level) {
+    // The mouse already changed its level: show it without writing it back.
+    const bool armed = SensorFlags::Armed.exchange(false);
+    SensorDPI* dpi = ui->frameDpi;
+    if (level >= 0 && level < dpi->levelCount()) {
+        dpi->moveMarker(level);
+        dpi->selectLevel(level);
+        dpi->setCurrentLevel(level);
+        PostMsg::instance()->SendAddSensor(dpi->levelValueX(level));
+    }
+    SensorFlags::Armed = armed;
+}
+
+void Sensor::SlotFireOpen(int index) {
+    // The sleep-time widget counts its choices differently: match the stored time, not the index.
+    const int shown = timeoutIndexOfValue(StopCloseTime::storedValue(index));
+    if (shown < 0)
+        return;
+    selectTimeoutQuietly(shown);
+    m_timeoutIndex = shown;
+}
+
+void Sensor::SlotHideModel(int index) {
+    const DeviceAllInfo device = SelectedDevice::get();
+    if (!modeSelectable())
+        return;
+    if (index == 0 && !device.wired)
+        freeSensorMode(CurrentRecord::snapshot().sensorMode);
+    else if (index == 1 && isReceiverKind(device.kind))
+        lockSensorMode();
+}
+
+void Sensor::SlotReadYValue() {
+    SensorDPI* dpi = ui->frameDpi;
+    const SensorCapability& cap = SensorCapability::current();
+    const FlashDataMap record = CurrentRecord::snapshot();
+    const int levels = qBound(0, cap.dpiMaxGrade, int(SensorDPI::kLevels));
+    for (int i = 0; i < levels; ++i) {
+        const int x = DpiCodec::decodeX(cap, record, i);
+        const int y = DpiCodec::decodeY(cap, record, i);
+        dpi->setLevelValues(i, x, y);
+        if (i == dpi->currentLevel()) {
+            dpi->setCurrentValue(x);
+            dpi->setCurrentValueY(y);
+        }
+    }
+}
+
+void Sensor::on_Performance_toggled(bool checked) {
+    ui->PerformanceOpen->setEnabled(checked);
+}
+
+void Sensor::on_Performance_clicked(bool checked) {
+    if (SensorFlags::Armed && SetFullPerformance(checked ? 1 : 0)) {
+        PostMsg::instance()->Send20KOpen(checked);
+    } else {
+        const QSignalBlocker block(ui->Performance);
+        ui->Performance->setChecked(!checked);
+        ui->PerformanceOpen->setEnabled(!checked);
+    }
+    PostMsg::instance()->SendtVis(0);
+}
+
+void Sensor::on_PerformanceOpen_currentIndexChanged(int index) {
+    if (index < 0 || LinkFlags::SensorLoading)
+        return;
+    if (!SensorFlags::Armed || !CheckDeviceOnline()) {
+        selectTimeoutQuietly(m_timeoutIndex);
+        return;
+    }
+    const int value = timeoutStoredValue(index);
+    if (value > 0) {
+        if (!SetSleepTime(uint8_t(value))) {
+            selectTimeoutQuietly(m_timeoutIndex);
+            return;
+        }
+        m_timeoutIndex = index;
+    }
+    PostMsg::instance()->SendSleep(index);
+}
+
+void Sensor::on_ModelChoose_currentIndexChanged(int index) {
+    // Item 2 is the mode the mouse picks by itself on the cable and at the fast rates.
+    if (index < 0 || LinkFlags::SensorLoading || index == kCordedMode)
+        return;
+    if (SensorFlags::Armed && SetSensorMode(uint8_t(index))) {
+        m_modeIndex = index;
+        return;
+    }
+    selectModeQuietly(m_modeIndex);
+}
+
+void Sensor::placeTips() {
+    const QString code = Language::code();
+    int modeTip = ui->label->x(), performanceTip = ui->label_2->x();
+    if (code == QLatin1String("cn") || code == QLatin1String("cntr")) {
+        modeTip = 160, performanceTip = 530;
+    } else if (code == QLatin1String("ja") || code == QLatin1String("ko")) {
+        modeTip = 203, performanceTip = 530;
+    } else if (code == QLatin1String("ar")) {
+        modeTip = 163, performanceTip = 510;
+    } else if (code == QLatin1String("en")) {
+        modeTip = 203, performanceTip = 630;
+    } else if (code == QLatin1String("ru")) {
+        modeTip = 213, performanceTip = 630;
+    } else if (code == QLatin1String("tk") || code == QLatin1String("pl")) {
+        modeTip = 178, performanceTip = 630;
+    } else if (code == QLatin1String("xby") || code == QLatin1String("pty")) {
+        modeTip = 230, performanceTip = 630;
+    }
+    // Never over the caption it explains, whatever the font makes of it.
+    const int modeEnd =
+        ui->label_11->x() + ui->label_11->fontMetrics().horizontalAdvance(ui->label_11->text()) + 6;
+    const int perfEnd = ui->Performance->x() + ui->Performance->sizeHint().width() + 4;
+    ui->label->move(qMax(modeTip, modeEnd), 412);
+    ui->label_2->move(qMax(performanceTip, perfEnd), 412);
+}
+
+void Sensor::SlotAllLanguage(int index) {
+    const QString sensor = QStringLiteral("sensor");
+    ui->frameRate->setTitle(textOr(QStringLiteral("ReportRate"), ui->frameRate->title(), index));
+    ui->frameRate->setRateTexts(Language::options(QStringLiteral("ReportRates"), index));
+    ui->label_5->setText(textOr(QStringLiteral("SensorSetting"), ui->label_5->text(), index));
+    ui->label_11->setText(textOr(QStringLiteral("SensorMode"), ui->label_11->text(), index));
+    ui->label->setToolTip(Language::text(sensor, QStringLiteral("SensorModeTips"), index));
+    ui->frameLOD->setTexts(textOr(QStringLiteral("LOD"), ui->frameLOD->title(), index),
+                           Language::text(sensor, QStringLiteral("LODTips"), index));
+    ui->frame_3->setTexts(textOr(QStringLiteral("MotionSync"), ui->frame_3->title(), index),
+                          Language::text(sensor, QStringLiteral("MotionSyncTips"), index));
+    ui->Performance->setText(textOr(QStringLiteral("Performance"), ui->Performance->text(), index));
+    ui->label_2->setToolTip(Language::text(sensor, QStringLiteral("PerformanceTips"), index));
+    ui->frame->setTexts(textOr(QStringLiteral("Ripple"), ui->frame->title(), index),
+                        Language::text(sensor, QStringLiteral("RippleTips"), index));
+    ui->frame_4->setTexts(textOr(QStringLiteral("Angle"), ui->frame_4->title(), index),
+                          Language::text(sensor, QStringLiteral("AngleTips"), index));
+
+    // Time-out items by the key of their stored value; the option list is the fallback.
+    const QMap<QString, QString> timeouts = Language::options(QStringLiteral("PerformanceOptions"), index);
+    for (int i = 0; i < ui->PerformanceOpen->count() && i < kShownTimeouts; ++i) {
+        const QString key = QString::number(kTimeoutValues[i]);
+        QString t = Language::text(sensor, key, index);
+        if (t.isEmpty())
+            t = timeouts.value(key);
+        if (!t.isEmpty())
+            ui->PerformanceOpen->setItemText(i, t);
+    }
+    const QMap<QString, QString> modes = Language::options(QStringLiteral("SensorModeOptions"), index);
+    for (int i = 0; i < ui->ModelChoose->count(); ++i) {
+        const QString t = modes.value(QString::number(i));
+        if (!t.isEmpty())
+            ui->ModelChoose->setItemText(i, t);
+    }
+    placeTips();
+}

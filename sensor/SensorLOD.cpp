@@ -1,0 +1,111 @@
+#include "sensor/SensorLOD.h"
+
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
+#include "sensor/SensorCapability.h"
+#include "ui_SensorLOD.h"
+
+#include <QSignalBlocker>
+
+SensorLOD::SensorLOD(QWidget* parent) : QWidget(parent), ui(new Ui::SensorLOD) {
+    ui->setupUi(this);
+}
+
+SensorLOD::~SensorLOD() = default;
+
+QStringList SensorLOD::itemTexts(ItemSet set) {
+    switch (set) {
+    case ItemSet::Five:
+        return {QStringLiteral("0.7mm"), QStringLiteral("0.9mm"), QStringLiteral("1.2mm"),
+                QStringLiteral("1.4mm"), QStringLiteral("1.6mm")};
+    case ItemSet::Three:
+        return {QStringLiteral("0.7mm"), QStringLiteral("1mm"), QStringLiteral("2mm")};
+    case ItemSet::Two:
+        break;
+    }
+    return {QStringLiteral("1mm"), QStringLiteral("2mm")};
+}
+
+QVector<int> SensorLOD::itemCodes(ItemSet set) {
+    switch (set) {
+    case ItemSet::Five:
+        return {1, 2, 3, 4, 5};
+    case ItemSet::Three:
+        return {3, 1, 2}; // 0.7 mm was added after 1 mm and 2 mm had their codes
+    case ItemSet::Two:
+        break;
+    }
+    return {1, 2};
+}
+
+SensorLOD::ItemSet SensorLOD::itemSetForModel(const QString& model) {
+    if (model == QLatin1String("3955"))
+        return ItemSet::Five;
+    if (model == QLatin1String("3950"))
+        return ItemSet::Three;
+    return ItemSet::Two;
+}
+
+void SensorLOD::chooseItemSet(ItemSet set) {
+    m_set = set;
+    const QStringList texts = itemTexts(set);
+    if (ui->LOD->count() == texts.size())
+        return;
+    const QSignalBlocker block(ui->LOD);
+    ui->LOD->clear();
+    ui->LOD->addItems(texts);
+}
+
+int SensorLOD::indexOfCode(int code) const {
+    const QVector<int> codes = itemCodes(m_set);
+    const int i = codes.indexOf(code);
+    return i < ui->LOD->count() ? i : -1;
+}
+
+void SensorLOD::selectQuietly(int index) {
+    const QSignalBlocker block(ui->LOD);
+    ui->LOD->setCurrentIndex(index);
+}
+
+void SensorLOD::selectByCode(int codeMinusOne) {
+    const int index = indexOfCode(codeMinusOne + 1);
+    if (index < 0)
+        return;
+    selectQuietly(index);
+    m_lastCode = codeMinusOne + 1;
+    PostMsg::instance()->SendAddLOD(ui->LOD->currentText());
+}
+
+void SensorLOD::setChoiceEnabled(bool enabled) {
+    ui->LOD->setEnabled(enabled);
+}
+
+QString SensorLOD::title() const {
+    return ui->label->text();
+}
+
+void SensorLOD::setTexts(const QString& title, const QString& tip) {
+    ui->label->setText(title);
+    ui->label_2->setToolTip(tip);
+}
+
+int SensorLOD::currentCode() const {
+    return itemCodes(m_set).value(ui->LOD->currentIndex(), 0);
+}
+
+QString SensorLOD::currentText() const {
+    return ui->LOD->currentText();
+}
+
+void SensorLOD::on_LOD_currentIndexChanged(int index) {
+    if (index < 0 || LinkFlags::SensorLoading)
+        return;
+    const int code = itemCodes(m_set).value(index, 0);
+    if (SensorFlags::Armed && code > 0 && SetLod(uint8_t(code))) {
+        m_lastCode = code;
+        PostMsg::instance()->SendAddLOD(ui->LOD->currentText());
+        return;
+    }
+    selectQuietly(indexOfCode(m_lastCode));
+}

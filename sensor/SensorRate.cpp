@@ -1,0 +1,130 @@
+#include "sensor/SensorRate.h"
+
+#include "app/core/PostMsg.h"
+#include "device/SettingWriters.h"
+#include "sensor/SensorCapability.h"
+#include "ui_SensorRate.h"
+
+#include <QButtonGroup>
+#include <QMap>
+
+namespace {
+const int kRates[SensorRate::kCount] = {125, 250, 500, 1000, 2000, 4000, 8000};
+const int kCodes[SensorRate::kCount] = {8, 4, 2, 1, 16, 32, 64};
+} // namespace
+
+SensorRate::SensorRate(QWidget* parent) : QWidget(parent), ui(new Ui::SensorRate) {
+    ui->setupUi(this);
+    m_group = new QButtonGroup(this);
+    m_group->setExclusive(true);
+    for (int i = 0; i < kCount; ++i)
+        m_group->addButton(button(i), i);
+    button(m_lastIndex)->setChecked(true);
+    setMode(0);
+}
+
+SensorRate::~SensorRate() = default;
+
+int SensorRate::rateAt(int index) {
+    return index >= 0 && index < kCount ? kRates[index] : 0;
+}
+
+int SensorRate::codeAt(int index) {
+    return index >= 0 && index < kCount ? kCodes[index] : 0;
+}
+
+int SensorRate::indexOfCode(int code) {
+    for (int i = 0; i < kCount; ++i)
+        if (kCodes[i] == code)
+            return i;
+    return -1;
+}
+
+int SensorRate::modeForKind(int kind) {
+    switch (kind) {
+    case 1:
+        return 1;
+    case 4:
+        return 2;
+    case 3:
+    case 5:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+QAbstractButton* SensorRate::button(int index) const {
+    QAbstractButton* const buttons[kCount] = {ui->Button125HZ,  ui->Button250HZ,  ui->Button500HZ,
+                                              ui->Button1000HZ, ui->Button2000HZ, ui->Button4000HZ,
+                                              ui->Button8000HZ};
+    return index >= 0 && index < kCount ? buttons[index] : nullptr;
+}
+
+void SensorRate::selectIndex(int index) {
+    if (index < 0 || index >= kCount)
+        return;
+    button(index)->setChecked(true);
+    m_lastIndex = index;
+    PostMsg::instance()->SendAddReport(kRates[index]);
+}
+
+void SensorRate::setMode(int mode) {
+    m_mode = mode;
+    ui->Button2000HZ->setVisible(mode >= 1);
+    ui->Button4000HZ->setVisible(mode == 1 || mode == 3);
+    ui->Button8000HZ->setVisible(mode == 3);
+}
+
+QString SensorRate::title() const {
+    return ui->label->text();
+}
+
+void SensorRate::setTitle(const QString& title) {
+    ui->label->setText(title);
+}
+
+void SensorRate::setRateTexts(const QMap<QString, QString>& byRate) {
+    for (int i = 0; i < kCount; ++i) {
+        const QString text = byRate.value(QString::number(kRates[i]));
+        if (!text.isEmpty())
+            button(i)->setText(text);
+    }
+}
+
+void SensorRate::choose(int index) {
+    if (!SensorFlags::Armed) {
+        button(m_lastIndex)->setChecked(true);
+        return;
+    }
+    if (!SetReportRate(uint8_t(kCodes[index]))) {
+        selectIndex(m_lastIndex);
+        return;
+    }
+    PostMsg* hub = PostMsg::instance();
+    hub->SendAddReport(kRates[index]);
+    m_lastIndex = index;
+    hub->SendHideModel(index >= 4 ? 1 : 0);
+}
+
+void SensorRate::on_Button125HZ_clicked(bool) {
+    choose(0);
+}
+void SensorRate::on_Button250HZ_clicked(bool) {
+    choose(1);
+}
+void SensorRate::on_Button500HZ_clicked(bool) {
+    choose(2);
+}
+void SensorRate::on_Button1000HZ_clicked(bool) {
+    choose(3);
+}
+void SensorRate::on_Button2000HZ_clicked(bool) {
+    choose(4);
+}
+void SensorRate::on_Button4000HZ_clicked(bool) {
+    choose(5);
+}
+void SensorRate::on_Button8000HZ_clicked(bool) {
+    choose(6);
+}

@@ -1,0 +1,79 @@
+#include "sensor/StopCloseTime.h"
+
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
+#include "sensor/SensorCapability.h"
+#include "ui_StopCloseTime.h"
+
+#include <QSignalBlocker>
+
+namespace {
+const int kValues[StopCloseTime::kCount] = {1, 3, 6, 12, 18, 30, 60, 90, 180, 210, 240};
+} // namespace
+
+StopCloseTime::StopCloseTime(QWidget* parent) : QWidget(parent), ui(new Ui::StopCloseTime) {
+    ui->setupUi(this);
+    const QSignalBlocker block(ui->StopClose);
+    ui->StopClose->setCurrentIndex(0);
+}
+
+StopCloseTime::~StopCloseTime() = default;
+
+int StopCloseTime::storedValue(int index) {
+    return index >= 0 && index < kCount ? kValues[index] : 0;
+}
+
+int StopCloseTime::indexOfStoredValue(int value) {
+    for (int i = 0; i < kCount; ++i)
+        if (kValues[i] == value)
+            return i;
+    return -1;
+}
+
+QComboBox* StopCloseTime::choice() const {
+    return ui->StopClose;
+}
+
+void StopCloseTime::selectIndex(int index) {
+    if (index < 0 || index >= ui->StopClose->count())
+        return;
+    m_lastIndex = index;
+    const QSignalBlocker block(ui->StopClose);
+    ui->StopClose->setCurrentIndex(index);
+}
+
+void StopCloseTime::selectStoredValue(int value) {
+    selectIndex(indexOfStoredValue(value));
+}
+
+int StopCloseTime::currentIndex() const {
+    return ui->StopClose->currentIndex();
+}
+
+QString StopCloseTime::title() const {
+    return ui->label->text();
+}
+
+void StopCloseTime::setTexts(const QString& title, const QString& tip) {
+    ui->label->setText(title);
+    ui->label_2->setToolTip(tip);
+}
+
+void StopCloseTime::setItemTexts(const QStringList& texts) {
+    for (int i = 0; i < ui->StopClose->count() && i < texts.size(); ++i)
+        if (!texts.at(i).isEmpty())
+            ui->StopClose->setItemText(i, texts.at(i));
+}
+
+void StopCloseTime::on_StopClose_activated(int index) {
+    if (index < 0 || index >= kCount)
+        return;
+    if (SensorFlags::Armed && !LinkFlags::ButtonLoading && SetSleepTime(uint8_t(kValues[index]))) {
+        m_lastIndex = index;
+        PostMsg::instance()->SendFireOpen(index);
+        return;
+    }
+    const QSignalBlocker block(ui->StopClose);
+    ui->StopClose->setCurrentIndex(m_lastIndex);
+}
