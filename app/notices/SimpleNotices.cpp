@@ -77,7 +77,7 @@ UpDateWarning::UpDateWarning(QWidget* parent) : NoticeBase(parent) {
 }
 
 void UpDateWarning::applyTexts(int index) {
-    setLabelText(noticeText("UpdateWarning", index));
+    setLabelText(noticeText("WarnUpdate", index));
     setButtonText(noticeText("OK", index));
 }
 
