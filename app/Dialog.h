@@ -1,12 +1,9 @@
 #pragma once
 // The main frame shown once a device is chosen: title bar, page buttons, battery gauge, connection
-// icon and the stack of seven pages.
+// icon and the stack of seven pages. Its widgets come from forms/Dialog.ui.
 #include <QWidget>
 
 class QButtonGroup;
-class QFrame;
-class QLabel;
-class QProgressBar;
 class QStackedWidget;
 class QToolButton;
 class PreVier;
@@ -18,15 +15,26 @@ class Advanced;
 class FormSetting;
 class UpDataParam;
 
+namespace Ui {
+class Dialog;
+}
+
 class Dialog : public QWidget {
     Q_OBJECT
 public:
     explicit Dialog(QWidget* parent = nullptr);
     ~Dialog() override;
-    QStackedWidget* stack() const { return m_stack; }
+    QStackedWidget* stack() const;
     QToolButton* button(const char* name) const;
+    QButtonGroup* pageGroup() const { return m_pageGroup; }
     // Page-button names in the order of the exclusive group.
     static const char* const kPageButtons[7];
+
+    // No widget of the form carries these names, so they are plain members: as slots the form's
+    // connect-by-name pass would warn about them on every start.
+    void on_MouseB_clicked() {}
+    void on_MouseC_clicked() {}
+    void on_pushButton_clicked() {}
 
 public slots:
     void on_PreButton_clicked();
@@ -46,26 +54,18 @@ public slots:
     void SlotUpDataParam(int index);
     void SlotStartRecord(int index);
     void on_stackedWidgetDialog_currentChanged(int arg1);
-    void SlotMouseIndex(int);
+    void SlotMouseIndex(int) {}
     void on_SetButton_clicked() {}
-    void on_MouseB_clicked() {}
-    void on_MouseC_clicked() {}
-    void on_pushButton_clicked() {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QToolButton* makeButton(const char* name, const QRect& geometry, bool toggle, const QString& normal,
-                            const QString& hover, const QString& on);
+    void setButtonStyle(QToolButton* button, bool toggle, const char* normal, const char* hover,
+                        const char* on);
     void storeCurrentRecord();
+    Ui::Dialog* ui;
     QString m_imagePath;
-    QFrame* m_frame;
-    QStackedWidget* m_stack;
-    QProgressBar* m_battery;
-    QLabel* m_charging;
-    QLabel* m_batteryText;
-    QLabel* m_link;
     QButtonGroup* m_pageGroup;
     QButtonGroup* m_mouseGroup;
     PreVier* m_preVier;

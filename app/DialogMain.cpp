@@ -1,4 +1,5 @@
 #include "app/DialogMain.h"
+#include "ui_DialogMain.h"
 
 #include "app/Dialog.h"
 #include "app/core/AppPaths.h"
@@ -9,17 +10,19 @@
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/Worker.h"
 #include "platform/RegistryStore.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QElapsedTimer>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QThread>
+#include <memory>
 
 int g_offlineReason = 0;
 
@@ -30,6 +33,10 @@ DialogMain::PageFactory& deviceListFactory() {
 }
 HidUsbChangedCallback g_listHandler = nullptr;
 HidUsbChangedCallback g_workerHandler = nullptr;
+DialogMain::PairingHooks& pairingHooks() {
+    static DialogMain::PairingHooks hooks;
+    return hooks;
+}
 
 QString registryKeyPath() {
     const QString app = AppPaths::appName();
@@ -48,6 +55,10 @@ void DialogMain::setUsbChangedHandlers(HidUsbChangedCallback listHandler,
     g_workerHandler = workerHandler;
 }
 
+void DialogMain::setPairingHooks(PairingHooks hooks) {
+    pairingHooks() = std::move(hooks);
+}
+
 int DialogMain::migrateLanguageIndex() {
     RegistryStore registry(registryKeyPath());
     bool ok = false;
@@ -64,13 +75,10 @@ int DialogMain::migrateLanguageIndex() {
     return index;
 }
 
-DialogMain::DialogMain(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("DialogMain"));
+DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain) {
+    ui->setupUi(this);
+    m_stack = ui->stackedWidget;
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
-    resize(1200, 700);
-    m_stack = new QStackedWidget(this);
-    m_stack->setObjectName(QStringLiteral("stackedWidget"));
-    m_stack->setGeometry(0, 0, 1200, 700);
 
     Language::load();
     const int index = migrateLanguageIndex();
@@ -111,6 +119,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent) {
 DialogMain::~DialogMain() {
     delete m_tray;
     delete m_menu;
+    delete ui;
 }
 
 void DialogMain::SlotChangeMainDialog(int index) {
@@ -251,8 +260,32 @@ void DialogMain::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Escape:
     case Qt::Key_F12:
         return;
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            spacePressed();
+        return;
     default:
-        // Space opens the pairing window once it exists.
         QWidget::keyPressEvent(event);
     }
+}
+
+void DialogMain::spacePressed() {
+    const PairingHooks hooks = pairingHooks(); // a copy: a hook may install others
+    if (m_stack->currentIndex() == 0) {
+        if (hooks.listedDevices && hooks.listChecks && hooks.listedDevices() == 1)
+            hooks.listChecks();
+        return;
+    }
+    if (m_stack->currentIndex() != 1 || !hooks.makeWindow)
+        return;
+    std::unique_ptr<QDialog> match(hooks.makeWindow(this));
+    if (!match)
+        return;
+    const QPoint centre = mapToGlobal(rect().center());
+    match->move(centre.x() - match->width() / 2, centre.y() - match->height() / 2);
+    match->exec();
+    // Pairing ran the receiver's service; the selected device's service comes back with the worker's
+    // report handler.
+    const QByteArray path = SelectedDevice::pathLatin1();
+    hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The frameless home window: device list (page 0) and main frame (page 1), tray icon, language index.
+// Its widgets come from forms/DialogMain.ui.
 #include "HIDUsb.h"
 
 #include <QPoint>
@@ -8,9 +9,14 @@
 #include <functional>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QStackedWidget;
 class Dialog;
+
+namespace Ui {
+class DialogMain;
+}
 
 class DialogMain : public QWidget {
     Q_OBJECT
@@ -27,21 +33,35 @@ public:
     // Language-index migration and lookup; returns the process language index.
     static int migrateLanguageIndex();
 
+    // What Space needs from the device link. Unset hooks mean "no pairing window yet": Space then does
+    // nothing.
+    struct PairingHooks {
+        // The pairing window prepared for the selected device; the home window runs and deletes it.
+        std::function<QDialog*(QWidget* parent)> makeWindow;
+        // How many devices the list shows, and the list's own pairing checks (they may open the window).
+        std::function<int()> listedDevices;
+        std::function<void()> listChecks;
+    };
+    static void setPairingHooks(PairingHooks hooks);
+
     QStackedWidget* stack() const { return m_stack; }
     Dialog* frame() const { return m_dialog; }
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_menu; }
 
+    // Plain members, not slots: no widget of the form has these names, and the form's connect-by-name
+    // pass warns about every on_… slot it cannot match.
+    void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+    void on_pushButton_clicked();
+
 public slots:
     void SlotChangeMainDialog(int index);
     void SlotChangeSize(int index);
     void SlotMouseOffLine(int index);
-    void on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
     void slotActionMain();
     void slotActionExitApp();
     void SlotAllLanguage(int index);
     void SlotUpPageLight() {}
-    void on_pushButton_clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -52,6 +72,8 @@ protected:
 private:
     void buildTrayMenu();
     void shutDownLibrary();
+    void spacePressed();
+    Ui::DialogMain* ui;
     QStackedWidget* m_stack;
     Dialog* m_dialog;
     QWidget* m_deviceList;

@@ -1,14 +1,23 @@
 #pragma once
-// The summary page: a read-only view of the chosen device's main settings.
+// The summary page: a read-only view of the chosen device's main settings. Widgets from forms/PreVier.ui.
 #include <QWidget>
 
 class QLabel;
+
+namespace Ui {
+class PreVier;
+}
 
 class PreVier : public QWidget {
     Q_OBJECT
 public:
     explicit PreVier(QWidget* parent = nullptr);
+    ~PreVier() override;
     QLabel* label(const char* name) const;
+
+    // Back to the device list. The page has no back button of its own (the frame's is always there),
+    // so this is a plain member: as a slot the form's connect-by-name pass would warn about it.
+    void on_UpArrow_clicked();
 
 public slots:
     void SlotAddSensor(int Value);
@@ -20,10 +29,8 @@ public slots:
     void SlotAddUpdate(int type, bool Ver);
     void SlotMouseIndex(int index);
     void SlotAllLanguage(int index);
-    void on_UpArrow_clicked();
 
 private:
-    QLabel* addRow(int row, const QString& captionName, const QString& valueName, const QString& caption);
+    Ui::PreVier* ui;
     QString m_imagePath;
-    QWidget* m_picture;
 };

@@ -8,17 +8,21 @@
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/Worker.h"
 #include "platform/Autostart.h"
 #include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLibrary>
 #include <QMenu>
+#include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSettings>
@@ -37,6 +41,14 @@ namespace {
 using CountFn = int (*)(const char*);
 using ResetFn = void (*)();
 using LastFn = int (*)();
+using PathFn = const char* (*)();
+using CallbackFn = HidReportCallback (*)();
+
+QStringList g_warnings;
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg)
+        g_warnings << message;
+}
 
 void touch(const QString& path, const QDateTime& modified) {
     QFile f(path);
@@ -64,6 +76,8 @@ class TestShell : public QObject {
     CountFn m_calls = nullptr;
     ResetFn m_reset = nullptr;
     LastFn m_lastStatus = nullptr;
+    PathFn m_lastStartPath = nullptr;
+    CallbackFn m_lastStartCallback = nullptr;
 
 private slots:
     void initTestCase() {
@@ -72,7 +86,9 @@ private slots:
         m_calls = reinterpret_cast<CountFn>(m_fake.resolve("fake_calls"));
         m_reset = reinterpret_cast<ResetFn>(m_fake.resolve("fake_reset"));
         m_lastStatus = reinterpret_cast<LastFn>(m_fake.resolve("fake_last_driver_status"));
-        QVERIFY(m_calls && m_reset && m_lastStatus);
+        m_lastStartPath = reinterpret_cast<PathFn>(m_fake.resolve("fake_last_start_path"));
+        m_lastStartCallback = reinterpret_cast<CallbackFn>(m_fake.resolve("fake_last_start_callback"));
+        QVERIFY(m_calls && m_reset && m_lastStatus && m_lastStartPath && m_lastStartCallback);
         QVERIFY2(HidLibrary::load(m_fake.fileName()), qPrintable(HidLibrary::errorText()));
     }
 
@@ -250,22 +266,115 @@ private slots:
                 !frame->styleSheet().contains("BackGround2"));
     }
 
-    void pageStackOrderAndExclusiveButtons() {
+    void formsConnectEveryHandlerAndPagesStackInOrder() {
+        // A handler whose widget was renamed in a form is left unconnected with only a warning.
+        g_warnings.clear();
+        QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+        {
+            DialogMain w;
+            QCOMPARE(w.size(), QSize(1200, 700));
+            QCOMPARE(w.stack()->objectName(), QString("stackedWidget"));
+            QCOMPARE(w.stack()->count(), 2);
+            QCOMPARE(w.stack()->currentIndex(), 0);
+            QCOMPARE(w.stack()->widget(1), static_cast<QWidget*>(w.frame()));
+
+            QStackedWidget* s = w.frame()->stack();
+            QCOMPARE(s->objectName(), QString("stackedWidgetDialog"));
+            QCOMPARE(s->count(), 7);
+            const char* classes[] = {"PreVier",   "Buttoninterface", "Sensor",     "Macro",
+                                     "LampLight", "Advanced",        "FormSetting"};
+            for (int i = 0; i < 7; ++i)
+                QCOMPARE(s->widget(i)->metaObject()->className(), classes[i]);
+        }
+        qInstallMessageHandler(previous);
+        for (const QString& warning : g_warnings)
+            QVERIFY2(!warning.contains("connectSlotsByName"), qPrintable(warning));
+    }
+
+    void pageButtonsShowTheirPages_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("macroButtonNews");
+        QTest::addColumn<int>("layoutNews");
+        QTest::newRow("PreButton") << "PreButton" << 0 << 0 << 0;
+        QTest::newRow("ButtonMain") << "ButtonMain" << 1 << 1 << 0;
+        QTest::newRow("SensorButton") << "SensorButton" << 2 << 0 << 0;
+        QTest::newRow("MacroButton") << "MacroButton" << 3 << 0 << 0;
+        QTest::newRow("LightsButton") << "LightsButton" << 4 << 0 << 0;
+        QTest::newRow("Advanced") << "Advanced" << 5 << 0 << 1;
+        QTest::newRow("FormSetting") << "FormSetting" << 6 << 0 << 0;
+    }
+    void pageButtonsShowTheirPages() {
+        QFETCH(QString, name);
+        QFETCH(int, page);
+        QFETCH(int, macroButtonNews);
+        QFETCH(int, layoutNews);
         Dialog d;
-        QStackedWidget* s = d.stack();
-        QCOMPARE(s->count(), 7);
-        const char* classes[] = {"PreVier",   "Buttoninterface", "Sensor",     "Macro",
-                                 "LampLight", "Advanced",        "FormSetting"};
-        for (int i = 0; i < 7; ++i)
-            QCOMPARE(s->widget(i)->metaObject()->className(), classes[i]);
         d.show();
+        int macroButton = 0;
+        QList<int> layouts;
+        auto c1 = QObject::connect(PostMsg::instance(), &PostMsg::SigAddMacroButton, [&] { ++macroButton; });
+        auto c2 = QObject::connect(PostMsg::instance(), &PostMsg::SigtVis, [&](int i) { layouts << i; });
+        d.stack()->setCurrentIndex(page == 3 ? 4 : 3);
+        QToolButton* b = d.button(qPrintable(name));
+        QVERIFY(b);
+        QTest::mouseClick(b, Qt::LeftButton);
+        QObject::disconnect(c1);
+        QObject::disconnect(c2);
+        QCOMPARE(d.stack()->currentIndex(), page);
+        // One click, one handler run: a handler connected twice would announce twice.
+        QCOMPARE(macroButton, macroButtonNews);
+        QCOMPARE(layouts, layoutNews ? QList<int>{0} : QList<int>{});
+        QCOMPARE(d.pageGroup()->checkedButton(), b);
+        for (const char* other : Dialog::kPageButtons)
+            QCOMPARE(d.button(other)->isChecked(), QLatin1String(other) == name);
+        // Page 0 has its own background; the back button is there on every other page.
+        QVERIFY(d.findChild<QWidget*>("frame_2")->styleSheet().contains(page == 0 ? "BackGround2.png"
+                                                                                  : "BackGround.png)"));
+        QVERIFY(d.button("UpArrow")->isVisible());
+    }
+
+    void titleBarButtonsAndBackToTheList() {
+        Dialog d;
+        d.show();
+        QVERIFY(d.button("SetButton")->isHidden());
+        QList<int> sizes, mainPages;
+        int touch = 0, macroPage = 0;
+        QStringList order;
+        auto c1 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeSize, [&](int i) { sizes << i; });
+        auto c2 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, [&](int i) {
+            mainPages << i;
+            order << QString("list exit=%1").arg(m_calls("UsbServer_Exit"));
+        });
+        auto c3 = QObject::connect(PostMsg::instance(), &PostMsg::SigTouchkey, [&] {
+            ++touch;
+            order << QString("touch exit=%1").arg(m_calls("UsbServer_Exit"));
+        });
+        auto c4 = QObject::connect(PostMsg::instance(), &PostMsg::SigSetMacroPage, [&] { ++macroPage; });
+        QTest::mouseClick(d.button("MinButton"), Qt::LeftButton);
+        QTest::mouseClick(d.button("CloseButton"), Qt::LeftButton);
+        QCOMPARE(sizes, QList<int>({0, 1}));
+
+        QTest::mouseClick(d.button("LightsButton"), Qt::LeftButton);
+        m_reset();
+        QTest::mouseClick(d.button("UpArrow"), Qt::LeftButton);
+        QVERIFY(d.button("PreButton")->isChecked());
+        QCOMPARE(m_lastStatus(), 0);
+        QCOMPARE(m_calls("UsbServer_Exit"), 1);
+        QCOMPARE(mainPages, QList<int>({0}));
+        QCOMPARE(touch, 1);
+        QCOMPARE(macroPage, 1);
+        // The touch-key editors hear of the change while the service still runs; the list comes after.
+        QCOMPARE(order, QStringList({"touch exit=0", "list exit=1"}));
+
+        // The home window's return to the list brings the frame back to its summary page.
         QTest::mouseClick(d.button("MacroButton"), Qt::LeftButton);
-        QCOMPARE(s->currentIndex(), 3);
-        QVERIFY(d.button("MacroButton")->isChecked());
-        QVERIFY(!d.button("PreButton")->isChecked());
-        QTest::mouseClick(d.button("Advanced"), Qt::LeftButton);
-        QCOMPARE(s->currentIndex(), 5);
-        QVERIFY(!d.button("MacroButton")->isChecked());
+        PostMsg::instance()->SendSecondPageChange();
+        QCOMPARE(d.stack()->currentIndex(), 0);
+        QVERIFY(d.button("PreButton")->isChecked());
+        QCOMPARE(touch, 2);
+        for (auto c : {c1, c2, c3, c4})
+            QObject::disconnect(c);
     }
 
     void pageButtonsLockedWhileRecording() {
@@ -285,26 +394,120 @@ private slots:
         QCOMPARE(d.stack()->currentIndex(), 2);
     }
 
-    void summaryPageSlots() {
+    void summaryPageFollowsTheHub() {
         PreVier p;
-        p.SlotAddSensor(1600);
-        p.SlotAddReport(1000);
-        p.SlotAddVer(0, "1.2");
-        p.SlotAddVer(1, "3.4");
-        p.SlotAddVer(2, "x");
+        QCOMPARE(p.size(), QSize(1000, 560));
+        PostMsg* hub = PostMsg::instance();
+        hub->SendAddSensor(1600);
+        hub->SendAddReport(1000);
+        hub->SendAddLOD("2mm");
+        hub->SendDebunce("4ms");
+        hub->SendAddConfig("Profile 2");
+        hub->SendAddVer(0, "1.2");
+        hub->SendAddVer(1, "3.4");
+        hub->SendAddVer(2, "x");
+        QCOMPARE(p.label("LODValue")->text(), QString("2mm"));
+        QCOMPARE(p.label("DebounceValue")->text(), QString("4ms"));
+        QCOMPARE(p.label("ConfigValue")->text(), QString("Profile 2"));
         QCOMPARE(p.label("DPIValue")->text(), QString("1600"));
         QCOMPARE(p.label("ReportValue")->text(), QString("1000Hz"));
         QCOMPARE(p.label("MouseVerValue")->text(), QString("1.2"));
         QCOMPARE(p.label("DongleVerValue")->text(), QString("3.4"));
-        p.SlotAddUpdate(1, true);
+        QVERIFY(p.label("DongleUpdate")->isHidden());
+        hub->SendAddUpdate(1, true);
         QVERIFY(!p.label("DongleUpdate")->isHidden());
         QVERIFY(p.label("MouseUpdate")->isHidden());
-        p.SlotMouseIndex(4);
+        hub->SendAddUpdate(1, false);
+        QVERIFY(p.label("DongleUpdate")->isHidden());
+        hub->SendMouseIndex(4);
         QVERIFY(
             p.findChild<QWidget*>("widget")->styleSheet().contains("/Picture/Buttoninterface/mouse4.png);}"));
     }
 
-    // Runs before the exit test: leaving the program ends every later event loop at once.
+    // Tests that run modal windows come before the exit test: leaving the program ends every later
+    // event loop at once.
+    void spaceOnTheFrameRunsPairingThenRestartsTheService() {
+        DialogMain w;
+        w.show();
+        w.stack()->setCurrentIndex(1);
+        DeviceAllInfo device;
+        device.path = "virtual/mouse-7";
+        SelectedDevice::set(device);
+        int made = 0, startsWhileOpen = -1;
+        bool modal = false;
+        QRect placed;
+        QPointer<QDialog> window;
+        DialogMain::PairingHooks hooks;
+        hooks.makeWindow = [&](QWidget* parent) {
+            ++made;
+            auto* d = new QDialog(parent);
+            d->resize(400, 240);
+            window = d;
+            QTimer::singleShot(0, d, [&, d] {
+                modal = QApplication::activeModalWidget() == d;
+                placed = d->geometry();
+                startsWhileOpen = m_calls("UsbServerC_Start");
+                d->accept();
+            });
+            return d;
+        };
+        DialogMain::setPairingHooks(hooks);
+        m_reset();
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(made, 1);
+        QVERIFY(modal);
+        QVERIFY(window.isNull()); // built for one use
+        QVERIFY((placed.center() - w.mapToGlobal(w.rect().center())).manhattanLength() <= 2);
+        QCOMPARE(startsWhileOpen, 0);
+        QCOMPARE(m_calls("UsbServerC_Start"), 1);
+        QCOMPARE(QByteArray(m_lastStartPath()), QByteArray("virtual/mouse-7"));
+        QVERIFY(m_lastStartCallback() == &DeviceReports::handleReport);
+
+        // Not while a macro is recorded, and never from the list's side of the stack.
+        LinkFlags::Recording = true;
+        QTest::keyClick(&w, Qt::Key_Space);
+        LinkFlags::Recording = false;
+        w.stack()->setCurrentIndex(0);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(made, 1);
+        QCOMPARE(m_calls("UsbServerC_Start"), 1);
+
+        // Until the pairing window exists Space does nothing.
+        DialogMain::setPairingHooks({});
+        w.stack()->setCurrentIndex(1);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(m_calls("UsbServerC_Start"), 1);
+        SelectedDevice::set(DeviceAllInfo());
+    }
+
+    void spaceOnTheListRunsItsChecksOnlyForOneDevice() {
+        DialogMain w;
+        w.show();
+        int listed = 0, checks = 0, made = 0;
+        DialogMain::PairingHooks hooks;
+        hooks.listedDevices = [&] { return listed; };
+        hooks.listChecks = [&] { ++checks; };
+        hooks.makeWindow = [&](QWidget*) -> QDialog* {
+            ++made;
+            return nullptr;
+        };
+        DialogMain::setPairingHooks(hooks);
+        m_reset();
+        for (int n : {0, 2, 1}) {
+            listed = n;
+            QTest::keyClick(&w, Qt::Key_Space);
+        }
+        QCOMPARE(checks, 1);
+        QCOMPARE(made, 0);
+        // A window the frame side cannot build leaves the service alone.
+        w.stack()->setCurrentIndex(1);
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(made, 1);
+        QCOMPARE(checks, 1);
+        QCOMPARE(m_calls("UsbServerC_Start"), 0);
+        DialogMain::setPairingHooks({});
+    }
+
     void offlineNoticeSetsFlagsAndClosesWhenDeviceReturns() {
         DialogMain w;
         LinkFlags::WaitingForOnline = false;
