@@ -6,12 +6,16 @@
 #include "device/DongleRGB.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/SettingWriters.h"
 #include "platform/RegistryStore.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+
+Q_LOGGING_CATEGORY(lcReports, "zentrafox.reports", QtWarningMsg)
 
 namespace DeviceReports {
 std::atomic<int> ShowBatteryValue{0};
@@ -89,7 +93,11 @@ void handleFullData(const uint8_t* data) {
     LinkFlags::SkipReceiverQuery = false;
 
     if (LinkFlags::ReconcileMacros) {
-        // Every slot is cleared after a reset; the macro keys of the table are only looked up.
+        // After a factory reset no button is bound to a macro: the table's "0x05" defaults are key
+        // sequences, kept in the key blocks. So every slot is emptied; the noted keys are only logged.
+        const QList<int> keys = defaultSequenceKeys(device.row);
+        if (!keys.isEmpty())
+            qCDebug(lcReports) << "reset: keys with a default key sequence" << keys;
         std::memset(fresh.macros, 0, sizeof(fresh.macros));
         LinkFlags::ReconcileMacros = false;
     }
@@ -129,9 +137,10 @@ void handleReset() {
         hid().UsbFinderC_SetLongRangeMode(path.constData(), longRange);
         PostMsg::instance()->SendLongRangeMode(longRange == 1);
     }
-    hid().UsbServer_ReadAllFlashData();
+    // Raised before the read, so the full data can never overtake them.
     LinkFlags::ReconcileMacros = true;
     LinkFlags::SkipReceiverQuery = true;
+    hid().UsbServer_ReadAllFlashData();
 }
 
 void handleStatus(const uint8_t* data, int dataLength) {
@@ -181,6 +190,20 @@ void handleVersion() {
         RegistryStore(QStringLiteral("Software/Zentrafox/Zentrafox/Vodir Eziza Rode")).setValue(key, text);
 }
 } // namespace
+
+QList<int> defaultSequenceKeys(int32_t row) {
+    QList<int> keys;
+    if (row < 0)
+        return keys;
+    for (int k = 1; k <= 16; ++k) {
+        const QStringList param =
+            ConfigIniStore::instance().list(driveGroup(row), QStringLiteral("KeyParam%1").arg(k));
+        if (!param.isEmpty() &&
+            param.first().trimmed().compare(QLatin1String("0x05"), Qt::CaseInsensitive) == 0)
+            keys.append(k);
+    }
+    return keys;
+}
 
 void setClock(std::function<qint64()> clock) {
     std::lock_guard<std::mutex> lock(clockMutex());
@@ -317,6 +340,24 @@ void Worker::requestRun() {
     }
     wait(); // a run that has just decided to end is only leaving run()
     start(QThread::InheritPriority);
+}
+
+bool Worker::restoreDefaults(const std::function<void()>& waitNotice) {
+    if (!CheckDeviceOnline())
+        return false;
+    LinkFlags::Restoring = true;
+    m_timer->stop(); // no restart from the online check while the mouse reboots its settings
+    hid().UsbServer_SetBatteryOptimizeEnable(0);
+    const FlashDataMap record = CurrentRecord::snapshot();
+    hid().ProtocolDataUpdate(record.data());
+    hid().UsbServer_SetClearSetting();
+    requestRun();
+    if (waitNotice)
+        waitNotice();
+    LinkFlags::Restoring = false;
+    if (!PostMsg::shuttingDown())
+        m_timer->start();
+    return true;
 }
 
 bool Worker::shutdown(int timeoutMs) {

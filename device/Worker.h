@@ -5,6 +5,7 @@
 #include "device/DeviceAllInfo.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
 #include <QThread>
 #include <QTimer>
@@ -26,6 +27,10 @@ QString versionText(uint16_t version);
 // Registry value name for the selected model's mouse version; empty when the table has no such row.
 QString mouseVersionKey(int32_t row);
 
+// Keys 1-16 whose "KeyParam" default in the model's row is a key sequence ("0x05"); a missing or
+// empty entry is not one.
+QList<int> defaultSequenceKeys(int32_t row);
+
 extern std::atomic<int> ShowBatteryValue;
 // Pair-key watch: active while the key adjustment page runs; marks set on press, cleared by that page.
 extern std::atomic<bool> KeyAdjustActive;
@@ -41,6 +46,11 @@ public:
 
     // Starts a run now, or right after the one in progress.
     void requestRun();
+    // Factory reset after the user confirmed: clears the mouse's settings and starts a run while
+    // `waitNotice` (the pages' modal waiting notice) is shown; the reset report that follows reads the
+    // whole record again. false, with the offline notice, when the mouse does not answer.
+    bool restoreDefaults(const std::function<void()>& waitNotice);
+
     // Bounded stop: no more blocking news from the link, wait at most `timeoutMs` for the thread.
     bool shutdown(int timeoutMs = 3000);
 

@@ -19,7 +19,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -54,6 +56,7 @@ private slots:
     void mouseButtonsAndBatteryFollowed();
     void offlineStartFromCacheOrReset();
     void factoryReset();
+    void defaultSequenceKeys();
 
 private:
     // Chooses the device at `path` as the device list does and waits for its record.
@@ -362,7 +365,78 @@ void TestDeviceLinkE2E::offlineStartFromCacheOrReset() {
 }
 
 void TestDeviceLinkE2E::factoryReset() {
-    QSKIP("restore flow not wired yet");
+    bringUp(kReceiverPath);
+    const FlashDataMap factory = flash();
+    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    DongleRGB rgb{};
+    int rgbNews = 0;
+    QList<bool> longRange;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigRGBValue, m_pages.get(), [&](DongleRGB* value) {
+        rgb = *value;
+        ++rgbNews;
+    });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigLongRangeMode, m_pages.get(),
+                                    [&](bool on) { longRange.append(on); });
+
+    // A macro on button 3 and a changed LOD, both in the mouse's flash.
+    ButtonAssignment macroKey{{6, 3, 1}};
+    MacroBlock macro{};
+    for (size_t i = 0; i < sizeof(macro.bytes); ++i)
+        macro.bytes[i] = uint8_t(i * 7 + 1);
+    QVERIFY(SetButtonMacro(3, macroKey, macro));
+    QVERIFY(SetLod(factory.lod == 2 ? 1 : 2));
+    QTRY_VERIFY(std::memcmp(flash().macros[3].bytes, macro.bytes, sizeof(macro.bytes)) == 0);
+
+    // A reset report alone (no reset in the mouse) still empties the macro area of the next record.
+    const unsigned char resetHeader[] = {0, 9, 0, 0, 0};
+    const unsigned char resetData[] = {1};
+    const int before = form.count();
+    DeviceReports::handleReport(resetHeader, 5, resetData, 1);
+    waitFor(form, before + 1);
+    FlashDataMap r = CurrentRecord::snapshot();
+    for (const MacroBlock& slot : r.macros)
+        QVERIFY(std::all_of(std::begin(slot.bytes), std::end(slot.bytes), [](uint8_t b) { return b == 0; }));
+    QCOMPARE(r.buttons[3].bytes[0], uint8_t(6));
+    QVERIFY(rgbNews >= 1); // "Adveanced" = 1,3: receiver value 3 and long range on
+    QCOMPARE(int(rgb.bytes[0]), 3);
+    QCOMPARE(longRange, QList<bool>{true});
+    unsigned char answer[8] = {'s'};
+    hid().UsbFinderC_GetLongRangeMode(kReceiverPath.toLatin1().constData(), answer);
+    QCOMPARE(int(answer[0]), 1);
+    QVERIFY(!LinkFlags::ReconcileMacros && !LinkFlags::SkipReceiverQuery);
+
+    // The restore flow: the mouse goes back to its factory settings and the pages get them.
+    const int rgbAfterReport = rgbNews;
+    bool noticeShown = false;
+    const int beforeRestore = form.count();
+    QVERIFY(m_worker->restoreDefaults([&] {
+        noticeShown = true;
+        QVERIFY(LinkFlags::Restoring);
+        QTRY_VERIFY(form.count() > beforeRestore); // the pages' wait notice runs events meanwhile
+    }));
+    QVERIFY(noticeShown);
+    QVERIFY(!LinkFlags::Restoring);
+    r = CurrentRecord::snapshot();
+    QCOMPARE(r.lod, factory.lod);
+    QVERIFY(r == flash());
+    QVERIFY(rgbNews > rgbAfterReport);
+
+    // Offline, nothing is cleared and the offline notice is raised.
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    const int offline = m_offline;
+    QVERIFY(!m_worker->restoreDefaults([] { QFAIL("no wait notice while offline"); }));
+    QCOMPARE(m_offline, offline + 1);
+}
+
+void TestDeviceLinkE2E::defaultSequenceKeys() {
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setList("Drive1", "KeyParam1", {"0x05", "0xE9", "0"});
+    ini.setList("Drive1", "KeyParam2", {"0x01", "1", "0"});
+    ini.setValue("Drive1", "KeyParam3", "");
+    ini.setList("Drive1", "KeyParam16", {" 0X05", "0", "0", "Ctrl+C"});
+    QCOMPARE(DeviceReports::defaultSequenceKeys(0), (QList<int>{1, 16}));
+    QVERIFY(DeviceReports::defaultSequenceKeys(-1).isEmpty());
+    QVERIFY(DeviceReports::defaultSequenceKeys(7).isEmpty());
 }
 
 QTEST_MAIN(TestDeviceLinkE2E)
