@@ -2,69 +2,53 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
+#include "app/core/PostMsg.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QToolButton>
+#include <QXmlStreamReader>
+
+#include "ui_ExeIsRun.h"
 
 namespace {
-// Finds `key` anywhere in a language file's nested objects; empty when absent.
-QString findKey(const QJsonObject& obj, const QString& key) {
-    const auto it = obj.constFind(key);
-    if (it != obj.constEnd() && it->isString())
-        return it->toString();
-    for (const QJsonValue& v : obj) {
-        if (v.isObject()) {
-            const QString found = findKey(v.toObject(), key);
-            if (!found.isEmpty())
-                return found;
-        }
-    }
-    return QString();
-}
-
-QString languageFile(int index) {
-    switch (index) {
-    case 0:
-        return QStringLiteral("/Language//en.json");
-    case 1:
-        return QStringLiteral("/Language//zh-CN.json");
-    case 3:
-        return QStringLiteral("/Language/3-Korea.xml");
-    case 4:
-        return QStringLiteral("/Language/4-Russia.xml");
-    case 5:
-        return QStringLiteral("/Language/5-Japanese.xml");
-    default:
-        return QStringLiteral("/Language/0-English.xml");
-    }
-}
-
 QString colourStyle(const char* selector, const QStringList& rgb) {
     return QStringLiteral("%1{color: rgb(%2,%3,%4;);}")
         .arg(QLatin1String(selector), rgb.value(0), rgb.value(1), rgb.value(2));
 }
+
+// String members of the first object named "common" under "mouse" (else anywhere), flattened.
+void collectStrings(const QJsonObject& obj, QHash<QString, QString>& out) {
+    for (auto it = obj.begin(); it != obj.end(); ++it) {
+        if (it->isString() && !out.contains(it.key()))
+            out.insert(it.key(), it->toString());
+        else if (it->isObject())
+            collectStrings(it->toObject(), out);
+    }
+}
+
+QStringList enabledLanguages() {
+    QStringList keys;
+    for (const Language::LanguageInfo& l : Language::allLanguages())
+        if (ConfigIniStore::instance().intValue(QStringLiteral("Option"), QLatin1String(l.optionKey), 0) != 0)
+            keys << QLatin1String(l.optionKey);
+    return keys;
+}
 } // namespace
 
-ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("ExeIsRun"));
+ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
+    m_ui->setupUi(this); // connects the on_… slots by name
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setFixedSize(320, 160);
+    m_ui->NewHong_2->hide();
     const QString pics = AppPaths::appDir() + QStringLiteral("/Picture/WarningDialog/");
     setStyleSheet(QStringLiteral("#ExeIsRun{border-image: url(%1BackGround.png);}").arg(pics));
 
-    m_label = new QLabel(QStringLiteral("Confirm Delete"), this);
-    m_label->setObjectName(QStringLiteral("label"));
-    m_label->setGeometry(20, 40, 280, 60);
-    m_label->setAlignment(Qt::AlignCenter);
-    m_label->setWordWrap(true);
     const QStringList labelColour =
         ConfigIniStore::instance().list(QStringLiteral("Option"), QStringLiteral("LabelColor"));
-    m_label->setStyleSheet(labelColour.size() >= 3 ? colourStyle("QLabel", labelColour)
-                                                   : QStringLiteral("QLabel{color: rgb(230,230,235);}"));
-
+    m_ui->label->setStyleSheet(labelColour.size() >= 3 ? colourStyle("QLabel", labelColour)
+                                                       : QStringLiteral("QLabel{color: rgb(230,230,235);}"));
     const QStringList buttonColour =
         ConfigIniStore::instance().list(QStringLiteral("Option"), QStringLiteral("ButtonColor"));
     const QString buttonText =
@@ -76,58 +60,116 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent) {
                        "background-position:center;background-repeat:no-repeat;}"
                        "QToolButton:pressed{background-image: url(%2ConfirmClick.png);}")
             .arg(buttonText, pics);
-    m_ok = new QToolButton(this);
-    m_ok->setObjectName(QStringLiteral("NewHong"));
-    m_ok->setGeometry(105, 110, 110, 32);
-    m_ok->setStyleSheet(confirmStyle);
-    m_no = new QToolButton(this);
-    m_no->setObjectName(QStringLiteral("NewHong_2"));
-    m_no->setGeometry(160, 110, 110, 32);
-    m_no->setStyleSheet(confirmStyle);
-    m_no->hide();
-    m_close = new QToolButton(this);
-    m_close->setObjectName(QStringLiteral("CloseButton"));
-    m_close->setGeometry(288, 8, 24, 24);
-    m_close->setStyleSheet(QStringLiteral("QToolButton{border:0px;background-image: url(%1Close.png);"
-                                          "background-position:center;background-repeat:no-repeat;}"
-                                          "QToolButton:hover{background-image: url(%1CloseHover.png);}"
-                                          "QToolButton:pressed{background-image: url(%1CloseClick.png);}")
-                               .arg(pics));
-    connect(m_ok, &QToolButton::clicked, this, &ExeIsRun::on_NewHong_clicked);
-    connect(m_no, &QToolButton::clicked, this, &ExeIsRun::on_NewHong_2_clicked);
-    connect(m_close, &QToolButton::clicked, this, &ExeIsRun::on_CloseButton_clicked);
+    m_ui->NewHong->setStyleSheet(confirmStyle);
+    m_ui->NewHong_2->setStyleSheet(confirmStyle);
+    m_ui->CloseButton->setStyleSheet(
+        QStringLiteral("QToolButton{border:0px;background-image: url(%1Close.png);"
+                       "background-position:center;background-repeat:no-repeat;}"
+                       "QToolButton:hover{background-image: url(%1CloseHover.png);}"
+                       "QToolButton:pressed{background-image: url(%1CloseClick.png);}")
+            .arg(pics));
+    connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &ExeIsRun::SlotAllLanguage);
 
     loadTexts(
         MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
 }
 
+ExeIsRun::~ExeIsRun() {
+    delete m_ui;
+}
+
+int ExeIsRun::legacyNumber(int languageIndex, const QStringList& enabledOptionKeys) {
+    static const char* const legacy[] = {"English", "zh-CN", "zh-CNtr", "Korean", "Russian", "Japanese"};
+    int position = 0;
+    for (const Language::LanguageInfo& l : Language::allLanguages()) {
+        if (!enabledOptionKeys.contains(QLatin1String(l.optionKey)))
+            continue;
+        if (position++ != languageIndex)
+            continue;
+        for (int n = 0; n < 6; ++n)
+            if (qstrcmp(l.optionKey, legacy[n]) == 0)
+                return n;
+        return -1;
+    }
+    return -1;
+}
+
+QString ExeIsRun::textFile(int legacyNumber) {
+    switch (legacyNumber) {
+    case 0:
+        return QStringLiteral("/Language//en.json");
+    case 1:
+        return QStringLiteral("/Language//zh-CN.json");
+    case 2: // named after the language's "Option" key
+        return QStringLiteral("/Language/2-zh-CNtr.xml");
+    case 3:
+        return QStringLiteral("/Language/3-Korea.xml");
+    case 4:
+        return QStringLiteral("/Language/4-Russia.xml");
+    case 5:
+        return QStringLiteral("/Language/5-Japanese.xml");
+    default:
+        return QStringLiteral("/Language/0-English.xml");
+    }
+}
+
+QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
+    QHash<QString, QString> texts;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    if (path.endsWith(QLatin1String(".json"))) {
+        const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+        // The mouse texts win over the keyboard section's texts of the same name.
+        collectStrings(
+            root.value(QStringLiteral("mouse")).toObject().value(QStringLiteral("common")).toObject(), texts);
+        collectStrings(root, texts);
+        return texts;
+    }
+    QXmlStreamReader xml(&file);
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("ExeIsRun"))
+        return texts;
+    while (xml.readNextStartElement()) {
+        const QString key = xml.name().toString();
+        const QString value = xml.readElementText(QXmlStreamReader::SkipChildElements);
+        if (!xml.hasError())
+            texts.insert(key, value);
+    }
+    if (xml.hasError()) // a truncated file gives nothing rather than half its texts
+        texts.clear();
+    return texts;
+}
+
 void ExeIsRun::loadTexts(int languageIndex) {
-    QFile file(AppPaths::appDir() + languageFile(languageIndex));
-    QJsonObject root;
-    if (file.open(QIODevice::ReadOnly))
-        root = QJsonDocument::fromJson(file.readAll()).object();
-    m_onRun = findKey(root, QStringLiteral("OnRun"));
-    m_checkUpdate = findKey(root, QStringLiteral("CheckUpdate"));
-    m_okText = findKey(root, QStringLiteral("OK"));
-    if (m_onRun.isEmpty())
-        m_onRun = QStringLiteral("The program is already running");
-    if (m_checkUpdate.isEmpty())
-        m_checkUpdate = QStringLiteral("A new version is available. Update now?");
-    if (m_okText.isEmpty())
-        m_okText = QStringLiteral("OK");
-    m_label->setText(m_onRun);
-    m_ok->setText(m_okText);
+    const QHash<QString, QString> texts =
+        readTexts(AppPaths::appDir() + textFile(legacyNumber(languageIndex, enabledLanguages())));
+    if (texts.isEmpty())
+        return; // no readable file: the built-in defaults stay
+    m_texts = texts;
+    m_ui->label->setText(m_texts.value(m_shownKey));
+    m_ui->NewHong->setText(m_texts.value(QStringLiteral("OK")));
+    m_ui->NewHong_2->setText(m_texts.value(QStringLiteral("Cancel")));
+}
+
+void ExeIsRun::SlotAllLanguage(int index) {
+    loadTexts(index);
+}
+
+void ExeIsRun::setNotice(const QString& key) {
+    m_shownKey = key;
+    if (!m_texts.isEmpty())
+        m_ui->label->setText(m_texts.value(key));
 }
 
 void ExeIsRun::setNewVersionForm() {
-    m_label->setText(m_checkUpdate);
-    m_no->show();
-    m_ok->move(50, 110);
-    m_no->move(160, 110);
+    setNotice(QStringLiteral("CheckUpdate"));
+    m_ui->NewHong_2->show();
+    m_ui->NewHong->move(50, 110);
+    m_ui->NewHong_2->move(160, 110);
 }
 
 QString ExeIsRun::labelText() const {
-    return m_label->text();
+    return m_ui->label->text();
 }
 
 void ExeIsRun::on_NewHong_clicked() {

@@ -11,53 +11,44 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include "ui_NoticeDialog.h"
+
 QString noticeText(const QString& key, int index) {
     return Language::text(QStringLiteral("common"), key, index);
 }
 
-NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent) {
+NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDialog) {
+    // setupUi connects on_NewHong_clicked and on_CloseButton_clicked by name; they are virtual, so the
+    // notices' overrides run.
+    m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setModal(true);
     setFixedSize(300, 170);
     const QString dir = pictureDir();
+    m_label = m_ui->label;
+    m_ok = m_ui->NewHong;
+    m_close = m_ui->CloseButton;
 
-    auto* bg = new QLabel(this);
-    bg->setObjectName("BackGround");
-    bg->setGeometry(0, 0, 300, 170);
-    bg->setPixmap(QPixmap(dir + "BackGround.png")); // a missing picture shows no image
-    bg->setScaledContents(true);
+    m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png")); // a missing picture shows no image
     setStyleSheet("QDialog{background-color: rgb(30,30,34);}");
 
-    m_label = new QLabel(this);
-    m_label->setObjectName("label");
-    m_label->setGeometry(20, 35, 260, 60);
-    m_label->setAlignment(Qt::AlignCenter);
-    m_label->setWordWrap(true);
     const QString labelSheet = colourSheet("QLabel", "LabelColor");
     m_label->setStyleSheet(labelSheet.isEmpty() ? "QLabel{color: rgb(230,230,230);}" : labelSheet);
-
-    m_ok = new QToolButton(this);
-    m_ok->setObjectName("NewHong");
-    m_ok->setGeometry(105, 110, 90, 32);
-    m_ok->setToolButtonStyle(Qt::ToolButtonTextOnly);
     const QString buttonSheet = colourSheet("QToolButton", "ButtonColor");
     m_ok->setStyleSheet(QString("QToolButton{border-image: url(%1Confirm.png); border: none; %2}"
                                 "QToolButton:pressed{border-image: url(%1ConfirmClick.png);}")
                             .arg(dir, buttonSheet.isEmpty() ? "color: rgb(255,255,255);" : QString()) +
                         buttonSheet);
     m_ok->setText("OK");
-
-    m_close = new QToolButton(this);
-    m_close->setObjectName("CloseButton");
-    m_close->setGeometry(270, 6, 24, 24);
     m_close->setStyleSheet(QString("QToolButton{border-image: url(%1Close.png); border: none;}"
                                    "QToolButton:hover{border-image: url(%1CloseHover.png);}"
                                    "QToolButton:pressed{border-image: url(%1CloseClick.png);}")
                                .arg(dir));
-
-    connect(m_ok, &QToolButton::clicked, this, &NoticeBase::on_NewHong_clicked);
-    connect(m_close, &QToolButton::clicked, this, &NoticeBase::on_CloseButton_clicked);
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &NoticeBase::SlotAllLanguage);
+}
+
+NoticeBase::~NoticeBase() {
+    delete m_ui;
 }
 
 QString NoticeBase::pictureDir() {

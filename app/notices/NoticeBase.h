@@ -5,11 +5,15 @@
 
 class QLabel;
 class QToolButton;
+namespace Ui {
+class NoticeDialog;
+}
 
 class NoticeBase : public QDialog {
     Q_OBJECT
 public:
     explicit NoticeBase(QWidget* parent = nullptr);
+    ~NoticeBase() override;
     bool result() const { return m_result; }
     QString labelText() const;
     QString buttonText() const;
@@ -35,6 +39,9 @@ protected:
     QToolButton* m_ok;
     QToolButton* m_close;
     bool m_result = false;
+
+private:
+    Ui::NoticeDialog* m_ui;
 };
 
 // Text of a notice key: the notices' texts live in the "common" group.

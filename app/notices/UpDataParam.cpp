@@ -3,6 +3,10 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
+#include "device/DeviceCache.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,7 +25,38 @@ bool yes(const std::function<bool()>& f) {
 }
 } // namespace
 
-UpDataParam::UpDataParam(QWidget* parent) : UpDataParam(Env{}, parent) {}
+UpDataParam::UpDataParam(QWidget* parent) : UpDataParam(deviceLinkEnv(), parent) {}
+
+UpDataParam::Env UpDataParam::deviceLinkEnv() {
+    Env env;
+    env.pagesFilled = [] {
+        return LinkFlags::SensorFilled && LinkFlags::LightFilled && LinkFlags::ButtonFilled;
+    };
+    env.clearPagesFilled = [] {
+        LinkFlags::SensorFilled = false;
+        LinkFlags::LightFilled = false;
+        LinkFlags::ButtonFilled = false;
+    };
+    env.deviceReady = [] { return LinkFlags::DeviceReady.load(); };
+    env.deviceOnline = [] { return LinkFlags::DeviceOnline.load(); };
+    env.writeRecord = [](const FlashDataMap& record) {
+        const QByteArray path = SelectedDevice::pathLatin1();
+        if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) == 0)
+            return false;
+        CurrentRecord::replace(record);
+        return PushRecord();
+    };
+    env.loadCache = [](FlashDataMap& out) {
+        const DeviceAllInfo device = SelectedDevice::get();
+        return DeviceCache::load(device.cid, device.mid, out);
+    };
+    env.storeCache = [] {
+        const DeviceAllInfo device = SelectedDevice::get();
+        DeviceCache::save(device.cid, device.mid, CurrentRecord::snapshot());
+    };
+    // The pending import belongs to the configuration import; until it registers, none is pending.
+    return env;
+}
 
 UpDataParam::UpDataParam(Env env, QWidget* parent) : NoticeBase(parent), m_env(std::move(env)) {
     setObjectName("UpDataParam");

@@ -28,10 +28,19 @@ public:
         std::function<void(int failure)> showImportFail; // default: InportFail over this dialog
     };
 
+    // Wired to the device link's flags, the selected device's record cache and the current record.
     explicit UpDataParam(QWidget* parent = nullptr);
     UpDataParam(Env env, QWidget* parent = nullptr);
 
-    void start(int ms = 2500) { m_timer.start(ms); }
+    static Env deviceLinkEnv();
+    // Hooks of other subsystems (the configuration import) are set on the dialog before it runs.
+    Env& env() { return m_env; }
+
+    // Each opening starts in the plain form; the opener then asks for the waiting form if it wants it.
+    void start(int ms = 2500) {
+        m_waitForDevice = false;
+        m_timer.start(ms);
+    }
     void setWaitForDevice(bool wait) { m_waitForDevice = wait; }
     const QTimer& timer() const { return m_timer; }
 

@@ -1,15 +1,19 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/notices/ExeIsRun.h"
 #include "app/notices/QuestionDialog.h"
 #include "app/notices/SimpleNotices.h"
 #include "app/notices/UpDataParam.h"
+#include "device/LinkState.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextCodec>
+#include <QToolButton>
 #include <QtTest>
 
 // A clock that only counts: each wait advances it and may run a step (the pages answering).
@@ -54,6 +58,95 @@ private slots:
         // A language pass with an unknown index empties the texts instead of failing.
         emit PostMsg::instance()->SigAllLanguage(5);
         QVERIFY(off0.labelText().isEmpty());
+    }
+
+    // The stored index counts enabled languages; the notice's files follow the older numbering.
+    void alreadyRunningNoticeFindsItsLanguageFile() {
+        QStringList all;
+        for (const auto& l : Language::allLanguages())
+            all << l.optionKey;
+        QCOMPARE(ExeIsRun::legacyNumber(0, all), 0);
+        QCOMPARE(ExeIsRun::legacyNumber(2, all), 2);
+        QCOMPARE(ExeIsRun::legacyNumber(3, all), -1); // Arabic has no file of its own: English
+        QCOMPARE(ExeIsRun::legacyNumber(4, all), 5);  // Japanese
+        QCOMPARE(ExeIsRun::legacyNumber(5, all), 3);  // Korean
+        QCOMPARE(ExeIsRun::legacyNumber(6, all), 4);  // Russian
+        QCOMPARE(ExeIsRun::legacyNumber(11, all), -1);
+        QCOMPARE(ExeIsRun::legacyNumber(-1, all), -1);
+        QCOMPARE(ExeIsRun::legacyNumber(1, {"Korean", "English"}), 3);
+        QCOMPARE(ExeIsRun::textFile(3), QString("/Language/3-Korea.xml"));
+        QCOMPARE(ExeIsRun::textFile(-1), QString("/Language/0-English.xml"));
+
+        // Every shipped file behind the numbering holds all the notice's texts.
+        const QString shipped = qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources";
+        for (int n = -1; n <= 5; ++n) {
+            const auto texts = ExeIsRun::readTexts(shipped + ExeIsRun::textFile(n));
+            for (const char* key :
+                 {"OnRun", "CheckUpdate", "DialogSelectMacroFirst", "DialogStopRecordFirst", "OK"})
+                QVERIFY2(!texts.value(key).isEmpty(), qPrintable(ExeIsRun::textFile(n) + " " + key));
+        }
+        QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(3)).value("OK"), QString::fromUtf8("확인"));
+        // The mouse texts, not the keyboard section's, from a JSON file.
+        QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(0)).value("OnRun"),
+                 QString("The program is already running"));
+    }
+
+    void alreadyRunningNoticeRefusesBrokenFiles() {
+        const QString dir = m_dir.path() + "/Language/";
+        auto write = [&](const char* name, const QByteArray& data) {
+            QFile f(dir + name);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(data);
+        };
+        write("a.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>ok</OK></ExeIsRun>");
+        QCOMPARE(ExeIsRun::readTexts(dir + "a.xml").value("OnRun"), QString("runs"));
+        QVERIFY(ExeIsRun::readTexts(dir + "a.xml").value("CheckUpdate").isEmpty());
+        write("b.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>o"); // truncated
+        QVERIFY(ExeIsRun::readTexts(dir + "b.xml").isEmpty());
+        write("c.xml", "<Profile><OnRun>runs</OnRun></Profile>");
+        QVERIFY(ExeIsRun::readTexts(dir + "c.xml").isEmpty());
+        write("d.json", "{\"mouse\":{\"common\":{\"OnRun\":");
+        QVERIFY(ExeIsRun::readTexts(dir + "d.json").isEmpty());
+        QVERIFY(ExeIsRun::readTexts(dir + "missing.xml").isEmpty());
+    }
+
+    void alreadyRunningNoticeButtons() {
+        ExeIsRun closed;
+        closed.on_CloseButton_clicked();
+        QVERIFY(!closed.result()); // the window's close button counts as "no"
+        ExeIsRun yes;
+        QToolButton* second = yes.findChild<QToolButton*>("NewHong_2");
+        QToolButton* first = yes.findChild<QToolButton*>("NewHong");
+        QVERIFY(first && second && yes.findChild<QToolButton*>("CloseButton"));
+        QVERIFY(!second->isVisibleTo(&yes));
+        yes.setNewVersionForm();
+        QVERIFY(second->isVisibleTo(&yes));
+        QCOMPARE(first->pos(), QPoint(50, 110));
+        QCOMPARE(second->pos(), QPoint(160, 110));
+        QTest::mouseClick(first, Qt::LeftButton);
+        QVERIFY(yes.result());
+        ExeIsRun no;
+        no.setNewVersionForm();
+        QTest::mouseClick(no.findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
+        QVERIFY(!no.result());
+    }
+
+    void formsCarryTheNamedWidgets() {
+        MouseOffLine off(0);
+        QVERIFY(off.findChild<QLabel*>("label"));
+        QToolButton* ok = off.findChild<QToolButton*>("NewHong");
+        QVERIFY(ok && off.findChild<QToolButton*>("CloseButton"));
+        // Clicking through the form's connections reaches the notice's own slot.
+        DeleteConfirm del;
+        del.show();
+        QTest::mouseClick(del.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
+        QVERIFY(del.result());
+        QVERIFY(!del.isVisible());
+        QuestionDialog q;
+        q.show();
+        q.lineEdit()->setText("name");
+        QTest::mouseClick(q.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
+        QCOMPARE(q.name(), QString("name"));
     }
 
     void confirmAndCloseSetTheResult() {
@@ -115,7 +208,8 @@ private slots:
         env.pagesFilled = [] { return true; };
         UpDataParam dlg(env);
         dlg.setWaitForDevice(true);
-        dlg.start();
+        dlg.start();                // a new opening forgets the last one's form...
+        dlg.setWaitForDevice(true); // ...and the opener asks again, as the frame does
         QCOMPARE(dlg.timer().interval(), 2500);
         QVERIFY(dlg.timer().isSingleShot());
         QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
@@ -201,6 +295,20 @@ private slots:
         UpDataParam(env).onTimeupDestroy();
         QCOMPARE(failShown, 2);
         QVERIFY(!wrote);
+    }
+
+    // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
+    void waitNoticeFollowsTheDeviceLink() {
+        LinkFlags::resetAll();
+        LinkFlags::DeviceReady = true;
+        LinkFlags::SensorFilled = LinkFlags::LightFilled = LinkFlags::ButtonFilled = true;
+        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+        UpDataParam dlg;
+        dlg.start();
+        dlg.onTimeupDestroy();
+        QCOMPARE(off.count(), 0);
+        QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
+        LinkFlags::resetAll();
     }
 
     void noDeviceShowsCachedRecord() {
