@@ -84,7 +84,24 @@ bool UpDataParam::waitForPages() {
     return yes(m_env.pagesFilled);
 }
 
+int UpDataParam::exec() {
+    if (m_running)
+        return QDialog::Rejected;
+    m_running = true;
+    const int result = QDialog::exec();
+    m_running = false;
+    return result;
+}
+
 void UpDataParam::onTimeupDestroy() {
+    if (m_closing)
+        return;
+    m_closing = true;
+    closeSteps();
+    m_closing = false;
+}
+
+void UpDataParam::closeSteps() {
     PostMsg* hub = PostMsg::instance();
     emit hub->SigSetver(4);
 

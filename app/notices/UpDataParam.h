@@ -37,11 +37,20 @@ public:
     Env& env() { return m_env; }
 
     // Each opening starts in the plain form; the opener then asks for the waiting form if it wants it.
+    // While the dialog is already closing itself, a second opening joins it: its waits already cover
+    // the new read, and a nested modal run would leave the outer one unable to end.
     void start(int ms = 2500) {
+        if (m_closing)
+            return;
         m_waitForDevice = false;
         m_timer.start(ms);
     }
-    void setWaitForDevice(bool wait) { m_waitForDevice = wait; }
+    void setWaitForDevice(bool wait) {
+        if (!m_closing)
+            m_waitForDevice = wait;
+    }
+    // A second modal run while one is open returns at once (Rejected) instead of nesting.
+    int exec() override;
     const QTimer& timer() const { return m_timer; }
 
 public slots:
@@ -51,8 +60,11 @@ protected:
     void applyTexts(int index) override;
 
 private:
+    void closeSteps();
     bool waitForPages(); // up to 12 passes of 500 ms; true when all three pages filled
     Env m_env;
     QTimer m_timer;
     bool m_waitForDevice = false;
+    bool m_running = false; // inside exec()
+    bool m_closing = false; // inside onTimeupDestroy()
 };

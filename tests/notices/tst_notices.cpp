@@ -7,6 +7,7 @@
 #include "device/LinkState.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -234,6 +235,39 @@ private slots:
         QCOMPARE(clock.now, 12 * 500 + 2000);
         QCOMPARE(off.count(), 1);
         QCOMPARE(off[0][0].toInt(), 0);
+    }
+
+    // The device link may ask for the notice again while it waits; that must not nest a second
+    // modal run, or the first could never end.
+    void secondOpeningWhileWaitingJoinsTheFirst() {
+        UpDataParam* dlg = nullptr;
+        int nested = -1, waits = 0;
+        UpDataParam::Env env;
+        env.pagesFilled = [] { return false; };
+        env.wait = [&](int) {
+            if (waits++ == 0) {
+                dlg->start(2500);
+                dlg->setWaitForDevice(true);
+                nested = dlg->exec();
+            }
+        };
+        UpDataParam d(env);
+        dlg = &d;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, &d, [&] { d.done(42); });
+        watchdog.start(5000);
+        d.start(0);
+        d.setWaitForDevice(true);
+        QElapsedTimer t;
+        t.start();
+        const int result = d.exec();
+        QVERIFY(result != 42);
+        QVERIFY(t.elapsed() < 4000);
+        QCOMPARE(nested, int(QDialog::Rejected));
+        QCOMPARE(waits, 13); // one pass of the waiting form only
+        QVERIFY(!d.isVisible());
+        QVERIFY(!d.timer().isActive());
     }
 
     void readyDeviceWaitsForPages() {
