@@ -1,0 +1,805 @@
+#include "sensor/SensorDPI.h"
+
+#include "ui_SensorDPI.h"
+
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/core/Language.h"
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
+#include "sensor/DpiCodec.h"
+#include "sensor/SensorCapability.h"
+
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kMarkerX[SensorDPI::kLevels] = {27, 118, 209, 300, 391, 483, 573, 664};
+constexpr int kMarkerY = 154;
+constexpr int kXYShift = 71;
+// Drop positions of the dragged marker: slot i ends where slot i + 1 begins.
+constexpr int kSlotBoundary[SensorDPI::kLevels - 1] = {69, 160, 251, 342, 433, 524, 612};
+constexpr int kDragLeft = 15;
+constexpr int kDragRight = 707;
+
+const char* const kDefaultColours[SensorDPI::kLevels] = {
+    "255,0,0", "0,0,255", "0,255,0", "255,255,0", "0,255,255", "255,0,255", "159,0,0", "0,212,252",
+};
+
+bool editing() {
+    return SensorFlags::Armed && !LinkFlags::SensorLoading;
+}
+
+QString optionColour(const char* key, const char* fallback) {
+    const QStringList parts = ConfigIniStore::instance().list(QStringLiteral("Option"), QLatin1String(key));
+    if (parts.size() != 3)
+        return QStringLiteral("rgb(%1)").arg(QLatin1String(fallback));
+    return QStringLiteral("rgb(%1,%2,%3)").arg(parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed());
+}
+
+// "r,g,b" from "#rrggbb"; empty when the text is not a colour.
+QString decimalColour(const QString& hex) {
+    const QColor c(hex);
+    if (!c.isValid())
+        return QString();
+    return QStringLiteral("%1,%2,%3").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
+// Values of a level text: "400", or "X 400\nY 800".
+bool parseLevelText(const QString& text, int* x, int* y) {
+    bool ok = false;
+    const int plain = text.trimmed().toInt(&ok);
+    if (ok) {
+        *x = *y = plain;
+        return true;
+    }
+    const QStringList lines = text.split('\n');
+    if (lines.size() != 2 || !lines[0].startsWith(QLatin1String("X ")) ||
+        !lines[1].startsWith(QLatin1String("Y ")))
+        return false;
+    bool okX = false, okY = false;
+    const int vx = lines[0].mid(2).trimmed().toInt(&okX);
+    const int vy = lines[1].mid(2).trimmed().toInt(&okY);
+    if (!okX || !okY)
+        return false;
+    *x = vx;
+    *y = vy;
+    return true;
+}
+
+} // namespace
+
+SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
+    ui->setupUi(this);
+    QPushButton* const buttons[kLevels] = {ui->BlueButton,      ui->BrightRedButton,  ui->RedButton,
+                                           ui->YellowButton,    ui->GreenButton,      ui->PurpleButton,
+                                           ui->LightBlueButton, ui->LightYellowButton};
+    QPushButton* const swatches[kLevels] = {ui->BlueButtonA,      ui->BrightRedButtonA,  ui->RedButtonA,
+                                            ui->YellowButtonA,    ui->GreenButtonA,      ui->PurpleButtonA,
+                                            ui->LightBlueButtonA, ui->LightYellowButtonA};
+    // Level buttons and swatches share a parent, so each row gets its own exclusive group.
+    m_levelGroup = new QButtonGroup(this);
+    m_swatchGroup = new QButtonGroup(this);
+    for (int i = 0; i < kLevels; ++i) {
+        m_levelButtons[i] = buttons[i];
+        m_swatches[i] = swatches[i];
+        m_levelHome[i] = QPoint(kMarkerX[i] - 7, buttons[i]->y());
+        m_swatchHome[i] = QPoint(kMarkerX[i] - 5, swatches[i]->y());
+        m_levelGroup->addButton(buttons[i], i);
+        m_swatchGroup->addButton(swatches[i], i);
+        m_colours[i] = QLatin1String(kDefaultColours[i]);
+        m_valueX[i] = m_valueY[i] = 400 * (i + 1);
+    }
+
+    m_colourDialog = new QColorDialog(this);
+    connect(m_colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
+    connect(PostMsg::instance(), &PostMsg::SigTouchkey, this, &SensorDPI::SlotTouchkey);
+
+    ui->label_8->installEventFilter(this);
+    ui->label_8->raise();
+
+    const QString labelColour = optionColour("LabelColor", "230,232,240");
+    const QString buttonColour = optionColour("ButtonColor", "255,255,255");
+    const QString sliderColour = optionColour("SliderColor", "0,170,255");
+    setStyleSheet(
+        QStringLiteral("QLabel{color:%1;font-size:13px;}"
+                       "QCheckBox::indicator{width:20px;height:20px;border-image:url(%2);}"
+                       "QCheckBox::indicator:checked{border-image:url(%3);}"
+                       "QSlider::groove:horizontal{height:4px;background:rgb(70,74,86);border-radius:2px;}"
+                       "QSlider::sub-page:horizontal{background:%4;border-radius:2px;}"
+                       "QSlider::handle:horizontal{width:14px;margin:-6px 0;border-radius:7px;"
+                       "background:%4;}"
+                       "QSlider::sub-page:horizontal:disabled,QSlider::handle:horizontal:disabled{"
+                       "background:rgb(110,110,110);}"
+                       "QSpinBox{color:%5;background:rgb(36,38,46);border:1px solid rgb(70,74,86);"
+                       "border-radius:3px;padding-left:6px;font-size:13px;}"
+                       "QComboBox{color:%5;background:rgb(36,38,46);border:1px solid rgb(70,74,86);"
+                       "border-radius:3px;padding-left:8px;}"
+                       "QComboBox QAbstractItemView{color:%5;background:rgb(36,38,46);"
+                       "selection-background-color:%4;}"
+                       "QPushButton#ReduceLevelA,QPushButton#AddLevelA,QPushButton#ReduceLevelY,"
+                       "QPushButton#AddLevelY,QPushButton#SameXY,QToolButton#toolButton{color:%5;"
+                       "background:rgb(46,49,60);border:1px solid rgb(70,74,86);border-radius:4px;"
+                       "font-size:15px;}"
+                       "QPushButton#SameXY{font-size:12px;}"
+                       "QPushButton#pushButton{border:none;border-radius:6px;background:rgb(30,32,40);}")
+            .arg(labelColour, imagePath(QStringLiteral("CheckBox.png")),
+                 imagePath(QStringLiteral("CheckBoxChecked.png")), sliderColour, buttonColour));
+    ui->label_8->setStyleSheet(
+        QStringLiteral("QLabel{border-image:url(%1);}").arg(imagePath(QStringLiteral("DPIChoose.png"))));
+    ui->label->setStyleSheet(
+        QStringLiteral("QLabel{color:%1;font-size:16px;font-weight:bold;}").arg(labelColour));
+
+    showYControls(false);
+    fillLevelChooser(kLevels);
+    setChooserIndex(std::clamp(readLevelIniCount(), 1, kLevels) - 1);
+    checkLevelQuietly(0);
+    checkSwatchQuietly(0);
+    moveMarker(0);
+    restyleLevels();
+    restyleSwatches();
+    SlotAllLanguage(Language::currentIndex());
+}
+
+SensorDPI::~SensorDPI() {
+    delete ui;
+}
+
+QString SensorDPI::imagePath(const QString& name) const {
+    return AppPaths::appDir() + QStringLiteral("/Picture/Sensor/") + name;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Host operations
+
+void SensorDPI::setLevelCount(int count) {
+    m_count = std::clamp(count, 1, kLevels);
+}
+
+void SensorDPI::setCurrentLevel(int level) {
+    if (level >= 0 && level < kLevels)
+        m_current = level;
+}
+
+void SensorDPI::selectLevel(int level) {
+    if (level < 0 || level >= kLevels)
+        return;
+    checkLevelQuietly(level);
+    checkSwatchQuietly(level);
+    showLevelValues(level);
+}
+
+void SensorDPI::moveMarker(int level) {
+    if (level < 0 || level >= kLevels)
+        return;
+    const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
+    ui->label_8->move(kMarkerX[level], kMarkerY + shift);
+}
+
+QString SensorDPI::levelTextFor(int x, int y) {
+    if (SensorFlags::XYSeparate)
+        return QStringLiteral("X %1\nY %2").arg(x).arg(y);
+    return QString::number(x);
+}
+
+void SensorDPI::setLevelValues(int level, int x, int y) {
+    if (level < 0 || level >= kLevels)
+        return;
+    m_valueX[level] = x;
+    m_valueY[level] = y;
+    applyLevelText(level);
+}
+
+void SensorDPI::applyLevelText(int level) {
+    m_levelButtons[level]->setText(levelTextFor(m_valueX[level], m_valueY[level]));
+}
+
+void SensorDPI::setLevelText(int level, const QString& text) {
+    if (level < 0 || level >= kLevels)
+        return;
+    int x = 0, y = 0;
+    if (parseLevelText(text, &x, &y)) {
+        m_valueX[level] = x;
+        m_valueY[level] = y;
+    }
+    m_levelButtons[level]->setText(text);
+}
+
+QString SensorDPI::levelText(int level) const {
+    return level >= 0 && level < kLevels ? m_levelButtons[level]->text() : QString();
+}
+
+int SensorDPI::levelValueX(int level) const {
+    return level >= 0 && level < kLevels ? m_valueX[level] : 0;
+}
+
+int SensorDPI::levelValueY(int level) const {
+    return level >= 0 && level < kLevels ? m_valueY[level] : 0;
+}
+
+void SensorDPI::setLevelColour(int level, const QString& hexColour) {
+    if (level < 0 || level >= kLevels)
+        return;
+    const QString colour = decimalColour(hexColour);
+    if (colour.isEmpty())
+        return;
+    m_colours[level] = colour;
+    restyleSwatches();
+}
+
+QString SensorDPI::levelColour(int level) const {
+    return level >= 0 && level < kLevels ? m_colours[level] : QString();
+}
+
+void SensorDPI::clearLevelChooser() {
+    const QSignalBlocker block(ui->ChooseEvent);
+    ui->ChooseEvent->clear();
+}
+
+void SensorDPI::setChooserItem(int index, const QString& text) {
+    if (index < 0)
+        return;
+    const QSignalBlocker block(ui->ChooseEvent);
+    while (ui->ChooseEvent->count() <= index)
+        ui->ChooseEvent->addItem(QString::number(ui->ChooseEvent->count() + 1));
+    ui->ChooseEvent->setItemText(index, text);
+}
+
+void SensorDPI::fillLevelChooser(int maxGrade) {
+    clearLevelChooser();
+    for (int i = 0; i < std::clamp(maxGrade, 1, kLevels); ++i)
+        setChooserItem(i, QString::number(i + 1));
+}
+
+void SensorDPI::setChooserIndex(int index) {
+    if (index < 0 || index >= kLevels)
+        return;
+    {
+        const QSignalBlocker block(ui->ChooseEvent);
+        ui->ChooseEvent->setCurrentIndex(std::min(index, ui->ChooseEvent->count() - 1));
+    }
+    m_chooserIndex = index;
+    m_count = index + 1;
+    showLevelCount(m_count);
+}
+
+void SensorDPI::setSliderRange(int minimum, int maximum) {
+    if (maximum < minimum)
+        std::swap(minimum, maximum);
+    for (QSlider* s : {ui->horizontalSliderC, ui->horizontalSliderY}) {
+        const QSignalBlocker block(s);
+        s->setRange(minimum, maximum);
+    }
+}
+
+void SensorDPI::blockSliders(bool block) {
+    ui->horizontalSliderC->blockSignals(block);
+    ui->horizontalSliderY->blockSignals(block);
+}
+
+void SensorDPI::enableSliders(bool enable) {
+    ui->horizontalSliderC->setEnabled(enable);
+    ui->horizontalSliderY->setEnabled(enable);
+}
+
+void SensorDPI::setCurrentValue(int x) {
+    {
+        const QSignalBlocker block(ui->horizontalSliderC);
+        ui->horizontalSliderC->setValue(x);
+    }
+    ui->spinBoxA->setValue(x);
+}
+
+void SensorDPI::setCurrentValueY(int y) {
+    {
+        const QSignalBlocker block(ui->horizontalSliderY);
+        ui->horizontalSliderY->setValue(y);
+    }
+    ui->spinBoxY->setValue(y);
+}
+
+int SensorDPI::currentValue() const {
+    return ui->spinBoxA->value();
+}
+
+int SensorDPI::currentValueY() const {
+    return ui->spinBoxY->value();
+}
+
+void SensorDPI::resetToConfiguration(int deviceIndex) {
+    const QString group = QStringLiteral("Drive") + QString::number(deviceIndex + 1);
+    IniStore& ini = ConfigIniStore::instance();
+    const QStringList colours = ini.list(group, QStringLiteral("DPIColor"));
+    // A short list would leave levels without a colour: all levels take the defaults then.
+    for (int i = 0; i < kLevels; ++i)
+        m_colours[i] = colours.size() >= 3 * kLevels ? QStringLiteral("%1,%2,%3")
+                                                           .arg(colours[3 * i].trimmed().toInt())
+                                                           .arg(colours[3 * i + 1].trimmed().toInt())
+                                                           .arg(colours[3 * i + 2].trimmed().toInt())
+                                                     : QLatin1String(kDefaultColours[i]);
+    const QStringList grades = ini.list(group, QStringLiteral("DPIGrade"));
+    if (grades.size() >= kLevels)
+        for (int i = 0; i < kLevels; ++i) {
+            const int v = grades[i].trimmed().toInt();
+            setLevelValues(i, v, v);
+        }
+    restyleSwatches();
+}
+
+void SensorDPI::highlightLevel(int level) {
+    m_highlight = level;
+    restyleLevels();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Value snapping and steps
+
+int SensorDPI::snapValue(int value, int* pageStep) {
+    const DpiRanges& r = SensorCapability::current().ranges;
+    for (int j = 0; j < r.count; ++j) {
+        if (value >= r.minimums[j] && value <= r.maximums[j]) {
+            const int step = r.steps[j];
+            if (step <= 0)
+                return value; // no snapping in a range without a step
+            if (pageStep)
+                *pageStep = step;
+            return std::max(r.minimums[j], value - value % step);
+        }
+        if (j + 1 < r.count && value > r.maximums[j] && value < r.minimums[j + 1]) {
+            if (pageStep && r.steps[j + 1] > 0)
+                *pageStep = r.steps[j + 1];
+            return r.minimums[j + 1];
+        }
+    }
+    return value;
+}
+
+int SensorDPI::stepUp(int value) {
+    const DpiRanges& r = SensorCapability::current().ranges;
+    for (int j = 0; j < r.count; ++j) {
+        if (j + 1 < r.count && value >= r.maximums[j] && value < r.minimums[j + 1])
+            return r.minimums[j + 1];
+        if (value >= r.minimums[j] && value <= r.maximums[j])
+            return value + r.steps[j];
+    }
+    return value;
+}
+
+int SensorDPI::stepDown(int value) {
+    const DpiRanges& r = SensorCapability::current().ranges;
+    for (int j = 0; j < r.count; ++j) {
+        // A value in a gap steps down to the end of the range below it, never up.
+        if (j + 1 < r.count && value > r.maximums[j] && value < r.minimums[j + 1])
+            return r.maximums[j];
+        if (value >= r.minimums[j] && value <= r.maximums[j]) {
+            const int down = value - r.steps[j];
+            // From the start of a range, the next value down is the end of the range below.
+            return j > 0 && down < r.minimums[j] ? r.maximums[j - 1] : down;
+        }
+    }
+    return value;
+}
+
+void SensorDPI::valueChanged(bool yAxis, int value) {
+    QSlider* slider = yAxis ? ui->horizontalSliderY : ui->horizontalSliderC;
+    QSpinBox* spin = yAxis ? ui->spinBoxY : ui->spinBoxA;
+    const bool armedEdit = editing();
+    if (armedEdit && !CheckDeviceOnline()) {
+        // Stays blocked and disabled until the next full update.
+        slider->blockSignals(true);
+        slider->setEnabled(false);
+        slider->setValue(spin->value());
+        return;
+    }
+    int pageStep = slider->pageStep();
+    const int snapped = snapValue(value, &pageStep);
+    slider->setPageStep(pageStep);
+    if (snapped != value) {
+        const QSignalBlocker block(slider);
+        slider->setValue(snapped);
+    }
+    const int level = m_current;
+    const int previous = yAxis ? m_valueY[level] : m_valueX[level];
+    const int previousSpin = spin->value();
+    if (yAxis)
+        m_valueY[level] = snapped;
+    else
+        m_valueX[level] = snapped;
+    if (!SensorFlags::XYSeparate && !yAxis)
+        m_valueY[level] = snapped;
+    applyLevelText(level);
+    spin->setValue(snapped);
+
+    if (!m_writeNext) {
+        m_writeNext = true;
+        return;
+    }
+    if (LinkFlags::Restoring || !armedEdit)
+        return;
+    const bool written = yAxis ? DpiCodec::encodeY(level, snapped)
+                               : DpiCodec::encodeX(level, snapped, SensorFlags::XYSeparate);
+    if (!written) {
+        if (yAxis)
+            m_valueY[level] = previous;
+        else
+            m_valueX[level] = previous;
+        if (!SensorFlags::XYSeparate && !yAxis)
+            m_valueY[level] = previous;
+        applyLevelText(level);
+        const QSignalBlocker block(slider);
+        slider->setValue(previousSpin);
+        spin->setValue(previousSpin);
+        return;
+    }
+    if (!yAxis)
+        PostMsg::instance()->SendAddSensor(snapped);
+}
+
+void SensorDPI::on_horizontalSliderC_valueChanged(int value) {
+    valueChanged(false, value);
+}
+
+void SensorDPI::on_horizontalSliderC_sliderMoved(int) {}
+
+void SensorDPI::on_horizontalSliderY_valueChanged(int value) {
+    valueChanged(true, value);
+}
+
+void SensorDPI::on_horizontalSliderY_sliderMoved(int) {}
+
+void SensorDPI::stepClicked(bool yAxis, bool up) {
+    if (!SensorFlags::Armed || !CheckDeviceOnline())
+        return;
+    QSpinBox* spin = yAxis ? ui->spinBoxY : ui->spinBoxA;
+    QSlider* slider = yAxis ? ui->horizontalSliderY : ui->horizontalSliderC;
+    const int v = spin->value();
+    const int next = up ? stepUp(v) : stepDown(v);
+    m_writeNext = true;
+    slider->setValue(next);
+}
+
+void SensorDPI::on_AddLevelA_clicked() {
+    stepClicked(false, true);
+}
+
+void SensorDPI::on_ReduceLevelA_clicked() {
+    stepClicked(false, false);
+}
+
+void SensorDPI::on_AddLevelY_clicked() {
+    stepClicked(true, true);
+}
+
+void SensorDPI::on_ReduceLevelY_clicked() {
+    stepClicked(true, false);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Levels, swatches, colours
+
+void SensorDPI::checkLevelQuietly(int level) {
+    const QSignalBlocker block(m_levelButtons[level]);
+    m_levelButtons[level]->setChecked(true);
+    restyleLevels();
+}
+
+void SensorDPI::checkSwatchQuietly(int level) {
+    const QSignalBlocker block(m_swatches[level]);
+    m_swatches[level]->setChecked(true);
+    restyleSwatches();
+}
+
+int SensorDPI::checkedSwatch() const {
+    const int id = m_swatchGroup->checkedId();
+    return id >= 0 ? id : m_current;
+}
+
+void SensorDPI::showLevelValues(int level) {
+    setCurrentValue(m_valueX[level]);
+    setCurrentValueY(m_valueY[level]);
+}
+
+void SensorDPI::levelToggled(int level, bool checked) {
+    restyleLevels();
+    if (!checked || !editing())
+        return;
+    m_previous = m_current;
+    if (!SetCurrentDpiLevel(uint8_t(level))) {
+        checkLevelQuietly(m_previous);
+        return;
+    }
+    m_current = level;
+    showLevelValues(level);
+    checkSwatchQuietly(level);
+    moveMarker(level);
+    PostMsg::instance()->SendAddSensor(m_valueX[level]);
+}
+
+void SensorDPI::levelClicked(int level) {
+    if (m_levelButtons[level]->isChecked() && level == m_current)
+        showLevelValues(level);
+}
+
+void SensorDPI::swatchToggled(int level, bool checked) {
+    restyleSwatches();
+    if (!checked)
+        return;
+    m_levelButtons[level]->setChecked(true);
+    // Show the level's values without writing them back; the one-shot flag swallows the change the
+    // slider reports, and is set again when the slider does not move.
+    m_writeNext = false;
+    if (ui->horizontalSliderC->value() != m_valueX[level])
+        ui->horizontalSliderC->setValue(m_valueX[level]);
+    m_writeNext = true;
+    setCurrentValue(m_valueX[level]);
+    setCurrentValueY(m_valueY[level]);
+}
+
+void SensorDPI::swatchClicked(int level) {
+    if (!m_swatches[level]->isChecked())
+        return;
+    const QStringList rgb = m_colours[level].split(',');
+    if (rgb.size() == 3)
+        m_colourDialog->setCurrentColor(QColor(rgb[0].toInt(), rgb[1].toInt(), rgb[2].toInt()));
+    m_colourDialog->open();
+}
+
+void SensorDPI::SetColor(QColor colour) {
+    if (!CheckDeviceOnline())
+        return;
+    const int level = checkedSwatch();
+    const QString previous = m_colours[level];
+    m_colours[level] = QStringLiteral("%1,%2,%3").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+    if (editing() &&
+        !SetDpiLevelColour(level, uint8_t(colour.red()), uint8_t(colour.green()), uint8_t(colour.blue())))
+        m_colours[level] = previous;
+    restyleSwatches();
+}
+
+void SensorDPI::restyleLevels() {
+    const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
+    const QString buttonColour = optionColour("ButtonColor", "255,255,255");
+    for (int i = 0; i < kLevels; ++i) {
+        QPushButton* b = m_levelButtons[i];
+        const QPoint home = m_levelHome[i] + QPoint(0, shift);
+        const bool big = b->isChecked();
+        b->setGeometry(big ? QRect(home.x() - 7, home.y() - 7, 68, 70) : QRect(home, QSize(54, 56)));
+        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;%4}")
+                             .arg(imagePath(big ? QStringLiteral("MaxA.png") : QStringLiteral("MinA.png")),
+                                  i == m_highlight ? QStringLiteral("rgb(0,212,252)") : buttonColour,
+                                  QString::number(SensorFlags::XYSeparate ? 10 : 12),
+                                  i == m_highlight ? QStringLiteral("font-weight:bold;") : QString()));
+        if (big)
+            b->raise();
+    }
+    ui->label_8->raise();
+}
+
+void SensorDPI::restyleSwatches() {
+    const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
+    for (int i = 0; i < kLevels; ++i) {
+        QPushButton* s = m_swatches[i];
+        const QPoint home = m_swatchHome[i] + QPoint(0, shift);
+        const bool big = s->isChecked();
+        s->setGeometry(big ? QRect(home.x() - 8, home.y() + 6, 66, 14) : QRect(home, QSize(50, 12)));
+        s->setStyleSheet(
+            QStringLiteral("QPushButton{border:none;border-image:url(%1);background-color:rgb(%2);}")
+                .arg(imagePath(big ? QStringLiteral("MaxB.png") : QStringLiteral("MinB.png")), m_colours[i]));
+    }
+}
+
+void SensorDPI::showLevelCount(int count) {
+    for (int i = 0; i < kLevels; ++i) {
+        m_levelButtons[i]->setVisible(i < count);
+        m_swatches[i]->setVisible(i < count);
+    }
+}
+
+#define ZF_LEVEL_SLOTS(name, index)                                                                          \
+    void SensorDPI::on_##name##_toggled(bool checked) {                                                      \
+        levelToggled(index, checked);                                                                        \
+    }                                                                                                        \
+    void SensorDPI::on_##name##_clicked() {                                                                  \
+        levelClicked(index);                                                                                 \
+    }                                                                                                        \
+    void SensorDPI::on_##name##A_toggled(bool checked) {                                                     \
+        swatchToggled(index, checked);                                                                       \
+    }                                                                                                        \
+    void SensorDPI::on_##name##A_clicked() {                                                                 \
+        swatchClicked(index);                                                                                \
+    }
+ZF_LEVEL_SLOTS(BlueButton, 0)
+ZF_LEVEL_SLOTS(BrightRedButton, 1)
+ZF_LEVEL_SLOTS(RedButton, 2)
+ZF_LEVEL_SLOTS(YellowButton, 3)
+ZF_LEVEL_SLOTS(GreenButton, 4)
+ZF_LEVEL_SLOTS(PurpleButton, 5)
+ZF_LEVEL_SLOTS(LightBlueButton, 6)
+ZF_LEVEL_SLOTS(LightYellowButton, 7)
+#undef ZF_LEVEL_SLOTS
+
+// ---------------------------------------------------------------------------------------------------
+// Level count
+
+void SensorDPI::on_ChooseEvent_currentIndexChanged(int index) {
+    if (index < 0 || index >= kLevels)
+        return;
+    const bool user = editing();
+    auto revert = [this] {
+        const QSignalBlocker block(ui->ChooseEvent);
+        ui->ChooseEvent->setCurrentIndex(m_chooserIndex);
+    };
+    if (user && !CheckDeviceOnline()) {
+        revert();
+        return;
+    }
+    bool written = false;
+    const int level = m_current;
+    if (user && level > index) {
+        // The current level would be hidden: it trades places with the new last level.
+        const FlashDataMap record = CurrentRecord::snapshot();
+        if (!SetDpiLevelPair(record.dpiLevels[level], record.dpiLevels[index], level, index,
+                             uint8_t(index))) {
+            revert();
+            return;
+        }
+        written = true;
+        std::swap(m_valueX[level], m_valueX[index]);
+        std::swap(m_valueY[level], m_valueY[index]);
+        std::swap(m_colours[level], m_colours[index]);
+        applyLevelText(level);
+        applyLevelText(index);
+        m_current = index;
+        selectLevel(index);
+        moveMarker(index);
+    }
+    const int previousIndex = m_chooserIndex;
+    m_chooserIndex = index;
+    m_count = index + 1;
+    showLevelCount(m_count);
+    restyleSwatches();
+    if (!user || written)
+        return;
+    // The level count has no writer of its own: patch the record and push it.
+    uint8_t before = 0;
+    CurrentRecord::modify([&](FlashDataMap& r) {
+        before = r.dpiLevelCount;
+        r.dpiLevelCount = uint8_t(index + 1);
+    });
+    if (!PushRecord()) {
+        CurrentRecord::modify([&](FlashDataMap& r) {
+            if (r.dpiLevelCount == uint8_t(index + 1))
+                r.dpiLevelCount = before;
+        });
+        m_chooserIndex = previousIndex;
+        m_count = previousIndex + 1;
+        revert();
+        showLevelCount(m_count);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// X–Y separate editing
+
+void SensorDPI::showYControls(bool on) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->LabelX, ui->LabelY, ui->horizontalSliderY, ui->spinBoxY,
+                                         ui->ReduceLevelY, ui->AddLevelY, ui->SameXY, ui->toolButton})
+        w->setVisible(on);
+}
+
+void SensorDPI::placeLevelRow() {
+    const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
+    ui->pushButton->move(ui->pushButton->x(), 84 + shift);
+    restyleLevels();
+    restyleSwatches();
+    moveMarker(m_current);
+    for (int i = 0; i < kLevels; ++i)
+        applyLevelText(i);
+}
+
+bool SensorDPI::copyXToY() {
+    if (!editing())
+        return false;
+    const bool wide = DpiCodec::usesWideCodes(SensorCapability::current());
+    if (!(wide ? LinkDpiYToXValue() : LinkDpiYToXCode()))
+        return false;
+    for (int i = 0; i < kLevels; ++i)
+        m_valueY[i] = m_valueX[i];
+    setCurrentValueY(m_valueX[m_current]);
+    return true;
+}
+
+void SensorDPI::on_XYOpen_toggled(bool on) {
+    if (!on && editing() && !copyXToY()) {
+        // The record still holds separate values: stay in X–Y mode.
+        const QSignalBlocker block(ui->XYOpen);
+        ui->XYOpen->setChecked(true);
+        return;
+    }
+    SensorFlags::XYSeparate = on;
+    showYControls(on);
+    placeLevelRow();
+    PostMsg::instance()->SendReadYValue();
+}
+
+void SensorDPI::on_SameXY_clicked() {
+    if (copyXToY())
+        placeLevelRow();
+    PostMsg::instance()->SendReadYValue();
+}
+
+void SensorDPI::on_toolButton_clicked() {
+    on_SameXY_clicked();
+}
+
+void SensorDPI::SlotTouchkey() {
+    {
+        const QSignalBlocker block(ui->XYOpen);
+        ui->XYOpen->setChecked(false);
+    }
+    SensorFlags::XYSeparate = false;
+    showYControls(false);
+    placeLevelRow();
+}
+
+void SensorDPI::on_pushButton_clicked() {}
+
+void SensorDPI::SlotAllLanguage(int index) {
+    const QString title = Language::text(QStringLiteral("sensor"), QStringLiteral("DPISetting"), index);
+    if (!title.isEmpty())
+        ui->label->setText(title);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Marker drag
+
+int SensorDPI::levelAtX(int x) const {
+    int level = 0;
+    while (level < kLevels - 1 && x >= kSlotBoundary[level])
+        ++level;
+    return std::min(level, m_count - 1);
+}
+
+bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ui->label_8)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (e->button() == Qt::LeftButton && editing() && CheckDeviceOnline()) {
+            m_dragging = true;
+            m_dragOffset = e->pos();
+        }
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!m_dragging)
+            return true;
+        auto* e = static_cast<QMouseEvent*>(event);
+        const int x = ui->label_8->mapToParent(e->pos()).x() - m_dragOffset.x();
+        ui->label_8->move(std::clamp(x, kDragLeft, kDragRight), ui->label_8->y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        if (!m_dragging)
+            return true;
+        m_dragging = false;
+        const int x = ui->label_8->x();
+        if (x >= kDragLeft && x <= kDragRight) {
+            const int level = levelAtX(x);
+            if (level != m_current)
+                m_levelButtons[level]->setChecked(true); // selects and writes through the toggled slot
+        }
+        moveMarker(m_current);
+        return true;
+    }
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
