@@ -285,8 +285,9 @@ bool Registry::save(const Mouse& m) {
     bool ok = std::fwrite(kStateMagic, 1, 4, f) == 4 && std::fwrite(head, 1, 4, f) == 4;
     for (const auto& p : m.profiles)
         ok = ok && std::fwrite(p.data(), 1, kRecordSize, f) == static_cast<size_t>(kRecordSize);
+    // Replaced by rename, so a reader sees the old state or the new one. No fsync: it would cost several
+    // milliseconds on every setting write, and a virtual mouse need not survive a power cut.
     ok = std::fflush(f) == 0 && ok;
-    ok = ::fsync(fileno(f)) == 0 && ok;
     ok = std::fclose(f) == 0 && ok;
     if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
         std::remove(tmp.c_str());
