@@ -81,7 +81,7 @@ void PreVier::SlotMouseIndex(int index) {
 }
 void PreVier::SlotAllLanguage(int index) {
     for (const auto& caption : kCaptions) {
-        const QString text = Language::text(QStringLiteral("PreVier"), QLatin1String(caption[1]), index);
+        const QString text = Language::text(QStringLiteral("home"), QLatin1String(caption[1]), index);
         if (!text.isEmpty())
             label(caption[0])->setText(text);
     }
