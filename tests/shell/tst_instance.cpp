@@ -1,12 +1,14 @@
 // The single-instance rule on real processes: a second copy exits 0 showing only the notice, and a copy
 // killed with SIGKILL does not block the next start.
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
 
 class TestInstance : public QObject {
     Q_OBJECT
+    QTemporaryDir m_tmp;
 
     bool startFirst(QProcess& p) {
         p.setProcessChannelMode(QProcess::MergedChannels);
@@ -41,6 +43,13 @@ class TestInstance : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        // The instance lock lives in the temporary folder; a private one keeps a copy that someone runs
+        // on this machine from deciding the outcome.
+        QVERIFY(m_tmp.isValid());
+        qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+    }
+
     void secondInstanceExitsWithoutWindow() {
         QProcess first;
         QVERIFY(startFirst(first));
