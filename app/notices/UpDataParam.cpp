@@ -64,6 +64,7 @@ UpDataParam::UpDataParam(Env env, QWidget* parent) : NoticeBase(parent), m_env(s
         m_env.wait = realWait;
     m_ok->hide();
     m_close->hide();
+    m_label->setGeometry(20, 30, 260, 110); // no buttons: the text takes the whole dialog
     setLabelText("Please wait, we are updating the setting");
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &UpDataParam::onTimeupDestroy);
