@@ -90,7 +90,7 @@ void DpiRanges::parse(const QStringList& items) {
         steps << std::max(0, triples[3 * j + 2]);
     }
     bool ok = false;
-    mode = items[3 * k].trimmed().toInt(&ok, 16);
+    mode = items.last().trimmed().toInt(&ok, 16); // the last item, even after an unused one
     if (!ok)
         mode = 0;
 }

@@ -530,6 +530,10 @@ void SensorDPI::swatchToggled(int level, bool checked) {
     if (!checked)
         return;
     m_levelButtons[level]->setChecked(true);
+    if (m_levelGroup->checkedId() != level) { // the level could not be selected
+        checkSwatchQuietly(m_current);
+        return;
+    }
     // Show the level's values without writing them back; the one-shot flag swallows the change the
     // slider reports, and is set again when the slider does not move.
     m_writeNext = false;

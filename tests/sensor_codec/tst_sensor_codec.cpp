@@ -1,0 +1,334 @@
+#include "sensor/DpiCodec.h"
+#include "sensor/SensorCapability.h"
+
+#include <QFile>
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+struct RangeSet {
+    const char* text; // "DPIRange" items
+};
+
+SensorCapability capability(const QString& model, const QString& dpiRange) {
+    SensorCapability cap;
+    cap.SensorModel = model;
+    cap.ranges.parse(dpiRange.split(','));
+    return cap;
+}
+
+// Every value on the steps of every range.
+QVector<int> stepValues(const DpiRanges& r) {
+    QVector<int> values;
+    for (int j = 0; j < r.count; ++j)
+        for (int v = r.minimums[j]; v <= r.maximums[j]; v += r.steps[j])
+            values << v;
+    return values;
+}
+
+// The define key the encoder looks up for v.
+int tableKey(const SensorCapability& cap, int v) {
+    const DpiCodec::Scale s = DpiCodec::scaleFor(cap, v, DpiCodec::usesWideCodes(cap));
+    if (cap.SensorModel == QLatin1String("3315"))
+        return (s.flags == 0x11 || s.flags == 0x33) ? v / 2 : v;
+    return v / s.divisor;
+}
+
+// A DPI table with one distinct code per key the ranges need, written as header lines.
+void addTable(SensorCapability& cap) {
+    QSet<int> keys;
+    for (int v : stepValues(cap.ranges))
+        keys << tableKey(cap, v);
+    QList<int> sorted = keys.values();
+    std::sort(sorted.begin(), sorted.end());
+    QByteArray header;
+    int code = 1;
+    for (int k : sorted)
+        header += "#define SENSOR_" + cap.SensorModel.toLatin1() + "_DPI_" + QByteArray::number(k) + "\t0x" +
+                  QByteArray::number(code++, 16) + "\n";
+    cap.parseHeader(header);
+}
+
+// Encodes v as a joint X/Y write into an entry and decodes both axes back.
+QPair<int, int> roundTrip(const SensorCapability& cap, int v) {
+    FlashDataMap record;
+    record.clear();
+    DpiLevelEntry& e = record.dpiLevels[3];
+    if (DpiCodec::usesWideCodes(cap)) {
+        const DpiCodec::Code c = DpiCodec::encodeWide(cap, v, e.wideFlags);
+        e.xValue = e.yValue = uint16_t(c.code);
+        e.wideFlags = c.flags;
+    } else {
+        const DpiCodec::Code c = DpiCodec::encodeNarrow(cap, v, e.nibbles);
+        e.xCode = e.yCode = uint8_t(c.code);
+        e.nibbles = c.flags;
+    }
+    return {DpiCodec::decodeX(cap, record, 3), DpiCodec::decodeY(cap, record, 3)};
+}
+
+} // namespace
+
+class TestSensorCodec : public QObject {
+    Q_OBJECT
+private slots:
+    void sweepEveryRule_data();
+    void sweepEveryRule();
+    void spotValues();
+    void s312DecodesWhatItWrote();
+    void table3315UsesSecondEntryForCoarseCodes();
+    void tableMissFallsBack();
+    void headerLineForms();
+    void flagsBySubstring();
+    void rangeItemCounts();
+    void shippedHeaderAndRows();
+};
+
+void TestSensorCodec::sweepEveryRule_data() {
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("ranges");
+    QTest::addColumn<bool>("table");
+    // Ranges per rule keep the codes inside what the rule can store (8 bits, or 10 with bits 8-9).
+    const QString two = QStringLiteral("50,6000,50,12100,20000,100,%1");
+    const QString plain = QStringLiteral("50,6000,50,6100,12800,100,0");
+    const QString four = QStringLiteral("50,5000,50,5100,10000,100,10200,20000,200,20400,40000,400,33");
+    const QString om76Two = QStringLiteral("10,10000,10,10100,20000,100,%1");
+    const QString om76Plain = QStringLiteral("10,5000,10,5100,10200,100,0");
+    const QString om76Four = QStringLiteral("10,10000,10,10100,30000,100,30200,60000,200,33");
+    const QString wideTwo = QStringLiteral("50,10000,50,10100,26000,100,%1");
+    const QString wideFour = QStringLiteral("50,10000,50,10100,20000,100,20200,40000,200,40400,64000,400,33");
+    const QString tableTwo = QStringLiteral("100,3000,100,3200,8000,200,%1");
+    const QString tableFour = QStringLiteral("100,3000,100,3200,8000,200,8400,16000,400,16800,32000,800,33");
+
+    for (const char* model : {"3395", "3950", "3311", "3315", "S312", "PAW9", "OM76", "3955"}) {
+        const QString m = QLatin1String(model);
+        QStringList sets;
+        if (m == QLatin1String("OM76"))
+            sets << om76Two.arg(11) << om76Two.arg(22) << om76Plain << om76Four;
+        else if (m == QLatin1String("3955"))
+            sets << wideTwo.arg(11) << wideTwo.arg(22) << wideTwo.arg(0) << wideFour;
+        else
+            sets << two.arg(11) << two.arg(22) << plain << four;
+        for (const QString& s : sets)
+            QTest::newRow(qPrintable(m + " " + s.section(',', -1))) << m << s << false;
+        for (const QString& s : {tableTwo.arg(11), tableTwo.arg(22), tableTwo.arg(0), tableFour})
+            QTest::newRow(qPrintable(m + " table " + s.section(',', -1))) << m << s << true;
+    }
+}
+
+void TestSensorCodec::sweepEveryRule() {
+    QFETCH(QString, model);
+    QFETCH(QString, ranges);
+    QFETCH(bool, table);
+    SensorCapability cap = capability(model, ranges);
+    if (table)
+        addTable(cap);
+    QCOMPARE(cap.hasDpiTable(), table);
+    const QVector<int> values = stepValues(cap.ranges);
+    QVERIFY(values.size() > 50);
+    QSet<int> scales;
+    for (int v : values) {
+        const QPair<int, int> back = roundTrip(cap, v);
+        if (back.first != v || back.second != v)
+            QFAIL(qPrintable(QStringLiteral("%1 decodes as %2/%3").arg(v).arg(back.first).arg(back.second)));
+        scales << DpiCodec::scaleFor(cap, v, DpiCodec::usesWideCodes(cap)).flags;
+    }
+    // Each range mode reaches its scales: plain only 0, 0x11/0x22 their own, 0x33 all four (OM76: three).
+    const int mode = cap.ranges.mode;
+    if (mode == 0)
+        QCOMPARE(scales, QSet<int>({0}));
+    else if (mode != 0x33)
+        QCOMPARE(scales, QSet<int>({0, mode}));
+    else if (model == QLatin1String("OM76"))
+        QCOMPARE(scales, QSet<int>({0, 0x22, 0x33}));
+    else
+        QCOMPARE(scales, QSet<int>({0, 0x11, 0x22, 0x33}));
+}
+
+void TestSensorCodec::spotValues() {
+    const SensorCapability cap = capability("3395", "50,10000,50,10100,20000,100,22");
+    DpiCodec::Code c = DpiCodec::encodeNarrow(cap, 400, 0);
+    QCOMPARE(c.code, 7);
+    QCOMPARE(int(c.flags), 0x00);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 400);
+    c = DpiCodec::encodeNarrow(cap, 12000, 0);
+    QCOMPARE(c.code, 119);
+    QCOMPARE(int(c.flags), 0x22);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 12000);
+    // Bits 8-9 of a long code land in bits 2-3 of both nibbles.
+    c = DpiCodec::encodeNarrow(cap, 10000, 0);
+    QCOMPARE(c.code, 199);
+    const SensorCapability plain = capability("3395", "50,26000,50,0");
+    c = DpiCodec::encodeNarrow(plain, 26000, 0);
+    QCOMPARE(c.code & 0xFF, 519 & 0xFF);
+    QCOMPARE(int(c.flags), 2 * 0x44);
+
+    const SensorCapability wide = capability("3955", "50,26000,50,0");
+    c = DpiCodec::encodeWide(wide, 800, 0);
+    QCOMPARE(c.code, 799);
+    QCOMPARE(int(c.flags), 0);
+    QCOMPARE(DpiCodec::decodeWide(wide, 799, 0), 800);
+}
+
+void TestSensorCodec::s312DecodesWhatItWrote() {
+    // The codes stay as written: D = 4 stores v / 200 with 0x33, F = 0x11 stores v / 100 with 0.
+    const SensorCapability cap =
+        capability("S312", "50,5000,50,5100,10000,100,10200,20000,200,20400,40000,400,33");
+    DpiCodec::Code c = DpiCodec::encodeNarrow(cap, 24000, 0);
+    QCOMPARE(c.code, 120);
+    QCOMPARE(int(c.flags), 0x33);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 24000);
+    c = DpiCodec::encodeNarrow(cap, 12000, 0);
+    QCOMPARE(c.code, 120);
+    QCOMPARE(int(c.flags), 0x00);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 12000);
+    c = DpiCodec::encodeNarrow(cap, 6000, 0); // F = 0x22 becomes 0x11
+    QCOMPARE(c.code, 60);
+    QCOMPARE(int(c.flags), 0x11);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 6000);
+    c = DpiCodec::encodeNarrow(cap, 3000, 0);
+    QCOMPARE(c.code, 60);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 3000);
+}
+
+void TestSensorCodec::table3315UsesSecondEntryForCoarseCodes() {
+    SensorCapability cap = capability("3315", "100,3200,100,3400,6400,200,22");
+    cap.parseHeader("#define SENSOR_3315_DPI_1700\t0x11\n"
+                    "#define SENSOR_3315_DPI_3400\t0x11\n");
+    DpiCodec::Code c = DpiCodec::encodeNarrow(cap, 3400, 0);
+    QCOMPARE(c.code, 0x11);
+    QCOMPARE(int(c.flags), 0x22);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 3400);
+    c = DpiCodec::encodeNarrow(cap, 1700, 0);
+    QCOMPARE(c.code, 0x11);
+    QCOMPARE(int(c.flags), 0);
+    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 1700);
+}
+
+void TestSensorCodec::tableMissFallsBack() {
+    SensorCapability cap = capability("3311", "50,10000,50,10100,20000,100,22");
+    cap.parseHeader("#define SENSOR_3311_DPI_400\t0x07\n");
+    QCOMPARE(DpiCodec::encodeNarrow(cap, 400, 0).code, 7);
+    QCOMPARE(DpiCodec::encodeNarrow(cap, 800, 0).code, 800 / 50);
+    QCOMPARE(DpiCodec::encodeNarrow(cap, 800, 0x22).code, 800 / 100);
+    // A code the table does not know decodes by the formula.
+    QCOMPARE(DpiCodec::decodeNarrow(cap, 15, 0), 800);
+    SensorCapability wide = capability("3955", "50,26000,50,0");
+    wide.parseHeader("#define SENSOR_3955_DPI_400\t400\n");
+    QCOMPARE(DpiCodec::encodeWide(wide, 900, 0).code, 900);
+    QCOMPARE(DpiCodec::encodeWide(wide, 900, 0x22).code, 450);
+    QCOMPARE(DpiCodec::decodeWide(wide, 1234, 0), 0);
+}
+
+void TestSensorCodec::headerLineForms() {
+    SensorCapability cap;
+    cap.parseHeader("#define SUPPORT_RIPPLE\t3395,3950\n"
+                    "#define SENSOR_3395_DPI_400\t0x07\n"
+                    "#define SENSOR_3395_DPI_800\t15\n"
+                    "#define SENSOR_3395_DPI_1200\t23 //three-parts,decimal\n"
+                    "#define SENSOR_3395_DPI_1600 0x1F\n"
+                    "#undef SENSOR_3395_DPI_2000\t39 //any-first-part\n"
+                    "#define SENSOR_3395_DPI_2400\tzz\n"
+                    "#define SUPPORT_LOD_CAL\n"          // flag without its tab piece: ignored
+                    "#define LONELY\n"                   // define without a value: ignored
+                    "#define A B C D\n"                  // other part counts: ignored
+                    "#define SENSOR_3395_DPI_3200\t63"); // last line without line end: skipped
+    const QStringList names = {"SENSOR_3395_DPI_400",  "SENSOR_3395_DPI_800",  "SENSOR_3395_DPI_1200",
+                               "SENSOR_3395_DPI_1600", "SENSOR_3395_DPI_2000", "SENSOR_3395_DPI_2400"};
+    QCOMPARE(cap.defines.names, names);
+    QCOMPARE(cap.defines.values, QVector<qint32>({7, 15, 23, 31, 39, 0}));
+    QCOMPARE(cap.flags.value("SUPPORT_RIPPLE"), QStringLiteral("3395,3950"));
+    QVERIFY(cap.flags.value("SUPPORT_LOD_CAL").isEmpty());
+    cap.SensorModel = "3395";
+    QVERIFY(cap.hasDpiTable());
+    QCOMPARE(cap.tableCode(1600).value_or(-1), 31);
+    QCOMPARE(cap.tableValuesForCode(15), QVector<int>({800}));
+    QVERIFY(!cap.tableCode(3200));
+
+    // Binary junk and an empty text leave the tables usable.
+    SensorCapability junk;
+    junk.parseHeader(QByteArray("\x00\xff #define \t\t\n\n\t", 11));
+    junk.parseHeader(QByteArray());
+    QVERIFY(junk.defines.names.isEmpty());
+}
+
+void TestSensorCodec::flagsBySubstring() {
+    SensorCapability cap;
+    cap.parseHeader("#define SUPPORT_RIPPLE\t3395,3950\n"
+                    "#define SUPPORT_MOTION_SYNC\t33950\n");
+    cap.SensorModel = "3395";
+    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
+    QVERIFY(cap.isSupported("SUPPORT_MOTION_SYNC")); // substring of "33950"
+    QVERIFY(!cap.isSupported("SUPPORT_FIXLINE"));
+    cap.SensorModel = "3950";
+    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
+    cap.SensorModel = "3311";
+    QVERIFY(!cap.isSupported("SUPPORT_RIPPLE"));
+    cap.SensorModel.clear(); // an empty name is in every text, yet supports nothing
+    for (const char* flag : SupportFlags::kNames)
+        QVERIFY(!cap.isSupported(flag));
+}
+
+void TestSensorCodec::rangeItemCounts() {
+    DpiRanges r;
+    r.parse(QString("50,10000,50,10100,20000,100,22").split(','));
+    QCOMPARE(r.count, 2);
+    QCOMPARE(r.mode, 0x22);
+    QCOMPARE(r.minimums, QVector<int>({50, 10100}));
+    QCOMPARE(r.maximums, QVector<int>({10000, 20000}));
+    r.parse(QString("50,10000,50,10100,20000,100,99,33").split(','));
+    QCOMPARE(r.count, 2);
+    QCOMPARE(r.mode, 0x33); // the eighth item; the seventh is unused
+    r.parse(QString("50,10000,50").split(','));
+    QCOMPARE(r.count, 0);
+    QVERIFY(r.minimums.isEmpty() && r.maximums.isEmpty());
+    r.parse(QStringList());
+    QCOMPARE(r.count, 0);
+    r.parse(QString("a,b,c,zz").split(','));
+    QCOMPARE(r.count, 1);
+    QCOMPARE(r.steps, QVector<int>({0}));
+    QCOMPARE(r.mode, 0);
+    // Garbage ranges still encode and decode without a fault.
+    SensorCapability cap;
+    cap.SensorModel = "3395";
+    cap.ranges = r;
+    QCOMPARE(DpiCodec::decodeNarrow(cap, DpiCodec::encodeNarrow(cap, 800, 0).code, 0), 800);
+}
+
+// The shipped header and every shipped row: each step of each row decodes to itself.
+void TestSensorCodec::shippedHeaderAndRows() {
+    const QString src = qEnvironmentVariable("ZF_SOURCE_DIR");
+    QFile header(src + "/resources/driver_sensor.h");
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray headerText = header.readAll();
+    QSettings rows(src + "/resources/usersetting/Config.source.ini", QSettings::IniFormat);
+    const int total = rows.value("Option/DeviceTotal").toInt();
+    QVERIFY(total >= 8);
+    QSet<QString> models;
+    for (int n = 1; n <= total; ++n) {
+        rows.beginGroup(QStringLiteral("Drive%1").arg(n));
+        SensorCapability cap;
+        cap.parseHeader(headerText);
+        cap.SensorModel = rows.value("Sensor").toString();
+        cap.ranges.parse(rows.value("DPIRange").toStringList());
+        const int grade = rows.value("DPIMaxGrade").toInt();
+        const int dpiMin = rows.value("DPIMin").toInt(), dpiMax = rows.value("DPIMax").toInt();
+        const QStringList colours = rows.value("DPIColor").toStringList();
+        const QStringList grades = rows.value("DPIGrade").toStringList();
+        const int pos = rows.value("CurrentPos").toInt(), current = rows.value("CurrentDPI").toInt();
+        rows.endGroup();
+        const QString row = QStringLiteral("Drive%1 (%2)").arg(n).arg(cap.SensorModel);
+        models << cap.SensorModel;
+        QVERIFY2(cap.ranges.count >= 1 && grade >= 1 && grade <= 8, qPrintable(row));
+        QVERIFY2(dpiMin == cap.ranges.lowest() && dpiMax == cap.ranges.highest(), qPrintable(row));
+        QVERIFY2(colours.size() == 24 && grades.size() >= 8 && pos >= 0 && pos < grade, qPrintable(row));
+        QVERIFY2(grades.value(pos).toInt() == current, qPrintable(row));
+        for (int v : stepValues(cap.ranges) + QVector<int>{current})
+            QVERIFY2(roundTrip(cap, v) == qMakePair(v, v), qPrintable(row + " " + QString::number(v)));
+    }
+    for (const char* m : {"3955", "3950", "3395", "3315", "3311", "S312", "OM76"})
+        QVERIFY2(models.contains(m), m);
+}
+
+QTEST_GUILESS_MAIN(TestSensorCodec)
+#include "tst_sensor_codec.moc"
