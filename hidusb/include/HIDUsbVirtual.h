@@ -42,6 +42,10 @@ HIDUSB_API int HidVirt_MouseVersion(const char* mouse);
 /* Emulated link time per 64-byte packet in microseconds, overriding ZF_HIDUSB_PACKET_US; -1 goes back to
  * the environment (default 1000). */
 HIDUSB_API int HidVirt_SetPacketTime(int microseconds);
+/* Battery clock, in milliseconds per percent: a wireless mouse drains (ZF_HIDUSB_DRAIN_MS, default 60000),
+ * one on its cable charges (ZF_HIDUSB_CHARGE_MS, default 6000); 0 holds the level, -1 goes back to the
+ * environment. Every step sends a battery status report; an empty mouse stops answering. */
+HIDUSB_API int HidVirt_SetBatteryTiming(int drainMsPerPercent, int chargeMsPerPercent);
 
 #ifdef __cplusplus
 }

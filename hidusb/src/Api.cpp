@@ -168,6 +168,7 @@ void finish(Watcher& w) {
 struct Shutdown {
     ~Shutdown() {
         stopControlServer();
+        stopBatteryClock();
         std::shared_ptr<Watcher> w, u;
         std::shared_ptr<Service> s;
         {

@@ -24,6 +24,7 @@ void setLink(Mouse& m, Link link) {
     bool hadLongRange = m.longRange;
     m.link = link;
     m.charging = link == Link::Cable;
+    m.batteryClock = {};
     if (link == Link::Cable)
         m.longRange = false;
     ++registry().generation;
@@ -146,6 +147,7 @@ int HidVirt_SetBattery(const char* mouse, int level, int charging) {
     bool wasOn = m->battery > 0;
     m->battery = level;
     m->charging = charging != 0;
+    m->batteryClock = {};
     if (wasOn != (level > 0))
         ++registry().generation;
     sendFromMouse(*m, kStatus, 0, 0, statusData(kStatusBattery, *m));
@@ -205,6 +207,14 @@ int HidVirt_SetPacketTime(int microseconds) {
     if (microseconds < -1 || microseconds > 1000000)
         return 0;
     setPacketUs(microseconds);
+    return 1;
+}
+
+int HidVirt_SetBatteryTiming(int drainMsPerPercent, int chargeMsPerPercent) {
+    if (drainMsPerPercent < -1 || chargeMsPerPercent < -1 || drainMsPerPercent > 86400000 ||
+        chargeMsPerPercent > 86400000)
+        return 0;
+    setBatteryTiming(drainMsPerPercent, chargeMsPerPercent);
     return 1;
 }
 

@@ -22,6 +22,7 @@ std::unique_lock<std::mutex> lockDevices() {
     if (!host().loaded) {
         host().loaded = true;
         startControlServer();
+        startBatteryClock();
         std::string error = registry().load();
         if (!error.empty())
             std::fprintf(stderr, "HIDUsb: %s; using the default mouse and receiver\n", error.c_str());

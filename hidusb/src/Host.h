@@ -46,4 +46,10 @@ void sendFromMouse(const Mouse& m, uint8_t type, uint8_t qualifier, uint8_t sub,
 void sendFromReceiver(const Receiver& r, uint8_t type, std::vector<uint8_t> data, long long extraUs = 0);
 std::vector<uint8_t> statusData(uint8_t flags, const Mouse& m);
 
+// The battery clock thread (started with the library, stopped when it is unloaded) and its rates in
+// milliseconds per percent; -1 takes ZF_HIDUSB_DRAIN_MS / ZF_HIDUSB_CHARGE_MS, 0 holds the level.
+void startBatteryClock();
+void stopBatteryClock();
+void setBatteryTiming(int drainMs, int chargeMs);
+
 } // namespace zf

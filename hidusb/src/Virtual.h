@@ -4,6 +4,7 @@
 #include "Protocol.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -27,6 +28,7 @@ struct Mouse {
     Link link = Link::Receiver;
     std::string receiver; // receiver it is paired with
     int battery = 80;
+    std::chrono::steady_clock::time_point batteryClock{}; // start of the current battery step; {} = restart
     bool charging = false;
     bool longRange = false;
     bool batteryOptimize = true;

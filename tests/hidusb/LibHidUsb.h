@@ -8,9 +8,10 @@
 
 #define ZF_HID_FUNCTIONS(X)                                                                                  \
     X(UsbServerC_Start)                                                                                      \
-    X(UsbServer_SetPCDriverStatus) X(UsbServer_Exit) X(StartUsbChanged) X(StopUsbChanged)                    \
-        X(UsbFinderC_FindHidDevicesByDeviceId) X(UsbFinderC_FindHidDevicesByDefaultDeviceId)                 \
-            X(UsbFinderC_GetUsbDeviceAttribute) X(UsbFinderC_GetDeviceInfo) X(UsbFinderC_GetDeviceOnLine)    \
+    X(UsbServer_SetPCDriverStatus)                                                                           \
+    X(UsbServer_Exit) X(StartUsbChanged) X(StopUsbChanged) X(UsbFinderC_FindHidDevicesByDeviceId)            \
+        X(UsbFinderC_FindHidDevicesByDefaultDeviceId) X(UsbFinderC_GetUsbDeviceAttribute)                    \
+            X(UsbFinderC_GetDeviceInfo) X(UsbFinderC_GetDeviceOnLine)                                        \
                 X(UsbFinderC_GetDeviceOnLineWithUsbAddress) X(UsbServer_ReadAllFlashData)                    \
                     X(UsbServer_ReadBatteryLevel) X(UsbServer_ReadConfig) X(UsbServer_ReadVersion) X(        \
                         UsbServer_ReadCurrentDPI) X(UsbServer_ReadReportRate) X(UsbServer_ReadDPILed)        \
@@ -31,10 +32,11 @@
                                                                 X(UsbFinderC_ReadWriteDeviceData)
 #define ZF_VIRT_FUNCTIONS(X)                                                                                 \
     X(HidVirt_Reload)                                                                                        \
-    X(HidVirt_List) X(HidVirt_Plug) X(HidVirt_SetLink) X(HidVirt_PressDpiButton) X(HidVirt_PressRateButton)  \
+    X(HidVirt_List)                                                                                          \
+    X(HidVirt_Plug) X(HidVirt_SetLink) X(HidVirt_PressDpiButton) X(HidVirt_PressRateButton)                  \
         X(HidVirt_PressKey) X(HidVirt_SetBattery) X(HidVirt_FailNextPairing) X(HidVirt_FailNextUpgrade)      \
             X(HidVirt_GetCounters) X(HidVirt_ResetCounters) X(HidVirt_ReadFlash) X(HidVirt_MouseVersion)     \
-                X(HidVirt_SetPacketTime)
+                X(HidVirt_SetPacketTime) X(HidVirt_SetBatteryTiming)
 
 struct LibHidUsb {
     void* handle = nullptr;

@@ -280,6 +280,35 @@ TEST_F(HidUsb, FirmwareEventsArriveAsStatusReports) {
     EXPECT_EQ(0, L.HidVirt_PressKey("mouse0", 2, 1));
 }
 
+TEST_F(HidUsb, BatteryDrainsWirelessAndChargesOnTheCable) {
+    start();
+    ASSERT_EQ(1, L.HidVirt_SetBattery("mouse0", 30, 0));
+    ASSERT_TRUE(collector().take(10));
+    ASSERT_EQ(1, L.HidVirt_SetBatteryTiming(20, 0));
+    auto drained = collector().take(10, -1, 2000);
+    ASSERT_TRUE(drained) << "a step down is announced";
+    unsigned char flags[HIDUSB_STATUS_SIZE];
+    L.GetDeviceStatusChanged(drained->data.data(), flags);
+    EXPECT_EQ(1, flags[6]);
+    for (int i = 0; i < 300 && L.UsbFinderC_GetDeviceOnLine(kReceiverPath); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(0, L.UsbFinderC_GetDeviceOnLine(kReceiverPath)) << "an empty mouse stops answering";
+    EXPECT_NE(std::string::npos, list().find("battery=0"));
+
+    ASSERT_EQ(1, L.HidVirt_SetBatteryTiming(0, 20));
+    ASSERT_EQ(1, L.HidVirt_SetLink("mouse0", HIDVIRT_LINK_CABLE));
+    start(kCablePath);
+    collector().clear();
+    ASSERT_TRUE(collector().take(10, -1, 2000)) << "charging steps are announced too";
+    ASSERT_EQ(1, L.UsbServer_ReadBatteryLevel());
+    auto level = collector().take(4);
+    ASSERT_TRUE(level);
+    EXPECT_GT(level->data[0], 0);
+    EXPECT_EQ(1, level->data[1]) << "charging";
+    EXPECT_EQ(0, L.HidVirt_SetBatteryTiming(-2, 0));
+    L.HidVirt_SetBatteryTiming(-1, -1);
+}
+
 TEST_F(HidUsb, ProtocolDataUpdateSendsOneReportPerChangedRun) {
     start();
     Bytes record = readRecord();

@@ -67,6 +67,7 @@ protected:
 TEST_F(Stress, ReportsAndNoticesWhileOtherThreadsCallIn) {
     ASSERT_EQ(1, L->UsbServerC_Start(kReceiverPath, kReceiverPath, chattyHandler));
     ASSERT_EQ(1, L->StartUsbChanged(onChange, 1));
+    ASSERT_EQ(1, L->HidVirt_SetBatteryTiming(5, 5)); // the battery clock joins in
     std::atomic<bool> stop{false};
     const auto until = Clock::now() + 1500ms;
 
@@ -124,6 +125,7 @@ TEST_F(Stress, ReportsAndNoticesWhileOtherThreadsCallIn) {
     stop = true;
     for (auto* t : {&firmware, &program, &worker, &usb, &counters})
         t->join();
+    L->HidVirt_SetBatteryTiming(0, 0);
 
     L->UsbServer_Exit();
     L->StopUsbChanged();
