@@ -1,0 +1,330 @@
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "sensor/DpiCodec.h"
+#include "sensor/SensorCapability.h"
+#include "sensor/SensorDPI.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLabel>
+#include <QLibrary>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+int* g_online = nullptr;
+
+template <typename T> T* child(QWidget* w, const char* name) {
+    T* c = w->findChild<T*>(QLatin1String(name));
+    if (!c)
+        qFatal("no widget %s", name);
+    return c;
+}
+
+const char* const kLevelButtons[8] = {"BlueButton",      "BrightRedButton",  "RedButton",
+                                      "YellowButton",    "GreenButton",      "PurpleButton",
+                                      "LightBlueButton", "LightYellowButton"};
+
+// Entry i holds 400 * (i + 1) DPI for model 3395 and a colour of its own.
+FlashDataMap startRecord() {
+    FlashDataMap r;
+    r.clear();
+    r.dpiLevelCount = 5;
+    r.currentDpiLevel = 1;
+    for (int i = 0; i < 8; ++i) {
+        DpiLevelEntry& e = r.dpiLevels[i];
+        e.xCode = e.yCode = uint8_t(8 * (i + 1) - 1);
+        e.red = uint8_t(10 + i);
+        e.green = uint8_t(20 + i);
+        e.blue = uint8_t(30 + i);
+        e.reserved = uint8_t(0xA0 + i);
+    }
+    return r;
+}
+} // namespace
+
+class TestSensorDpi : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void sliderSnapsOntoTheSteps();
+    void stepButtonsCrossTheGap();
+    void rangeWithoutStepIsNotSnapped();
+    void levelSelectionWritesAndOfflineKeepsThePrevious();
+    void offlineSliderIsPutBackAndDisabled();
+    void countBelowCurrentLevelSwapsTheEntries();
+    void xyOffCopiesXToY();
+    void colourGoesToItsLevelOnly();
+    void markerDragSelectsTheDroppedLevel();
+    void resetFromConfiguration();
+
+private:
+    void fill();
+    QTemporaryDir m_appDir;
+    std::unique_ptr<SensorDPI> m_dpi;
+};
+
+void TestSensorDpi::initTestCase() {
+    QVERIFY(m_appDir.isValid());
+    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
+    ConfigIniStore::resetForTests();
+    const QString lib = qEnvironmentVariable("ZF_FAKE_HID");
+    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
+    QLibrary raw(lib);
+    QVERIFY(raw.load());
+    g_online = reinterpret_cast<int*>(raw.resolve("g_fakeOnline"));
+    QVERIFY(g_online);
+}
+
+void TestSensorDpi::init() {
+    LinkFlags::resetAll();
+    SensorFlags::Armed = true;
+    SensorFlags::XYSeparate = false;
+    *g_online = 1;
+    DeviceAllInfo info;
+    info.path = QStringLiteral("/virtual/mouse-1");
+    SelectedDevice::set(info);
+    CurrentRecord::replace(startRecord());
+    SensorCapability& cap = SensorCapability::current();
+    cap = SensorCapability();
+    cap.SensorModel = QStringLiteral("3395");
+    cap.ranges.parse(QString("50,10000,50,10100,20000,100,22").split(','));
+    m_dpi.reset(new SensorDPI);
+    m_dpi->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dpi.get()));
+    fill();
+}
+
+void TestSensorDpi::cleanup() {
+    m_dpi.reset();
+}
+
+// What the sensor page does on a full update, in short.
+void TestSensorDpi::fill() {
+    const FlashDataMap r = CurrentRecord::snapshot();
+    const SensorCapability& cap = SensorCapability::current();
+    LinkFlags::SensorLoading = true;
+    m_dpi->blockSliders(true);
+    m_dpi->fillLevelChooser(8);
+    m_dpi->setSliderRange(cap.ranges.lowest(), cap.ranges.highest());
+    for (int i = 0; i < 8; ++i) {
+        m_dpi->setLevelValues(i, DpiCodec::decodeX(cap, r, i), DpiCodec::decodeY(cap, r, i));
+        const DpiLevelEntry& e = r.dpiLevels[i];
+        m_dpi->setLevelColour(i, QColor(e.red, e.green, e.blue).name());
+    }
+    m_dpi->setChooserIndex(r.dpiLevelCount - 1);
+    m_dpi->setCurrentLevel(r.currentDpiLevel);
+    m_dpi->moveMarker(r.currentDpiLevel);
+    m_dpi->selectLevel(r.currentDpiLevel);
+    m_dpi->blockSliders(false);
+    LinkFlags::SensorLoading = false;
+}
+
+void TestSensorDpi::sliderSnapsOntoTheSteps() {
+    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
+    auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
+    QSignalSpy added(PostMsg::instance(), &PostMsg::SigAddSensor);
+    slider->setValue(10020); // in the gap: the next range's start
+    QCOMPARE(slider->value(), 10100);
+    QCOMPARE(spin->value(), 10100);
+    QCOMPARE(DpiCodec::decodeX(1), 10100);
+    QCOMPARE(CurrentRecord::snapshot().dpiLevels[1].nibbles, uint8_t(0x22));
+    slider->setValue(12345);
+    QCOMPARE(slider->value(), 12300);
+    QCOMPARE(DpiCodec::decodeX(1), 12300);
+    QCOMPARE(DpiCodec::decodeY(1), 12300);
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("12300"));
+    QCOMPARE(added.last().at(0).toInt(), 12300);
+    // A page step is the step of the range the value is in.
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    QCOMPARE(slider->value(), 12400);
+    QCOMPARE(DpiCodec::decodeX(1), 12400);
+    // The other levels are untouched.
+    QCOMPARE(CurrentRecord::snapshot().dpiLevels[0].xCode, startRecord().dpiLevels[0].xCode);
+}
+
+void TestSensorDpi::stepButtonsCrossTheGap() {
+    auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
+    child<QSlider>(m_dpi.get(), "horizontalSliderC")->setValue(9950);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
+    QCOMPARE(spin->value(), 10000);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
+    QCOMPARE(spin->value(), 10100);
+    QCOMPARE(DpiCodec::decodeX(1), 10100);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "ReduceLevelA"), Qt::LeftButton);
+    QCOMPARE(spin->value(), 10000);
+    QCOMPARE(DpiCodec::decodeX(1), 10000);
+    QCOMPARE(CurrentRecord::snapshot().dpiLevels[1].nibbles, uint8_t(0));
+    // Offline: nothing moves, one notice.
+    *g_online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
+    QCOMPARE(spin->value(), 10000);
+    QCOMPARE(offline.count(), 1);
+}
+
+void TestSensorDpi::rangeWithoutStepIsNotSnapped() {
+    SensorCapability::current().ranges.parse(QString("50,10000,0,10100,20000,x,22").split(','));
+    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
+    slider->setValue(1234);
+    QCOMPARE(slider->value(), 1234);
+    slider->setValue(12345);
+    QCOMPARE(slider->value(), 12345);
+    QCOMPARE(SensorDPI::stepUp(500), 500);
+    QCOMPARE(SensorDPI::snapValue(10050), 10100); // the gap still leads to the next range
+}
+
+void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
+    QSignalSpy added(PostMsg::instance(), &PostMsg::SigAddSensor);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "YellowButton"), Qt::LeftButton);
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(3));
+    QCOMPARE(m_dpi->currentLevel(), 3);
+    QCOMPARE(child<QSpinBox>(m_dpi.get(), "spinBoxA")->value(), 1600);
+    QVERIFY(child<QPushButton>(m_dpi.get(), "YellowButtonA")->isChecked());
+    QCOMPARE(child<QLabel>(m_dpi.get(), "label_8")->x(), 300);
+    QCOMPARE(added.last().at(0).toInt(), 1600);
+
+    *g_online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "BlueButton"), Qt::LeftButton);
+    QCOMPARE(offline.count(), 1);
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(3));
+    QVERIFY(child<QPushButton>(m_dpi.get(), "YellowButton")->isChecked());
+    QVERIFY(!child<QPushButton>(m_dpi.get(), "BlueButton")->isChecked());
+    QCOMPARE(m_dpi->currentLevel(), 3);
+}
+
+void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
+    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
+    const FlashDataMap before = CurrentRecord::snapshot();
+    *g_online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    slider->setValue(5000);
+    QCOMPARE(slider->value(), 800);
+    QVERIFY(!slider->isEnabled());
+    QCOMPARE(offline.count(), 1);
+    QVERIFY(CurrentRecord::snapshot() == before);
+    // The next full update brings it back.
+    *g_online = 1;
+    m_dpi->enableSliders(true);
+    fill();
+    slider->setValue(5000);
+    QCOMPARE(DpiCodec::decodeX(1), 5000);
+}
+
+void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "GreenButton"), Qt::LeftButton); // level 4
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(4));
+    const FlashDataMap before = CurrentRecord::snapshot();
+    auto* chooser = child<QComboBox>(m_dpi.get(), "ChooseEvent");
+    chooser->setCurrentIndex(2); // three levels
+    const FlashDataMap after = CurrentRecord::snapshot();
+    QCOMPARE(after.dpiLevelCount, uint8_t(3));
+    QCOMPARE(after.currentDpiLevel, uint8_t(2));
+    QVERIFY(std::memcmp(&after.dpiLevels[2], &before.dpiLevels[4], sizeof(DpiLevelEntry)) == 0);
+    QVERIFY(std::memcmp(&after.dpiLevels[4], &before.dpiLevels[2], sizeof(DpiLevelEntry)) == 0);
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "RedButton")->text(), QStringLiteral("2000"));
+    QVERIFY(child<QPushButton>(m_dpi.get(), "RedButton")->isChecked());
+    QVERIFY(!child<QPushButton>(m_dpi.get(), "GreenButton")->isVisible());
+    QCOMPARE(m_dpi->levelColour(2), QStringLiteral("14,24,34"));
+    QCOMPARE(child<QSpinBox>(m_dpi.get(), "spinBoxA")->value(), 2000);
+
+    // Growing again only writes the count; offline the chooser returns.
+    chooser->setCurrentIndex(5);
+    QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
+    *g_online = 0;
+    chooser->setCurrentIndex(0);
+    QCOMPARE(chooser->currentIndex(), 5);
+    QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));
+}
+
+void TestSensorDpi::xyOffCopiesXToY() {
+    auto* xy = child<QCheckBox>(m_dpi.get(), "XYOpen");
+    QSignalSpy readY(PostMsg::instance(), &PostMsg::SigReadYValue);
+    QTest::mouseClick(xy, Qt::LeftButton);
+    QVERIFY(xy->isChecked());
+    QVERIFY(SensorFlags::XYSeparate);
+    QVERIFY(child<QSlider>(m_dpi.get(), "horizontalSliderY")->isVisible());
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BlueButton")->y(), 84 + 71);
+    child<QSlider>(m_dpi.get(), "horizontalSliderY")->setValue(3000);
+    child<QSlider>(m_dpi.get(), "horizontalSliderC")->setValue(12000);
+    QCOMPARE(DpiCodec::decodeX(1), 12000);
+    QCOMPARE(DpiCodec::decodeY(1), 3000);
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("X 12000\nY 3000"));
+    QTest::mouseClick(xy, Qt::LeftButton);
+    QVERIFY(!SensorFlags::XYSeparate);
+    const FlashDataMap r = CurrentRecord::snapshot();
+    for (int i = 0; i < 8; ++i) {
+        QCOMPARE(r.dpiLevels[i].yCode, r.dpiLevels[i].xCode);
+        QCOMPARE(r.dpiLevels[i].nibbles >> 4, r.dpiLevels[i].nibbles & 0x0F);
+    }
+    QCOMPARE(DpiCodec::decodeY(1), 12000);
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("12000"));
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BlueButton")->y(), 84);
+    QCOMPARE(readY.count(), 2);
+}
+
+void TestSensorDpi::colourGoesToItsLevelOnly() {
+    auto* swatch = child<QPushButton>(m_dpi.get(), "RedButtonA");
+    QTest::mouseClick(swatch, Qt::LeftButton); // selects level 2 and opens the dialog
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
+    auto* dialog = m_dpi->findChild<QColorDialog*>();
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    const FlashDataMap before = CurrentRecord::snapshot();
+    dialog->setCurrentColor(QColor(1, 2, 254));
+    dialog->accept();
+    FlashDataMap expected = before;
+    expected.dpiLevels[2].red = 1;
+    expected.dpiLevels[2].green = 2;
+    expected.dpiLevels[2].blue = 254;
+    QVERIFY(CurrentRecord::snapshot() == expected);
+    QCOMPARE(m_dpi->levelColour(2), QStringLiteral("1,2,254"));
+    QVERIFY(swatch->styleSheet().contains("rgb(1,2,254)"));
+}
+
+void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
+    auto* marker = child<QLabel>(m_dpi.get(), "label_8");
+    QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    // Drag far right: the drop is limited to the active levels (5).
+    QMouseEvent move(QEvent::MouseMove, QPoint(600, 5), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(marker, &move);
+    QTest::mouseRelease(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(4));
+    QCOMPARE(marker->x(), 391);
+    QVERIFY(child<QPushButton>(m_dpi.get(), "GreenButton")->isChecked());
+}
+
+void TestSensorDpi::resetFromConfiguration() {
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setList("Drive1", "DPIColor", {"1", "2", "3"}); // short: the default colours
+    ini.setList("Drive1", "DPIGrade", {"100", "200", "300", "400", "500", "600", "700", "800"});
+    const FlashDataMap before = CurrentRecord::snapshot();
+    m_dpi->resetToConfiguration(0);
+    QCOMPARE(m_dpi->levelColour(0), QStringLiteral("255,0,0"));
+    QCOMPARE(m_dpi->levelColour(7), QStringLiteral("0,212,252"));
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "PurpleButton")->text(), QStringLiteral("600"));
+    QStringList colours;
+    for (int i = 0; i < 24; ++i)
+        colours << QString::number(i);
+    ini.setList("Drive1", "DPIColor", colours);
+    m_dpi->resetToConfiguration(0);
+    QCOMPARE(m_dpi->levelColour(1), QStringLiteral("3,4,5"));
+    QVERIFY(CurrentRecord::snapshot() == before); // a reset writes nothing
+}
+
+QTEST_MAIN(TestSensorDpi)
+#include "tst_sensor_dpi.moc"
