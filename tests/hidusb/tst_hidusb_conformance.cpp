@@ -364,8 +364,10 @@ TEST_F(HidUsb, UnplugDuringAWriteKeepsTheChangeForTheNextWrite) {
     L.HidVirt_SetPacketTime(1000);
 
     std::atomic<int> result{-1};
+    L.HidVirt_ResetCounters();
     std::thread writer([&] { result = L.ProtocolDataUpdate(record.data()); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    for (int i = 0; i < 2000 && counter(4) < 10; ++i) // about a tenth of the change has crossed
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
     ASSERT_EQ(1, L.HidVirt_SetLink("mouse0", HIDVIRT_LINK_OFF));
     writer.join();
     EXPECT_EQ(0, result) << "a write cut off is a failure";
