@@ -22,7 +22,8 @@ KeyList readKeyList() {
     QFile f(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/Language/keys.txt");
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return k;
-    for (const QString& line : QString::fromUtf8(f.readAll()).split('\n')) {
+    for (QString line : QString::fromUtf8(f.readAll()).split('\n')) {
+        line = line.section('\t', 0, 0); // the English text after the tab is for people
         // "group key" or "@list key"; a key may hold spaces ("DPI Lock").
         const int space = line.indexOf(' ');
         if (space <= 0 || space == line.size() - 1 || line.startsWith('#'))
