@@ -1,6 +1,8 @@
+#include "app/core/AppPaths.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QtTest>
@@ -82,6 +84,7 @@ private slots:
     void flagsBySubstring();
     void rangeItemCounts();
     void shippedHeaderAndRows();
+    void levelIniCount();
 };
 
 void TestSensorCodec::sweepEveryRule_data() {
@@ -328,6 +331,26 @@ void TestSensorCodec::shippedHeaderAndRows() {
     }
     for (const char* m : {"3955", "3950", "3395", "3315", "3311", "S312", "OM76"})
         QVERIFY2(models.contains(m), m);
+}
+
+void TestSensorCodec::levelIniCount() {
+    const QString folder = AppPaths::userDataRoot() + "/usersetting/SensorPage";
+    QFile::remove(folder + "/Level.ini");
+    QCOMPARE(readLevelIniCount(), 1); // missing; the folder is made
+    QVERIFY(QDir(folder).exists());
+    auto write = [&](const QByteArray& text) {
+        QFile f(folder + "/Level.ini");
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    write("3\nignored\n");
+    QCOMPARE(readLevelIniCount(), 3);
+    write("");
+    QCOMPARE(readLevelIniCount(), 1);
+    write("three\n");
+    QCOMPARE(readLevelIniCount(), 1);
+    write("99\n");
+    QCOMPARE(readLevelIniCount(), 8);
 }
 
 QTEST_GUILESS_MAIN(TestSensorCodec)
