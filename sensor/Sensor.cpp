@@ -126,8 +126,8 @@ void Sensor::buildStyle() {
                         "#frame_3>QLabel#label_2,#frame_4>QLabel#label_2,#frameLOD>QLabel#label_2"
                         "{border-image:%1;}")
              .arg(url("Tips.png"));
-    s += QStringLiteral("QCheckBox{spacing:8px;}QCheckBox::indicator{width:40px;height:22px;image:%1;}"
-                        "QCheckBox::indicator:checked{image:%2;}")
+    s += QStringLiteral("QCheckBox{spacing:8px;}QCheckBox::indicator{width:20px;height:20px;border-image:%1;}"
+                        "QCheckBox::indicator:checked{border-image:%2;}")
              .arg(url("CheckBox.png"), url("CheckBoxChecked.png"));
     s += QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding-left:12px;font-size:13px;}"
                         "QComboBox:disabled{color:black;border-image:none;background-color:rgb(120,126,138);"
