@@ -181,6 +181,12 @@ int decodeWide(const SensorCapability& cap, int code, uint8_t flags) {
     return doubled(flags) ? dpi * 2 : dpi;
 }
 
+// Wide single-axis writes put their flags into the narrow flag byte; joint writes into the wide one.
+static int wideNibble(const DpiLevelEntry& e, bool yAxis) {
+    const uint8_t flags = SensorFlags::XYSeparate ? e.nibbles : e.wideFlags;
+    return yAxis ? flags >> 4 : flags & 0x0F;
+}
+
 // Each axis is decoded with its own nibble (in both halves), so a level edited per axis shows each
 // axis as written; with X and Y together both nibbles are equal and this is the whole flag byte.
 int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level) {
@@ -188,7 +194,7 @@ int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level) 
         return 0;
     const DpiLevelEntry& e = record.dpiLevels[level];
     if (usesWideCodes(cap))
-        return decodeWide(cap, e.xValue, uint8_t((e.wideFlags & 0x0F) * 0x11));
+        return decodeWide(cap, e.xValue, uint8_t(wideNibble(e, false) * 0x11));
     return decodeNarrow(cap, e.xCode, uint8_t((e.nibbles & 0x0F) * 0x11));
 }
 
@@ -197,7 +203,7 @@ int decodeY(const SensorCapability& cap, const FlashDataMap& record, int level) 
         return 0;
     const DpiLevelEntry& e = record.dpiLevels[level];
     if (usesWideCodes(cap))
-        return decodeWide(cap, e.yValue, uint8_t((e.wideFlags >> 4) * 0x11));
+        return decodeWide(cap, e.yValue, uint8_t(wideNibble(e, true) * 0x11));
     return decodeNarrow(cap, e.yCode, uint8_t((e.nibbles >> 4) * 0x11));
 }
 

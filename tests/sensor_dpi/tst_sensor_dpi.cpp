@@ -65,6 +65,7 @@ private slots:
     void offlineSliderIsPutBackAndDisabled();
     void countBelowCurrentLevelSwapsTheEntries();
     void xyOffCopiesXToY();
+    void wideAxesKeepTheirOwnScale();
     void colourGoesToItsLevelOnly();
     void markerDragSelectsTheDroppedLevel();
     void resetFromConfiguration();
@@ -275,6 +276,25 @@ void TestSensorDpi::xyOffCopiesXToY() {
     QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("12000"));
     QCOMPARE(child<QPushButton>(m_dpi.get(), "BlueButton")->y(), 84);
     QCOMPARE(readY.count(), 2);
+}
+
+// Model 3955: each axis edited alone keeps its own scale flags, and X=Y copies the wide form.
+void TestSensorDpi::wideAxesKeepTheirOwnScale() {
+    SensorCapability& cap = SensorCapability::current();
+    cap.SensorModel = QStringLiteral("3955");
+    cap.ranges.parse(QString("50,10000,50,10100,26000,100,11").split(','));
+    QTest::mouseClick(child<QCheckBox>(m_dpi.get(), "XYOpen"), Qt::LeftButton);
+    child<QSlider>(m_dpi.get(), "horizontalSliderC")->setValue(900);
+    child<QSlider>(m_dpi.get(), "horizontalSliderY")->setValue(20000);
+    FlashDataMap r = CurrentRecord::snapshot();
+    QCOMPARE(r.dpiLevels[1].xValue, uint16_t(899));
+    QCOMPARE(r.dpiLevels[1].yValue, uint16_t(9999));
+    QCOMPARE(DpiCodec::decodeX(1), 900);
+    QCOMPARE(DpiCodec::decodeY(1), 20000);
+    QTest::mouseClick(child<QPushButton>(m_dpi.get(), "SameXY"), Qt::LeftButton);
+    r = CurrentRecord::snapshot();
+    QCOMPARE(r.dpiLevels[1].yValue, uint16_t(899));
+    QCOMPARE(r.dpiLevels[1].xCode, startRecord().dpiLevels[1].xCode); // the narrow form is left alone
 }
 
 void TestSensorDpi::colourGoesToItsLevelOnly() {
