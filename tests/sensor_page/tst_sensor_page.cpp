@@ -1,0 +1,326 @@
+// The sensor page through its widgets: records arrive through the hub, the user clicks and types.
+#include "FakeHid.h"
+
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "sensor/Sensor.h"
+#include "sensor/SensorCapability.h"
+#include "sensor/SensorDPI.h"
+#include "sensor/SensorRate.h"
+#include "sensor/StopCloseTime.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+namespace {
+// Rows: 1 "3395" (every option), 2 "3315", 3 "3950".
+const char* const kModels[] = {"3395", "3315", "3950"};
+} // namespace
+
+class TestSensorPage : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void reportRateByConnection();
+    void rateClickWritesAndLocksSensorMode();
+    void sensorModeItemTwoWritesNothing();
+    void offlinePerformanceClickChangesNothing();
+    void timeoutChoicesAndSleepWidgetMatchByValue();
+    void model3315MovesAndHidesControls();
+    void lodCodesFollowTheModel();
+    void deviceReportedLevelAndRate();
+    void optionSwitchRestoredWhenRefused();
+    void cleanupTestCase();
+
+private:
+    FlashDataMap record(int rateCode = 1) const;
+    void select(int row, int kind);
+    template <typename T> T* child(const char* name) const {
+        T* w = m_page->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no child %s", name);
+        return w;
+    }
+    void fill(const FlashDataMap& r) {
+        CurrentRecord::replace(r);
+        PostMsg::instance()->SendUpDataLightSensor(r);
+    }
+
+    QTemporaryDir m_appDir;
+    FakeHid m_fake;
+    Sensor* m_page = nullptr;
+};
+
+void TestSensorPage::initTestCase() {
+    QVERIFY(m_appDir.isValid());
+    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
+    QVERIFY(m_fake.load());
+    ConfigIniStore::resetForTests();
+    IniStore& ini = ConfigIniStore::instance();
+    for (int i = 0; i < 3; ++i) {
+        const QString g = QStringLiteral("Drive%1").arg(i + 1);
+        ini.setValue(g, "Sensor", kModels[i]);
+        ini.setValue(g, "DPIMaxGrade", "6");
+        ini.setValue(g, "XIn1", "0");
+        ini.setList(g, "DPIRange", {"50", "10000", "50", "10100", "20000", "100", "22"});
+    }
+    ini.sync();
+    QFile header(m_appDir.path() + "/driver_sensor.h");
+    QVERIFY(header.open(QIODevice::WriteOnly));
+    header.write("#define SUPPORT_SENSOR_MODE_SEL\t3395,3315\n"
+                 "#define SUPPORT_LOD_CAL\t3395,3950,3315\n"
+                 "#define SUPPORT_RIPPLE\t3395,3315\n"
+                 "#define SUPPORT_FIXLINE\t3395,3315\n"
+                 "#define SUPPORT_MOTION_SYNC\t3395,3315\n");
+    header.close();
+    m_page = new Sensor;
+    m_page->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_page));
+}
+
+void TestSensorPage::cleanupTestCase() {
+    delete m_page;
+}
+
+void TestSensorPage::init() {
+    LinkFlags::resetAll();
+    SensorFlags::Armed = true;
+    *m_fake.online = 1;
+    select(0, 0);
+    fill(record());
+    *m_fake.updateCalls = 0;
+}
+
+FlashDataMap TestSensorPage::record(int rateCode) const {
+    FlashDataMap r;
+    r.clear();
+    r.reportRate = uint8_t(rateCode);
+    r.dpiLevelCount = 4;
+    r.currentDpiLevel = 1;
+    r.lod = 1;
+    r.fullPerformance = 1;
+    r.sleepTime = r.sleepTimeCopy = 6;
+    for (int i = 0; i < 8; ++i) {
+        r.dpiLevels[i].xCode = r.dpiLevels[i].yCode = uint8_t(8 * (i + 1) - 1); // 400, 800, ...
+        r.dpiLevels[i].red = uint8_t(30 * i);
+    }
+    return r;
+}
+
+void TestSensorPage::select(int row, int kind) {
+    DeviceAllInfo info;
+    info.path = QStringLiteral("/virtual/mouse-1");
+    info.row = row;
+    info.kind = uint16_t(kind);
+    info.wired = DeviceAllInfo::isWiredKind(uint16_t(kind)) ? 1 : 0;
+    SelectedDevice::set(info);
+}
+
+void TestSensorPage::reportRateByConnection() {
+    auto* rate = child<SensorRate>("frameRate");
+    // On the cable 2000 and 4000 Hz are shown as the 1000 Hz the mouse then runs at.
+    select(0, 2);
+    QSignalSpy report(PostMsg::instance(), &PostMsg::SigAddReport);
+    fill(record(32));
+    QVERIFY(rate->button(3)->isChecked());
+    QCOMPARE(report.last().at(0).toInt(), 1000);
+    QVERIFY(rate->button(4)->isHidden() && rate->button(6)->isHidden());
+
+    // Receiver kind 5 offers all seven and shows 4000 Hz as such.
+    select(0, 5);
+    fill(record(32));
+    QVERIFY(rate->button(5)->isChecked());
+    QVERIFY(!rate->button(6)->isHidden());
+    // Kind 4: 2000 Hz but neither 4000 nor 8000 Hz.
+    select(0, 4);
+    fill(record(1));
+    QVERIFY(!rate->button(4)->isHidden());
+    QVERIFY(rate->button(5)->isHidden() && rate->button(6)->isHidden());
+    QCOMPARE(*m_fake.updateCalls, 0); // filling writes nothing
+}
+
+void TestSensorPage::rateClickWritesAndLocksSensorMode() {
+    select(0, 1);
+    fill(record(1));
+    auto* rate = child<SensorRate>("frameRate");
+    auto* mode = child<QComboBox>("ModelChoose");
+    QVERIFY(mode->isEnabled());
+    QTest::mouseClick(rate->button(4), Qt::LeftButton);
+    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 16);
+    QCOMPARE(mode->currentIndex(), 2);
+    QVERIFY(!mode->isEnabled());
+    QTest::mouseClick(rate->button(2), Qt::LeftButton);
+    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
+    QVERIFY(mode->isEnabled());
+    QCOMPARE(mode->currentIndex(), 0);
+
+    // Refused: the last accepted rate comes back.
+    *m_fake.online = 0;
+    QTest::mouseClick(rate->button(0), Qt::LeftButton);
+    QVERIFY(rate->button(2)->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
+}
+
+void TestSensorPage::sensorModeItemTwoWritesNothing() {
+    auto* mode = child<QComboBox>("ModelChoose");
+    QVERIFY(mode->isEnabled());
+    QCOMPARE(mode->currentIndex(), 0);
+    QTest::keyClick(mode, Qt::Key_Down);
+    QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
+    const int calls = *m_fake.updateCalls;
+    mode->setCurrentIndex(1);
+    QTest::keyClick(mode, Qt::Key_End);
+    QCOMPARE(mode->currentIndex(), 2);
+    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
+
+    // On the cable the mode is locked on item 2.
+    select(0, 2);
+    fill(record());
+    QCOMPARE(mode->currentIndex(), 2);
+    QVERIFY(!mode->isEnabled());
+}
+
+void TestSensorPage::offlinePerformanceClickChangesNothing() {
+    auto* performance = child<QCheckBox>("Performance");
+    auto* timeout = child<QComboBox>("PerformanceOpen");
+    QVERIFY(performance->isChecked() && timeout->isEnabled());
+    const FlashDataMap before = CurrentRecord::snapshot();
+    *m_fake.online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
+    QVERIFY(performance->isChecked());
+    QVERIFY(timeout->isEnabled());
+    QVERIFY(CurrentRecord::snapshot() == before);
+    QCOMPARE(offline.count(), 1);
+
+    *m_fake.online = 1;
+    QSignalSpy open(PostMsg::instance(), &PostMsg::Sig20KOpen);
+    QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
+    QVERIFY(!performance->isChecked() && !timeout->isEnabled());
+    QCOMPARE(int(CurrentRecord::snapshot().fullPerformance), 0);
+    QCOMPARE(open.count(), 1);
+}
+
+void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
+    auto* timeout = child<QComboBox>("PerformanceOpen");
+    QCOMPARE(timeout->currentIndex(), 2); // 6 = one minute
+    QTest::keyClick(timeout, Qt::Key_Down);
+    QCOMPARE(int(CurrentRecord::snapshot().sleepTime), 12);
+    QCOMPARE(int(CurrentRecord::snapshot().sleepTimeCopy), 12);
+
+    // 210 is not among the shown choices: the index stays.
+    FlashDataMap r = record();
+    r.sleepTime = r.sleepTimeCopy = 210;
+    fill(r);
+    QCOMPARE(timeout->currentIndex(), 3);
+
+    // The sleep-time widget reports its own index; the page shows the entry with the same time.
+    StopCloseTime sleep;
+    sleep.show();
+    sleep.selectIndex(4);
+    QTest::keyClick(sleep.choice(), Qt::Key_Down); // index 5 = 30
+    QCOMPARE(timeout->currentIndex(), 5);
+    sleep.selectIndex(7);
+    QTest::keyClick(sleep.choice(), Qt::Key_Down); // index 8 = 180, which the page does not offer
+    QCOMPARE(int(CurrentRecord::snapshot().sleepTime), 180);
+    QCOMPARE(timeout->currentIndex(), 5);
+
+    // Offline: the previous choice comes back.
+    *m_fake.online = 0;
+    QTest::keyClick(timeout, Qt::Key_Down);
+    QCOMPARE(timeout->currentIndex(), 5);
+}
+
+void TestSensorPage::model3315MovesAndHidesControls() {
+    const char* hidden[] = {"frame",       "frame_3",  "frame_4", "label_11",
+                            "ModelChoose", "frameLOD", "label",   "label_2"};
+    select(1, 0);
+    fill(record());
+    QCOMPARE(child<QWidget>("Performance")->pos(), QPoint(80, 403));
+    QCOMPARE(child<QWidget>("PerformanceOpen")->pos(), QPoint(80, 441));
+    for (const char* name : hidden)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+
+    select(0, 0);
+    fill(record());
+    QCOMPARE(child<QWidget>("Performance")->pos(), QPoint(430, 403));
+    QCOMPARE(child<QWidget>("PerformanceOpen")->pos(), QPoint(430, 441));
+    for (const char* name : hidden)
+        QVERIFY2(!child<QWidget>(name)->isHidden(), name);
+
+    // "3950" lists no ripple, angle or motion flag and no sensor mode choice.
+    select(2, 0);
+    fill(record());
+    QVERIFY(child<QWidget>("frame")->isHidden() && child<QWidget>("frame_3")->isHidden());
+    QVERIFY(!child<QWidget>("ModelChoose")->isEnabled());
+}
+
+void TestSensorPage::lodCodesFollowTheModel() {
+    select(2, 0);
+    fill(record()); // record code 1
+    auto* lod = child<QComboBox>("LOD");
+    QCOMPARE(lod->count(), 3);
+    QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
+    QSignalSpy announced(PostMsg::instance(), &PostMsg::SigAddLOD);
+    QTest::keyClick(lod, Qt::Key_Home);
+    QCOMPARE(lod->currentText(), QStringLiteral("0.7mm"));
+    QCOMPARE(int(CurrentRecord::snapshot().lod), 3);
+    QCOMPARE(announced.last().at(0).toString(), QStringLiteral("0.7mm"));
+
+    select(0, 0);
+    fill(record());
+    QCOMPARE(lod->count(), 2);
+    *m_fake.online = 0;
+    QTest::keyClick(lod, Qt::Key_Down);
+    QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
+}
+
+void TestSensorPage::deviceReportedLevelAndRate() {
+    auto* dpi = child<SensorDPI>("frameDpi");
+    QCOMPARE(dpi->currentLevel(), 1);
+    QCOMPARE(dpi->levelValueX(2), 1200);
+    PostMsg::instance()->SendUpDataDPI(2);
+    QCOMPARE(dpi->currentLevel(), 2);
+    QCOMPARE(dpi->currentValue(), 1200);
+    QVERIFY(SensorFlags::Armed);
+    // Beyond the active levels the mouse's report leaves the editor where it is.
+    PostMsg::instance()->SendUpDataDPI(6);
+    QCOMPARE(dpi->currentLevel(), 2);
+    QCOMPARE(*m_fake.updateCalls, 0);
+
+    select(0, 1);
+    fill(record(1));
+    auto* rate = child<SensorRate>("frameRate");
+    auto* mode = child<QComboBox>("ModelChoose");
+    PostMsg::instance()->SendUpDataReportRate(16);
+    QVERIFY(rate->button(4)->isChecked());
+    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
+    PostMsg::instance()->SendUpDataReportRate(8);
+    QVERIFY(rate->button(0)->isChecked());
+    QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
+    PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
+    QVERIFY(rate->button(0)->isChecked());
+    QCOMPARE(*m_fake.updateCalls, 0);
+}
+
+void TestSensorPage::optionSwitchRestoredWhenRefused() {
+    auto* ripple = child<QCheckBox>("RippeControl_2");
+    auto* motion = child<QCheckBox>("MotionSync_2");
+    QTest::mouseClick(ripple, Qt::LeftButton);
+    QVERIFY(ripple->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
+    *m_fake.online = 0;
+    QTest::mouseClick(motion, Qt::LeftButton);
+    QVERIFY(!motion->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
+}
+
+QTEST_MAIN(TestSensorPage)
+#include "tst_sensor_page.moc"

@@ -1,0 +1,152 @@
+// The debounce and sleep-time widgets on their own (their host pages come later).
+#include "FakeHid.h"
+
+#include "app/core/PostMsg.h"
+#include "device/LinkState.h"
+#include "sensor/DebounceTime.h"
+#include "sensor/SensorCapability.h"
+#include "sensor/StopCloseTime.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+class TestSensorWidgets : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void debounceWritesIndexAndWarnsBelowEight();
+    void debounceOfflineOrUnarmedRestores();
+    void sleepTimeWritesBothBytes();
+    void sleepTimeRefusedRestores();
+    void sleepTimeFollowsStoredValueNotIndex();
+
+private:
+    // Runs `action` and closes every modal notice it opens; returns how many opened.
+    int closingNotices(const std::function<void()>& action);
+    QTemporaryDir m_appDir;
+    FakeHid m_fake;
+};
+
+void TestSensorWidgets::initTestCase() {
+    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
+    QVERIFY(m_fake.load());
+}
+
+void TestSensorWidgets::init() {
+    LinkFlags::resetAll();
+    SensorFlags::Armed = true;
+    *m_fake.online = 1;
+    *m_fake.updateCalls = 0;
+    DeviceAllInfo info;
+    info.path = QStringLiteral("/virtual/mouse-1");
+    SelectedDevice::set(info);
+    FlashDataMap r;
+    r.clear();
+    CurrentRecord::replace(r);
+}
+
+int TestSensorWidgets::closingNotices(const std::function<void()>& action) {
+    int opened = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            ++opened;
+            modal->close();
+        }
+    });
+    closer.start(20);
+    action();
+    return opened;
+}
+
+void TestSensorWidgets::debounceWritesIndexAndWarnsBelowEight() {
+    DebounceTime w;
+    w.show();
+    QComboBox* box = w.choice();
+    QSignalSpy announced(PostMsg::instance(), &PostMsg::SigDebunce);
+    w.selectIndex(4);
+    QCOMPARE(*m_fake.updateCalls, 0); // showing a value writes nothing
+    const int notices = closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); });
+    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 5);
+    QCOMPARE(notices, 1);
+    QCOMPARE(announced.count(), 1);
+    QCOMPARE(announced.last().at(0).toString(), QStringLiteral("5"));
+
+    w.selectIndex(7);
+    QCOMPARE(closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); }), 0);
+    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 8);
+
+    // The button page filling its controls gets no notice either.
+    LinkFlags::ButtonLoading = true;
+    w.selectIndex(2);
+    QCOMPARE(closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); }), 0);
+    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 3);
+}
+
+void TestSensorWidgets::debounceOfflineOrUnarmedRestores() {
+    DebounceTime w;
+    w.show();
+    w.selectIndex(10);
+    *m_fake.online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    QCOMPARE(closingNotices([&] { QTest::keyClick(w.choice(), Qt::Key_Down); }), 0);
+    QCOMPARE(w.currentIndex(), 10);
+    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 0);
+    QCOMPARE(offline.count(), 1);
+
+    *m_fake.online = 1;
+    SensorFlags::Armed = false;
+    QTest::keyClick(w.choice(), Qt::Key_Up);
+    QCOMPARE(w.currentIndex(), 10);
+    QCOMPARE(*m_fake.updateCalls, 0);
+}
+
+void TestSensorWidgets::sleepTimeWritesBothBytes() {
+    StopCloseTime w;
+    w.show();
+    QSignalSpy fire(PostMsg::instance(), &PostMsg::SigFireOpen);
+    w.selectIndex(7);
+    QTest::keyClick(w.choice(), Qt::Key_Down);
+    const FlashDataMap r = CurrentRecord::snapshot();
+    QCOMPARE(int(r.sleepTime), 180);
+    QCOMPARE(int(r.sleepTimeCopy), 180);
+    QCOMPARE(fire.count(), 1);
+    QCOMPARE(fire.last().at(0).toInt(), 8);
+    QTest::keyClick(w.choice(), Qt::Key_End);
+    QCOMPARE(int(CurrentRecord::snapshot().sleepTime), 240);
+}
+
+void TestSensorWidgets::sleepTimeRefusedRestores() {
+    StopCloseTime w;
+    w.show();
+    w.selectIndex(3);
+    QSignalSpy fire(PostMsg::instance(), &PostMsg::SigFireOpen);
+    *m_fake.online = 0;
+    QTest::keyClick(w.choice(), Qt::Key_Down);
+    QCOMPARE(w.currentIndex(), 3);
+    *m_fake.online = 1;
+    LinkFlags::ButtonLoading = true;
+    QTest::keyClick(w.choice(), Qt::Key_Down);
+    QCOMPARE(w.currentIndex(), 3);
+    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(fire.count(), 0);
+}
+
+void TestSensorWidgets::sleepTimeFollowsStoredValueNotIndex() {
+    StopCloseTime w;
+    // The sensor page stores 210 at its index 8; here that value sits at index 9.
+    w.selectStoredValue(210);
+    QCOMPARE(w.currentIndex(), 9);
+    w.selectStoredValue(240);
+    QCOMPARE(w.currentIndex(), 10);
+    w.selectStoredValue(7); // no choice stores it
+    QCOMPARE(w.currentIndex(), 10);
+    QCOMPARE(*m_fake.updateCalls, 0);
+}
+
+QTEST_MAIN(TestSensorWidgets)
+#include "tst_sensor_widgets.moc"
