@@ -1,11 +1,14 @@
 #pragma once
+#include "device/FlashDataMap.h"
 #include <QWidget>
 
-// Placeholder until its page is built: an empty page of the right class.
+// Placeholder until its page is built: an empty page of the right class. It has no controls to fill,
+// so it reports itself filled for each record; otherwise the frame's wait notice would time out.
 class Buttoninterface : public QWidget {
     Q_OBJECT
 public:
     explicit Buttoninterface(QWidget* parent = nullptr);
 public slots:
     void SlotAllLanguage(int index);
+    void SlotUpDataButtonUIButton(FlashDataMap DataMap);
 };
