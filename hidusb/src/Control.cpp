@@ -3,6 +3,7 @@
 #include "Host.h"
 
 #include <cstring>
+#include <iomanip>
 #include <sstream>
 
 using namespace zf;
@@ -54,7 +55,8 @@ int HidVirt_List(char* buffer, int size) {
     for (auto& m : registry().mice)
         out << "mouse " << m.name << " link=" << linkText(m.link) << " receiver=" << m.receiver
             << " battery=" << m.battery << " charging=" << (m.charging ? 1 : 0) << " profile=" << m.profile
-            << " version=" << std::hex << m.version << std::dec << "\n";
+            << " version=" << std::hex << std::setw(4) << std::setfill('0') << m.version << std::dec
+            << std::setfill(' ') << "\n";
     for (auto& r : registry().receivers)
         out << "receiver " << r.name << " plugged=" << (r.plugged ? 1 : 0) << " paired=" << r.paired << "\n";
     std::string text = out.str();

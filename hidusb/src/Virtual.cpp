@@ -243,10 +243,12 @@ std::string Registry::load() {
         mice.push_back(m);
         receivers.push_back(r);
     }
-    // A receiver knows the mouse that names it.
-    for (auto& m : mice)
+    // A mouse on its cable charges; a receiver knows the mouse that names it.
+    for (auto& m : mice) {
+        m.charging = m.link == Link::Cable;
         if (Receiver* r = receiverByName(m.receiver))
             r->paired = m.name;
+    }
     for (auto& m : mice)
         loadState(m);
     return error;

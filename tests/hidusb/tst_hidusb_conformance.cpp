@@ -775,7 +775,7 @@ TEST_F(HidUsb, DescriptionFileErrorsFallBackToTheDefaultPair) {
     EXPECT_EQ(0x0207, L.HidVirt_MouseVersion("m1"));
     int count = 5;
     EXPECT_NE(nullptr, L.UsbFinderC_FindHidDevicesByDefaultDeviceId("373B", "2001", &count));
-    EXPECT_NE(std::string::npos, list().find("battery=5"));
+    EXPECT_NE(std::string::npos, list().find("battery=5 charging=1 profile=0 version=0207")) << list();
 }
 
 TEST_F(HidUsb, ControlFunctionsRefuseBadArguments) {
