@@ -1,22 +1,25 @@
 #include "device/DialogChange.h"
 
 #include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/Discovery.h"
+#include "device/FirmwareImage.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
+#include "ui_DialogChange.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 namespace {
 QPointer<DialogChange>& watcher() {
@@ -25,69 +28,87 @@ QPointer<DialogChange>& watcher() {
 }
 } // namespace
 
-DialogChange::DialogChange(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("DialogChange"));
+DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::DialogChange) {
+    ui->setupUi(this); // also connects on_comboBox_activated and on_RepairButton_clicked
     m_pictureDir = AppPaths::appDir() + QStringLiteral("/Picture/DialogChange/");
+    applyStyle();
 
-    auto* top = new QHBoxLayout;
-    m_language = new QComboBox(this);
-    m_language->setObjectName(QStringLiteral("comboBox_Language"));
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
     connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
-    connect(m_language, QOverload<int>::of(&QComboBox::activated), this,
-            &DialogChange::on_comboBox_activated);
-    m_repair = new QToolButton(this); // opens the repair window once upgrades exist
-    m_repair->setObjectName(QStringLiteral("btn_Repair"));
-    m_repair->setText(QStringLiteral("Repair"));
-    auto* minimise = new QToolButton(this);
-    minimise->setObjectName(QStringLiteral("btn_Min"));
-    minimise->setText(QStringLiteral("-"));
-    auto* close = new QToolButton(this);
-    close->setObjectName(QStringLiteral("btn_Close"));
-    close->setText(QStringLiteral("x"));
-    top->addWidget(m_language);
-    top->addStretch();
-    top->addWidget(m_repair);
-    top->addWidget(minimise);
-    top->addWidget(close);
-    connect(minimise, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(2); });
-    connect(close, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
-
-    m_left = new QToolButton(this);
-    m_left->setObjectName(QStringLiteral("btn_Left"));
-    m_left->setArrowType(Qt::LeftArrow);
-    m_right = new QToolButton(this);
-    m_right->setObjectName(QStringLiteral("btn_Right"));
-    m_right->setArrowType(Qt::RightArrow);
-    connect(m_left, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
-    connect(m_right, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
-
-    m_row = new QHBoxLayout;
-    m_empty = new QLabel(this);
-    m_empty->setAlignment(Qt::AlignCenter);
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(m_left);
-    middle->addLayout(m_row, 1);
-    middle->addWidget(m_empty, 1);
-    middle->addWidget(m_right);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(middle, 1);
+    connect(ui->MinButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(2); });
+    connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
+    connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
+    connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
     redraw();
 }
 
+void DialogChange::applyStyle() {
+    const QString pics = m_pictureDir;
+    const QString shell = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
+    const auto url = [](const QString& file) { return QStringLiteral("url(") + file + QStringLiteral(")"); };
+    // Three-state picture buttons: name.png, nameHover.png, nameClick.png (nameDisable.png if given).
+    const auto states = [&](const QString& object, const QString& base, bool disable) {
+        QString css = QStringLiteral("#%1{border:none;border-image:%2;}#%1:hover{border-image:%3;}"
+                                     "#%1:pressed{border-image:%4;}")
+                          .arg(object, url(pics + base + QStringLiteral(".png")),
+                               url(pics + base + QStringLiteral("Hover.png")),
+                               url(pics + base + QStringLiteral("Click.png")));
+        if (disable)
+            css += QStringLiteral("#%1:disabled{border-image:%2;}")
+                       .arg(object, url(pics + base + QStringLiteral("Disable.png")));
+        return css;
+    };
+    QString css = states(QStringLiteral("MinButton"), QStringLiteral("Min"), false) +
+                  states(QStringLiteral("CloseButton"), QStringLiteral("Close"), false) +
+                  states(QStringLiteral("RepairButton"), QStringLiteral("Repair"), false);
+    for (const QString& side : {QStringLiteral("Left"), QStringLiteral("Right")})
+        css += QStringLiteral("#%1Button{border:none;border-image:%2;}#%1Button:hover{border-image:%3;}"
+                              "#%1Button:pressed{border-image:%2;}#%1Button:disabled{border-image:%4;}")
+                   .arg(side, url(pics + side + QStringLiteral(".png")),
+                        url(pics + side + QStringLiteral("Hover.png")),
+                        url(pics + side + QStringLiteral("Disable.png")));
+    // The text of "Repair" sits right of the wrench drawn in its picture.
+    css += QStringLiteral("#RepairButton{color:#c8ccd6;font-size:14px;padding-left:28px;}"
+                          "#RepairButton:hover{color:#00ff99;}");
+    css += QStringLiteral("#labelLogo{border-image:%1;}").arg(url(shell + QStringLiteral("Logo.png")));
+    css +=
+        QStringLiteral("#labelTitle{color:#e8eaf0;font-size:22px;font-weight:bold;}"
+                       "#labelHint{color:#aab0bf;font-size:18px;}"
+                       "#labelEmpty{color:#6c7282;font-size:18px;}#labelPage{color:#6c7282;font-size:13px;}");
+    css += QStringLiteral(
+        "#comboBox{color:#e8eaf0;background:#1d2028;border:1px solid #3a3f4c;border-radius:6px;"
+        "padding-left:10px;}#comboBox:hover{border-color:#00ff99;}"
+        "#comboBox QAbstractItemView{color:#e8eaf0;background:#1d2028;"
+        "selection-background-color:#2e323d;}");
+    // Device cards: the picture is the icon, the online state the text under it.
+    css +=
+        QStringLiteral("#widgetDevices QToolButton{border:none;border-image:%1;color:#aab0bf;font-size:14px;"
+                       "padding-bottom:18px;}#widgetDevices QToolButton:hover{border-image:%2;color:#ffffff;}"
+                       "#widgetDevices QToolButton:pressed{border-image:%3;}"
+                       "#widgetDevices QToolButton:disabled{border-image:%4;color:#4a4f5c;}"
+                       "#widgetDevices QToolButton[online=\"true\"]{color:#00ff99;}")
+            .arg(url(pics + QStringLiteral("Card.png")), url(pics + QStringLiteral("CardHover.png")),
+                 url(pics + QStringLiteral("CardClick.png")), url(pics + QStringLiteral("CardDisable.png")));
+    // On the inner frame: the window's own style sheet (its background) is set by whoever builds it.
+    ui->frameMain->setStyleSheet(css);
+}
+
+void DialogChange::on_RepairButton_clicked() {
+    // The repair window answers this once firmware upgrades exist; until then nothing opens.
+    PostMsg::instance()->SendRepairCheckUpdate();
+}
+
 void DialogChange::SlotAutoLan() {
-    Language::fillBox(m_language);
+    Language::fillBox(ui->comboBox);
 }
 
 void DialogChange::SlotSameLanguageA(int index) {
-    Language::follow(m_language, index);
+    Language::follow(ui->comboBox, index);
 }
 
 void DialogChange::on_comboBox_activated(int index) {
-    Language::choose(m_language, index);
+    Language::choose(ui->comboBox, index);
     PostMsg::instance()->SendAllLanguage(index);
     PostMsg::instance()->SendLanguageSameB(index);
 }
@@ -95,6 +116,7 @@ void DialogChange::on_comboBox_activated(int index) {
 DialogChange::~DialogChange() {
     if (watcher() == this)
         watcher() = nullptr;
+    delete ui;
 }
 
 void DialogChange::startWatching() {
@@ -138,21 +160,27 @@ void DialogChange::redraw() {
     const int first = m_page * kPerPage;
     for (int k = first; k < std::min(first + kPerPage, int(m_devices.size())); ++k) {
         const DeviceAllInfo& d = m_devices.at(k);
-        auto* b = new QToolButton(this);
+        auto* b = new QToolButton(ui->widgetDevices);
         b->setObjectName(QStringLiteral("btn%1").arg(k));
+        b->setFixedSize(220, 280);
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setIcon(QIcon(m_pictureDir + Discovery::pictureName(d, d.online != 0)));
         b->setIconSize(QSize(160, 200));
-        b->setToolTip(d.online ? QStringLiteral("Online") : QStringLiteral("Offline"));
+        b->setText(d.online ? QStringLiteral("Online") : QStringLiteral("Offline"));
+        b->setToolTip(d.firmware);
         b->setProperty("online", d.online != 0);
+        b->setCursor(Qt::PointingHandCursor);
         b->setEnabled(m_buttonsEnabled);
         connect(b, &QToolButton::clicked, this, [this, k] { SlotSelect(k); });
-        m_row->addWidget(b);
+        ui->layoutDevices->addWidget(b);
         m_buttons.append(b);
     }
-    m_empty->setVisible(m_devices.isEmpty());
-    m_empty->setText(m_devices.isEmpty() ? QStringLiteral("No device") : QString());
-    m_left->setEnabled(m_page > 0);
-    m_right->setEnabled(m_page + 1 < pageCount());
+    ui->labelEmpty->setVisible(m_devices.isEmpty());
+    ui->widgetDevices->setVisible(!m_devices.isEmpty());
+    ui->labelPage->setText(QStringLiteral("%1 / %2").arg(m_page + 1).arg(pageCount()));
+    ui->labelPage->setVisible(pageCount() > 1);
+    ui->LeftButton->setEnabled(m_page > 0);
+    ui->RightButton->setEnabled(m_page + 1 < pageCount());
 }
 
 void DialogChange::SlotPageLeft() {
@@ -180,6 +208,7 @@ void DialogChange::SlotSelect(int index) {
     hub->SendSelectMouseInfo(chosen);
     hub->SendMouseIndex(Discovery::pictureNumber(chosen));
     hub->SendSelectMouseInfo(chosen);
+    checkMouseImage(chosen);
     hub->SendChangeMainDialog(1);
     // The pages are active before the run starts, so the run brings the device fully up.
     LinkFlags::DevicePagesActive = true;
@@ -188,6 +217,19 @@ void DialogChange::SlotSelect(int index) {
         if (worker)
             worker->requestRun();
     });
+}
+
+void DialogChange::checkMouseImage(const DeviceAllInfo& chosen) {
+    if (!QDir(FirmwareImage::folder()).exists())
+        return;
+    const QString model =
+        ConfigIniStore::instance().value(Discovery::driveGroup(chosen.row), QStringLiteral("MM")).trimmed();
+    const bool rowKnown = chosen.row >= 0 && chosen.row < Discovery::deviceTotal();
+    m_mouseImageAvailable = rowKnown && !FirmwareImage::find(FirmwareImage::kMouseImage, model, chosen.cid,
+                                                             chosen.mid, chosen.firmware)
+                                             .isEmpty();
+    PostMsg::instance()->SendLabelTextB(chosen.firmware,
+                                        m_mouseImageAvailable ? QStringLiteral("true") : QString());
 }
 
 void DialogChange::SlotEnterKey() {

@@ -7,12 +7,13 @@
 #include <QList>
 #include <QWidget>
 
-class QComboBox;
-class QHBoxLayout;
-class QLabel;
 class QToolButton;
 class QuestiondialogB;
 class Worker;
+
+namespace Ui {
+class DialogChange;
+}
 
 class DialogChange : public QWidget {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     const QList<DeviceAllInfo>& devices() const { return m_devices; }
     int page() const { return m_page; }
     int pageCount() const;
+    // Whether the last chosen device has a newer (or other) mouse image in "/bin".
+    bool mouseImageAvailable() const { return m_mouseImageAvailable; }
 
 public slots:
     void SlotAutoLan();
@@ -38,6 +41,7 @@ public slots:
     void SlotEnterKey();
     void SlotPageLeft();
     void SlotPageRight();
+    void on_RepairButton_clicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -48,18 +52,16 @@ public:
 
 private:
     void redraw();
+    void applyStyle();
+    void checkMouseImage(const DeviceAllInfo& chosen);
 
+    Ui::DialogChange* ui = nullptr;
     QList<DeviceAllInfo> m_devices;
     QList<QToolButton*> m_buttons;
-    QHBoxLayout* m_row = nullptr;
-    QToolButton* m_left = nullptr;
-    QToolButton* m_right = nullptr;
-    QToolButton* m_repair = nullptr;
-    QComboBox* m_language = nullptr;
-    QLabel* m_empty = nullptr;
     QuestiondialogB* m_identical = nullptr;
     Worker* m_worker = nullptr;
     QString m_pictureDir;
     int m_page = 0;
     bool m_buttonsEnabled = true;
+    bool m_mouseImageAvailable = false;
 };

@@ -4,6 +4,7 @@
 #include "device/DevicePagesLink.h"
 #include "device/DialogChange.h"
 #include "device/Discovery.h"
+#include "device/FirmwareImage.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include <QComboBox>
@@ -38,6 +39,7 @@ private slots:
     void pagesReturnToTheListWhenTheMouseIsGone();
     void languageBoxFillsFollowsAndChooses();
     void watchingListsDevicesAlreadyPlugged();
+    void selectionLooksForAMouseImage();
 
 private:
     QTemporaryDir m_appDir;
@@ -195,8 +197,8 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QVERIFY(LinkFlags::DevicePagesActive);
 
     QSignalSpy size(PostMsg::instance(), &PostMsg::SigChangeSize);
-    dialog.findChild<QToolButton*>("btn_Min")->click();
-    dialog.findChild<QToolButton*>("btn_Close")->click();
+    dialog.findChild<QToolButton*>("MinButton")->click();
+    dialog.findChild<QToolButton*>("CloseButton")->click();
     QCOMPARE(size.count(), 2);
     QCOMPARE(size.at(0).at(0).toInt(), 2);
     QCOMPARE(size.at(1).at(0).toInt(), 3);
@@ -250,7 +252,7 @@ void TestDeviceDiscovery::pagesReturnToTheListWhenTheMouseIsGone() {
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Japanese"});
     DialogChange list;
-    auto* box = list.findChild<QComboBox*>("comboBox_Language");
+    auto* box = list.findChild<QComboBox*>("comboBox");
     QVERIFY(box);
     PostMsg::instance()->SendAutoLan();
     QCOMPARE(box->count(), 2);
@@ -278,6 +280,61 @@ void TestDeviceDiscovery::watchingListsDevicesAlreadyPlugged() {
     dialog.startWatching();
     QCOMPARE(dialog.devices().size(), 1);
     QVERIFY(dialog.findChild<QToolButton*>("btn0"));
+}
+
+namespace {
+void writeImage(const QString& file, uint8_t type, uint8_t cid, uint8_t mid, uint16_t version,
+                const QByteArray& name, int size = 900) {
+    QByteArray image(size, '\0');
+    if (size >= 856) {
+        image[16] = char(version & 0xFF);
+        image[17] = char(version >> 8);
+        image[20] = char(type);
+        image[21] = char(cid);
+        image[22] = char(mid);
+        image.replace(87, name.size(), name);
+    }
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(image);
+}
+} // namespace
+
+void TestDeviceDiscovery::selectionLooksForAMouseImage() {
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Drive1", "MM", "ZF-M1");
+    const QString bin = FirmwareImage::folder();
+    QDir(bin).removeRecursively();
+    g_add("1001", "/fake/1", 5, 31, 2, 1, 0, 0);
+    DialogChange dialog;
+    dialog.SlotRefresh();
+    const QString firmware = dialog.devices().at(0).firmware; // "vX.YY"
+    const QStringList parts = firmware.mid(1).split('.');
+    QCOMPARE(parts.size(), 2);
+    const uint16_t current = uint16_t((parts[0].toInt() << 8) | parts[1].toInt(nullptr, 16));
+    QSignalSpy label(PostMsg::instance(), &PostMsg::SigLabelTextB);
+    dialog.SlotSelect(0);
+    QCOMPARE(label.count(), 0); // no "/bin": nothing to say
+
+    QVERIFY(QDir().mkpath(bin));
+    writeImage(bin + "/a.bin", FirmwareImage::kMouseImage, 5, 31, current, "ZF-M1");     // same version
+    writeImage(bin + "/b.bin", FirmwareImage::kReceiverImage, 5, 31, 0x0200, "ZF-M1");   // receiver image
+    writeImage(bin + "/c.bin", FirmwareImage::kMouseImage, 5, 32, 0x0200, "ZF-M1");      // other model
+    writeImage(bin + "/d.bin", FirmwareImage::kMouseImage, 5, 31, 0x0200, "ZF-M1", 855); // cut short
+    dialog.SlotSelect(0);
+    QCOMPARE(label.count(), 1);
+    QCOMPARE(label.at(0), (QList<QVariant>{firmware, QString()}));
+    QVERIFY(!dialog.mouseImageAvailable());
+
+    writeImage(bin + "/e.bin", FirmwareImage::kMouseImage, 5, 31, uint16_t(current + 1), "ZF-M1");
+    writeImage(bin + "/f.bin", FirmwareImage::kMouseImage, 5, 31, 0x0107, "ZF-M2"); // other name
+    dialog.SlotSelect(0);
+    QCOMPARE(label.at(1), (QList<QVariant>{firmware, QStringLiteral("true")}));
+    QVERIFY(dialog.mouseImageAvailable());
+    QCOMPARE(FirmwareImage::find(FirmwareImage::kMouseImage, "ZF-M1", 5, 31, firmware), bin + "/e.bin");
+    QCOMPARE(FirmwareImage::find(FirmwareImage::kMouseImage, "ZF-M1", 5, 31, ""), bin + "/e.bin");
+    QVERIFY(FirmwareImage::find(FirmwareImage::kMouseImage, "", 5, 31, firmware).isEmpty());
+    QDir(bin).removeRecursively();
 }
 
 QTEST_MAIN(TestDeviceDiscovery)
