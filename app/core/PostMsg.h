@@ -12,6 +12,9 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 Q_DECLARE_METATYPE(FlashDataMap)
 Q_DECLARE_METATYPE(DongleRGB*)
@@ -40,13 +43,10 @@ public:
                 }
                 if (shuttingDown())
                     return;
-                QMetaObject::invokeMethod(
-                    r,
-                    [&]() {
-                        if (Recv* live = guard.data())
-                            (live->*slot)(args...);
-                    },
-                    Qt::BlockingQueuedConnection);
+                callAndWait(r, [&]() {
+                    if (Recv* live = guard.data())
+                        (live->*slot)(args...);
+                });
             },
             Qt::DirectConnection);
     }
@@ -68,10 +68,40 @@ public:
                 }
                 if (shuttingDown())
                     return;
-                QMetaObject::invokeMethod(
-                    c, [&]() { f(args...); }, Qt::BlockingQueuedConnection);
+                callAndWait(c, [&]() { f(args...); });
             },
             Qt::DirectConnection);
+    }
+
+    // Runs `call` in the thread of `context` and waits until it has run there or has been dropped
+    // with the object. Same effect as a blocking queued call, but the wait is a std::mutex and
+    // condition variable, which ThreadSanitizer sees (Qt's own semaphore it cannot): the slot's reads
+    // of the emitter's arguments happen before the emitter goes on.
+    template <typename Call> static void callAndWait(QObject* context, Call call) {
+        struct Done {
+            std::mutex mutex;
+            std::condition_variable cv;
+            bool released = false;
+        } done;
+        // Released when Qt destroys the queued call: after it ran, or unrun with its receiver.
+        struct Releaser {
+            explicit Releaser(Done* done) : d(done) {}
+            Releaser(const Releaser&) = delete;
+            Releaser& operator=(const Releaser&) = delete;
+            Done* d;
+            ~Releaser() {
+                std::lock_guard<std::mutex> lock(d->mutex);
+                d->released = true;
+                d->cv.notify_all();
+            }
+        };
+        {
+            auto releaser = std::make_shared<Releaser>(&done);
+            QMetaObject::invokeMethod(
+                context, [releaser, &call]() { call(); }, Qt::QueuedConnection);
+        }
+        std::unique_lock<std::mutex> lock(done.mutex);
+        done.cv.wait(lock, [&] { return done.released; });
     }
 
     // Once shutdown begins, the device link's blocking emissions from other threads are dropped, so a

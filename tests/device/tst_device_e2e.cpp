@@ -7,7 +7,6 @@
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,13 +56,15 @@ void TestDeviceE2E::chooseMouseRecordArrivesAndWritesStick() {
         received = r;
         ++records;
     });
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    // Counted on the GUI thread: a QSignalSpy would record on the library's thread.
+    int form = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
 
     Worker worker;
     worker.SlotSelectMouseInfo(mouse);
     LinkFlags::DevicePagesActive = true;
     worker.requestRun();
-    QTRY_VERIFY_WITH_TIMEOUT(form.count() >= 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
     QCOMPARE(records, 1);
     QVERIFY(received == CurrentRecord::snapshot());
     QVERIFY(received.dpiLevelCount >= 1 && received.dpiLevelCount <= 8);
@@ -82,7 +83,7 @@ void TestDeviceE2E::chooseMouseRecordArrivesAndWritesStick() {
     again.SlotSelectMouseInfo(mouse);
     LinkFlags::DevicePagesActive = true;
     again.requestRun();
-    QTRY_VERIFY_WITH_TIMEOUT(form.count() >= 2, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
     QCOMPARE(int(received.lod), int(lod));
     QVERIFY(again.shutdown(3000));
     hid().UsbServer_Exit();

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QLibrary>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -41,6 +40,20 @@ struct Virt {
 };
 
 std::atomic<qint64> g_now{0};
+
+// Records a hub signal on the GUI thread. A QSignalSpy records on the emitting thread, which for
+// device news is the library's, and would race with the test reading it.
+template <typename... Args> class NewsSpy : public QList<QList<QVariant>> {
+public:
+    explicit NewsSpy(void (PostMsg::*signal)(Args...)) {
+        PostMsg::connectBlockingFunctor(signal, &m_context, [this](Args... args) {
+            append(QList<QVariant>{QVariant::fromValue(args)...});
+        });
+    }
+
+private:
+    QObject m_context;
+};
 } // namespace
 
 class TestDeviceLinkE2E : public QObject {
@@ -62,7 +75,7 @@ private:
     // Chooses the device at `path` as the device list does and waits for its record.
     void bringUp(const QString& path, bool expectRecord = true);
     FlashDataMap flash();
-    void waitFor(QSignalSpy& spy, int count, int ms = 10000);
+    void waitFor(const QList<QList<QVariant>>& spy, int count, int ms = 10000);
 
     QTemporaryDir m_appDir;
     QTemporaryDir m_state;
@@ -140,7 +153,7 @@ void TestDeviceLinkE2E::cleanup() {
     PostMsg::resetShutdown();
 }
 
-void TestDeviceLinkE2E::waitFor(QSignalSpy& spy, int count, int ms) {
+void TestDeviceLinkE2E::waitFor(const QList<QList<QVariant>>& spy, int count, int ms) {
     QTRY_VERIFY_WITH_TIMEOUT(spy.count() >= count, ms);
 }
 
@@ -152,7 +165,7 @@ FlashDataMap TestDeviceLinkE2E::flash() {
 }
 
 void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord) {
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    NewsSpy form(&PostMsg::SigForm);
     DeviceAllInfo chosen;
     for (DeviceAllInfo d : Discovery::enumerate(Discovery::Finder::Default)) {
         Discovery::markOnline(d);
@@ -177,7 +190,7 @@ void TestDeviceLinkE2E::unplugAndReplugBehindReceiver() {
     QVERIFY(before == flash());
 
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    QSignalSpy toList(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    NewsSpy toList(&PostMsg::SigChangeMainDialog);
     DevicePagesLink::refresh(); // the receiver is still there: stay on the pages
     QCOMPARE(toList.count(), 0);
     QCOMPARE(SelectedDevice::path(), kReceiverPath);
@@ -189,8 +202,8 @@ void TestDeviceLinkE2E::unplugAndReplugBehindReceiver() {
     QVERIFY(CurrentRecord::snapshot() == before);
 
     // Back on: the online check closes the notice and the restart reads the whole record again.
-    QSignalSpy closeNotice(PostMsg::instance(), &PostMsg::SigCloseOffOnline);
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
+    NewsSpy form(&PostMsg::SigForm);
     g_now += 5000;
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
     m_worker->SlotCheckOnline();
@@ -212,9 +225,9 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
 
     // The library's own USB-change notification drives the pages' refresh.
     DevicePagesLink::startWatching();
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
-    QSignalSpy isUsb(PostMsg::instance(), &PostMsg::SigIsUsb);
-    QSignalSpy toList(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    NewsSpy form(&PostMsg::SigForm);
+    NewsSpy isUsb(&PostMsg::SigIsUsb);
+    NewsSpy toList(&PostMsg::SigChangeMainDialog);
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_CABLE));
     QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kCablePath, 5000);
     waitFor(form, 1);
@@ -239,7 +252,7 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
 
 void TestDeviceLinkE2E::unpluggedEverywhereReturnsToList() {
     bringUp(kReceiverPath);
-    QSignalSpy toList(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
+    NewsSpy toList(&PostMsg::SigChangeMainDialog);
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     QVERIFY(v.Plug("receiver0", 0));
     DevicePagesLink::refresh();
@@ -252,8 +265,8 @@ void TestDeviceLinkE2E::unpluggedEverywhereReturnsToList() {
 
 void TestDeviceLinkE2E::reconnectionGuard() {
     bringUp(kReceiverPath);
-    QSignalSpy param(PostMsg::instance(), &PostMsg::SigUpDataParam);
-    QSignalSpy battery(PostMsg::instance(), &PostMsg::SigBattery);
+    NewsSpy param(&PostMsg::SigUpDataParam);
+    NewsSpy battery(&PostMsg::SigBattery);
     // Each replug sends a reconnection with a battery flag; the battery answer marks the report handled.
     const auto replug = [&] {
         const int seen = battery.count();
@@ -292,9 +305,9 @@ void TestDeviceLinkE2E::reconnectionGuard() {
 
 void TestDeviceLinkE2E::mouseButtonsAndBatteryFollowed() {
     bringUp(kReceiverPath);
-    QSignalSpy dpi(PostMsg::instance(), &PostMsg::SigUpDataDPI);
-    QSignalSpy rate(PostMsg::instance(), &PostMsg::SigUpDataReportRate);
-    QSignalSpy battery(PostMsg::instance(), &PostMsg::SigBattery);
+    NewsSpy dpi(&PostMsg::SigUpDataDPI);
+    NewsSpy rate(&PostMsg::SigUpDataReportRate);
+    NewsSpy battery(&PostMsg::SigBattery);
 
     const int levelBefore = CurrentRecord::snapshot().currentDpiLevel;
     QVERIFY(v.PressDpiButton(kMouse));
@@ -324,8 +337,8 @@ void TestDeviceLinkE2E::mouseButtonsAndBatteryFollowed() {
 
 void TestDeviceLinkE2E::offlineStartFromCacheOrReset() {
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    QSignalSpy reset(PostMsg::instance(), &PostMsg::SigFormReset);
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    NewsSpy reset(&PostMsg::SigFormReset);
+    NewsSpy form(&PostMsg::SigForm);
     bringUp(kReceiverPath, false);
     waitFor(reset, 1);
     QCOMPARE(form.count(), 0);
@@ -353,7 +366,7 @@ void TestDeviceLinkE2E::offlineStartFromCacheOrReset() {
     QVERIFY(!LinkFlags::DeviceReady);
 
     // The mouse comes back: notice closed, and its reconnection brings the real record.
-    QSignalSpy closeNotice(PostMsg::instance(), &PostMsg::SigCloseOffOnline);
+    NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
     g_now += 5000;
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
     QTRY_VERIFY(LinkFlags::RestartRequested);
@@ -367,7 +380,7 @@ void TestDeviceLinkE2E::offlineStartFromCacheOrReset() {
 void TestDeviceLinkE2E::factoryReset() {
     bringUp(kReceiverPath);
     const FlashDataMap factory = flash();
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    NewsSpy form(&PostMsg::SigForm);
     DongleRGB rgb{};
     int rgbNews = 0;
     QList<bool> longRange;
