@@ -45,7 +45,6 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
 
 void DialogChange::applyStyle() {
     const QString pics = m_pictureDir;
-    const QString shell = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
     const auto url = [](const QString& file) { return QStringLiteral("url(") + file + QStringLiteral(")"); };
     // Three-state picture buttons: name.png, nameHover.png, nameClick.png (nameDisable.png if given).
     const auto states = [&](const QString& object, const QString& base, bool disable) {
@@ -71,10 +70,8 @@ void DialogChange::applyStyle() {
     // The text of "Repair" sits right of the wrench drawn in its picture.
     css += QStringLiteral("#RepairButton{color:#c8ccd6;font-size:14px;padding-left:28px;}"
                           "#RepairButton:hover{color:#00ff99;}");
-    css += QStringLiteral("#labelLogo{border-image:%1;}").arg(url(shell + QStringLiteral("Logo.png")));
     css +=
-        QStringLiteral("#labelTitle{color:#e8eaf0;font-size:22px;font-weight:bold;}"
-                       "#labelHint{color:#aab0bf;font-size:18px;}"
+        QStringLiteral("#labelHint{color:#aab0bf;font-size:18px;}"
                        "#labelEmpty{color:#6c7282;font-size:18px;}#labelPage{color:#6c7282;font-size:13px;}");
     css += QStringLiteral(
         "#comboBox{color:#e8eaf0;background:#1d2028;border:1px solid #3a3f4c;border-radius:6px;"
