@@ -36,10 +36,23 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
     connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
+    connect(hub, &PostMsg::SigAllLanguage, this, [this] { retranslate(); });
     connect(ui->MinButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(2); });
     connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
     connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
+    retranslate();
+}
+
+// The language files' text, or the built-in English one when a file lacks the key.
+QString DialogChange::label(const char* key, const char* fallback) {
+    const QString t = Language::text(QStringLiteral("home"), QLatin1String(key));
+    return t.isEmpty() ? QLatin1String(fallback) : t;
+}
+
+void DialogChange::retranslate() {
+    ui->labelHint->setText(label("SelectDevice", "Select a device"));
+    ui->labelEmpty->setText(label("NoDevice", "No device found"));
     redraw();
 }
 
@@ -163,7 +176,7 @@ void DialogChange::redraw() {
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setIcon(QIcon(m_pictureDir + Discovery::pictureName(d, d.online != 0)));
         b->setIconSize(QSize(160, 200));
-        b->setText(d.online ? QStringLiteral("Online") : QStringLiteral("Offline"));
+        b->setText(label(d.online ? "Online" : "Offline", d.online ? "Online" : "Offline"));
         b->setToolTip(d.firmware);
         b->setProperty("online", d.online != 0);
         b->setCursor(Qt::PointingHandCursor);

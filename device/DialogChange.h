@@ -51,6 +51,8 @@ public:
     static void usbChanged();
 
 private:
+    static QString label(const char* key, const char* fallback);
+    void retranslate();
     void redraw();
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);

@@ -758,6 +758,9 @@ void SensorDPI::SlotAllLanguage(int index) {
     const QString title = Language::text(QStringLiteral("sensor"), QStringLiteral("DPISetting"), index);
     if (!title.isEmpty())
         ui->label->setText(title);
+    const QString xy = Language::text(QStringLiteral("sensor"), QStringLiteral("XYSeparate"), index);
+    if (!xy.isEmpty())
+        ui->XYLabel->setText(xy);
 }
 
 // ---------------------------------------------------------------------------------------------------
