@@ -1,11 +1,11 @@
 // Against the real device library and its default virtual mouse.
-#include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "tests/common/VirtualMouseSetup.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,17 +24,7 @@ private:
 
 void TestDeviceE2E::initTestCase() {
     QVERIFY(m_appDir.isValid() && m_state.isValid());
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_STATE_DIR", m_state.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_PACKET_US", "0");
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setList("Option", "Wireless_PID", {"1002"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
+    IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state);
     ini.setValue("Drive1", "DisOnLine", "1");
     ini.sync();
     QVERIFY2(HidLibrary::load(qEnvironmentVariable("ZF_REAL_HID")), qPrintable(HidLibrary::errorText()));

@@ -1,7 +1,6 @@
 // The device link against the real library and its virtual mouse "mouse0" behind "receiver0": what a
 // person does with the mouse (unplug, replug, cable/receiver, its own buttons, battery) must reach the
 // record and the hub the way the pages expect it.
-#include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
 #include "device/DevicePagesLink.h"
@@ -10,6 +9,7 @@
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "tests/common/VirtualMouseSetup.h"
 
 #include "HIDUsbVirtual.h"
 
@@ -88,19 +88,9 @@ private:
 
 void TestDeviceLinkE2E::initTestCase() {
     QVERIFY(m_appDir.isValid() && m_state.isValid());
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_STATE_DIR", m_state.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_PACKET_US", "0");
     qputenv("ZF_HIDUSB_PAIR_MS", "0");
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
+    IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state);
     ini.setValue("Option", "ShowBatteryValue", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setList("Option", "Wireless_PID", {"1002"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
     ini.setValue("Drive1", "DisOnLine", "1");
     ini.setList("Drive1", "Adveanced", {"1", "3"});
     ini.sync();

@@ -1,5 +1,4 @@
 // The DPI editor against the real device library and one virtual mouse: edits land in its flash.
-#include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
@@ -8,6 +7,7 @@
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
+#include "tests/common/VirtualMouseSetup.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -30,22 +30,8 @@ private:
 
 void TestSensorDpiE2E::initTestCase() {
     QVERIFY(m_appDir.isValid() && m_state.isValid());
-    const QString devices = m_state.path() + "/devices.txt";
-    QFile f(devices);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
-    f.close();
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_STATE_DIR", m_state.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_DEVICES", devices.toLocal8Bit());
-    qputenv("ZF_HIDUSB_PACKET_US", "0");
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
+    IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state,
+                                               "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
     ini.setValue("Drive1", "Sensor", "3395");
     ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});

@@ -1,5 +1,4 @@
 // The sensor page against the real device library and its default virtual mouse.
-#include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
@@ -9,6 +8,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
 #include "sensor/SensorRate.h"
+#include "tests/common/VirtualMouseSetup.h"
 
 #include "HIDUsbVirtual.h"
 
@@ -33,18 +33,7 @@ private:
 
 void TestSensorE2E::initTestCase() {
     QVERIFY(m_appDir.isValid() && m_state.isValid());
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_STATE_DIR", m_state.path().toLocal8Bit());
-    qputenv("ZF_HIDUSB_PACKET_US", "0");
-    qunsetenv("ZF_HIDUSB_DEVICES");
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setList("Option", "Wireless_PID", {"1002"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
+    IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state);
     ini.setValue("Drive1", "Sensor", "3395");
     ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});
