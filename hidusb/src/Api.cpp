@@ -507,7 +507,7 @@ int UsbServer_SetCurrentConfig(int index) {
 
 int UsbServer_SetClearSetting(void) {
     return request([](Mouse& m) {
-        m.profiles.assign(kProfileCount, Registry::defaults());
+        m.profiles.assign(kProfileCount, Registry::factory(m));
         m.profile = 0;
         m.longRange = false;
         registry().save(m);

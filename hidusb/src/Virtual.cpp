@@ -38,6 +38,26 @@ bool parseHex(const std::string& s, unsigned long max, unsigned long& out) {
     return true;
 }
 
+// "OFFSET:BYTES", both hexadecimal, the bytes inside the record.
+bool parsePatch(const std::string& s, std::pair<size_t, std::vector<uint8_t>>& out) {
+    const auto colon = s.find(':');
+    unsigned long offset = 0;
+    if (colon == std::string::npos || !parseHex(s.substr(0, colon), kRecordSize - 1, offset))
+        return false;
+    const std::string hex = s.substr(colon + 1);
+    if (hex.empty() || hex.size() % 2 || offset + hex.size() / 2 > kRecordSize)
+        return false;
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < hex.size(); i += 2) {
+        unsigned long b = 0;
+        if (!parseHex(hex.substr(i, 2), 0xFF, b))
+            return false;
+        bytes.push_back(static_cast<uint8_t>(b));
+    }
+    out = {offset, std::move(bytes)};
+    return true;
+}
+
 } // namespace
 
 void makeDirs(const std::string& dir) {
@@ -206,6 +226,10 @@ std::string Registry::load() {
                         long level = std::strtol(value.c_str(), &end, 10);
                         ok = !value.empty() && *end == '\0' && level >= 0 && level <= 100;
                         m.battery = static_cast<int>(level);
+                    } else if (kind == "mouse" && key == "flash") {
+                        std::pair<size_t, std::vector<uint8_t>> patch;
+                        if ((ok = parsePatch(value, patch)))
+                            m.factoryPatches.push_back(std::move(patch));
                     } else if (kind == "mouse" && key == "receiver")
                         m.receiver = value;
                     else if (kind == "mouse" && key == "link") {
@@ -254,8 +278,15 @@ std::string Registry::load() {
     return error;
 }
 
+Record Registry::factory(const Mouse& m) {
+    Record r = defaults();
+    for (const auto& [offset, bytes] : m.factoryPatches)
+        std::copy(bytes.begin(), bytes.end(), r.begin() + static_cast<long>(offset));
+    return r;
+}
+
 void Registry::loadState(Mouse& m) {
-    m.profiles.assign(kProfileCount, defaults());
+    m.profiles.assign(kProfileCount, factory(m));
     m.profile = 0;
     std::ifstream in(stateDir() + "/" + m.name + ".state", std::ios::binary);
     if (!in)

@@ -36,6 +36,8 @@ struct Mouse {
     uint8_t keyBytes[2] = {0, 0};
     int profile = 0;
     std::vector<Record> profiles; // kProfileCount stored configurations; the active one is the flash
+    // Factory image bytes over the common defaults (offset, bytes): the model's own DPI codes and such.
+    std::vector<std::pair<size_t, std::vector<uint8_t>>> factoryPatches;
     Record& flash() { return profiles[profile]; }
 };
 
@@ -80,6 +82,8 @@ public:
     // Writes the mouse's profiles and version to its state file (temp file + rename).
     bool save(const Mouse& m);
     static Record defaults();
+    // The mouse's factory configuration: the defaults with its factory patches.
+    static Record factory(const Mouse& m);
     static std::string stateDir();
 
 private:

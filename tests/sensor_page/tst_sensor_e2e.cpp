@@ -1,20 +1,22 @@
-// The sensor page against the real device library and its default virtual mouse.
+// The sensor page and the DPI editor against the real device library and its virtual mice.
 #include "app/core/PostMsg.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
+#include "sensor/DpiCodec.h"
 #include "sensor/Sensor.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
 #include "sensor/SensorRate.h"
 #include "tests/common/VirtualMouseSetup.h"
 
-#include "HIDUsbVirtual.h"
-
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QFile>
 #include <QLibrary>
-#include <QSignalSpy>
+#include <QRegularExpression>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,32 +24,127 @@ class TestSensorE2E : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void init();
+    void shippedMiceShowTheirRowsLevels();
     void mouseButtonMovesLevelAndPageChangeReachesFlash();
+    void editorChangesSurviveARestart();
     void cleanupTestCase();
 
 private:
-    QTemporaryDir m_appDir;
-    QTemporaryDir m_state;
+    // A fresh program and device state with the given description and a 3395 in row 1.
+    void prepare3395(const QByteArray& description);
+    template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
+
+    QString m_shipped = qEnvironmentVariable("ZF_APP_DIR");
+    QScopedPointer<QTemporaryDir> m_appDir, m_state;
     QLibrary m_raw;
 };
 
 void TestSensorE2E::initTestCase() {
-    QVERIFY(m_appDir.isValid() && m_state.isValid());
-    IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state);
-    ini.setValue("Drive1", "Sensor", "3395");
-    ini.setValue("Drive1", "DPIMaxGrade", "8");
-    ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});
-    ini.sync();
     const QString lib = qEnvironmentVariable("ZF_REAL_HID");
     QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
     m_raw.setFileName(lib);
     QVERIFY(m_raw.load());
 }
 
+void TestSensorE2E::init() {
+    m_appDir.reset(new QTemporaryDir);
+    m_state.reset(new QTemporaryDir);
+    QVERIFY(m_appDir->isValid() && m_state->isValid());
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+}
+
+void TestSensorE2E::prepare3395(const QByteArray& description) {
+    IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
+    ini.setValue("Drive1", "Sensor", "3395");
+    ini.setValue("Drive1", "DPIMaxGrade", "8");
+    ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});
+    ini.sync();
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+}
+
+// Each shipped virtual mouse's factory levels decode, with its row's model rules, to the row's
+// "DPIGrade" values; a mismatch prints the factory bytes the description should carry.
+void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
+    QFile devices(m_shipped + "/virtual/devices.txt");
+    QVERIFY(devices.open(QIODevice::ReadOnly));
+    const QByteArray description = devices.readAll();
+    VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
+    ConfigIniStore::resetForTests();
+    const QString config = m_appDir->path() + "/usersetting/Config.ini";
+    QFile::remove(config);
+    QVERIFY(QFile::copy(m_shipped + "/usersetting/Config.ini", config));
+    QVERIFY(QFile::copy(m_shipped + "/driver_sensor.h", m_appDir->path() + "/driver_sensor.h"));
+    ConfigIniStore::resetForTests();
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    IniStore& ini = ConfigIniStore::instance();
+    const int rows = ini.value("Option", "DeviceTotal").toInt();
+    QVERIFY(rows >= 8);
+
+    const QRegularExpression line(R"(^mouse (\S+) .*cid=([0-9A-Fa-f]+) mid=([0-9A-Fa-f]+))",
+                                  QRegularExpression::MultilineOption);
+    int checked = 0;
+    QStringList mismatches;
+    for (auto m = line.globalMatch(QString::fromUtf8(description)); m.hasNext();) {
+        const auto match = m.next();
+        const QByteArray name = match.captured(1).toUtf8();
+        int row = -1;
+        for (int i = 0; i < rows && row < 0; ++i) {
+            const QString group = QStringLiteral("Drive%1").arg(i + 1);
+            if (ini.value(group, "CID").toInt() == match.captured(2).toInt(nullptr, 16) &&
+                ini.value(group, "MID").toInt() == match.captured(3).toInt(nullptr, 16))
+                row = i;
+        }
+        QVERIFY2(row >= 0, name.constData());
+        SensorCapability cap;
+        QVERIFY(cap.loadCapabilityHeader());
+        cap.loadDeviceCapabilities(row);
+        const QStringList grades = ini.list(QStringLiteral("Drive%1").arg(row + 1), "DPIGrade");
+        QCOMPARE(grades.size(), 8);
+
+        FlashDataMap record;
+        QVERIFY(readFlash(name, -1, reinterpret_cast<unsigned char*>(&record)));
+        QString shown, expected;
+        FlashDataMap want = record;
+        for (int level = 0; level < 8; ++level) {
+            const int value = grades[level].toInt();
+            shown += QString::number(DpiCodec::decodeX(cap, record, level)) + ' ';
+            DpiLevelEntry& e = want.dpiLevels[level];
+            if (DpiCodec::usesWideCodes(cap)) {
+                const DpiCodec::Code c = DpiCodec::encodeWide(cap, value, e.wideFlags);
+                e.xValue = e.yValue = uint16_t(c.code);
+                e.wideFlags = c.flags;
+            } else {
+                const DpiCodec::Code c = DpiCodec::encodeNarrow(cap, value, e.nibbles);
+                e.xCode = e.yCode = uint8_t(c.code);
+                e.nibbles = c.flags;
+            }
+            QCOMPARE(DpiCodec::decodeX(cap, want, level), value); // the rules themselves round-trip
+        }
+        const auto bytes = [](const FlashDataMap& r) {
+            return QByteArray(reinterpret_cast<const char*>(&r.dpiLevels), sizeof r.dpiLevels);
+        };
+        const QString hint = QStringLiteral("%1 (%2) shows %3; factory bytes: flash=%4:%5")
+                                 .arg(QString(name), cap.SensorModel, shown)
+                                 .arg(offsetof(FlashDataMap, dpiLevels), 0, 16)
+                                 .arg(QString(bytes(want).toHex().toUpper()));
+        if (bytes(record) != bytes(want)) {
+            qWarning().noquote() << hint; // the failure message itself is cut short
+            mismatches << name;
+        }
+        ++checked;
+    }
+    QCOMPARE(checked, 8);
+    QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(' ')));
+}
+
 void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
-    auto press = reinterpret_cast<int (*)(const char*)>(m_raw.resolve("HidVirt_PressDpiButton"));
-    auto readFlash =
-        reinterpret_cast<int (*)(const char*, int, unsigned char*)>(m_raw.resolve("HidVirt_ReadFlash"));
+    prepare3395({});
+    auto press = fn<int (*)(const char*)>("HidVirt_PressDpiButton");
+    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
     QVERIFY(press && readFlash);
 
     Sensor page;
@@ -58,13 +155,15 @@ void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
 
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QVERIFY(!found.isEmpty());
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
+    int form = 0;
+    QObject context;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
     PostMsg::instance()->SendSelectMouseInfo(found.first());
     Worker worker;
     worker.SlotSelectMouseInfo(found.first());
     LinkFlags::DevicePagesActive = true;
     worker.requestRun();
-    QTRY_VERIFY_WITH_TIMEOUT(form.count() >= 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
     QVERIFY(LinkFlags::SensorFilled);
     const FlashDataMap first = CurrentRecord::snapshot();
     QCOMPARE(dpi->currentLevel(), int(first.currentDpiLevel));
@@ -87,6 +186,60 @@ void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
     QCOMPARE(int(uint8_t(flash.at(2))), expected);
 
     QVERIFY(worker.shutdown(3000));
+    hid().UsbServer_Exit();
+}
+
+// The DPI editor's slider and level count reach the flash and come back on a fresh start.
+void TestSensorE2E::editorChangesSurviveARestart() {
+    prepare3395("mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
+    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
+    QCOMPARE(found.size(), 1);
+    const DeviceAllInfo mouse = found.first();
+    SensorCapability::current().loadDeviceCapabilities(mouse.row);
+
+    FlashDataMap received;
+    int form = 0;
+    QObject context;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
+                                    [&](FlashDataMap r) { received = r; });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
+    auto start = [&](Worker& worker) {
+        worker.SlotSelectMouseInfo(mouse);
+        LinkFlags::DevicePagesActive = true;
+        worker.requestRun();
+    };
+    Worker worker;
+    start(worker);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
+
+    SensorFlags::Armed = true;
+    SensorDPI dpi;
+    dpi.setSliderRange(50, 26000);
+    dpi.fillLevelChooser(8);
+    dpi.setChooserIndex(received.dpiLevelCount - 1);
+    dpi.setCurrentLevel(received.currentDpiLevel);
+    dpi.selectLevel(received.currentDpiLevel);
+    dpi.show();
+    const int level = received.currentDpiLevel;
+    dpi.findChild<QSlider*>("horizontalSliderC")->setValue(12345);
+    QCOMPARE(DpiCodec::decodeX(level), 12300);
+    dpi.findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
+    QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
+    QVERIFY(worker.shutdown(3000));
+    hid().UsbServer_Exit();
+
+    // A fresh start reads the record back from the virtual mouse.
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+    Worker again;
+    start(again);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
+    QCOMPARE(int(received.dpiLevelCount), 7);
+    QCOMPARE(int(received.dpiLevels[level].xCode), 12300 / 100 - 1);
+    QCOMPARE(int(received.dpiLevels[level].nibbles), 0x22);
+    QCOMPARE(DpiCodec::decodeY(SensorCapability::current(), received, level), 12300);
+    QVERIFY(again.shutdown(3000));
     hid().UsbServer_Exit();
 }
 
