@@ -516,6 +516,7 @@ void Sensor::SlotAllLanguage(int index) {
     const QString sensor = QStringLiteral("sensor");
     ui->frameRate->setTitle(textOr(QStringLiteral("ReportRate"), ui->frameRate->title(), index));
     ui->frameRate->setRateTexts(Language::options(QStringLiteral("ReportRates"), index));
+    ui->frameDpi->SlotAllLanguage(index);
     ui->label_5->setText(textOr(QStringLiteral("SensorSetting"), ui->label_5->text(), index));
     ui->label_11->setText(textOr(QStringLiteral("SensorMode"), ui->label_11->text(), index));
     ui->label->setToolTip(Language::text(sensor, QStringLiteral("SensorModeTips"), index));

@@ -2,6 +2,7 @@
 #include "FakeHid.h"
 
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "device/LinkState.h"
 #include "sensor/Sensor.h"
@@ -14,6 +15,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -36,6 +39,7 @@ private slots:
     void lodCodesFollowTheModel();
     void deviceReportedLevelAndRate();
     void optionSwitchRestoredWhenRefused();
+    void textsFollowTheLanguage();
     void cleanupTestCase();
 
 private:
@@ -82,6 +86,37 @@ void TestSensorPage::initTestCase() {
     m_page = new Sensor;
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page));
+}
+
+// Every text a user sees on the page comes from the language files: none of the forms' Chinese
+// defaults is left in English, and a switch to Chinese changes the captions.
+void TestSensorPage::textsFollowTheLanguage() {
+    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "zh-CN"});
+    QCOMPARE(Language::loadedCount(), 2);
+    const auto shown = [this] {
+        QStringList texts;
+        for (QWidget* w : m_page->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(m_page))
+                continue;
+            if (auto* l = qobject_cast<QLabel*>(w))
+                texts << l->text();
+            else if (auto* b = qobject_cast<QAbstractButton*>(w))
+                texts << b->text();
+            else if (auto* c = qobject_cast<QComboBox*>(w))
+                for (int i = 0; i < c->count(); ++i)
+                    texts << c->itemText(i);
+        }
+        return texts;
+    };
+    const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    PostMsg::instance()->SendAllLanguage(0);
+    const QStringList english = shown();
+    QVERIFY2(english.filter(han).isEmpty(), qPrintable(english.filter(han).join(' ')));
+    QVERIFY(english.contains("Report rate"));
+    PostMsg::instance()->SendAllLanguage(1);
+    QVERIFY(!shown().filter(han).isEmpty());
+    PostMsg::instance()->SendAllLanguage(0);
+    QCOMPARE(shown(), english);
 }
 
 void TestSensorPage::cleanupTestCase() {
