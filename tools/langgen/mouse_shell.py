@@ -17,6 +17,7 @@ HOME = [
     ('DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI'),
     ('LOD', 'Lift-off distance', '静默高度', '靜默高度', 'リフトオフ距離', '리프트 오프 거리', 'Высота отрыва', 'Distancia de despegue', 'Distância de levantamento', 'Kaldırma mesafesi', 'Wysokość odrywania', 'مسافة الرفع'),
     ('NoDevice', 'No device found', '未发现设备', '未發現裝置', 'デバイスが見つかりません', '장치를 찾을 수 없습니다', 'Устройство не найдено', 'No se encontró ningún dispositivo', 'Nenhum dispositivo encontrado', 'Cihaz bulunamadı', 'Nie znaleziono urządzenia', 'لم يتم العثور على جهاز'),
+    ('RepairDevice', 'Repair', '修复', '修復', '修復', '복구', 'Восстановить', 'Reparar', 'Reparar', 'Onar', 'Napraw', 'إصلاح'),
     ('SelectDevice', 'Select a device', '请选择设备', '請選擇裝置', 'デバイスを選択してください', '장치를 선택하세요', 'Выберите устройство', 'Seleccione un dispositivo', 'Selecione um dispositivo', 'Bir cihaz seçin', 'Wybierz urządzenie', 'اختر جهازًا'),
     ('FirmwareRepair', 'Repair firmware', '固件修复', '韌體修復', 'ファームウェア修復', '펌웨어 복구', 'Восстановить прошивку', 'Reparar firmware', 'Reparar firmware', 'Yazılımı onar', 'Napraw firmware', 'إصلاح البرنامج الثابت'),
     ('Wired', 'Wired', '有线', '有線', '有線', '유선', 'Проводной', 'Con cable', 'Com fio', 'Kablolu', 'Przewodowy', 'سلكي'),
