@@ -53,12 +53,14 @@ QString DialogChange::label(const char* key, const char* fallback) {
 void DialogChange::retranslate() {
     ui->labelHint->setText(label("SelectDevice", "Select a device"));
     ui->labelEmpty->setText(label("NoDevice", "No device found"));
-    // The caption sits right of the wrench; a longer one widens the button leftwards.
+    // The caption sits right of the wrench; a longer one widens the button leftwards and moves the
+    // language box along, keeping the 12 px gap of the form.
     QToolButton* repair = ui->RepairButton;
     const int right = repair->geometry().right();
     repair->setText(label("RepairDevice", "Repair"));
     const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + 28 + 24);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
+    ui->comboBox->move(repair->x() - 12 - ui->comboBox->width(), ui->comboBox->y());
     redraw();
 }
 
