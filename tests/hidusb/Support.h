@@ -1,17 +1,21 @@
 #pragma once
 // Shared pieces of the device-library suites: a fresh state folder, a report collector behind the plain C
-// callback, and firmware images built to the boot loader's header rules.
+// callback, firmware images built to the boot loader's header rules, and the fixture every suite starts from.
 #include "LibHidUsb.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -85,10 +89,6 @@ public:
         });
         return found;
     }
-    size_t size() {
-        std::lock_guard<std::mutex> lock(m_);
-        return list_.size();
-    }
     void clear() {
         std::lock_guard<std::mutex> lock(m_);
         list_.clear();
@@ -126,5 +126,80 @@ inline std::vector<uint8_t> firmwareImage(int size, uint8_t type, uint8_t cid, u
     std::memcpy(image.data() + 87, "Virtual", 7);
     return image;
 }
+
+using Bytes = std::vector<uint8_t>;
+
+// Polls until done() holds or ms have passed; returns done().
+template <typename F> bool waitFor(F done, int ms = 3000) {
+    for (int i = 0; i < ms && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return done();
+}
+
+// Each case starts from stopped threads, devices from `description` (empty: the default pair) without
+// stored flash, an instant link and zeroed counters.
+class HidTest : public ::testing::Test {
+protected:
+    LibHidUsb& L = lib();
+
+    void SetUp() override { fresh(""); }
+    void TearDown() override {
+        L.UsbServer_Exit();
+        L.StopUsbChanged();
+        L.HidVirt_SetPacketTime(0);
+    }
+    void fresh(const std::string& description) {
+        L.UsbServer_Exit();
+        L.StopUsbChanged();
+        std::filesystem::remove_all(runDir() + "/state");
+        if (description.empty()) {
+            unsetenv("ZF_HIDUSB_DEVICES");
+        } else {
+            writeFile(runDir() + "/devices.txt", description);
+            setenv("ZF_HIDUSB_DEVICES", (runDir() + "/devices.txt").c_str(), 1);
+        }
+        ASSERT_EQ(1, L.HidVirt_Reload());
+        L.HidVirt_SetPacketTime(0);
+        L.HidVirt_ResetCounters();
+        collector().clear();
+    }
+    void start(const char* path = kReceiverPath) { ASSERT_EQ(1, L.UsbServerC_Start(path, path, onReport)); }
+
+    // The device's whole configuration as the program reads it: full-data report, then the parser.
+    Bytes readRecord() {
+        collector().clear();
+        EXPECT_EQ(1, L.UsbServer_ReadAllFlashData());
+        auto r = collector().take(8, 0);
+        Bytes record(HIDUSB_RECORD_SIZE, 0xEE);
+        EXPECT_TRUE(r && r->data.size() == HIDUSB_FULL_DATA_SIZE);
+        if (r && r->data.size() == HIDUSB_FULL_DATA_SIZE) {
+            EXPECT_EQ(1, L.ProtocolDataParser(r->data.data(), record.data()));
+        }
+        return record;
+    }
+    Bytes flash(const char* mouse = "mouse0", int profile = -1) {
+        Bytes f(HIDUSB_RECORD_SIZE);
+        EXPECT_EQ(1, L.HidVirt_ReadFlash(mouse, profile, f.data()));
+        return f;
+    }
+    unsigned long long counter(int i) {
+        unsigned long long c[5] = {};
+        L.HidVirt_GetCounters(c);
+        return c[i];
+    }
+    std::string list() {
+        char text[4096];
+        L.HidVirt_List(text, sizeof text);
+        return text;
+    }
+    // Status-report flags of the next status report, empty when none came.
+    Bytes nextStatus(int timeoutMs = 3000) {
+        auto s = collector().take(10, -1, timeoutMs);
+        Bytes flags(HIDUSB_STATUS_SIZE);
+        if (!s || s->data.size() < 10 || !L.GetDeviceStatusChanged(s->data.data(), flags.data()))
+            return {};
+        return flags;
+    }
+};
 
 } // namespace zftest
