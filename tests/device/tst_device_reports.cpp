@@ -234,13 +234,18 @@ void TestDeviceReports::workerShortcutAndOfflineStart() {
     QVERIFY(DeviceCache::save(0x0B, 0x04, cached));
     fake("g_fakeOnline") = 0;
     LinkFlags::DeviceOnline = false;
-    QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataLightSensor);
-    QSignalSpy reset(PostMsg::instance(), &PostMsg::SigFormReset);
+    // Counted on this thread through the blocking handoff: a spy would record on the worker's.
+    QVector<FlashDataMap> sensor;
+    int reset = 0;
+    QObject receiver;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &receiver,
+                                    [&](FlashDataMap r) { sensor << r; });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [&] { ++reset; });
     worker.requestRun();
+    QTRY_COMPARE(sensor.size(), 1);
     QVERIFY(worker.wait(5000));
-    QTRY_COMPARE(sensor.count(), 1);
-    QCOMPARE(int(sensor.at(0).at(0).value<FlashDataMap>().lod), 2);
-    QCOMPARE(reset.count(), 0);
+    QCOMPARE(int(sensor.at(0).lod), 2);
+    QCOMPARE(reset, 0);
     QVERIFY(LinkFlags::WaitingForOnline);
     QVERIFY(!LinkFlags::DeviceReady);
 
