@@ -76,8 +76,8 @@ class TestSensorCodec : public QObject {
 private slots:
     void sweepEveryRule_data();
     void sweepEveryRule();
+    void spotValues_data();
     void spotValues();
-    void s312DecodesWhatItWrote();
     void table3315UsesSecondEntryForCoarseCodes();
     void tableMissFallsBack();
     void headerLineForms();
@@ -148,50 +148,45 @@ void TestSensorCodec::sweepEveryRule() {
         QCOMPARE(scales, QSet<int>({0, 0x11, 0x22, 0x33}));
 }
 
-void TestSensorCodec::spotValues() {
-    const SensorCapability cap = capability("3395", "50,10000,50,10100,20000,100,22");
-    DpiCodec::Code c = DpiCodec::encodeNarrow(cap, 400, 0);
-    QCOMPARE(c.code, 7);
-    QCOMPARE(int(c.flags), 0x00);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 400);
-    c = DpiCodec::encodeNarrow(cap, 12000, 0);
-    QCOMPARE(c.code, 119);
-    QCOMPARE(int(c.flags), 0x22);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 12000);
+void TestSensorCodec::spotValues_data() {
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("ranges");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("code");  // low 8 bits for narrow codes
+    QTest::addColumn<int>("flags"); // -1: not checked
+    const QString r3395 = "50,10000,50,10100,20000,100,22";
+    const QString s312 = "50,5000,50,5100,10000,100,10200,20000,200,20400,40000,400,33";
+    QTest::newRow("400") << "3395" << r3395 << 400 << 7 << 0x00;
+    QTest::newRow("12000 coarse") << "3395" << r3395 << 12000 << 119 << 0x22;
+    QTest::newRow("10000 long code") << "3395" << r3395 << 10000 << 199 << -1;
     // Bits 8-9 of a long code land in bits 2-3 of both nibbles.
-    c = DpiCodec::encodeNarrow(cap, 10000, 0);
-    QCOMPARE(c.code, 199);
-    const SensorCapability plain = capability("3395", "50,26000,50,0");
-    c = DpiCodec::encodeNarrow(plain, 26000, 0);
-    QCOMPARE(c.code & 0xFF, 519 & 0xFF);
-    QCOMPARE(int(c.flags), 2 * 0x44);
-
-    const SensorCapability wide = capability("3955", "50,26000,50,0");
-    c = DpiCodec::encodeWide(wide, 800, 0);
-    QCOMPARE(c.code, 799);
-    QCOMPARE(int(c.flags), 0);
-    QCOMPARE(DpiCodec::decodeWide(wide, 799, 0), 800);
+    QTest::newRow("26000 high bits") << "3395"
+                                     << "50,26000,50,0" << 26000 << (519 & 0xFF) << 2 * 0x44;
+    QTest::newRow("wide 800") << "3955"
+                              << "50,26000,50,0" << 800 << 799 << 0;
+    // S312 codes stay as written: D = 4 stores v / 200 with 0x33, F = 0x11 stores v / 100 with 0.
+    QTest::newRow("S312 24000") << "S312" << s312 << 24000 << 120 << 0x33;
+    QTest::newRow("S312 12000") << "S312" << s312 << 12000 << 120 << 0x00;
+    QTest::newRow("S312 6000 0x22 to 0x11") << "S312" << s312 << 6000 << 60 << 0x11;
+    QTest::newRow("S312 3000") << "S312" << s312 << 3000 << 60 << -1;
 }
 
-void TestSensorCodec::s312DecodesWhatItWrote() {
-    // The codes stay as written: D = 4 stores v / 200 with 0x33, F = 0x11 stores v / 100 with 0.
-    const SensorCapability cap =
-        capability("S312", "50,5000,50,5100,10000,100,10200,20000,200,20400,40000,400,33");
-    DpiCodec::Code c = DpiCodec::encodeNarrow(cap, 24000, 0);
-    QCOMPARE(c.code, 120);
-    QCOMPARE(int(c.flags), 0x33);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 24000);
-    c = DpiCodec::encodeNarrow(cap, 12000, 0);
-    QCOMPARE(c.code, 120);
-    QCOMPARE(int(c.flags), 0x00);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 12000);
-    c = DpiCodec::encodeNarrow(cap, 6000, 0); // F = 0x22 becomes 0x11
-    QCOMPARE(c.code, 60);
-    QCOMPARE(int(c.flags), 0x11);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 6000);
-    c = DpiCodec::encodeNarrow(cap, 3000, 0);
-    QCOMPARE(c.code, 60);
-    QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 3000);
+void TestSensorCodec::spotValues() {
+    QFETCH(QString, model);
+    QFETCH(QString, ranges);
+    QFETCH(int, value);
+    QFETCH(int, code);
+    QFETCH(int, flags);
+    const SensorCapability cap = capability(model, ranges);
+    const bool wide = DpiCodec::usesWideCodes(cap);
+    const DpiCodec::Code c =
+        wide ? DpiCodec::encodeWide(cap, value, 0) : DpiCodec::encodeNarrow(cap, value, 0);
+    QCOMPARE(wide ? c.code : c.code & 0xFF, code);
+    if (flags >= 0)
+        QCOMPARE(int(c.flags), flags);
+    const int decoded = wide ? DpiCodec::decodeWide(cap, c.code, c.flags)
+                             : DpiCodec::decodeNarrow(cap, c.code & 0xFF, c.flags);
+    QCOMPARE(decoded, value);
 }
 
 void TestSensorCodec::table3315UsesSecondEntryForCoarseCodes() {
