@@ -1,6 +1,7 @@
 #include "app/core/AppPaths.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
+#include "tests/common/DpiEntry.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,16 +57,7 @@ void addTable(SensorCapability& cap) {
 QPair<int, int> roundTrip(const SensorCapability& cap, int v) {
     FlashDataMap record;
     record.clear();
-    DpiLevelEntry& e = record.dpiLevels[3];
-    if (DpiCodec::usesWideCodes(cap)) {
-        const DpiCodec::Code c = DpiCodec::encodeWide(cap, v, e.wideFlags);
-        e.xValue = e.yValue = uint16_t(c.code);
-        e.wideFlags = c.flags;
-    } else {
-        const DpiCodec::Code c = DpiCodec::encodeNarrow(cap, v, e.nibbles);
-        e.xCode = e.yCode = uint8_t(c.code);
-        e.nibbles = c.flags;
-    }
+    encodeJoint(cap, record.dpiLevels[3], v);
     return {DpiCodec::decodeX(cap, record, 3), DpiCodec::decodeY(cap, record, 3)};
 }
 

@@ -9,6 +9,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
 #include "sensor/SensorRate.h"
+#include "tests/common/DpiEntry.h"
 #include "tests/common/VirtualMouseSetup.h"
 
 #include <QAbstractButton>
@@ -112,16 +113,7 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
         for (int level = 0; level < 8; ++level) {
             const int value = grades[level].toInt();
             shown += QString::number(DpiCodec::decodeX(cap, record, level)) + ' ';
-            DpiLevelEntry& e = want.dpiLevels[level];
-            if (DpiCodec::usesWideCodes(cap)) {
-                const DpiCodec::Code c = DpiCodec::encodeWide(cap, value, e.wideFlags);
-                e.xValue = e.yValue = uint16_t(c.code);
-                e.wideFlags = c.flags;
-            } else {
-                const DpiCodec::Code c = DpiCodec::encodeNarrow(cap, value, e.nibbles);
-                e.xCode = e.yCode = uint8_t(c.code);
-                e.nibbles = c.flags;
-            }
+            encodeJoint(cap, want.dpiLevels[level], value);
             QCOMPARE(DpiCodec::decodeX(cap, want, level), value); // the rules themselves round-trip
         }
         const auto bytes = [](const FlashDataMap& r) {
