@@ -250,7 +250,7 @@ void TestDeviceDiscovery::pagesReturnToTheListWhenTheMouseIsGone() {
 }
 
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
-    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Japanese"});
+    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
     DialogChange list;
     auto* box = list.findChild<QComboBox*>("comboBox");
     QVERIFY(box);
@@ -271,6 +271,19 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     QCOMPARE(other.count(), 1);
     QCOMPARE(MacroIniStore::instance().value("Language", "Language"), QStringLiteral("0"));
     QCOMPARE(Language::currentIndex(), 0);
+
+    // A longer repair caption widens its button leftwards; the box moves along and never overlaps it.
+    auto* repair = list.findChild<QToolButton*>("RepairButton");
+    QVERIFY(repair);
+    const QRect english = repair->geometry();
+    emit box->activated(1);
+    QCOMPARE(repair->text(), QStringLiteral("Восстановить"));
+    QCOMPARE(repair->geometry().right(), english.right());
+    QVERIFY(repair->width() >= repair->fontMetrics().horizontalAdvance(repair->text()) + 28);
+    QCOMPARE(box->geometry().right() + 13, repair->x());
+    emit box->activated(0);
+    QCOMPARE(repair->text(), QStringLiteral("Repair"));
+    QCOMPARE(repair->geometry(), english);
 }
 
 void TestDeviceDiscovery::watchingListsDevicesAlreadyPlugged() {
