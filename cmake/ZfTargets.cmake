@@ -20,6 +20,9 @@ function(zf_folder_library name)
   endif()
 endfunction()
 
+# Under ThreadSanitizer any report fails the suite; only the justified suppressions apply.
+set(ZF_TSAN_OPTIONS "halt_on_error=0:exitcode=66:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
+
 # A QtTest suite: one executable per call, run headless with HOME pointed at a fresh folder.
 function(zf_add_qtest name)
   cmake_parse_arguments(ZF "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
@@ -31,5 +34,5 @@ function(zf_add_qtest name)
   endif()
   add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/run-isolated.sh $<TARGET_FILE:${name}>)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ZF_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZF_APP_DIR=${ZF_APP_DIR};ZF_SOURCE_DIR=${CMAKE_SOURCE_DIR};${ZF_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZF_APP_DIR=${ZF_APP_DIR};ZF_SOURCE_DIR=${CMAKE_SOURCE_DIR};TSAN_OPTIONS=${ZF_TSAN_OPTIONS};${ZF_ENV}")
 endfunction()

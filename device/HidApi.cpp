@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QLoggingCategory>
-#include <QMutex>
+#include <mutex>
 
 Q_LOGGING_CATEGORY(lcHidLoader, "zentrafox.hidloader", QtWarningMsg)
 
@@ -155,7 +155,7 @@ bool g_tried = false;
 bool g_loaded = false;
 QStringList g_missing;
 QString g_error;
-QMutex g_mutex;
+std::mutex g_mutex; // a standard mutex, so ThreadSanitizer sees the locking
 } // namespace
 
 HidApi HidLibrary::fallbacks() {
@@ -201,7 +201,7 @@ bool HidLibrary::resolveInto(const QString& file, HidApi& out, QStringList& miss
 }
 
 bool HidLibrary::load(const QString& file) {
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     HidApi api;
     QStringList missing;
     QString error;
@@ -218,7 +218,7 @@ bool HidLibrary::load(const QString& file) {
 
 const HidApi& HidLibrary::api() {
     {
-        QMutexLocker lock(&g_mutex);
+        std::lock_guard<std::mutex> lock(g_mutex);
         if (g_tried)
             return g_api;
     }
@@ -229,18 +229,18 @@ const HidApi& HidLibrary::api() {
 
 bool HidLibrary::loaded() {
     api();
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     return g_loaded;
 }
 
 QStringList HidLibrary::missingSymbols() {
     api();
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     return g_missing;
 }
 
 QString HidLibrary::errorText() {
     api();
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     return g_error;
 }

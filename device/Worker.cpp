@@ -374,6 +374,12 @@ bool Worker::shutdown(int timeoutMs) {
     return stopped;
 }
 
+bool Worker::wait(unsigned long ms) {
+    const bool finished = QThread::wait(ms);
+    std::lock_guard<std::mutex> lock(m_runMutex);
+    return finished;
+}
+
 void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo) {
     SelectedDevice::set(SelectInfo);
 }

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -53,6 +54,10 @@ public:
 
     // Bounded stop: no more blocking news from the link, wait at most `timeoutMs` for the thread.
     bool shutdown(int timeoutMs = 3000);
+
+    // QThread::wait, then the run lock: Qt orders a thread's end and its wait with futexes that
+    // ThreadSanitizer cannot see, and the lock makes everything the run did visibly happen before.
+    bool wait(unsigned long ms = ULONG_MAX);
 
 public slots:
     void SlotSelectMouseInfo(DeviceAllInfo SelectInfo);
