@@ -143,25 +143,14 @@ private slots:
         QTest::mouseClick(del.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
         QVERIFY(del.result());
         QVERIFY(!del.isVisible());
+        DeleteConfirm no;
+        no.on_CloseButton_clicked();
+        QVERIFY(!no.result());
         QuestionDialog q;
         q.show();
         q.lineEdit()->setText("name");
         QTest::mouseClick(q.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
         QCOMPARE(q.name(), QString("name"));
-    }
-
-    void confirmAndCloseSetTheResult() {
-        DeleteConfirm yes;
-        yes.on_NewHong_clicked();
-        QVERIFY(yes.result());
-        DeleteConfirm no;
-        no.on_CloseButton_clicked();
-        QVERIFY(!no.result());
-    }
-
-    void nameFieldSpaces() {
-        QCOMPARE(QuestionDialog::limitName("my macro"), QString("my macro")); // inner space stays
-        QCOMPARE(QuestionDialog::limitName("my macro "), QString("mymacro")); // trailing space removes all
     }
 
     void nameFieldByteLimit_data() {
@@ -179,6 +168,10 @@ private slots:
             << QByteArray("UTF-8") << QString(29, 'a') + QString::fromUtf8("宏") << QString(29, 'a');
         const QString emoji = QString::fromUtf8("😀").repeated(8); // 4 bytes, surrogate pairs
         QTest::newRow("surrogates") << QByteArray("UTF-8") << emoji << emoji.left(14);
+        QTest::newRow("inner space stays") << QByteArray("UTF-8") << "my macro"
+                                           << "my macro";
+        QTest::newRow("trailing space drops all") << QByteArray("UTF-8") << "my macro "
+                                                  << "mymacro";
     }
     void nameFieldByteLimit() {
         QFETCH(QByteArray, codec);
@@ -202,11 +195,20 @@ private slots:
         QVERIFY(cancelled.name().isEmpty());
     }
 
-    void waitingFormClosesAfterTimerAndPause() {
+    // The waiting form: a pause once the pages are filled, else twelve half-second polls and the notice.
+    void waitingForm_data() {
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<int>("waited");
+        QTest::newRow("pages filled") << true << 2000;
+        QTest::newRow("pages silent") << false << 12 * 500 + 2000;
+    }
+    void waitingForm() {
+        QFETCH(bool, filled);
+        QFETCH(int, waited);
         FakeClock clock;
         UpDataParam::Env env;
         env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [] { return true; };
+        env.pagesFilled = [&] { return filled; };
         UpDataParam dlg(env);
         dlg.setWaitForDevice(true);
         dlg.start();                // a new opening forgets the last one's form...
@@ -217,24 +219,13 @@ private slots:
         QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
         dlg.show();
         dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 2000);
+        QCOMPARE(clock.now, waited);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(off.count(), 0);
-        QCOMPARE(ver.value(0).value(0).toInt(), 4);
-    }
-
-    void waitingFormTimesOutWhenPagesStaySilent() {
-        FakeClock clock;
-        UpDataParam::Env env;
-        env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [] { return false; };
-        UpDataParam dlg(env);
-        dlg.setWaitForDevice(true);
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 12 * 500 + 2000);
-        QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 0);
+        QCOMPARE(off.count(), filled ? 0 : 1);
+        if (filled)
+            QCOMPARE(ver.value(0).value(0).toInt(), 4);
+        else
+            QCOMPARE(off[0][0].toInt(), 0);
     }
 
     // The device link may ask for the notice again while it waits; that must not nest a second
