@@ -34,9 +34,8 @@ inline const std::string& runDir() {
             std::abort();
         auto* d = new std::string(made); // kept: the exit handler below still needs it
         std::atexit([] {
-            std::string cmd = "rm -rf '" + runDir() + "'";
-            if (std::system(cmd.c_str()) != 0) {
-            }
+            std::error_code ignored;
+            std::filesystem::remove_all(runDir(), ignored);
         });
         return d;
     }();
@@ -58,7 +57,6 @@ inline void writeFile(const std::string& path, const std::string& text) {
 struct Report {
     std::vector<uint8_t> header, data;
     int type() const { return header.size() > 1 ? header[1] : -1; }
-    int qualifier() const { return header.size() > 3 ? header[3] : -1; }
     int sub() const { return header.size() > 4 ? header[4] : -1; }
 };
 
