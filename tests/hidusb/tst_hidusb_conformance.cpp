@@ -124,10 +124,10 @@ TEST_F(HidUsb, BatteryDrainsWirelessAndChargesOnTheCable) {
     collector().clear();
     EXPECT_FALSE(nextStatus(2000).empty()) << "charging steps are announced too";
     ASSERT_EQ(1, L.UsbServer_ReadBatteryLevel());
-    auto level = collector().take(4);
-    ASSERT_TRUE(level);
-    EXPECT_GT(level->data[0], 0);
-    EXPECT_EQ(1, level->data[1]) << "charging";
+    const Bytes level = dataOf(4);
+    ASSERT_EQ(2u, level.size());
+    EXPECT_GT(level[0], 0);
+    EXPECT_EQ(1, level[1]) << "charging";
     L.HidVirt_SetBatteryTiming(-1, -1);
 }
 
@@ -230,9 +230,7 @@ TEST_F(HidUsb, ProfilesResetAndLongRange) {
     record[7] = 9;
     ASSERT_EQ(1, L.ProtocolDataUpdate(record.data()));
     ASSERT_EQ(1, L.UsbServer_SetCurrentConfig(1));
-    auto profile = collector().take(14);
-    ASSERT_TRUE(profile);
-    EXPECT_EQ(Bytes({1}), profile->data);
+    EXPECT_EQ(Bytes({1}), dataOf(14));
     EXPECT_EQ(defaults, readRecord()) << "profile 1 holds its own configuration";
     EXPECT_EQ(9, flash("mouse0", 0)[7]);
 
@@ -240,9 +238,7 @@ TEST_F(HidUsb, ProfilesResetAndLongRange) {
     ASSERT_TRUE(collector().take(9));
     EXPECT_EQ(defaults, flash("mouse0", 0));
     ASSERT_EQ(1, L.UsbServer_ReadConfig());
-    auto active = collector().take(14);
-    ASSERT_TRUE(active);
-    EXPECT_EQ(Bytes({0}), active->data) << "a reset goes back to profile 0";
+    EXPECT_EQ(Bytes({0}), dataOf(14)) << "a reset goes back to profile 0";
     EXPECT_EQ(1, L.UsbServer_SetBatteryOptimizeEnable(0));
 
     unsigned char mode = 's';
@@ -251,9 +247,7 @@ TEST_F(HidUsb, ProfilesResetAndLongRange) {
     EXPECT_EQ(1, mode);
     // Onto the cable: the receiver reports that long-range mode ended.
     ASSERT_EQ(1, L.HidVirt_SetLink("mouse0", HIDVIRT_LINK_CABLE));
-    auto longRange = collector().take(23);
-    ASSERT_TRUE(longRange);
-    EXPECT_EQ(10u, longRange->data.size());
+    EXPECT_EQ(10u, dataOf(23).size());
 }
 
 TEST_F(HidUsb, ReceiverLightsReadBackWhatWasSet) {
@@ -280,9 +274,7 @@ TEST_F(HidUsb, ReceiverLightsReadBackWhatWasSet) {
         ASSERT_EQ(1, (L.*l.get)(kReceiverPath, back.data()));
         EXPECT_EQ(l.value, back);
     }
-    auto report = collector().take(21);
-    ASSERT_TRUE(report) << "the status LED colour is reported";
-    EXPECT_EQ(lights[2].value, report->data);
+    EXPECT_EQ(lights[2].value, dataOf(21)) << "the status LED colour is reported";
 }
 
 TEST_F(HidUsb, PairingSucceedsOrFails) {
@@ -294,16 +286,13 @@ TEST_F(HidUsb, PairingSucceedsOrFails) {
     // Every attempt reports "pairing" first, then the result; the status request repeats the result.
     auto pair = [&](int cid) {
         EXPECT_EQ(1, L.UsbServer_EnterDonglePairOnlyCid(cid));
-        auto listening = collector().take(6), result = collector().take(6);
-        EXPECT_TRUE(listening && listening->data == Bytes({1}));
-        return result ? result->data : Bytes();
+        EXPECT_EQ(Bytes({1}), dataOf(6)) << "listening";
+        return dataOf(6);
     };
     ASSERT_EQ(1, L.HidVirt_FailNextPairing());
     EXPECT_EQ(Bytes({2}), pair(kCid)) << "armed failure";
     ASSERT_EQ(1, L.UsbServer_ReadDonglePairStatus());
-    auto status = collector().take(6);
-    ASSERT_TRUE(status);
-    EXPECT_EQ(Bytes({2}), status->data);
+    EXPECT_EQ(Bytes({2}), dataOf(6));
     EXPECT_EQ(Bytes({2}), pair(0x33)) << "no mouse of that model";
     EXPECT_EQ(0, L.UsbFinderC_GetDeviceOnLine(second));
 
