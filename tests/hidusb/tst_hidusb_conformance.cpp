@@ -312,6 +312,7 @@ TEST_F(HidUsb, PairingSucceedsOrFails) {
     // Cable re-pairing: writing receiver0's id into the mouse moves it back there.
     const unsigned char id[HIDUSB_DONGLE_ID_SIZE] = {0xA1, 0xB2, 0xC3, 0, 0}, unknown[5] = {9, 9, 9, 0, 0};
     EXPECT_EQ(0, L.UsbFinderC_SetDongleIDToMouse(kCablePath, unknown));
+    EXPECT_EQ(0, L.UsbFinderC_SetDongleIDToMouse(kCablePath, nullptr));
     EXPECT_EQ(0, L.UsbFinderC_SetDongleIDToMouse(second, id)) << "a receiver is not a mouse";
     ASSERT_EQ(1, L.UsbFinderC_SetDongleIDToMouse(kCablePath, id));
     ASSERT_EQ(1, L.HidVirt_SetLink("mouse0", HIDVIRT_LINK_RECEIVER));
@@ -492,26 +493,32 @@ TEST_F(HidUsb, BadArgumentsAreRefused) {
     EXPECT_EQ(nullptr, L.UsbFinderC_FindHidDevicesByDefaultDeviceId("373B", "1001", nullptr));
     EXPECT_EQ(0, L.UsbFinderC_GetDeviceInfo(nullptr, kReceiverPath, 0));
     EXPECT_EQ(0, L.UsbFinderC_GetDeviceInfo(b, nullptr, 0));
-    EXPECT_EQ(0, L.UsbFinderC_GetUsbDeviceAttribute(kReceiverPath, nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_GetUsbDeviceAttribute(none, b));
     EXPECT_EQ(0, L.UsbFinderC_GetDeviceOnLine(nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_GetDeviceOnLineWithUsbAddress(kReceiverPath, nullptr));
     EXPECT_EQ(0, L.UsbFinderC_GetVersion(nullptr));
     EXPECT_EQ(0, L.SetDllProtocolData(nullptr));
-    EXPECT_EQ(0, L.ProtocolDataParser(nullptr, b));
-    EXPECT_EQ(0, L.ProtocolDataParser(b, nullptr));
-    EXPECT_EQ(0, L.BufferToDPILed(nullptr, b));
-    EXPECT_EQ(0, L.BufferToLedBar(b, nullptr));
-    EXPECT_EQ(0, L.GetDeviceBatteryStatus(nullptr, b));
-    EXPECT_EQ(0, L.GetDeviceStatusChanged(b, nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_GetLongRangeMode(kReceiverPath, nullptr));
+    for (Decoder decode :
+         {&LibHidUsb::ProtocolDataParser, &LibHidUsb::BufferToDPILed, &LibHidUsb::BufferToLedBar,
+          &LibHidUsb::GetDeviceBatteryStatus, &LibHidUsb::GetDeviceStatusChanged}) {
+        EXPECT_EQ(0, (L.*decode)(nullptr, b));
+        EXPECT_EQ(0, (L.*decode)(b, nullptr));
+    }
+    // Path functions: a null buffer, or a path that names no device.
+    for (int (*LibHidUsb::*get)(const char*, unsigned char*) :
+         {&LibHidUsb::UsbFinderC_GetUsbDeviceAttribute, &LibHidUsb::UsbFinderC_GetDeviceOnLineWithUsbAddress,
+          &LibHidUsb::UsbFinderC_GetLongRangeMode, &LibHidUsb::UsbFinderC_GetDongleRGBBarMode,
+          &LibHidUsb::UsbFinderC_GetDongleIndicatorLed, &LibHidUsb::UsbFinderC_Get4KDongleRGBValue,
+          &LibHidUsb::UsbFinderC_GetSlaveVersion}) {
+        EXPECT_EQ(0, (L.*get)(kReceiverPath, nullptr));
+        EXPECT_EQ(0, (L.*get)(none, b));
+    }
+    for (int (*LibHidUsb::*set)(const char*, const unsigned char*) :
+         {&LibHidUsb::UsbFinderC_SetDongleRGBBarMode, &LibHidUsb::UsbFinderC_SetDongleIndicatorLed,
+          &LibHidUsb::UsbFinderC_Set4KDongleRGB}) {
+        EXPECT_EQ(0, (L.*set)(kReceiverPath, nullptr));
+        EXPECT_EQ(0, (L.*set)(none, b));
+    }
     EXPECT_EQ(0, L.UsbFinderC_SetLongRangeMode(kReceiverPath, 2));
     EXPECT_EQ(0, L.UsbFinderC_StartAdjustMode(kReceiverPath, nullptr, 1));
-    EXPECT_EQ(0, L.UsbFinderC_GetDongleRGBBarMode(kReceiverPath, nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_SetDongleIndicatorLed(none, b));
-    EXPECT_EQ(0, L.UsbFinderC_Get4KDongleRGBValue(kReceiverPath, nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_SetDongleIDToMouse(kCablePath, nullptr));
-    EXPECT_EQ(0, L.UsbFinderC_GetSlaveVersion(kReceiverPath, nullptr));
     EXPECT_EQ(0, L.UsbFinderC_OpenDevice(nullptr));
     EXPECT_EQ(0, L.UsbFinderC_ReadWriteDeviceData(nullptr, b, 8));
     EXPECT_EQ(0, L.UsbFinderC_ReadWriteDeviceData(b, nullptr, 8));
