@@ -28,10 +28,6 @@ template <typename T> T* child(QWidget* w, const char* name) {
     return c;
 }
 
-const char* const kLevelButtons[8] = {"BlueButton",      "BrightRedButton",  "RedButton",
-                                      "YellowButton",    "GreenButton",      "PurpleButton",
-                                      "LightBlueButton", "LightYellowButton"};
-
 // Entry i holds 400 * (i + 1) DPI for model 3395 and a colour of its own.
 FlashDataMap startRecord() {
     FlashDataMap r;
