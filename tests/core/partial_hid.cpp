@@ -1,187 +1,28 @@
-// Exports the whole interface except UsbFinderC_GetVersion; every function records that it ran.
-#include "HIDUsb.h"
+// Exports the whole interface except UsbFinderC_GetVersion. Every function answers "success" (or a
+// null list), so a caller that reached one instead of the loader's fallbacks would see a non-zero
+// result. Defining them from the loader's list also checks that list against the header: a C
+// function redefined with another signature does not compile.
+#include "device/HidApi.h"
 
+#include <type_traits>
+
+namespace {
+template <typename R> R partialAnswer() {
+    if constexpr (std::is_void_v<R>)
+        return;
+    else if constexpr (std::is_pointer_v<R>)
+        return nullptr;
+    else
+        return R(1);
+}
+} // namespace
+
+#define ZF_PARTIAL_DEFINE(ret, name, args)                                                                   \
+    HIDUSB_API ret name args {                                                                               \
+        return partialAnswer<ret>();                                                                         \
+    }
+// The withheld function is defined under another name, so the library lacks exactly that symbol.
+#define UsbFinderC_GetVersion UsbFinderC_GetVersion_withheld
 extern "C" {
-HIDUSB_API int g_partialCalls = 0;
-HIDUSB_API int UsbServerC_Start(const char*, const char*, HidReportCallback) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API void UsbServer_SetPCDriverStatus(int) {
-    ++g_partialCalls;
-}
-HIDUSB_API void UsbServer_Exit(void) {
-    ++g_partialCalls;
-}
-HIDUSB_API int StartUsbChanged(HidUsbChangedCallback, int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API void StopUsbChanged(void) {
-    ++g_partialCalls;
-}
-HIDUSB_API char** UsbFinderC_FindHidDevicesByDeviceId(const char*, const char*, int, int, int*) {
-    ++g_partialCalls;
-    return nullptr;
-}
-HIDUSB_API char** UsbFinderC_FindHidDevicesByDefaultDeviceId(const char*, const char*, int*) {
-    ++g_partialCalls;
-    return nullptr;
-}
-HIDUSB_API int UsbFinderC_GetUsbDeviceAttribute(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char*, const char*, int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadAllFlashData(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadBatteryLevel(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadConfig(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadVersion(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadCurrentDPI(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadReportRate(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadDPILed(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadLedBar(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int ProtocolDataParser(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int BufferToDPILed(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int BufferToLedBar(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int GetDeviceBatteryStatus(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int GetDeviceStatusChanged(const unsigned char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int SetDllProtocolData(const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int ProtocolDataUpdate(const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_SetCurrentConfig(int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_SetClearSetting(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_SetBatteryOptimizeEnable(int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_SetLongRangeMode(const char*, int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetLongRangeMode(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_StartAdjustMode(const char*, const unsigned char*, int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetDongleRGBBarMode(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_SetDongleRGBBarMode(const char*, const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetDongleIndicatorLed(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_SetDongleIndicatorLed(const char*, const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_Get4KDongleRGBValue(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_Set4KDongleRGB(const char*, const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_EnterDonglePairOnlyCid(int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbServer_ReadDonglePairStatus(void) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_SetDongleIDToMouse(const char*, const unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_GetSlaveVersion(const char*, unsigned char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbUpgradeC_FindBootDevices(const unsigned char*, int, int*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbUpgrade_Start(const unsigned char*, int, HidUpgradeProgressCallback, int) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_OpenDevice(const char*) {
-    ++g_partialCalls;
-    return 1;
-}
-HIDUSB_API int UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int) {
-    ++g_partialCalls;
-    return 1;
-}
+ZF_HIDUSB_FUNCTIONS(ZF_PARTIAL_DEFINE)
 }

@@ -34,9 +34,8 @@ inline const std::string& runDir() {
             std::abort();
         auto* d = new std::string(made); // kept: the exit handler below still needs it
         std::atexit([] {
-            std::string cmd = "rm -rf '" + runDir() + "'";
-            if (std::system(cmd.c_str()) != 0) {
-            }
+            std::error_code ignored;
+            std::filesystem::remove_all(runDir(), ignored);
         });
         return d;
     }();
@@ -58,7 +57,6 @@ inline void writeFile(const std::string& path, const std::string& text) {
 struct Report {
     std::vector<uint8_t> header, data;
     int type() const { return header.size() > 1 ? header[1] : -1; }
-    int qualifier() const { return header.size() > 3 ? header[3] : -1; }
     int sub() const { return header.size() > 4 ? header[4] : -1; }
 };
 
@@ -109,6 +107,16 @@ inline void onReport(const unsigned char* h, int hl, const unsigned char* d, int
     collector().add(h, hl, d, dl);
 }
 
+using Bytes = std::vector<uint8_t>;
+
+// The data of the next report of that type; a missing report is a failure and reads as empty.
+inline Bytes dataOf(int type, int sub = -1) {
+    auto r = collector().take(type, sub);
+    if (!r)
+        ADD_FAILURE() << "no report of type " << type;
+    return r ? r->data : Bytes();
+}
+
 // Image header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), model
 // name at 87; 856 header bytes, then the body.
 inline std::vector<uint8_t> firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid,
@@ -126,8 +134,6 @@ inline std::vector<uint8_t> firmwareImage(int size, uint8_t type, uint8_t cid, u
     std::memcpy(image.data() + 87, "Virtual", 7);
     return image;
 }
-
-using Bytes = std::vector<uint8_t>;
 
 // Polls until done() holds or ms have passed; returns done().
 template <typename F> bool waitFor(F done, int ms = 3000) {

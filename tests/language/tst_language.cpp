@@ -2,10 +2,10 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 using Language::Section;

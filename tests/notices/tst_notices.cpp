@@ -66,14 +66,10 @@ private slots:
         QStringList all;
         for (const auto& l : Language::allLanguages())
             all << l.optionKey;
-        QCOMPARE(ExeIsRun::legacyNumber(0, all), 0);
-        QCOMPARE(ExeIsRun::legacyNumber(2, all), 2);
-        QCOMPARE(ExeIsRun::legacyNumber(3, all), -1); // Arabic has no file of its own: English
-        QCOMPARE(ExeIsRun::legacyNumber(4, all), 5);  // Japanese
-        QCOMPARE(ExeIsRun::legacyNumber(5, all), 3);  // Korean
-        QCOMPARE(ExeIsRun::legacyNumber(6, all), 4);  // Russian
-        QCOMPARE(ExeIsRun::legacyNumber(11, all), -1);
-        QCOMPARE(ExeIsRun::legacyNumber(-1, all), -1);
+        // Arabic (3) has no file of its own and reads English; Japanese, Korean, Russian are renumbered.
+        for (auto [index, file] :
+             {std::pair{0, 0}, {2, 2}, {3, -1}, {4, 5}, {5, 3}, {6, 4}, {11, -1}, {-1, -1}})
+            QCOMPARE(ExeIsRun::legacyNumber(index, all), file);
         QCOMPARE(ExeIsRun::legacyNumber(1, {"Korean", "English"}), 3);
         QCOMPARE(ExeIsRun::textFile(3), QString("/Language/3-Korea.xml"));
         QCOMPARE(ExeIsRun::textFile(-1), QString("/Language/0-English.xml"));
@@ -143,25 +139,14 @@ private slots:
         QTest::mouseClick(del.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
         QVERIFY(del.result());
         QVERIFY(!del.isVisible());
+        DeleteConfirm no;
+        no.on_CloseButton_clicked();
+        QVERIFY(!no.result());
         QuestionDialog q;
         q.show();
         q.lineEdit()->setText("name");
         QTest::mouseClick(q.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
         QCOMPARE(q.name(), QString("name"));
-    }
-
-    void confirmAndCloseSetTheResult() {
-        DeleteConfirm yes;
-        yes.on_NewHong_clicked();
-        QVERIFY(yes.result());
-        DeleteConfirm no;
-        no.on_CloseButton_clicked();
-        QVERIFY(!no.result());
-    }
-
-    void nameFieldSpaces() {
-        QCOMPARE(QuestionDialog::limitName("my macro"), QString("my macro")); // inner space stays
-        QCOMPARE(QuestionDialog::limitName("my macro "), QString("mymacro")); // trailing space removes all
     }
 
     void nameFieldByteLimit_data() {
@@ -179,6 +164,10 @@ private slots:
             << QByteArray("UTF-8") << QString(29, 'a') + QString::fromUtf8("宏") << QString(29, 'a');
         const QString emoji = QString::fromUtf8("😀").repeated(8); // 4 bytes, surrogate pairs
         QTest::newRow("surrogates") << QByteArray("UTF-8") << emoji << emoji.left(14);
+        QTest::newRow("inner space stays") << QByteArray("UTF-8") << "my macro"
+                                           << "my macro";
+        QTest::newRow("trailing space drops all") << QByteArray("UTF-8") << "my macro "
+                                                  << "mymacro";
     }
     void nameFieldByteLimit() {
         QFETCH(QByteArray, codec);
@@ -202,11 +191,20 @@ private slots:
         QVERIFY(cancelled.name().isEmpty());
     }
 
-    void waitingFormClosesAfterTimerAndPause() {
+    // The waiting form: a pause once the pages are filled, else twelve half-second polls and the notice.
+    void waitingForm_data() {
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<int>("waited");
+        QTest::newRow("pages filled") << true << 2000;
+        QTest::newRow("pages silent") << false << 12 * 500 + 2000;
+    }
+    void waitingForm() {
+        QFETCH(bool, filled);
+        QFETCH(int, waited);
         FakeClock clock;
         UpDataParam::Env env;
         env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [] { return true; };
+        env.pagesFilled = [&] { return filled; };
         UpDataParam dlg(env);
         dlg.setWaitForDevice(true);
         dlg.start();                // a new opening forgets the last one's form...
@@ -217,24 +215,13 @@ private slots:
         QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
         dlg.show();
         dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 2000);
+        QCOMPARE(clock.now, waited);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(off.count(), 0);
-        QCOMPARE(ver.value(0).value(0).toInt(), 4);
-    }
-
-    void waitingFormTimesOutWhenPagesStaySilent() {
-        FakeClock clock;
-        UpDataParam::Env env;
-        env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [] { return false; };
-        UpDataParam dlg(env);
-        dlg.setWaitForDevice(true);
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 12 * 500 + 2000);
-        QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 0);
+        QCOMPARE(off.count(), filled ? 0 : 1);
+        if (filled)
+            QCOMPARE(ver.value(0).value(0).toInt(), 4);
+        else
+            QCOMPARE(off[0][0].toInt(), 0);
     }
 
     // The device link may ask for the notice again while it waits; that must not nest a second

@@ -10,10 +10,6 @@
 
 namespace {
 
-struct RangeSet {
-    const char* text; // "DPIRange" items
-};
-
 SensorCapability capability(const QString& model, const QString& dpiRange) {
     SensorCapability cap;
     cap.SensorModel = model;
@@ -325,19 +321,13 @@ void TestSensorCodec::levelIniCount() {
     QFile::remove(folder + "/Level.ini");
     QCOMPARE(readLevelIniCount(), 1); // missing; the folder is made
     QVERIFY(QDir(folder).exists());
-    auto write = [&](const QByteArray& text) {
+    for (auto [text, count] : {std::pair{"3\nignored\n", 3}, {"", 1}, {"three\n", 1}, {"99\n", 8}}) {
         QFile f(folder + "/Level.ini");
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
-    };
-    write("3\nignored\n");
-    QCOMPARE(readLevelIniCount(), 3);
-    write("");
-    QCOMPARE(readLevelIniCount(), 1);
-    write("three\n");
-    QCOMPARE(readLevelIniCount(), 1);
-    write("99\n");
-    QCOMPARE(readLevelIniCount(), 8);
+        f.close();
+        QCOMPARE(readLevelIniCount(), count);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSensorCodec)

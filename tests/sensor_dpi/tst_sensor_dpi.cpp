@@ -5,12 +5,12 @@
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
+#include "tests/sensor_page/FakeHid.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
-#include <QLibrary>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -21,18 +21,12 @@
 #include <memory>
 
 namespace {
-int* g_online = nullptr;
-
 template <typename T> T* child(QWidget* w, const char* name) {
     T* c = w->findChild<T*>(QLatin1String(name));
     if (!c)
         qFatal("no widget %s", name);
     return c;
 }
-
-const char* const kLevelButtons[8] = {"BlueButton",      "BrightRedButton",  "RedButton",
-                                      "YellowButton",    "GreenButton",      "PurpleButton",
-                                      "LightBlueButton", "LightYellowButton"};
 
 // Entry i holds 400 * (i + 1) DPI for model 3395 and a colour of its own.
 FlashDataMap startRecord() {
@@ -73,6 +67,7 @@ private slots:
 private:
     void fill();
     QTemporaryDir m_appDir;
+    FakeHid m_fake;
     std::unique_ptr<SensorDPI> m_dpi;
 };
 
@@ -80,19 +75,14 @@ void TestSensorDpi::initTestCase() {
     QVERIFY(m_appDir.isValid());
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
     ConfigIniStore::resetForTests();
-    const QString lib = qEnvironmentVariable("ZF_FAKE_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    QLibrary raw(lib);
-    QVERIFY(raw.load());
-    g_online = reinterpret_cast<int*>(raw.resolve("g_fakeOnline"));
-    QVERIFY(g_online);
+    QVERIFY2(m_fake.load(), qPrintable(HidLibrary::errorText()));
 }
 
 void TestSensorDpi::init() {
     LinkFlags::resetAll();
     SensorFlags::Armed = true;
     SensorFlags::XYSeparate = false;
-    *g_online = 1;
+    *m_fake.online = 1;
     DeviceAllInfo info;
     info.path = QStringLiteral("/virtual/mouse-1");
     SelectedDevice::set(info);
@@ -169,7 +159,7 @@ void TestSensorDpi::stepButtonsCrossTheGap() {
     QCOMPARE(DpiCodec::decodeX(1), 10000);
     QCOMPARE(CurrentRecord::snapshot().dpiLevels[1].nibbles, uint8_t(0));
     // Offline: nothing moves, one notice.
-    *g_online = 0;
+    *m_fake.online = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
     QCOMPARE(spin->value(), 10000);
@@ -197,7 +187,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     QCOMPARE(child<QLabel>(m_dpi.get(), "label_8")->x(), 300);
     QCOMPARE(added.last().at(0).toInt(), 1600);
 
-    *g_online = 0;
+    *m_fake.online = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "BlueButton"), Qt::LeftButton);
     QCOMPARE(offline.count(), 1);
@@ -210,7 +200,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
 void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
     auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
     const FlashDataMap before = CurrentRecord::snapshot();
-    *g_online = 0;
+    *m_fake.online = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     slider->setValue(5000);
     QCOMPARE(slider->value(), 800);
@@ -218,7 +208,7 @@ void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
     QCOMPARE(offline.count(), 1);
     QVERIFY(CurrentRecord::snapshot() == before);
     // The next full update brings it back.
-    *g_online = 1;
+    *m_fake.online = 1;
     m_dpi->enableSliders(true);
     fill();
     slider->setValue(5000);
@@ -246,7 +236,7 @@ void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {
     chooser->setCurrentIndex(5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
-    *g_online = 0;
+    *m_fake.online = 0;
     chooser->setCurrentIndex(0);
     QCOMPARE(chooser->currentIndex(), 5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));

@@ -35,6 +35,11 @@ private:
     // A fresh program and device state with the given description and a 3395 in row 1.
     void prepare3395(const QByteArray& description);
     template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
+    static void run(Worker& worker, const DeviceAllInfo& mouse) {
+        worker.SlotSelectMouseInfo(mouse);
+        LinkFlags::DevicePagesActive = true;
+        worker.requestRun();
+    }
 
     QString m_shipped = qEnvironmentVariable("ZF_APP_DIR");
     QScopedPointer<QTemporaryDir> m_appDir, m_state;
@@ -152,9 +157,7 @@ void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
     PostMsg::instance()->SendSelectMouseInfo(found.first());
     Worker worker;
-    worker.SlotSelectMouseInfo(found.first());
-    LinkFlags::DevicePagesActive = true;
-    worker.requestRun();
+    run(worker, found.first());
     QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
     QVERIFY(LinkFlags::SensorFilled);
     const FlashDataMap first = CurrentRecord::snapshot();
@@ -195,13 +198,8 @@ void TestSensorE2E::editorChangesSurviveARestart() {
     PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
                                     [&](FlashDataMap r) { received = r; });
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
-    auto start = [&](Worker& worker) {
-        worker.SlotSelectMouseInfo(mouse);
-        LinkFlags::DevicePagesActive = true;
-        worker.requestRun();
-    };
     Worker worker;
-    start(worker);
+    run(worker, mouse);
     QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
 
     SensorFlags::Armed = true;
@@ -225,7 +223,7 @@ void TestSensorE2E::editorChangesSurviveARestart() {
     CurrentRecord::replace(FlashDataMap{});
     LinkFlags::resetAll();
     Worker again;
-    start(again);
+    run(again, mouse);
     QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
     QCOMPARE(int(received.dpiLevelCount), 7);
     QCOMPARE(int(received.dpiLevels[level].xCode), 12300 / 100 - 1);

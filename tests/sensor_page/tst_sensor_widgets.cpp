@@ -18,10 +18,8 @@ class TestSensorWidgets : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void debounceWritesIndexAndWarnsBelowEight();
-    void debounceOfflineOrUnarmedRestores();
-    void sleepTimeWritesBothBytes();
-    void sleepTimeRefusedRestores();
+    void debounceWritesWarnsAndRestores();
+    void sleepTimeWritesBothBytesOrRestores();
     void sleepTimeFollowsStoredValueNotIndex();
 
 private:
@@ -63,7 +61,7 @@ int TestSensorWidgets::closingNotices(const std::function<void()>& action) {
     return opened;
 }
 
-void TestSensorWidgets::debounceWritesIndexAndWarnsBelowEight() {
+void TestSensorWidgets::debounceWritesWarnsAndRestores() {
     DebounceTime w;
     w.show();
     QComboBox* box = w.choice();
@@ -85,27 +83,25 @@ void TestSensorWidgets::debounceWritesIndexAndWarnsBelowEight() {
     w.selectIndex(2);
     QCOMPARE(closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); }), 0);
     QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 3);
-}
+    LinkFlags::ButtonLoading = false;
 
-void TestSensorWidgets::debounceOfflineOrUnarmedRestores() {
-    DebounceTime w;
-    w.show();
+    // Offline or not armed: the choice comes back and nothing is written.
     w.selectIndex(10);
     *m_fake.online = 0;
+    *m_fake.updateCalls = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-    QCOMPARE(closingNotices([&] { QTest::keyClick(w.choice(), Qt::Key_Down); }), 0);
+    QCOMPARE(closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); }), 0);
     QCOMPARE(w.currentIndex(), 10);
-    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 0);
+    QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 3);
     QCOMPARE(offline.count(), 1);
-
     *m_fake.online = 1;
     SensorFlags::Armed = false;
-    QTest::keyClick(w.choice(), Qt::Key_Up);
+    QTest::keyClick(box, Qt::Key_Up);
     QCOMPARE(w.currentIndex(), 10);
     QCOMPARE(*m_fake.updateCalls, 0);
 }
 
-void TestSensorWidgets::sleepTimeWritesBothBytes() {
+void TestSensorWidgets::sleepTimeWritesBothBytesOrRestores() {
     StopCloseTime w;
     w.show();
     QSignalSpy fire(PostMsg::instance(), &PostMsg::SigFireOpen);
@@ -118,13 +114,11 @@ void TestSensorWidgets::sleepTimeWritesBothBytes() {
     QCOMPARE(fire.last().at(0).toInt(), 8);
     QTest::keyClick(w.choice(), Qt::Key_End);
     QCOMPARE(int(CurrentRecord::snapshot().sleepTime), 240);
-}
 
-void TestSensorWidgets::sleepTimeRefusedRestores() {
-    StopCloseTime w;
-    w.show();
+    // Offline, or while the button page fills its controls: the choice comes back, nothing is written.
     w.selectIndex(3);
-    QSignalSpy fire(PostMsg::instance(), &PostMsg::SigFireOpen);
+    fire.clear();
+    *m_fake.updateCalls = 0;
     *m_fake.online = 0;
     QTest::keyClick(w.choice(), Qt::Key_Down);
     QCOMPARE(w.currentIndex(), 3);

@@ -38,12 +38,6 @@
 #include <unistd.h>
 
 namespace {
-using CountFn = int (*)(const char*);
-using ResetFn = void (*)();
-using LastFn = int (*)();
-using PathFn = const char* (*)();
-using CallbackFn = HidReportCallback (*)();
-
 QStringList g_warnings;
 void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtWarningMsg)
@@ -73,21 +67,24 @@ public slots:
 class TestShell : public QObject {
     Q_OBJECT
     QLibrary m_fake;
-    CountFn m_calls = nullptr;
-    ResetFn m_reset = nullptr;
-    LastFn m_lastStatus = nullptr;
-    PathFn m_lastStartPath = nullptr;
-    CallbackFn m_lastStartCallback = nullptr;
+    int (*m_calls)(const char*) = nullptr;
+    void (*m_reset)() = nullptr;
+    int (*m_lastStatus)() = nullptr;
+    const char* (*m_lastStartPath)() = nullptr;
+    HidReportCallback (*m_lastStartCallback)() = nullptr;
+    template <typename F> void resolve(F& fn, const char* name) {
+        fn = reinterpret_cast<F>(m_fake.resolve(name));
+    }
 
 private slots:
     void initTestCase() {
         m_fake.setFileName(qEnvironmentVariable("ZF_FAKE_HID"));
         QVERIFY2(m_fake.load(), qPrintable(m_fake.errorString()));
-        m_calls = reinterpret_cast<CountFn>(m_fake.resolve("fake_calls"));
-        m_reset = reinterpret_cast<ResetFn>(m_fake.resolve("fake_reset"));
-        m_lastStatus = reinterpret_cast<LastFn>(m_fake.resolve("fake_last_driver_status"));
-        m_lastStartPath = reinterpret_cast<PathFn>(m_fake.resolve("fake_last_start_path"));
-        m_lastStartCallback = reinterpret_cast<CallbackFn>(m_fake.resolve("fake_last_start_callback"));
+        resolve(m_calls, "fake_calls");
+        resolve(m_reset, "fake_reset");
+        resolve(m_lastStatus, "fake_last_driver_status");
+        resolve(m_lastStartPath, "fake_last_start_path");
+        resolve(m_lastStartCallback, "fake_last_start_callback");
         QVERIFY(m_calls && m_reset && m_lastStatus && m_lastStartPath && m_lastStartCallback);
         QVERIFY2(HidLibrary::load(m_fake.fileName()), qPrintable(HidLibrary::errorText()));
     }
@@ -173,7 +170,6 @@ private slots:
         QTest::newRow("unknown") << -1 << QString();
         QTest::newRow("1920") << 1920 << QString();
         QTest::newRow("1921") << 1921 << "1";
-        QTest::newRow("2560") << 2560 << "1";
         QTest::newRow("3839") << 3839 << "1";
         QTest::newRow("3840") << 3840 << "2";
         QTest::newRow("5760") << 5760 << "3";
@@ -230,7 +226,7 @@ private slots:
         MacroIniStore::instance().remove("Language", "Language");
     }
 
-    void batteryColoursAndText() {
+    void batteryAndConnectionShown() {
         Dialog d;
         auto* bar = d.findChild<QProgressBar*>("progressBar");
         auto* text = d.findChild<QLabel*>("label_2");
@@ -250,10 +246,7 @@ private slots:
         QCOMPARE(text->text(), QString("0%"));
         d.SlotBattery(false, 0, false);
         QCOMPARE(text->text(), QString("0"));
-    }
 
-    void connectionIconAndBackground() {
-        Dialog d;
         auto* link = d.findChild<QLabel*>("label_4");
         d.SlotIsUsb(false, true);
         QVERIFY(link->styleSheet().endsWith("OnLineWifi.png);}"));
@@ -480,9 +473,22 @@ private slots:
         SelectedDevice::set(DeviceAllInfo());
     }
 
-    void spaceOnTheListRunsItsChecksOnlyForOneDevice() {
+    void homeWindowKeysAndSpaceOnTheList() {
         DialogMain w;
         w.show();
+        int enters = 0;
+        auto c = QObject::connect(PostMsg::instance(), &PostMsg::SigEnterKey, [&] { ++enters; });
+        QTest::keyClick(&w, Qt::Key_Return);
+        QTest::keyClick(&w, Qt::Key_Enter);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(enters, 2);
+        LinkFlags::Recording = true; // keys belong to the macro recorder meanwhile
+        QTest::keyClick(&w, Qt::Key_Return);
+        LinkFlags::Recording = false;
+        QCOMPARE(enters, 2);
+        QObject::disconnect(c);
+
+        // Space on the list runs its checks only for exactly one device.
         int listed = 0, checks = 0, made = 0;
         DialogMain::PairingHooks hooks;
         hooks.listedDevices = [&] { return listed; };
@@ -532,7 +538,7 @@ private slots:
         QVERIFY(LinkFlags::RestartRequested);
     }
 
-    void trayHideAndRestoreTellTheLibrary() {
+    void trayHideRestoreAndExitTellTheLibrary() {
         DialogMain w;
         w.show();
         // From the frame: inactive on hide, active again on a single click.
@@ -558,11 +564,8 @@ private slots:
         w.on_activatedSysTrayIcon(QSystemTrayIcon::Trigger);
         QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 0);
         QVERIFY(w.isVisible());
-    }
 
-    void trayExitStopsTheLibraryLikeClose() {
-        DialogMain w;
-        w.show();
+        // The tray's exit stops the library like the close button.
         w.SlotChangeSize(0);
         m_reset();
         w.slotActionExitApp();
@@ -589,22 +592,7 @@ private slots:
         QCOMPARE(w.stack()->currentIndex(), 1);
     }
 
-    void homeWindowKeys() {
-        DialogMain w;
-        int enters = 0;
-        auto c = QObject::connect(PostMsg::instance(), &PostMsg::SigEnterKey, [&] { ++enters; });
-        QTest::keyClick(&w, Qt::Key_Return);
-        QTest::keyClick(&w, Qt::Key_Enter);
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QCOMPARE(enters, 2);
-        LinkFlags::Recording = true; // keys belong to the macro recorder meanwhile
-        QTest::keyClick(&w, Qt::Key_Return);
-        LinkFlags::Recording = false;
-        QCOMPARE(enters, 2);
-        QObject::disconnect(c);
-    }
-
-    void hubBlockingSignalWaitsForGuiSlot() {
+    void hubBlockingSignalWaitsOthersAreQueued() {
         BatteryReceiver receiver;
         auto c = PostMsg::connectBlocking(&PostMsg::SigBattery, &receiver, &BatteryReceiver::onBattery);
         std::atomic<int> seenAfterSend{-1};
@@ -623,16 +611,14 @@ private slots:
         PostMsg::instance()->SendBattery(false, 60, true);
         QCOMPARE(receiver.runs.load(), 2);
         QObject::disconnect(c);
-    }
 
-    void hubOtherSignalsAreQueuedWithoutWaiting() {
-        QObject context;
+        // Other signals are queued: the sender finishes although the GUI thread processes no events.
         int runs = 0;
-        auto c =
-            QObject::connect(PostMsg::instance(), &PostMsg::SigProgress, &context, [&](int, int) { ++runs; });
-        QThread* worker = QThread::create([] { PostMsg::instance()->SendProgress(1, 40); });
+        c = QObject::connect(PostMsg::instance(), &PostMsg::SigProgress, &receiver,
+                             [&](int, int) { ++runs; });
+        worker = QThread::create([] { PostMsg::instance()->SendProgress(1, 40); });
         worker->start();
-        QVERIFY(worker->wait(5000)); // finishes although the GUI thread processes no events
+        QVERIFY(worker->wait(5000));
         delete worker;
         QCOMPARE(runs, 0);
         QCoreApplication::processEvents();
