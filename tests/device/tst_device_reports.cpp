@@ -1,24 +1,20 @@
+#include "FakeHid.h"
+#include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
-#include "device/DeviceCache.h"
-#include "device/HidApi.h"
+#include "device/DongleRGB.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
-#include <QLibrary>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 #include <vector>
 
-namespace {
-QLibrary* g_lib = nullptr;
-int& fake(const char* name) {
-    auto* p = reinterpret_cast<int*>(g_lib->resolve(name));
-    Q_ASSERT(p);
-    return *p;
-}
+using FakeHid::get;
 
+namespace {
 // Hands the handler buffers of exactly the stated lengths, so any read past them lands outside.
 void report(std::vector<uint8_t> header, std::vector<uint8_t> data) {
     std::unique_ptr<uint8_t[]> h(new uint8_t[std::max<size_t>(header.size(), 1)]);
@@ -41,32 +37,32 @@ private slots:
     void type8Table();
     void shortAndOddReportsAreSafe();
     void fullDataPublishedAsOneRecord();
-    void reconnectionGuard();
-    void versionText();
-    void workerShortcutAndOfflineStart();
+    void resetReportReadsAdveanced_data();
+    void resetReportReadsAdveanced();
+    void versionReport();
+    void runAskedDuringARunFollowsIt();
     void shutdownIsBounded();
+
+private:
+    QTemporaryDir m_appDir;
 };
 
 void TestDeviceReports::initTestCase() {
-    const QString lib = qEnvironmentVariable("ZF_FAKE_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    g_lib = new QLibrary(lib, this);
-    QVERIFY(g_lib->load());
+    QVERIFY(m_appDir.isValid());
+    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
+    ConfigIniStore::resetForTests();
+    QVERIFY2(FakeHid::load(), qPrintable(HidLibrary::errorText()));
 }
 
 void TestDeviceReports::init() {
     LinkFlags::resetAll();
     PostMsg::resetShutdown();
-    fake("g_fakeOnline") = 1;
-    fake("g_fakeUpdateCalls") = 0;
-    fake("g_fakeStartCalls") = 0;
-    fake("g_fakeReadAllFlashData") = 0;
-    fake("g_fakeReadCurrentDPI") = 0;
-    fake("g_fakeReadDPILed") = 0;
+    get("g_fakeOnline") = 1;
+    for (const char* counter : {"g_fakeUpdateCalls", "g_fakeStartCalls", "g_fakeReadAllFlashData",
+                                "g_fakeReadCurrentDPI", "g_fakeReadDPILed"})
+        get(counter) = 0;
     DeviceAllInfo info;
     info.path = QStringLiteral("/virtual/mouse-2");
-    info.cid = 0x0A;
-    info.mid = 0x03;
     info.kind = 1;
     info.wired = 1;
     SelectedDevice::set(info);
@@ -109,7 +105,7 @@ void TestDeviceReports::type8Table() {
     report(type8(0, 0), {3});
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 3);
     QCOMPARE(rate.count(), 1);
-    QCOMPARE(fake("g_fakeUpdateCalls"), 1);
+    QCOMPARE(get("g_fakeUpdateCalls"), 1);
 
     report(type8(0, 0x4C), {9, 8, 7, 6, 0, 0, 0, 0});
     const FlashDataMap r = CurrentRecord::snapshot();
@@ -131,7 +127,7 @@ void TestDeviceReports::shortAndOddReportsAreSafe() {
     report({0, 200, 0, 0, 0}, std::vector<uint8_t>(100000, 0xFF));
     // A status report with no data reads all flags as 0.
     report({0, 10}, {});
-    QCOMPARE(fake("g_fakeReadCurrentDPI"), 0);
+    QCOMPARE(get("g_fakeReadCurrentDPI"), 0);
     report({0, 14}, {2});
     report({0, 14}, {});
     QCOMPARE(cfg.count(), 2);
@@ -170,92 +166,75 @@ void TestDeviceReports::fullDataPublishedAsOneRecord() {
     QVERIFY(!LinkFlags::SensorFilled);
     QVERIFY(!LinkFlags::RunRequested);
     QVERIFY(!LinkFlags::Parsing);
-    QCOMPARE(fake("g_fakeReadDPILed"), 1);
+    QCOMPARE(get("g_fakeReadDPILed"), 1);
 }
 
-void TestDeviceReports::reconnectionGuard() {
-    qint64 now = 100000;
-    DeviceReports::setClock([&now] { return now; });
-    DeviceReports::restartResetTimer();
-    int restarts = 0;
-    const auto reconnect = [&] {
-        LinkFlags::RestartRequested = false;
-        report({0, 10}, {0, 0, 1, 0, 0, 0, 0});
-        if (LinkFlags::RestartRequested)
-            ++restarts;
-    };
-    now += 3500;
-    reconnect();
-    now += 2000;
-    reconnect();
-    QCOMPARE(restarts, 1);
-    now += 1600; // 3.6 s after the accepted one
-    reconnect();
-    QCOMPARE(restarts, 2);
-    QVERIFY(LinkFlags::Reconnected);
-    DeviceReports::setClock(nullptr);
+void TestDeviceReports::resetReportReadsAdveanced_data() {
+    QTest::addColumn<QStringList>("adveanced");
+    QTest::addColumn<int>("rgb");       // receiver value announced, -1: none
+    QTest::addColumn<int>("longRange"); // long range announced, -1: none
+    QTest::newRow("missing") << QStringList() << -1 << -1;
+    QTest::newRow("long range only") << QStringList{"1"} << -1 << 1;
+    QTest::newRow("both") << QStringList{"0", " 3"} << 3 << 0;
+    QTest::newRow("not numbers, value clamped") << QStringList{"on", "999"} << 255 << -1;
+    QTest::newRow("outside their ranges") << QStringList{"2", "0"} << -1 << -1;
 }
 
-void TestDeviceReports::versionText() {
-    QCOMPARE(DeviceReports::versionText(0x0105), QStringLiteral("v1.05"));
-    QCOMPARE(DeviceReports::versionText(0x020A), QStringLiteral("v2.0A"));
-    QCOMPARE(DeviceReports::versionText(0xFF00), QStringLiteral("v255.00"));
-    fake("g_fakeVersion") = 0x030B;
+void TestDeviceReports::resetReportReadsAdveanced() {
+    QFETCH(QStringList, adveanced);
+    ConfigIniStore::instance().setList("Drive1", "Adveanced", adveanced);
+    DeviceAllInfo info = SelectedDevice::get();
+    info.row = 0;
+    info.wired = 0; // the receiver value only goes to a receiver
+    SelectedDevice::set(info);
+    QObject pages;
+    QList<int> rgbSeen, rangeSeen;
+    connect(PostMsg::instance(), &PostMsg::SigRGBValue, &pages,
+            [&](DongleRGB* v) { rgbSeen << v->bytes[0]; });
+    connect(PostMsg::instance(), &PostMsg::SigLongRangeMode, &pages, [&](bool on) { rangeSeen << on; });
+
+    report({0, 9}, {1});
+    QFETCH(int, rgb);
+    QFETCH(int, longRange);
+    QCOMPARE(rgbSeen, rgb < 0 ? QList<int>() : QList<int>{rgb});
+    QCOMPARE(rangeSeen, longRange < 0 ? QList<int>() : QList<int>{longRange});
+    // The full data the reset asks for will find the flags already raised.
+    QVERIFY(LinkFlags::ReconcileMacros && LinkFlags::SkipReceiverQuery);
+    QCOMPARE(get("g_fakeReadAllFlashData"), 1);
+}
+
+void TestDeviceReports::versionReport() {
+    QCOMPARE(DeviceReports::versionText(0x0A0B), QStringLiteral("v10.0B"));
+    get("g_fakeVersion") = 0x0305;
     QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
     report({0, 18}, {});
-    QCOMPARE(SelectedDevice::get().mouseVersion, QStringLiteral("v3.0B"));
+    QCOMPARE(SelectedDevice::get().mouseVersion, QStringLiteral("v3.05"));
     QCOMPARE(ver.count(), 1);
 }
 
-void TestDeviceReports::workerShortcutAndOfflineStart() {
+void TestDeviceReports::runAskedDuringARunFollowsIt() {
     Worker worker;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-3");
-    info.cid = 0x0B;
-    info.mid = 0x04;
-    info.kind = 1;
+    DeviceAllInfo info = SelectedDevice::get();
     worker.SlotSelectMouseInfo(info);
     LinkFlags::DevicePagesActive = true;
-
+    // While the first run waits for the pages, another device is chosen and a run asked for.
+    QObject pages;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataParam, &pages, [&](int) {
+        if (info.path.endsWith("-3"))
+            return;
+        info.path = QStringLiteral("/virtual/mouse-3");
+        worker.SlotSelectMouseInfo(info);
+        worker.requestRun();
+    });
     worker.requestRun();
+    QTRY_COMPARE(get("g_fakeStartCalls"), 2);
     QVERIFY(worker.wait(5000));
-    QCOMPARE(fake("g_fakeStartCalls"), 1);
-    QCOMPARE(fake("g_fakeReadAllFlashData"), 1);
+    QCOMPARE(get("g_fakeReadAllFlashData"), 2);
     QVERIFY(LinkFlags::DeviceReady);
 
     worker.requestRun(); // same device, kind and state: nothing sent
     QVERIFY(worker.wait(5000));
-    QCOMPARE(fake("g_fakeStartCalls"), 1);
-
-    // Offline start with a cached record: the pages get the cache.
-    FlashDataMap cached;
-    cached.clear();
-    cached.lod = 2;
-    QVERIFY(DeviceCache::save(0x0B, 0x04, cached));
-    fake("g_fakeOnline") = 0;
-    LinkFlags::DeviceOnline = false;
-    // Counted on this thread through the blocking handoff: a spy would record on the worker's.
-    QVector<FlashDataMap> sensor;
-    int reset = 0;
-    QObject receiver;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &receiver,
-                                    [&](FlashDataMap r) { sensor << r; });
-    PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [&] { ++reset; });
-    worker.requestRun();
-    QTRY_COMPARE(sensor.size(), 1);
-    QVERIFY(worker.wait(5000));
-    QCOMPARE(int(sensor.at(0).lod), 2);
-    QCOMPARE(reset, 0);
-    QVERIFY(LinkFlags::WaitingForOnline);
-    QVERIFY(!LinkFlags::DeviceReady);
-
-    // The online check sees it come back and closes the offline notice.
-    QSignalSpy close(PostMsg::instance(), &PostMsg::SigCloseOffOnline);
-    fake("g_fakeOnline") = 1;
-    worker.SlotCheckOnline();
-    QCOMPARE(close.count(), 1);
-    QVERIFY(!LinkFlags::WaitingForOnline);
-    QVERIFY(worker.shutdown(2000));
+    QCOMPARE(get("g_fakeStartCalls"), 2);
 }
 
 void TestDeviceReports::shutdownIsBounded() {
@@ -266,7 +245,7 @@ void TestDeviceReports::shutdownIsBounded() {
     info.kind = 2;
     worker.SlotSelectMouseInfo(info);
     LinkFlags::DevicePagesActive = true;
-    fake("g_fakeOnline") = 0; // no cache for this model: the run emits the blocking SigFormReset
+    get("g_fakeOnline") = 0; // no cache for this model: the run emits the blocking SigFormReset
     QObject receiver;
     PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [] {});
     worker.requestRun();

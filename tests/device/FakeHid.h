@@ -1,0 +1,33 @@
+#pragma once
+// The stand-in device library (fake_hid.cpp) loaded as the link's library, and its exported controls.
+#include "device/HidApi.h"
+
+#include <QLibrary>
+#include <QtGlobal>
+
+namespace FakeHid {
+inline QLibrary& lib() {
+    static QLibrary l(qEnvironmentVariable("ZF_FAKE_HID"));
+    return l;
+}
+inline bool load() {
+    return HidLibrary::load(lib().fileName()) && lib().load();
+}
+// A control variable or function of the stand-in; a missing one is a broken build, not a test result.
+template <typename T = int> T& get(const char* name) {
+    auto* p = reinterpret_cast<T*>(lib().resolve(name));
+    if (!p)
+        qFatal("stand-in library lacks %s", name);
+    return *p;
+}
+template <typename F> F fn(const char* name) {
+    if (QFunctionPointer f = lib().resolve(name))
+        return reinterpret_cast<F>(f);
+    qFatal("stand-in library lacks %s", name);
+}
+inline void addDevice(const char* pid, const char* path, int cid, int mid, int kind, int online = 1,
+                      int silentTries = 0, int address = 0) {
+    fn<void (*)(const char*, const char*, int, int, int, int, int, int)>("fake_addDevice")(
+        pid, path, cid, mid, kind, online, silentTries, address);
+}
+} // namespace FakeHid
