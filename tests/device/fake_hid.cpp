@@ -1,36 +1,37 @@
 // A stand-in device library: every function of the interface, with the answers the tests set through
 // the exported controls below.
 #include "HIDUsb.h"
+#include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace {
 std::mutex g_recordMutex;
 
 struct FakeDevice {
-    char pid[16];
-    char path[64];
+    std::string pid, path;
     int cid, mid, kind, online, silentTries;
     unsigned char address[3];
 };
-FakeDevice g_devices[16];
-int g_deviceCount = 0;
-char* g_found[16];
+std::vector<FakeDevice> g_devices;
+std::vector<char*> g_found;
 
 FakeDevice* deviceAt(const char* path) {
-    for (int i = 0; i < g_deviceCount; ++i)
-        if (path && std::strcmp(g_devices[i].path, path) == 0)
-            return &g_devices[i];
+    for (FakeDevice& d : g_devices)
+        if (path && d.path == path)
+            return &d;
     return nullptr;
 }
 
 char** findPaths(const char* pid, int* count) {
-    int n = 0;
-    for (int i = 0; i < g_deviceCount && n < *count; ++i)
-        if (pid && std::strcmp(g_devices[i].pid, pid) == 0)
-            g_found[n++] = g_devices[i].path;
-    *count = n;
-    return n ? g_found : nullptr;
+    g_found.clear();
+    for (FakeDevice& d : g_devices)
+        if (pid && d.pid == pid && int(g_found.size()) < *count)
+            g_found.push_back(&d.path[0]);
+    *count = int(g_found.size());
+    return g_found.empty() ? nullptr : g_found.data();
 }
 
 void bump(int& counter) {
@@ -51,6 +52,13 @@ void bump(int& counter) {
         return 1;                                                                                            \
     }
 
+// The stand-in decoders copy the first data bytes into the record or the answer.
+#define ZF_COPY(name, bytes)                                                                                 \
+    HIDUSB_API int name(const unsigned char* data, unsigned char* out) {                                     \
+        std::memcpy(out, data, bytes);                                                                       \
+        return 1;                                                                                            \
+    }
+
 extern "C" {
 HIDUSB_API int g_fakeOnline = 1;
 HIDUSB_API int g_fakeUpdateResult = 1;
@@ -61,18 +69,13 @@ HIDUSB_API int g_fakeStartCalls = 0;
 HIDUSB_API int g_fakeVersion = 0x0105;
 
 HIDUSB_API void fake_clearDevices() {
-    g_deviceCount = 0;
+    g_devices.clear();
 }
 HIDUSB_API void fake_addDevice(const char* pid, const char* path, int cid, int mid, int kind, int online,
                                int silentTries, int address) {
-    if (g_deviceCount >= 16)
-        return;
-    FakeDevice& d = g_devices[g_deviceCount++];
-    d = {{}, {}, cid, mid, kind, online, silentTries, {}};
-    std::strncpy(d.pid, pid, sizeof(d.pid) - 1);
-    std::strncpy(d.path, path, sizeof(d.path) - 1);
+    g_devices.push_back({pid, path, cid, mid, kind, online, silentTries, {}});
     for (int i = 0; i < 3; ++i)
-        d.address[i] = static_cast<unsigned char>(address >> (16 - 8 * i));
+        g_devices.back().address[i] = uint8_t(address >> (16 - 8 * i));
 }
 
 HIDUSB_API int UsbServerC_Start(const char*, const char*, HidReportCallback) {
@@ -126,23 +129,10 @@ ZF_COUNTED_READ(ReadCurrentDPI)
 ZF_COUNTED_READ(ReadReportRate)
 ZF_COUNTED_READ(ReadDPILed)
 ZF_COUNTED_READ(ReadLedBar)
-// The stand-in decoders copy the first data bytes into the record.
-HIDUSB_API int ProtocolDataParser(const unsigned char* data, unsigned char* record) {
-    std::memcpy(record, data, 64);
-    return 1;
-}
-HIDUSB_API int BufferToDPILed(const unsigned char* data, unsigned char* recordAt154) {
-    std::memcpy(recordAt154, data, 4);
-    return 1;
-}
-HIDUSB_API int GetDeviceBatteryStatus(const unsigned char* data, unsigned char* battery) {
-    std::memcpy(battery, data, 2);
-    return 1;
-}
-HIDUSB_API int GetDeviceStatusChanged(const unsigned char* data, unsigned char* status) {
-    std::memcpy(status, data, 7);
-    return 1;
-}
+ZF_COPY(ProtocolDataParser, 64)
+ZF_COPY(BufferToDPILed, 4)
+ZF_COPY(GetDeviceBatteryStatus, 2)
+ZF_COPY(GetDeviceStatusChanged, 7)
 HIDUSB_API int ProtocolDataUpdate(const unsigned char* record) {
     bump(g_fakeUpdateCalls);
     std::lock_guard<std::mutex> lock(g_recordMutex);

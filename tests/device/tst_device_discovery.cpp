@@ -26,7 +26,6 @@ private slots:
     void identification_data();
     void identification();
     void chooserListsAllPagesOnlyTheModel();
-    void pictureNames();
     void listPagesAndSelects();
     void identicalDevicesDisableTheList();
     void languageBoxFillsFollowsAndChooses();
@@ -78,15 +77,16 @@ void TestDeviceDiscovery::identification_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<bool>("wired");
     QTest::addColumn<int>("silentTries");
-    QTest::newRow("receiver 0x01") << 5 << 31 << 0x01 << 1 << 0 << false << 0;
-    QTest::newRow("receiver 0x04") << 5 << 32 << 0x04 << 1 << 1 << false << 0;
-    QTest::newRow("receiver 0x05") << 5 << 31 << 0x05 << 1 << 0 << false << 0;
-    QTest::newRow("wired 0x02") << 5 << 31 << 0x02 << 1 << 0 << true << 0;
-    QTest::newRow("wired 0x08") << 5 << 32 << 0x08 << 1 << 1 << true << 0;
-    QTest::newRow("CID known, MID not") << 5 << 99 << 0x02 << 2 << 2 << true << 0;
-    QTest::newRow("unknown CID") << 9 << 31 << 0x00 << 3 << 2 << false << 0;
-    QTest::newRow("answers on the tenth try") << 5 << 31 << 0x02 << 1 << 0 << true << 9;
-    QTest::newRow("silent for ten tries") << 5 << 31 << 0x02 << 0 << 2 << false << 10;
+    QTest::addColumn<QString>("picture"); // when online; "DisOnLine…" when not
+    QTest::newRow("receiver 0x01") << 5 << 31 << 0x01 << 1 << 0 << false << 0 << "OnLine1.png";
+    QTest::newRow("receiver 0x04") << 5 << 32 << 0x04 << 1 << 1 << false << 0 << "OnLine2.png";
+    QTest::newRow("receiver 0x05") << 5 << 31 << 0x05 << 1 << 0 << false << 0 << "OnLine1.png";
+    QTest::newRow("wired 0x02") << 5 << 31 << 0x02 << 1 << 0 << true << 0 << "OnLine1.png";
+    QTest::newRow("wired 0x08") << 5 << 32 << 0x08 << 1 << 1 << true << 0 << "OnLine2.png";
+    QTest::newRow("CID known, MID not") << 5 << 99 << 0x02 << 2 << 2 << true << 0 << "Unknow.png";
+    QTest::newRow("unknown CID") << 9 << 31 << 0x00 << 3 << 2 << false << 0 << "Unknow.png";
+    QTest::newRow("answers on the tenth try") << 5 << 31 << 0x02 << 1 << 0 << true << 9 << "OnLine1.png";
+    QTest::newRow("silent for ten tries") << 5 << 31 << 0x02 << 0 << 2 << false << 10 << "Unknow.png";
 }
 
 void TestDeviceDiscovery::identification() {
@@ -100,6 +100,9 @@ void TestDeviceDiscovery::identification() {
     QTEST(Discovery::identify(info), "result");
     QTEST(int(info.row), "row");
     QTEST(info.wired != 0, "wired");
+    QFETCH(QString, picture);
+    QCOMPARE(Discovery::pictureName(info, true), picture);
+    QCOMPARE(Discovery::pictureName(info, false), picture.startsWith("On") ? "Dis" + picture : picture);
 }
 
 void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {
@@ -126,17 +129,6 @@ void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {
     QCOMPARE(now.mouseVersion, QStringLiteral("v1.05"));
     QCOMPARE(now.address, (QList<uint8_t>{0x0A, 0x0B, 0x0C}));
     QCOMPARE(int(now.online), 1);
-}
-
-void TestDeviceDiscovery::pictureNames() {
-    DeviceAllInfo d;
-    d.row = 1;
-    QCOMPARE(Discovery::pictureName(d, true), QStringLiteral("OnLine2.png"));
-    QCOMPARE(Discovery::pictureName(d, false), QStringLiteral("DisOnLine2.png"));
-    for (int row : {-1, 2}) { // outside the table
-        d.row = row;
-        QCOMPARE(Discovery::pictureName(d, true), QStringLiteral("Unknow.png"));
-    }
 }
 
 void TestDeviceDiscovery::listPagesAndSelects() {
