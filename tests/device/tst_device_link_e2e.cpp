@@ -60,8 +60,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void recordReachesPagesAndWritesSurviveRestart();
-    void unplugReplugAndPull();
+    void sessionBehindReceiver();
     void cableAndReceiverSwitch();
     void reconnectionGuard();
     void rateButtonFollowed();
@@ -183,7 +182,7 @@ void TestDeviceLinkE2E::restart() {
     DevicePagesLink::setWorker(m_worker.get());
 }
 
-void TestDeviceLinkE2E::recordReachesPagesAndWritesSurviveRestart() {
+void TestDeviceLinkE2E::sessionBehindReceiver() {
     QList<FlashDataMap> shown; // what the button, light and sensor pages were handed
     for (auto signal :
          {&PostMsg::SigUpDataLightUIButton, &PostMsg::SigUpDataLightLight, &PostMsg::SigUpDataLightSensor})
@@ -192,32 +191,23 @@ void TestDeviceLinkE2E::recordReachesPagesAndWritesSurviveRestart() {
     QCOMPARE(shown.size(), 3);
     for (const FlashDataMap& r : shown)
         QVERIFY(r == flash());
-    QVERIFY(CurrentRecord::snapshot() == flash());
-
-    const uint8_t lod = shown.first().lod == 2 ? 1 : 2;
-    QVERIFY(SetLod(lod));
-    QCOMPARE(int(CurrentRecord::snapshot().lod), int(lod));
-    restart();
-    bringUp(kReceiverPath);
-    QCOMPARE(int(shown.last().lod), int(lod));
-}
-
-void TestDeviceLinkE2E::unplugReplugAndPull() {
-    bringUp(kReceiverPath);
     const FlashDataMap before = CurrentRecord::snapshot();
+    QVERIFY(before == flash());
+    const uint8_t lod = before.lod == 2 ? 1 : 2;
+
+    // Switched off: the receiver is still there, so the pages stay; writers refuse, one notice each.
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     NewsSpy toList(&PostMsg::SigChangeMainDialog);
-    DevicePagesLink::refresh(); // the receiver is still there: stay on the pages
+    DevicePagesLink::refresh();
     QCOMPARE(toList.count(), 0);
     QCOMPARE(SelectedDevice::path(), kReceiverPath);
-
-    QVERIFY(!SetLod(before.lod == 2 ? 1 : 2));
+    QVERIFY(!SetLod(lod));
     QVERIFY(!SetLightBarColour(1, 2, 3));
     QVERIFY(!SetDpiLevelValue(0, 800, 800, 0, false));
-    QCOMPARE(m_offline, 3); // one notice per failed write
+    QCOMPARE(m_offline, 3);
     QVERIFY(CurrentRecord::snapshot() == before);
 
-    // Back on: the online check closes the notice and the restart reads the whole record again.
+    // Back on: the online check closes the notice once and the restart reads the whole record again.
     NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
     NewsSpy form(&PostMsg::SigForm);
     g_now += 5000;
@@ -228,10 +218,13 @@ void TestDeviceLinkE2E::unplugReplugAndPull() {
     waitFor(form, 1);
     m_worker->SlotCheckOnline();
     QCOMPARE(closeNotice.count(), 1);
-
-    const uint8_t lod = before.lod == 2 ? 1 : 2;
     QVERIFY(SetLod(lod));
     QTRY_COMPARE(int(flash().lod), int(lod));
+
+    // The program starts again: the change comes back from the mouse.
+    restart();
+    bringUp(kReceiverPath);
+    QCOMPARE(int(shown.last().lod), int(lod));
 
     // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
     // reaching a stale path, and no cache goes under an empty name.

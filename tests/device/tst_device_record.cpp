@@ -77,10 +77,7 @@ void TestDeviceRecord::writersPatchOnlyTheirFields() {
         {"current level", [] { return SetCurrentDpiLevel(5); },
          [](FlashDataMap& r) { r.currentDpiLevel = 5; }},
         {"light bar colour", [] { return SetLightBarColour(1, 2, 3); },
-         [](FlashDataMap& r) {
-             const uint8_t rgb[] = {1, 2, 3};
-             std::memcpy(r.lightBarColour, rgb, 3);
-         }},
+         [](FlashDataMap& r) { std::memcpy(r.lightBarColour, "\1\2\3", 3); }},
         {"button keys",
          [] {
              KeySequenceBlock keys;
