@@ -223,20 +223,16 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
 }
 
 namespace {
-void writeImage(const QString& file, uint8_t type, uint8_t cid, uint8_t mid, uint16_t version,
-                const QByteArray& name, int size = 900) {
-    QByteArray image(size, '\0');
-    if (size >= 856) {
-        image[16] = char(version & 0xFF);
-        image[17] = char(version >> 8);
-        image[20] = char(type);
-        image[21] = char(cid);
-        image[22] = char(mid);
-        image.replace(87, name.size(), name);
-    }
+// A firmware image of model CID 5 whose header carries the given type, MID, version and model name.
+void writeImage(const QString& file, uint8_t type, uint8_t mid, uint16_t version, const QByteArray& name,
+                int size = 900) {
+    QByteArray image(900, '\0');
+    const char header[] = {char(version), char(version >> 8), 0, 0, char(type), 5, char(mid)};
+    image.replace(16, sizeof(header), header, sizeof(header));
+    image.replace(87, name.size(), name);
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(image);
+    f.write(image.left(size));
 }
 } // namespace
 
@@ -255,17 +251,17 @@ void TestDeviceDiscovery::selectionLooksForAMouseImage() {
     QCOMPARE(label.count(), 0); // no "/bin": nothing to say
 
     QVERIFY(QDir().mkpath(bin));
-    writeImage(bin + "/a.bin", FirmwareImage::kMouseImage, 5, 31, current, "ZF-M1");     // same version
-    writeImage(bin + "/b.bin", FirmwareImage::kReceiverImage, 5, 31, 0x0200, "ZF-M1");   // receiver image
-    writeImage(bin + "/c.bin", FirmwareImage::kMouseImage, 5, 32, 0x0200, "ZF-M1");      // other model
-    writeImage(bin + "/d.bin", FirmwareImage::kMouseImage, 5, 31, 0x0200, "ZF-M1", 855); // cut short
+    writeImage(bin + "/a.bin", FirmwareImage::kMouseImage, 31, current, "ZF-M1");     // same version
+    writeImage(bin + "/b.bin", FirmwareImage::kReceiverImage, 31, 0x0200, "ZF-M1");   // receiver image
+    writeImage(bin + "/c.bin", FirmwareImage::kMouseImage, 32, 0x0200, "ZF-M1");      // other model
+    writeImage(bin + "/d.bin", FirmwareImage::kMouseImage, 31, 0x0200, "ZF-M1", 855); // cut short
     dialog.SlotSelect(0);
     QCOMPARE(label.count(), 1);
     QCOMPARE(label.at(0), (QList<QVariant>{firmware, QString()}));
     QVERIFY(!dialog.mouseImageAvailable());
 
-    writeImage(bin + "/e.bin", FirmwareImage::kMouseImage, 5, 31, uint16_t(current + 1), "ZF-M1");
-    writeImage(bin + "/f.bin", FirmwareImage::kMouseImage, 5, 31, 0x0107, "ZF-M2"); // other name
+    writeImage(bin + "/e.bin", FirmwareImage::kMouseImage, 31, uint16_t(current + 1), "ZF-M1");
+    writeImage(bin + "/f.bin", FirmwareImage::kMouseImage, 31, 0x0107, "ZF-M2"); // other name
     dialog.SlotSelect(0);
     QCOMPARE(label.at(1), (QList<QVariant>{firmware, QStringLiteral("true")}));
     QVERIFY(dialog.mouseImageAvailable());

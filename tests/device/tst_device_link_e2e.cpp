@@ -371,8 +371,8 @@ void TestDeviceLinkE2E::factoryReset() {
     for (const MacroBlock& slot : r.macros)
         QVERIFY(std::all_of(std::begin(slot.bytes), std::end(slot.bytes), [](uint8_t b) { return b == 0; }));
     QCOMPARE(r.buttons[3].bytes[0], uint8_t(6));
-    unsigned char answer[8] = {'s'}; // "Adveanced" = 1,3: the receiver is in long range mode
-
+    // "Adveanced" = 1,3: the receiver is in long range mode.
+    unsigned char answer[8] = {'s'};
     hid().UsbFinderC_GetLongRangeMode(kReceiverPath.toLatin1().constData(), answer);
     QCOMPARE(int(answer[0]), 1);
     QVERIFY(!LinkFlags::ReconcileMacros && !LinkFlags::SkipReceiverQuery);
