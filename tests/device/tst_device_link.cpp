@@ -479,7 +479,8 @@ void TestDeviceLink::shutdownIsBounded() {
     LinkFlags::DevicePagesActive = true;
     get("g_fakeOnline") = 0; // no cache for this model: the run emits the blocking SigFormReset
     QObject receiver;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [] {});
+    int reset = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [&] { ++reset; });
     worker.requestRun();
     QThread::msleep(300); // let the run reach its emission, which waits for this (busy) thread
     QElapsedTimer t;
@@ -488,6 +489,8 @@ void TestDeviceLink::shutdownIsBounded() {
     QVERIFY(t.elapsed() < 2500);
     QCoreApplication::processEvents();
     QVERIFY(worker.wait(3000));
+    QCOMPARE(reset, 1);
+    QVERIFY(LinkFlags::WaitingForOnline);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)
