@@ -161,14 +161,12 @@ void TestDeviceLink::writersPatchOnlyTheirFields() {
 void TestDeviceLink::offlineRule() {
     get("g_fakeOnline") = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    // One of each shape: a plain and an indexed writer, the whole record, the bare online test.
     const std::vector<std::function<bool()>> writers = {
         [] { return SetLod(2); },
-        [] { return SetTouchKeyValueA(2, 5); },
-        [] { return SetDpiLevelValue(0, 100, 200, 0x11, false); },
         [] {
             return SetButtonMacro(0, ButtonAssignment{{1, 2, 3}}, MacroBlock{});
         },
-        [] { return LinkDpiYToXCode(); },
         [] { return SendRecord(); },
         [] { return CheckDeviceOnline(); },
     };
