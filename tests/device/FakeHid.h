@@ -13,7 +13,7 @@ inline QLibrary& lib() {
 inline bool load() {
     return HidLibrary::load(lib().fileName()) && lib().load();
 }
-// A control variable or function of the stand-in; a missing one is a broken build, not a test result.
+// The stand-in's exported controls; a missing one is a broken build, not a test result.
 template <typename T = int> T& get(const char* name) {
     auto* p = reinterpret_cast<T*>(lib().resolve(name));
     if (!p)
