@@ -20,6 +20,13 @@ template <typename T = int> T& get(const char* name) {
         qFatal("stand-in library lacks %s", name);
     return *p;
 }
+// The answers and counters, shared with the worker's thread: read and written atomically.
+inline int value(const char* name) {
+    return __atomic_load_n(&get(name), __ATOMIC_RELAXED);
+}
+inline void set(const char* name, int v) {
+    __atomic_store_n(&get(name), v, __ATOMIC_RELAXED);
+}
 template <typename F> F fn(const char* name) {
     if (QFunctionPointer f = lib().resolve(name))
         return reinterpret_cast<F>(f);

@@ -110,7 +110,7 @@ HIDUSB_API int UsbFinderC_GetDeviceInfo(unsigned char* out, const char* path, in
 HIDUSB_API int UsbFinderC_GetDeviceOnLine(const char* path) {
     std::lock_guard<std::mutex> lock(g_recordMutex);
     std::strncpy(g_fakeLastPath, path ? path : "", sizeof(g_fakeLastPath) - 1);
-    return g_fakeOnline;
+    return __atomic_load_n(&g_fakeOnline, __ATOMIC_RELAXED);
 }
 HIDUSB_API int UsbFinderC_GetDeviceOnLineWithUsbAddress(const char* path, unsigned char* out) {
     std::memset(out, 0, 10);
@@ -137,10 +137,10 @@ HIDUSB_API int ProtocolDataUpdate(const unsigned char* record) {
     bump(g_fakeUpdateCalls);
     std::lock_guard<std::mutex> lock(g_recordMutex);
     std::memcpy(g_fakeLastRecord, record, sizeof(g_fakeLastRecord));
-    return g_fakeUpdateResult;
+    return __atomic_load_n(&g_fakeUpdateResult, __ATOMIC_RELAXED);
 }
 HIDUSB_API unsigned short UsbFinderC_GetVersion(const char*) {
-    return static_cast<unsigned short>(g_fakeVersion);
+    return static_cast<unsigned short>(__atomic_load_n(&g_fakeVersion, __ATOMIC_RELAXED));
 }
 ZF_ACCEPT(StartUsbChanged, HidUsbChangedCallback, int)
 ZF_ACCEPT(BufferToLedBar, const unsigned char*, unsigned char*)

@@ -15,7 +15,8 @@
 #include <QtTest>
 
 using FakeHid::addDevice;
-using FakeHid::get;
+using FakeHid::set;
+using FakeHid::value;
 
 class TestDeviceDiscovery : public QObject {
     Q_OBJECT
@@ -156,7 +157,7 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QSignalSpy select(PostMsg::instance(), &PostMsg::SigSelectMouseInfo);
     QSignalSpy index(PostMsg::instance(), &PostMsg::SigMouseIndex);
     QSignalSpy frame(PostMsg::instance(), &PostMsg::SigChangeMainDialog);
-    get("g_fakeStartCalls") = 0;
+    set("g_fakeStartCalls", 0);
     dialog.findChild<QToolButton*>("btn3")->click();
     QCOMPARE(select.count(), 2);
     QCOMPARE(select.at(0).at(0).value<DeviceAllInfo>().path, QStringLiteral("/fake/4"));
@@ -166,7 +167,7 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QCOMPARE(frame.at(0).at(0).toInt(), 1);
     QCOMPARE(SelectedDevice::path(), QStringLiteral("/fake/4"));
     // The pages count as active before the worker starts, so its run brings the device up.
-    QTRY_COMPARE(get("g_fakeStartCalls"), 1);
+    QTRY_COMPARE(value("g_fakeStartCalls"), 1);
     QVERIFY(worker.wait(5000));
     QVERIFY(LinkFlags::DeviceReady);
 

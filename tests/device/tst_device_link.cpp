@@ -20,6 +20,8 @@
 #include <vector>
 
 using FakeHid::get;
+using FakeHid::set;
+using FakeHid::value;
 
 namespace {
 // A record with every byte distinct enough that a stray write shows.
@@ -87,11 +89,11 @@ void TestDeviceLink::initTestCase() {
 void TestDeviceLink::init() {
     LinkFlags::resetAll();
     PostMsg::resetShutdown();
-    get("g_fakeOnline") = 1;
-    get("g_fakeUpdateResult") = 1;
+    set("g_fakeOnline", 1);
+    set("g_fakeUpdateResult", 1);
     for (const char* counter : {"g_fakeUpdateCalls", "g_fakeStartCalls", "g_fakeReadAllFlashData",
                                 "g_fakeReadCurrentDPI", "g_fakeReadDPILed"})
-        get(counter) = 0;
+        set(counter, 0);
     DeviceAllInfo info;
     info.path = QStringLiteral("/virtual/mouse-1");
     info.kind = 1;
@@ -153,13 +155,13 @@ void TestDeviceLink::writersPatchOnlyTheirFields() {
         QVERIFY2(c.write(), c.name);
         QVERIFY2(rec() == expected, c.name);
         QVERIFY2(sentRecord() == expected, c.name);
-        QCOMPARE(get("g_fakeUpdateCalls"), 1);
+        QCOMPARE(value("g_fakeUpdateCalls"), 1);
         QCOMPARE(QString::fromLatin1(&get<char>("g_fakeLastPath")), QStringLiteral("/virtual/mouse-1"));
     }
 }
 
 void TestDeviceLink::offlineRule() {
-    get("g_fakeOnline") = 0;
+    set("g_fakeOnline", 0);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     // One of each shape: a plain and an indexed writer, the whole record, the bare online test.
     const std::vector<std::function<bool()>> writers = {
@@ -185,7 +187,7 @@ void TestDeviceLink::offlineRule() {
     }
     QCOMPARE(offline.count(), int(writers.size()));
     QVERIFY(rec() == patternRecord());
-    QCOMPARE(get("g_fakeUpdateCalls"), 0);
+    QCOMPARE(value("g_fakeUpdateCalls"), 0);
     // Pushing the whole record skips the online test.
     QVERIFY(PushRecord());
     QCOMPARE(offline.count(), int(writers.size()));
@@ -203,12 +205,12 @@ void TestDeviceLink::refusedWritesLeaveTheRecord() {
     QVERIFY(!SetCurrentDpiLevel(8));
     DpiLevelEntry e{};
     QVERIFY(!SetDpiLevelPair(e, e, 0, 8, 0));
-    QCOMPARE(get("g_fakeUpdateCalls"), 0);
+    QCOMPARE(value("g_fakeUpdateCalls"), 0);
     // The mouse refuses the record: the writer says so and the record is as before.
-    get("g_fakeUpdateResult") = 0;
+    set("g_fakeUpdateResult", 0);
     QVERIFY(!SetDebounceTime(77));
     QVERIFY(!SetDpiLevelColour(2, 1, 2, 3));
-    QCOMPARE(get("g_fakeUpdateCalls"), 2);
+    QCOMPARE(value("g_fakeUpdateCalls"), 2);
     QVERIFY(rec() == patternRecord());
 }
 
@@ -341,7 +343,7 @@ void TestDeviceLink::type8Table() {
     report(type8(0, 0), {5});
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 5);
     QCOMPARE(rate.count(), 1);
-    QCOMPARE(get("g_fakeUpdateCalls"), 1);
+    QCOMPARE(value("g_fakeUpdateCalls"), 1);
 
     report(type8(0, 0x4C), {9, 8, 7, 6, 0, 0, 0, 0});
     const FlashDataMap r = CurrentRecord::snapshot();
@@ -363,7 +365,7 @@ void TestDeviceLink::shortAndOddReportsAreSafe() {
     report({0, 200, 0, 0, 0}, std::vector<uint8_t>(100000, 0xFF));
     // A status report with no data reads all flags as 0.
     report({0, 10}, {});
-    QCOMPARE(get("g_fakeReadCurrentDPI"), 0);
+    QCOMPARE(value("g_fakeReadCurrentDPI"), 0);
     report({0, 14}, {2});
     report({0, 14}, {});
     QCOMPARE(cfg.count(), 2);
@@ -396,7 +398,7 @@ void TestDeviceLink::fullDataPublishedAsOneRecord() {
     QVERIFY(!LinkFlags::SensorFilled);
     QVERIFY(!LinkFlags::RunRequested);
     QVERIFY(!LinkFlags::Parsing);
-    QCOMPARE(get("g_fakeReadDPILed"), 1);
+    QCOMPARE(value("g_fakeReadDPILed"), 1);
 }
 
 void TestDeviceLink::resetReportReadsAdveanced_data() {
@@ -430,12 +432,12 @@ void TestDeviceLink::resetReportReadsAdveanced() {
     QCOMPARE(rangeSeen, longRange < 0 ? QList<int>() : QList<int>{longRange});
     // The full data the reset asks for will find the flags already raised.
     QVERIFY(LinkFlags::ReconcileMacros && LinkFlags::SkipReceiverQuery);
-    QCOMPARE(get("g_fakeReadAllFlashData"), 1);
+    QCOMPARE(value("g_fakeReadAllFlashData"), 1);
 }
 
 void TestDeviceLink::versionReport() {
     QCOMPARE(DeviceReports::versionText(0x0A0B), QStringLiteral("v10.0B"));
-    get("g_fakeVersion") = 0x0305;
+    set("g_fakeVersion", 0x0305);
     QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
     report({0, 18}, {});
     QCOMPARE(SelectedDevice::get().mouseVersion, QStringLiteral("v3.05"));
@@ -457,14 +459,14 @@ void TestDeviceLink::runAskedDuringARunFollowsIt() {
         worker.requestRun();
     });
     worker.requestRun();
-    QTRY_COMPARE(get("g_fakeStartCalls"), 2);
+    QTRY_COMPARE(value("g_fakeStartCalls"), 2);
     QVERIFY(worker.wait(5000));
-    QCOMPARE(get("g_fakeReadAllFlashData"), 2);
+    QCOMPARE(value("g_fakeReadAllFlashData"), 2);
     QVERIFY(LinkFlags::DeviceReady);
 
     worker.requestRun(); // same device, kind and state: nothing sent
     QVERIFY(worker.wait(5000));
-    QCOMPARE(get("g_fakeStartCalls"), 2);
+    QCOMPARE(value("g_fakeStartCalls"), 2);
 }
 
 void TestDeviceLink::shutdownIsBounded() {
@@ -475,7 +477,7 @@ void TestDeviceLink::shutdownIsBounded() {
     info.kind = 2;
     worker.SlotSelectMouseInfo(info);
     LinkFlags::DevicePagesActive = true;
-    get("g_fakeOnline") = 0; // no cache for this model: the run emits the blocking SigFormReset
+    set("g_fakeOnline", 0); // no cache for this model: the run emits the blocking SigFormReset
     QObject receiver;
     int reset = 0;
     PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, &receiver, [&] { ++reset; });
