@@ -132,6 +132,10 @@ void DialogMain::SlotChangeMainDialog(int index) {
         QThread::msleep(100);
         m_stack->setCurrentIndex(0);
         hid().StartUsbChanged(g_listHandler, 600);
+        // Changes seen while the pages were shown went to their handler: without this the list would
+        // still offer a mouse that was just unplugged, marked online.
+        if (g_listHandler)
+            g_listHandler();
     } else if (index == 1) {
         m_stack->setCurrentIndex(1);
         hid().StartUsbChanged(g_workerHandler, 600);
