@@ -576,6 +576,8 @@ private slots:
     }
 
     void backToDeviceListRestartsNotifications() {
+        static int listRefreshes = 0;
+        DialogMain::setUsbChangedHandlers([] { ++listRefreshes; }, nullptr);
         DialogMain w;
         w.stack()->setCurrentIndex(1);
         LinkFlags::DevicePagesActive = true;
@@ -585,6 +587,9 @@ private slots:
         QVERIFY(!LinkFlags::DevicePagesActive);
         QCOMPARE(m_calls("UsbServer_Exit"), 1);
         QCOMPARE(m_calls("StartUsbChanged"), 1);
+        // Changes seen by the pages' handler: the list refreshes at once instead of showing them stale.
+        QCOMPARE(listRefreshes, 1);
+        DialogMain::setUsbChangedHandlers(nullptr, nullptr);
         PostMsg::instance()->SendChangeMainDialog(1);
         QCOMPARE(w.stack()->currentIndex(), 1);
         QCOMPARE(m_calls("StartUsbChanged"), 2);
