@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <type_traits>
 
 #define ZF_HIDUSB_FUNCTIONS(X)                                                                               \
     X(int, UsbServerC_Start, (const char* path, const char* secondPath, HidReportCallback callback))         \
@@ -58,6 +59,12 @@
       (const unsigned char* image, int imageLength, HidUpgradeProgressCallback callback, int timeoutMs))     \
     X(int, UsbFinderC_OpenDevice, (const char* path))                                                        \
     X(int, UsbFinderC_ReadWriteDeviceData, (const unsigned char* buffer, unsigned char* reply, int length))
+
+// The table restates the header's types for the loader; a drift would be undefined behaviour at the
+// call, so every row must name exactly the type the header declares.
+#define ZF_HID_CHECK(ret, name, args)                                                                        \
+    static_assert(std::is_same<ret(*) args, decltype(&::name)>::value, #name " differs from HIDUsb.h");
+ZF_HIDUSB_FUNCTIONS(ZF_HID_CHECK)
 
 struct HidApi {
 #define ZF_HID_MEMBER(ret, name, args) ret(*name) args;
