@@ -4,7 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/notices/ExeIsRun.h"
 #include "device/DevicePagesLink.h"
-#include "device/DialogChange.h"
+#include "app/DialogChange.h"
 #include "device/Worker.h"
 #include "platform/ScreenMetrics.h"
 

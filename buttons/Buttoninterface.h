@@ -1,5 +1,5 @@
 #pragma once
-#include "device/FlashDataMap.h"
+#include "app/core/FlashDataMap.h"
 #include <QWidget>
 
 // Placeholder until its page is built: an empty page of the right class. It has no controls to fill,

@@ -2,7 +2,7 @@
 // Per-model copy of the last record: "Device_CIDxx_MIDyy.bin" under the user data folder's
 // "Device_Info". The file is a Qt data-stream byte array (big-endian length 10544, then the record).
 
-#include "device/FlashDataMap.h"
+#include "app/core/FlashDataMap.h"
 
 #include <QString>
 #include <cstdint>

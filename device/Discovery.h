@@ -1,7 +1,7 @@
 #pragma once
 // Finding the supported devices of the device table and identifying each one by its CID and MID.
 
-#include "device/DeviceAllInfo.h"
+#include "app/core/DeviceAllInfo.h"
 
 #include <QList>
 #include <QString>

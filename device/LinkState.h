@@ -3,8 +3,8 @@
 // the worker, the report handler and the pages share. The record and the selected device are guarded
 // by a mutex that is never held across a hub emission; the flags are atomics.
 
-#include "device/DeviceAllInfo.h"
-#include "device/FlashDataMap.h"
+#include "app/core/DeviceAllInfo.h"
+#include "app/core/FlashDataMap.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // the change. true = the mouse took it; false = offline (record untouched, offline notice unless a page
 // is loading), the send failed, or an index was out of range (nothing written).
 
-#include "device/FlashDataMap.h"
+#include "app/core/FlashDataMap.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // Brings the selected device up on its own thread, watches for an offline device coming back, and
 // turns the library's reports into record patches and hub news.
 
-#include "device/DeviceAllInfo.h"
+#include "app/core/DeviceAllInfo.h"
 
 #include <QElapsedTimer>
 #include <QList>

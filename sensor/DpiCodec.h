@@ -4,7 +4,7 @@
 // each nibble for the models that carry them). The pure functions take the capability to use; the
 // level functions use SensorCapability::current() and the current record.
 
-#include "device/FlashDataMap.h"
+#include "app/core/FlashDataMap.h"
 
 #include <cstdint>
 

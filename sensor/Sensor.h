@@ -4,8 +4,8 @@
 // through the hub while the sensor-loading flag is raised, and turns user actions into one setting
 // write each.
 
-#include "device/DeviceAllInfo.h"
-#include "device/FlashDataMap.h"
+#include "app/core/DeviceAllInfo.h"
+#include "app/core/FlashDataMap.h"
 
 #include <QWidget>
 #include <memory>

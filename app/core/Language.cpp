@@ -3,14 +3,12 @@
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 
-#include <QComboBox>
 #include <QDomDocument>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QReadWriteLock>
-#include <QSignalBlocker>
 #include <atomic>
 
 namespace Language {
@@ -345,23 +343,6 @@ void setCodeFromBoxName(const QString& name) {
             g_tables.code = QLatin1String(l.code);
             return;
         }
-}
-
-void fillBox(QComboBox* box) {
-    box->clear();
-    box->addItems(boxNames());
-}
-
-void choose(QComboBox* box, int index) {
-    MacroIniStore::instance().setValue("Language", "Language", QString::number(index));
-    setCurrentIndex(index);
-    setCodeFromBoxName(box->itemText(index));
-}
-
-void follow(QComboBox* box, int index) {
-    const QSignalBlocker block(box);
-    box->setCurrentIndex(index);
-    setCodeFromBoxName(box->itemText(index));
 }
 
 } // namespace Language

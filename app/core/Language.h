@@ -10,8 +10,6 @@
 #include <QStringList>
 #include <QVector>
 
-class QComboBox;
-
 namespace Language {
 enum class Section { Keyboard, Mouse };
 
@@ -70,10 +68,4 @@ QString netError(); // last parse error of Net.xml, empty when it was read
 QString code();
 void setCodeFromBoxName(const QString& name);
 
-// Language box helpers shared by the device list and the settings page.
-void fillBox(QComboBox* box); // SlotAutoLan
-// Stores `index`, makes it current and sets the code from the box entry's name; the caller emits.
-void choose(QComboBox* box, int index);
-// Follow the other box: select the entry and set the code, emitting nothing.
-void follow(QComboBox* box, int index);
 } // namespace Language

@@ -2,9 +2,9 @@
 // The signal hub: the one object through which windows, pages and the device link meet.
 // Callers always go through the Send... methods; nobody emits the signals directly.
 
-#include "device/DeviceAllInfo.h"
-#include "device/DongleRGB.h"
-#include "device/FlashDataMap.h"
+#include "app/core/DeviceAllInfo.h"
+#include "app/core/DongleRGB.h"
+#include "app/core/FlashDataMap.h"
 
 #include <QCoreApplication>
 #include <QObject>

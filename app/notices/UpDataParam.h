@@ -2,7 +2,7 @@
 // "Please wait" notice shown after a full read, a restore or an import. It closes itself when its
 // single-shot timer fires (onTimeupDestroy), after waiting for the pages to refill.
 #include "app/notices/NoticeBase.h"
-#include "device/FlashDataMap.h"
+#include "app/core/FlashDataMap.h"
 
 #include <QTimer>
 #include <functional>

@@ -2,7 +2,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "device/DialogChange.h"
+#include "app/DialogChange.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
 #include "device/LinkState.h"

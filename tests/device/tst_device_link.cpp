@@ -4,7 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
-#include "device/DongleRGB.h"
+#include "app/core/DongleRGB.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"

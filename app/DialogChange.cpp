@@ -1,7 +1,8 @@
-#include "device/DialogChange.h"
+#include "app/DialogChange.h"
 
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/LanguageBox.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"

@@ -2,7 +2,7 @@
 // The device list: one picture button per found device with its online mark, paged three at a time.
 // Choosing a device makes it the selected device and brings the device pages up.
 
-#include "device/DeviceAllInfo.h"
+#include "app/core/DeviceAllInfo.h"
 
 #include <QList>
 #include <QWidget>
