@@ -2,6 +2,8 @@
 // the tool's commands reach the virtual devices and come back to the program as reports.
 #include "Support.h"
 
+#include <future>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -36,16 +38,17 @@ ToolRun tool(const std::string& args, const std::string& input = "",
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
 }
 
-sockaddr_un socketAddress() {
+sockaddr_un socketAddress(const std::string& path = socketPath()) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof addr.sun_path - 1);
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
     return addr;
 }
 
-int connectRaw() {
-    sockaddr_un addr = socketAddress();
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+// A non-blocking connection is refused at once when the server's backlog is full.
+int connectRaw(const std::string& path = socketPath(), int flags = 0) {
+    sockaddr_un addr = socketAddress(path);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | flags, 0);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(fd);
         return -1;
@@ -66,6 +69,24 @@ std::string exchange(const std::string& text, bool hangUp) {
         answer.append(buffer, static_cast<size_t>(n));
     ::close(fd);
     return answer;
+}
+
+// A client that sends commands and never reads the answers, until its socket takes no more.
+int flood(const std::string& path = socketPath()) {
+    int fd = connectRaw(path, SOCK_NONBLOCK);
+    EXPECT_GE(fd, 0);
+    std::string commands;
+    for (int i = 0; i < 4096; ++i)
+        commands += "help\n";
+    for (int stalls = 0; fd >= 0 && stalls < 20;) {
+        if (::send(fd, commands.data(), commands.size(), MSG_NOSIGNAL) > 0) {
+            stalls = 0;
+        } else {
+            ++stalls;
+            std::this_thread::sleep_for(10ms);
+        }
+    }
+    return fd;
 }
 
 class Control : public HidTest {
@@ -176,6 +197,62 @@ TEST_F(Control, RawClientsCannotHoldOrBreakTheServer) {
         EXPECT_NE(std::string::npos, tool("list").out.find("battery=80"));
     }
     EXPECT_EQ(0, tool("list").status) << "the first server survived the second's unload";
+}
+
+// One client that never reads and one that stays silent hold no one: fifty more connect at once and
+// are all answered.
+TEST_F(Control, ClientsAreServedSideBySide) {
+    const int stuck = flood(), idle = connectRaw();
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    std::vector<pollfd> clients;
+    for (int i = 0; i < 50; ++i)
+        if (int fd = connectRaw(socketPath(), SOCK_NONBLOCK); fd >= 0)
+            clients.push_back({fd, POLLIN, 0});
+    EXPECT_EQ(50u, clients.size()) << "refused connections";
+    for (const pollfd& c : clients)
+        EXPECT_EQ(9, ::send(c.fd, "counters\n", 9, MSG_NOSIGNAL));
+    std::vector<std::string> answers(clients.size());
+    size_t answered = 0;
+    while (answered < clients.size() && std::chrono::steady_clock::now() < deadline &&
+           ::poll(clients.data(), clients.size(), 100) >= 0) {
+        for (size_t i = 0; i < clients.size(); ++i) {
+            char buffer[256];
+            ssize_t n = (clients[i].revents & POLLIN) ? ::recv(clients[i].fd, buffer, sizeof buffer, 0) : 0;
+            if (n > 0 &&
+                answers[i].append(buffer, static_cast<size_t>(n)).find("\nok\n") != std::string::npos) {
+                ++answered;
+                clients[i].events = 0;
+            }
+        }
+    }
+    EXPECT_EQ(clients.size(), answered);
+    for (const pollfd& c : clients)
+        ::close(c.fd);
+    ::close(stuck);
+    ::close(idle);
+}
+
+// Unloading the library, as the program's exit does, ends its server at once whatever the clients do.
+TEST_F(Control, ShutdownIsBoundedWhateverTheClientsDo) {
+    const std::string copy = runDir() + "/libHIDUsb-exit.so", socket = runDir() + "/exit.sock";
+    std::filesystem::copy_file(HIDUSB_LIBRARY, copy, std::filesystem::copy_options::overwrite_existing);
+    setenv("ZF_HIDUSB_SOCKET", socket.c_str(), 1);
+    auto second = std::make_unique<LibHidUsb>(copy);
+    second->HidVirt_List(nullptr, 0); // first use opens its socket
+    const bool up = waitFor([&] {
+        int fd = connectRaw(socket);
+        return fd >= 0 && ::close(fd) == 0;
+    });
+    setenv("ZF_HIDUSB_SOCKET", socketPath().c_str(), 1);
+    ASSERT_TRUE(up);
+    const int stuck = flood(socket), idle = connectRaw(socket);
+    auto unloaded = std::async(std::launch::async, [&] { second.reset(); });
+    const bool bounded = unloaded.wait_for(2s) == std::future_status::ready;
+    ::close(stuck); // lets a server that waits for the client end, so the case fails rather than hangs
+    ::close(idle);
+    unloaded.wait();
+    EXPECT_TRUE(bounded);
+    EXPECT_FALSE(std::filesystem::exists(socket)) << "the server removes its socket as it ends";
 }
 
 } // namespace

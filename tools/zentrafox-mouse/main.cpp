@@ -44,7 +44,8 @@ Commands:
 
 Socket: --socket PATH, else $ZF_HIDUSB_SOCKET, else "control.sock" in the library's state folder
 ($ZF_HIDUSB_STATE_DIR, default ~/.local/share/zentrafox-virtual). The program opens it the first time it
-uses its device library; ZF_HIDUSB_SOCKET=none in the program's environment keeps it closed.
+uses its device library; ZF_HIDUSB_SOCKET=none in the program's environment keeps it closed. Clients are
+served side by side (up to 128); one that neither sends nor reads for 10 s is dropped.
 
 Protocol (for scripts that talk to the socket themselves): UTF-8 text, one command a line ending in "\n";
 each is answered by zero or more data lines and then one line "ok" or "error: REASON".
