@@ -4,7 +4,6 @@
 #include "Host.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <thread>
 
@@ -19,15 +18,6 @@ constexpr int kImageHeaderSize = 856;
 constexpr uint8_t kMouseImage = 0xD3;
 constexpr uint8_t kReceiverImage = 0xD2;
 constexpr int kWritePayload = kPacketSize - 4; // offset and length lead every write packet
-
-std::string normId(const char* s) {
-    std::string t(s);
-    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
-        t = t.substr(2);
-    for (auto& c : t)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return t;
-}
 
 // Paces packets against one schedule, so sleep overshoot does not add up over a long transfer.
 struct Pacer {
@@ -63,10 +53,10 @@ char** find(const char* vid, const char* pid, int maxCount, int* count) {
     h.found.clear();
     std::string v = normId(vid), p = normId(pid);
     for (auto& m : registry().mice)
-        if (m.link == Link::Cable && normId(m.vid.c_str()) == v && normId(m.pid.c_str()) == p)
+        if (m.link == Link::Cable && normId(m.vid) == v && normId(m.pid) == p)
             h.found.push_back(Registry::cablePath(m));
     for (auto& r : registry().receivers)
-        if (r.plugged && normId(r.vid.c_str()) == v && normId(r.pid.c_str()) == p)
+        if (r.plugged && normId(r.vid) == v && normId(r.pid) == p)
             h.found.push_back(Registry::receiverPath(r));
     if (static_cast<int>(h.found.size()) > capacity)
         h.found.resize(static_cast<size_t>(capacity));
@@ -311,7 +301,7 @@ int UsbFinderC_GetDeviceInfo(unsigned char* out, const char* path, int flag) {
         out[0] = ep.mouse->cid;
         out[1] = ep.mouse->mid;
     }
-    out[2] = ep.receiver ? 0 : 2;
+    out[2] = ep.receiver ? receiverKind(ep.receiver->rateClass) : kWiredKind;
     return 1;
 }
 

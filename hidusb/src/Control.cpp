@@ -58,7 +58,8 @@ int HidVirt_List(char* buffer, int size) {
             << " version=" << std::hex << std::setw(4) << std::setfill('0') << m.version << std::dec
             << std::setfill(' ') << "\n";
     for (auto& r : registry().receivers)
-        out << "receiver " << r.name << " plugged=" << (r.plugged ? 1 : 0) << " paired=" << r.paired << "\n";
+        out << "receiver " << r.name << " plugged=" << (r.plugged ? 1 : 0) << " paired=" << r.paired
+            << " class=" << r.rateClass << "\n";
     std::string text = out.str();
     if (buffer && size > 0) {
         size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
@@ -111,17 +112,20 @@ int HidVirt_PressDpiButton(const char* mouse) {
 }
 
 int HidVirt_PressRateButton(const char* mouse) {
-    static const uint8_t cycle[] = {8, 4, 2, 1};
+    // 125 Hz up to the fastest rate the link carries: 1000 Hz on the cable, 1000 x class behind a receiver.
+    static const uint8_t cycle[] = {8, 4, 2, 1, 16, 32, 64};
     auto lock = lockDevices();
     Mouse* m = mouseNamed(mouse);
     if (!m || m->link == Link::Off)
         return 0;
+    const int linkClass = registry().linkClass(*m);
+    const int steps = linkClass >= 8 ? 7 : linkClass >= 4 ? 6 : linkClass >= 2 ? 5 : 4;
     Record& f = m->flash();
-    int at = 3;
-    for (int i = 0; i < 4; ++i)
+    int at = steps - 1; // a rate the link cannot carry starts the cycle again
+    for (int i = 0; i < steps; ++i)
         if (cycle[i] == f[0])
             at = i;
-    f[0] = cycle[(at + 1) % 4];
+    f[0] = cycle[(at + 1) % steps];
     registry().save(*m);
     sendFromMouse(*m, kStatus, 0, 0, statusData(kStatusRate, *m));
     return 1;

@@ -3,7 +3,9 @@
 #include "HIDUsbVirtual.h"
 #include "Host.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +25,9 @@ namespace zf {
 namespace {
 
 constexpr size_t kMaxLine = 1024;
-constexpr int kClientIdleMs = 10000; // a silent client is dropped, so it cannot hold the server
+constexpr size_t kMaxAnswer = 64 * 1024; // answers held for a client that does not read them
+constexpr size_t kMaxClients = 128;
+constexpr std::chrono::seconds kClientIdle{10}; // a client that neither sends nor reads this long is dropped
 
 const char kHelp[] = "list\n"
                      "plug NAME | unplug NAME\n"
@@ -82,48 +86,58 @@ std::string needMouse(const std::vector<std::string>& args, size_t count) {
     return {};
 }
 
-bool sendAll(int fd, const std::string& text) {
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::send(fd, text.data() + done, text.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
+// One connected client. Answers wait in `out` while the client does not read them; past kMaxAnswer its
+// further commands wait unread too, so a client that never reads costs bounded memory and no time.
+struct Client {
+    int fd = -1;
+    std::string in, out;
+    bool eof = false;     // the client sends no more
+    bool closing = false; // refused: close once the answer is out
+    Clock::time_point lastProgress = Clock::now();
+
+    bool finished() const { return out.empty() && (closing || (eof && in.find('\n') == std::string::npos)); }
+    bool wantsInput() const { return !eof && !closing && out.size() < kMaxAnswer; }
+};
+
+// Runs the client's complete command lines while its answers fit.
+void runLines(Client& c) {
+    size_t eol;
+    while (!c.closing && c.out.size() < kMaxAnswer && (eol = c.in.find('\n')) != std::string::npos) {
+        std::string line = c.in.substr(0, eol);
+        c.in.erase(0, eol + 1);
+        c.out += runControlCommand(line);
     }
-    return true;
+    if (!c.closing && c.in.find('\n') == std::string::npos && c.in.size() > kMaxLine) {
+        c.out += error("line too long");
+        c.closing = true;
+    }
 }
 
-// Reads lines from one client until it hangs up, falls silent or the server stops.
-void serveClient(int fd, int stopFd) {
-    std::string pending;
-    char buffer[512];
-    for (;;) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        int n = ::poll(fds, 2, kClientIdleMs);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0 || (fds[1].revents & POLLIN))
-            return;
-        ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return;
-        pending.append(buffer, static_cast<size_t>(got));
-        size_t eol;
-        while ((eol = pending.find('\n')) != std::string::npos) {
-            std::string line = pending.substr(0, eol);
-            pending.erase(0, eol + 1);
-            if (!sendAll(fd, runControlCommand(line)))
-                return;
-        }
-        if (pending.size() > kMaxLine) {
-            sendAll(fd, error("line too long"));
-            return;
+// Moves what the socket has to give or take without waiting; false when the client is gone.
+bool exchange(Client& c, short revents) {
+    if (!c.out.empty() && (revents & (POLLOUT | POLLERR | POLLHUP))) {
+        ssize_t n = ::send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            c.out.erase(0, static_cast<size_t>(n));
+            c.lastProgress = Clock::now();
+        } else if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return false;
         }
     }
+    if (c.wantsInput() && (revents & (POLLIN | POLLERR | POLLHUP))) {
+        char buffer[512];
+        ssize_t got = ::recv(c.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0) {
+            c.in.append(buffer, static_cast<size_t>(got));
+            c.lastProgress = Clock::now();
+        } else if (got == 0) {
+            c.eof = true;
+        } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            return false;
+        }
+    }
+    runLines(c);
+    return true;
 }
 
 // Binds the socket; a stale file of a program that is gone is replaced, a live one is left to its owner.
@@ -156,31 +170,63 @@ int bindSocket(const std::string& path) {
         }
     }
     ::chmod(path.c_str(), 0600);
-    if (::listen(fd, 4) != 0) {
+    if (::fcntl(fd, F_SETFL, O_NONBLOCK) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         ::close(fd);
         return -1;
     }
     return fd;
 }
 
+// One thread serves every client through one poll loop on non-blocking sockets, so no client can hold
+// another or the shutdown.
 void serve(int stopFd) {
     const std::string path = controlSocketPath();
     int fd = bindSocket(path);
     if (fd < 0)
         return;
+    std::vector<Client> clients;
+    std::vector<pollfd> fds;
     for (;;) {
-        pollfd fds[2] = {{fd, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        int n = ::poll(fds, 2, -1);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || (fds[1].revents & POLLIN))
+        fds.assign({{fd, POLLIN, 0}, {stopFd, POLLIN, 0}});
+        int timeoutMs = -1; // until the next client falls idle
+        const auto now = Clock::now();
+        for (const Client& c : clients) {
+            fds.push_back(
+                {c.fd, static_cast<short>((c.wantsInput() ? POLLIN : 0) | (c.out.empty() ? 0 : POLLOUT)), 0});
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(c.lastProgress + kClientIdle - now);
+            const int ms = static_cast<int>(std::max<long long>(left.count(), 0));
+            timeoutMs = timeoutMs < 0 ? ms : std::min(timeoutMs, ms);
+        }
+        int n = ::poll(fds.data(), fds.size(), timeoutMs);
+        if (n < 0 && errno != EINTR)
             break;
-        int client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
-        serveClient(client, stopFd);
-        ::close(client);
+        if (n > 0 && (fds[1].revents & POLLIN))
+            break;
+        for (size_t i = clients.size(); i-- > 0;) {
+            Client& c = clients[i];
+            const short revents = n > 0 ? fds[i + 2].revents : 0;
+            const bool idle = Clock::now() - c.lastProgress >= kClientIdle;
+            if (!exchange(c, revents) || c.finished() || idle) {
+                ::close(c.fd);
+                clients.erase(clients.begin() + static_cast<long>(i));
+            }
+        }
+        if (n > 0 && (fds[0].revents & POLLIN)) {
+            for (int client; (client = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
+                if (clients.size() >= kMaxClients) {
+                    const std::string busy = error("too many clients");
+                    (void)!::send(client, busy.data(), busy.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+                    ::close(client);
+                    continue;
+                }
+                clients.push_back(Client{});
+                clients.back().fd = client;
+            }
+        }
     }
+    for (const Client& c : clients)
+        ::close(c.fd);
     ::close(fd);
     ::unlink(path.c_str());
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -58,7 +60,79 @@ bool parsePatch(const std::string& s, std::pair<size_t, std::vector<uint8_t>>& o
     return true;
 }
 
+std::string trimmed(const std::string& s, const char* strip = " \t\r\"") {
+    const auto first = s.find_first_not_of(strip);
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(strip) - first + 1);
+}
+
+// Receiver PIDs of the device table, keyed by polling class: the lists of group "Option".
+std::vector<std::pair<std::string, int>> tableReceiverPids(const std::string& file) {
+    static const std::pair<const char*, int> lists[] = {
+        {"Wireless_PID", 1}, {"Wireless2_PID", 2}, {"Wireless4_PID", 4}, {"Wireless8_PID", 8}};
+    std::vector<std::pair<std::string, int>> pids;
+    std::ifstream in(file);
+    std::string line, group;
+    while (std::getline(in, line)) {
+        if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) // UTF-8 byte-order mark
+            line.erase(0, 3);
+        line = trimmed(line, " \t\r");
+        if (!line.empty() && line[0] == '[') {
+            group = trimmed(line.substr(1, line.find(']') - 1), " \t");
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (group != "Option" || eq == std::string::npos)
+            continue;
+        const std::string key = trimmed(line.substr(0, eq), " \t");
+        for (const auto& [name, rateClass] : lists) {
+            if (key != name)
+                continue;
+            std::stringstream items(line.substr(eq + 1));
+            for (std::string item; std::getline(items, item, ',');)
+                if (!(item = trimmed(item)).empty())
+                    pids.emplace_back(normId(item), rateClass);
+        }
+    }
+    return pids;
+}
+
 } // namespace
+
+std::string normId(const std::string& id) {
+    std::string t = id;
+    if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X'))
+        t = t.substr(2);
+    for (auto& c : t)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return t;
+}
+
+uint8_t receiverKind(int rateClass) {
+    switch (rateClass) {
+    case 2:
+        return 4;
+    case 4:
+        return 1;
+    case 8:
+        return 5;
+    default:
+        return 0;
+    }
+}
+
+std::string deviceTablePath() {
+    if (const char* d = std::getenv("ZF_APP_DIR"); d && *d)
+        return std::string(d) + "/usersetting/Config.ini";
+    Dl_info self{};
+    if (!::dladdr(reinterpret_cast<void*>(&deviceTablePath), &self) || !self.dli_fname)
+        return {};
+    std::string dir = self.dli_fname;
+    const auto slash = dir.rfind('/');
+    dir = slash == std::string::npos ? "." : dir.substr(0, slash);
+    return dir + "/usersetting/Config.ini";
+}
 
 void makeDirs(const std::string& dir) {
     std::string part;
@@ -149,6 +223,31 @@ Receiver* Registry::receiverByName(const std::string& name) {
         if (r.name == name)
             return &r;
     return nullptr;
+}
+
+int Registry::linkClass(const Mouse& m) {
+    const Receiver* r = m.link == Link::Receiver ? receiverByName(m.receiver) : nullptr;
+    return r ? r->rateClass : 1;
+}
+
+void Registry::resolveReceiverClasses() {
+    std::vector<std::pair<std::string, int>> table;
+    bool tableRead = false;
+    for (auto& r : receivers) {
+        if (r.rateClass)
+            continue;
+        if (!tableRead) {
+            table = tableReceiverPids(deviceTablePath());
+            tableRead = true;
+        }
+        r.rateClass = 1;
+        const std::string pid = normId(r.pid);
+        for (const auto& [listed, rateClass] : table)
+            if (listed == pid) {
+                r.rateClass = rateClass;
+                break;
+            }
+    }
 }
 
 Endpoint Registry::resolve(const char* path) {
@@ -242,7 +341,10 @@ std::string Registry::load() {
                         r.address[2] = static_cast<uint8_t>(n);
                     } else if (kind == "receiver" && key == "plugged")
                         r.plugged = value != "0";
-                    else if (ok)
+                    else if (kind == "receiver" && key == "class") {
+                        ok = value == "1" || value == "2" || value == "4" || value == "8";
+                        r.rateClass = ok ? value[0] - '0' : 0;
+                    } else if (ok)
                         ok = false;
                     if (!ok) {
                         error = "line " + std::to_string(lineNo) + ": bad setting " + kv;
@@ -267,6 +369,7 @@ std::string Registry::load() {
         mice.push_back(m);
         receivers.push_back(r);
     }
+    resolveReceiverClasses();
     // A mouse on its cable charges; a receiver knows the mouse that names it.
     for (auto& m : mice) {
         m.charging = m.link == Link::Cable;

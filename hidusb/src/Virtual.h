@@ -47,6 +47,9 @@ struct Receiver {
     std::string pid = "1002";
     uint16_t version = 0x0102;
     uint8_t address[3] = {0xA1, 0xB2, 0xC3};
+    // Polling class 1, 2, 4 or 8 (up to 1000, 2000, 4000, 8000 Hz): the description's class= key, else the
+    // device table's receiver list that holds the PID, else 1. 0 only while loading.
+    int rateClass = 0;
     bool plugged = true;
     std::string paired; // mouse name
     uint8_t bar[7] = {1, 255, 0, 0, 3, 3, 1};
@@ -76,6 +79,8 @@ public:
     bool present(const Mouse& m) const { return m.link == Link::Cable; }
     Mouse* mouseByName(const std::string& name);
     Receiver* receiverByName(const std::string& name);
+    // Polling class of the mouse's link: its receiver's when wireless, 1 on the cable (up to 1000 Hz).
+    int linkClass(const Mouse& m);
     static std::string cablePath(const Mouse& m) { return "/dev/zf-virtual/" + m.name; }
     static std::string receiverPath(const Receiver& r) { return "/dev/zf-virtual/" + r.name; }
 
@@ -88,9 +93,19 @@ public:
 
 private:
     void loadState(Mouse& m);
+    void resolveReceiverClasses();
 };
 
 Registry& registry();
+
+// Connection kind a receiver of that polling class reports in the device information (1 -> 0, 2 -> 4,
+// 4 -> 1, 8 -> 5); a mouse on its cable reports kWiredKind.
+uint8_t receiverKind(int rateClass);
+constexpr uint8_t kWiredKind = 2;
+// Vendor and product id texts compared without regard to case or a 0x prefix.
+std::string normId(const std::string& id);
+// The program's device table: usersetting/Config.ini in $ZF_APP_DIR, else in this library's folder.
+std::string deviceTablePath();
 
 // Emulated link time per 64-byte packet in microseconds (ZF_HIDUSB_PACKET_US, default 1000).
 long long packetUs();

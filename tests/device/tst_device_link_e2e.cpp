@@ -64,6 +64,7 @@ private slots:
     void cableAndReceiverSwitch();
     void reconnectionGuard();
     void rateButtonFollowed();
+    void behindAClassEightReceiver();
     void offlineStartShowsTheCache();
     void factoryReset();
     void defaultSequenceKeys();
@@ -309,6 +310,35 @@ void TestDeviceLinkE2E::rateButtonFollowed() {
     QVERIFY(SetLod(4));
     QTRY_COMPARE(int(flash().lod), 4);
     QCOMPARE(int(flash().reportRate), now);
+}
+
+void TestDeviceLinkE2E::behindAClassEightReceiver() {
+    // The receiver takes its class from the table's list holding its PID.
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setList("Option", "Wireless8_PID", {"3008"});
+    ini.sync();
+    const QString description = m_appDir.path() + "/class8.txt";
+    QFile file(description);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("receiver receiver0 pid=3008\nmouse mouse0 receiver=receiver0\n");
+    file.close();
+    qputenv("ZF_HIDUSB_DEVICES", description.toLocal8Bit());
+    const bool loaded = v.Reload();
+    qunsetenv("ZF_HIDUSB_DEVICES");
+    QVERIFY(loaded);
+    bringUp(kReceiverPath);
+    const DeviceAllInfo selected = SelectedDevice::get();
+    QCOMPARE(int(selected.kind), 5);
+    QCOMPARE(int(selected.wired), 0);
+    QCOMPARE(Discovery::receiverClass(selected.kind), 8);
+    // The mouse's own button steps up through 2000 and 4000 to 8000 Hz, and the program follows.
+    NewsSpy rate(&PostMsg::SigUpDataReportRate);
+    for (int press = 0; press < 3; ++press)
+        QVERIFY(v.PressRateButton(kMouse));
+    waitFor(rate, 3);
+    QCOMPARE(rate.last().at(0).toInt(), 64);
+    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 64);
+    ini.remove("Option", "Wireless8_PID");
 }
 
 void TestDeviceLinkE2E::offlineStartShowsTheCache() {

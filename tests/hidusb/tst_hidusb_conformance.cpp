@@ -2,6 +2,8 @@
 #include "Support.h"
 
 #include <atomic>
+#include <set>
+#include <sstream>
 
 using namespace zftest;
 
@@ -64,6 +66,47 @@ TEST_F(HidUsb, DeviceInfoAttributeAndOnlineAnswers) {
     std::memset(info, 0x55, sizeof info);
     EXPECT_EQ(0, L.UsbFinderC_GetDeviceInfo(info, "/dev/zf-virtual/receiver0/", 0));
     EXPECT_EQ(Bytes(4, 0), Bytes(info, info + 4)) << "an unknown path answers zeros";
+}
+
+// A receiver's class comes from class= in the description, else from the device table's list holding its
+// PID, and is reported as the connection kind; the rate button goes as far as the link carries. The shipped
+// devices, with the shipped table beside the library, answer behind a receiver of every class.
+TEST_F(HidUsb, ReceiversReportTheirPollingClass) {
+    std::filesystem::create_directories(runDir() + "/app/usersetting");
+    writeFile(runDir() + "/app/usersetting/Config.ini",
+              "\xEF\xBB\xBF[Option]\nWireless2_PID=2002\nWireless4_PID="
+              "\"0x3002\"\nWireless8_PID=4008, 3008\r\n[Drive1]\nWireless8_PID=1002\n");
+    setenv("ZF_APP_DIR", (runDir() + "/app").c_str(), 1);
+    fresh(
+        "receiver r1 pid=1002\nreceiver r2 pid=2002\nreceiver r4 pid=3002\nreceiver r8 pid=3008\n"
+        "receiver forced pid=1002 class=8\nmouse m1 receiver=r1\nmouse m2 receiver=r2\nmouse m8 receiver=r8\n"
+        "mouse wired link=cable\n");
+    unsetenv("ZF_APP_DIR");
+    for (auto [name, kind] : {std::pair{"r1", 0}, {"r2", 4}, {"r4", 1}, {"r8", 5}, {"forced", 5}}) {
+        unsigned char info[HIDUSB_DEVICE_INFO_SIZE];
+        ASSERT_EQ(1, L.UsbFinderC_GetDeviceInfo(info, ("/dev/zf-virtual/" + std::string(name)).c_str(), 0));
+        EXPECT_EQ(kind, info[2]) << name;
+    }
+    EXPECT_NE(std::string::npos, list().find("receiver r8 plugged=1 paired=m8 class=8\n")) << list();
+    // Rate codes after each press, starting from 1000 Hz.
+    for (auto [mouse, rates] : {std::pair{"m1", Bytes{8, 4, 2, 1}},
+                                {"m2", Bytes{16, 8, 4, 2}},
+                                {"m8", Bytes{16, 32, 64, 8}},
+                                {"wired", Bytes{8, 4, 2, 1}}}) {
+        Bytes seen;
+        while (seen.size() < rates.size() && L.HidVirt_PressRateButton(mouse))
+            seen.push_back(flash(mouse)[0]);
+        EXPECT_EQ(rates, seen) << mouse;
+    }
+
+    std::ifstream shipped(std::filesystem::path(HIDUSB_LIBRARY).parent_path() / "virtual/devices.txt");
+    fresh(std::string(std::istreambuf_iterator<char>(shipped), std::istreambuf_iterator<char>()));
+    std::istringstream lines(list());
+    std::set<int> answering;
+    for (std::string kind, name, rest; lines >> kind >> name && std::getline(lines, rest);)
+        if (kind == "receiver" && L.UsbFinderC_GetDeviceOnLine(("/dev/zf-virtual/" + name).c_str()))
+            answering.insert(std::stoi(rest.substr(rest.find(" class=") + 7)));
+    EXPECT_EQ((std::set<int>{1, 2, 4, 8}), answering) << list();
 }
 
 using Decoder = int (*LibHidUsb::*)(const unsigned char*, unsigned char*);
@@ -466,8 +509,9 @@ TEST_F(HidUsb, RawAccess) {
 TEST_F(HidUsb, DescriptionFileErrorsFallBackToTheDefaultPair) {
     const std::string file = runDir() + "/bad.txt";
     setenv("ZF_HIDUSB_DEVICES", file.c_str(), 1);
-    for (const char* text : {"mouse\n", "mouse a battery=200\n", "keyboard k\n", "mouse a\nmouse a\n",
-                             "mouse a cid=XYZ\n", "mouse a/b\n", "receiver r plugged=1 colour=red\n"}) {
+    for (const char* text :
+         {"mouse\n", "mouse a battery=200\n", "keyboard k\n", "mouse a\nmouse a\n", "mouse a cid=XYZ\n",
+          "mouse a/b\n", "receiver r plugged=1 colour=red\n", "receiver r class=3\n"}) {
         writeFile(file, text);
         EXPECT_EQ(0, L.HidVirt_Reload()) << text;
         EXPECT_EQ(0, list().find("mouse mouse0 link=receiver receiver=receiver0")) << text << list();

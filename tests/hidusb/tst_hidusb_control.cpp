@@ -2,6 +2,8 @@
 // the tool's commands reach the virtual devices and come back to the program as reports.
 #include "Support.h"
 
+#include <future>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -36,16 +38,17 @@ ToolRun tool(const std::string& args, const std::string& input = "",
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
 }
 
-sockaddr_un socketAddress() {
+sockaddr_un socketAddress(const std::string& path = socketPath()) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath().c_str(), sizeof addr.sun_path - 1);
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
     return addr;
 }
 
-int connectRaw() {
-    sockaddr_un addr = socketAddress();
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+// A non-blocking connection is refused at once when the server's backlog is full.
+int connectRaw(const std::string& path = socketPath(), int flags = 0) {
+    sockaddr_un addr = socketAddress(path);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | flags, 0);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
         ::close(fd);
         return -1;
@@ -66,6 +69,16 @@ std::string exchange(const std::string& text, bool hangUp) {
         answer.append(buffer, static_cast<size_t>(n));
     ::close(fd);
     return answer;
+}
+
+// A client that sends commands and never reads the answers, until its socket takes no more.
+int flood(const std::string& path) {
+    int fd = connectRaw(path, SOCK_NONBLOCK);
+    const std::string commands(16384, '\n');
+    for (int stalls = 0; fd >= 0 && stalls < 20;)
+        if (::send(fd, commands.data(), commands.size(), MSG_NOSIGNAL) <= 0 && ++stalls)
+            std::this_thread::sleep_for(10ms);
+    return fd;
 }
 
 class Control : public HidTest {
@@ -176,6 +189,46 @@ TEST_F(Control, RawClientsCannotHoldOrBreakTheServer) {
         EXPECT_NE(std::string::npos, tool("list").out.find("battery=80"));
     }
     EXPECT_EQ(0, tool("list").status) << "the first server survived the second's unload";
+}
+
+// A client that never reads and one that stays silent hold no one: fifty more connect at once and are all
+// answered. Unloading the library, as the program's exit does, then ends the server at once all the same.
+TEST_F(Control, ClientsAreServedSideBySideAndShutdownIsBounded) {
+    const std::string copy = runDir() + "/libHIDUsb-exit.so", socket = runDir() + "/exit.sock";
+    std::filesystem::copy_file(HIDUSB_LIBRARY, copy, std::filesystem::copy_options::overwrite_existing);
+    setenv("ZF_HIDUSB_SOCKET", socket.c_str(), 1);
+    auto second = std::make_unique<LibHidUsb>(copy);
+    second->HidVirt_List(nullptr, 0); // first use opens its socket
+    const bool up = waitFor([&] {
+        int fd = connectRaw(socket);
+        return fd >= 0 && ::close(fd) == 0;
+    });
+    setenv("ZF_HIDUSB_SOCKET", socketPath().c_str(), 1);
+    ASSERT_TRUE(up);
+    const int stuck = flood(socket), idle = connectRaw(socket);
+    std::vector<pollfd> clients;
+    for (int i = 0, fd; i < 50; ++i)
+        if ((fd = connectRaw(socket, SOCK_NONBLOCK)) >= 0 && ::send(fd, "counters\n", 9, MSG_NOSIGNAL) == 9)
+            clients.push_back({fd, POLLIN, 0});
+    EXPECT_EQ(50u, clients.size()) << "refused connections";
+    size_t answered = 0;
+    char buffer[256];
+    for (auto until = std::chrono::steady_clock::now() + 3s;
+         answered < clients.size() && std::chrono::steady_clock::now() < until;)
+        for (pollfd& c : clients) // each answer is one short packet ending in "ok"
+            if (::poll(&c, 1, 1) > 0 && ::recv(c.fd, buffer, sizeof buffer, 0) > 0 && ++answered)
+                c.events = 0;
+    EXPECT_EQ(clients.size(), answered);
+
+    auto unloaded = std::async(std::launch::async, [&] { second.reset(); });
+    const bool bounded = unloaded.wait_for(2s) == std::future_status::ready;
+    for (const pollfd& c : clients)
+        ::close(c.fd);
+    ::close(stuck); // lets a server that waits for the client end, so the case fails rather than hangs
+    ::close(idle);
+    unloaded.wait();
+    EXPECT_TRUE(bounded);
+    EXPECT_FALSE(std::filesystem::exists(socket)) << "the server removes its socket as it ends";
 }
 
 } // namespace

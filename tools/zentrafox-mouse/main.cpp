@@ -24,14 +24,17 @@ Drives the virtual mice and receivers of a running Zentrafox (its device library
 local socket. Device names are those of the description file; by default "mouse0" behind "receiver0".
 
 Commands:
-  list                            one line per device: link, receiver, battery, profile, version
+  list                            one line per device: for a mouse its link, receiver, battery, profile,
+                                  version; for a receiver whether it is plugged in, its paired mouse and
+                                  its polling class (1, 2, 4 or 8: up to 1000 x class Hz)
   plug NAME | unplug NAME         a receiver into / out of its USB port; a mouse's cable in (the mouse is
                                   then wired) or out (the mouse is off)
   cable MOUSE                     the mouse goes onto its cable (found under its cable product id)
   receiver MOUSE                  the mouse goes wireless, answering through its receiver
   off MOUSE                       the mouse is switched off
   dpi MOUSE                       press the DPI-cycle button (next DPI level)
-  rate MOUSE                      press the report-rate button (next report rate)
+  rate MOUSE                      press the report-rate button: 125, 250, 500, 1000 Hz, then up to what
+                                  the link carries (2000/4000/8000 Hz behind a class 2/4/8 receiver)
   key MOUSE left|right down|up    a main key, seen while the program calibrates the keys
   battery MOUSE LEVEL [CHARGING]  battery level 0-100; CHARGING 1 or 0 (default 0)
   fail-pairing                    the next receiver pairing fails
@@ -41,7 +44,8 @@ Commands:
 
 Socket: --socket PATH, else $ZF_HIDUSB_SOCKET, else "control.sock" in the library's state folder
 ($ZF_HIDUSB_STATE_DIR, default ~/.local/share/zentrafox-virtual). The program opens it the first time it
-uses its device library; ZF_HIDUSB_SOCKET=none in the program's environment keeps it closed.
+uses its device library; ZF_HIDUSB_SOCKET=none in the program's environment keeps it closed. Clients are
+served side by side (up to 128); one that neither sends nor reads for 10 s is dropped.
 
 Protocol (for scripts that talk to the socket themselves): UTF-8 text, one command a line ending in "\n";
 each is answered by zero or more data lines and then one line "ok" or "error: REASON".

@@ -1,0 +1,62 @@
+// Fuzz target for the device library's parsers of outside input: the input is loaded both as the device
+// description and as the device table (whose receiver lists give the classes), and each of its lines is run
+// as a control-socket command. Built with libFuzzer under Clang (ZF_FUZZ=ON); otherwise a driver that runs
+// the files named on the command line.
+#include "ControlSocket.h"
+#include "HIDUsbVirtual.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+const std::string& workDir() {
+    static const std::string* dir = [] { // kept: the exit handler below still needs it
+        char tmpl[] = "/tmp/zf-fuzz-hidusb.XXXXXX";
+        const std::string made = mkdtemp(tmpl) ? tmpl : "/tmp";
+        std::filesystem::create_directories(made + "/usersetting");
+        setenv("ZF_APP_DIR", made.c_str(), 1);
+        setenv("ZF_HIDUSB_DEVICES", (made + "/devices.txt").c_str(), 1);
+        setenv("ZF_HIDUSB_STATE_DIR", (made + "/state").c_str(), 1);
+        setenv("ZF_HIDUSB_SOCKET", "none", 1);
+        setenv("ZF_HIDUSB_PACKET_US", "0", 1);
+        setenv("ZF_HIDUSB_DRAIN_MS", "0", 1);
+        setenv("ZF_HIDUSB_CHARGE_MS", "0", 1);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(workDir(), ignored);
+        });
+        return new std::string(made);
+    }();
+    return *dir;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    for (const char* file : {"/devices.txt", "/usersetting/Config.ini"})
+        std::ofstream(workDir() + file, std::ios::binary | std::ios::trunc) << text;
+    HidVirt_Reload();
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        zf::runControlCommand(line);
+    return 0;
+}
+
+#ifndef ZF_LIBFUZZER
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::ifstream in(argv[i], std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "cannot read %s\n", argv[i]);
+            return 1;
+        }
+        const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+    }
+    return 0;
+}
+#endif
