@@ -12,6 +12,7 @@
 #include "platform/Autostart.h"
 #include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
+#include "platform/ScreenMetrics.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsEffect>
 #include <QLabel>
 #include <QLibrary>
 #include <QMenu>
@@ -52,6 +54,8 @@ void touch(const QString& path, const QDateTime& modified) {
     QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 } // namespace
+
+Q_DECLARE_METATYPE(std::vector<ScreenMetrics::Monitor>)
 
 class BatteryReceiver : public QObject {
     Q_OBJECT
@@ -164,20 +168,31 @@ private slots:
         QVERIFY(Autostart::setEnabled(false, QString())); // already off
     }
 
-    void scaleFactorRule_data() {
-        QTest::addColumn<int>("width");
+    void scaleFactorFromTheOpeningMonitor_data() {
+        using Monitors = std::vector<ScreenMetrics::Monitor>;
+        QTest::addColumn<Monitors>("monitors");
+        QTest::addColumn<int>("screenWidth");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("unknown") << -1 << QString();
-        QTest::newRow("1920") << 1920 << QString();
-        QTest::newRow("1921") << 1921 << "1";
-        QTest::newRow("3839") << 3839 << "1";
-        QTest::newRow("3840") << 3840 << "2";
-        QTest::newRow("5760") << 5760 << "3";
+        QTest::newRow("unknown") << Monitors{} << -1 << QString();
+        QTest::newRow("no RandR, 1920") << Monitors{} << 1920 << QString();
+        QTest::newRow("no RandR, 3840") << Monitors{} << 3840 << "2";
+        QTest::newRow("1921") << Monitors{{0, 0, 1921, 1080, true}} << 1921 << "1";
+        QTest::newRow("3839") << Monitors{{0, 0, 3839, 2160, true}} << 3839 << "1";
+        QTest::newRow("5760") << Monitors{{0, 0, 5760, 2160, true}} << 5760 << "3";
+        // Two full-HD monitors side by side make a 3840-wide screen; the window opens on one of them.
+        QTest::newRow("two 1920 side by side")
+            << Monitors{{0, 0, 1920, 1080, true}, {1920, 0, 1920, 1080, false}} << 3840 << QString();
+        QTest::newRow("4K primary right of full HD")
+            << Monitors{{0, 0, 1920, 1080, false}, {1920, 0, 3840, 2160, true}} << 5760 << "2";
+        QTest::newRow("no primary: the one at the origin")
+            << Monitors{{2560, 0, 1920, 1080, false}, {0, 0, 2560, 1440, false}} << 4480 << "1";
     }
-    void scaleFactorRule() {
-        QFETCH(int, width);
+    void scaleFactorFromTheOpeningMonitor() {
+        QFETCH(std::vector<ScreenMetrics::Monitor>, monitors);
+        QFETCH(int, screenWidth);
         QFETCH(QString, expected);
-        QCOMPARE(StartupServices::scaleFactorFor(width), expected);
+        QCOMPARE(StartupServices::scaleFactorFor(ScreenMetrics::openingMonitorWidth(monitors, screenWidth)),
+                 expected);
     }
 
     void fontScaleDoesNotCompoundAndSkipsReceive2() {
