@@ -4,6 +4,7 @@
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
@@ -267,6 +268,33 @@ private slots:
         QVERIFY(link->styleSheet().endsWith("OnLineWifi.png);}"));
         d.SlotIsUsb(true, false);
         QVERIFY(link->styleSheet().endsWith("OnLineUsb.png);}"));
+
+        // An offline start shows a cached record: the frame says so until the mouse answers again.
+        Language::load();
+        Language::setCurrentIndex(0);
+        auto* caption = d.findChild<QLabel*>("OfflineCaption");
+        QVERIFY(caption && caption->isHidden() && !d.isOffline());
+        auto linkGreyed = [link] { return link->graphicsEffect() && link->graphicsEffect()->isEnabled(); };
+        QVERIFY(!linkGreyed());
+        LinkFlags::WaitingForOnline = true;
+        PostMsg::instance()->SendForm();
+        QVERIFY(d.isOffline() && !caption->isHidden() && linkGreyed());
+        QCOMPARE(caption->text(), Language::text("home", "Offline", 0));
+        QVERIFY(!caption->text().isEmpty());
+        PostMsg::instance()->SendAllLanguage(0);
+        QVERIFY(d.isOffline()); // a language pass keeps the state
+        LinkFlags::WaitingForOnline = false;
+        PostMsg::instance()->SendCloseOffOnline(); // the online check saw it answer
+        QVERIFY(!d.isOffline() && caption->isHidden() && !linkGreyed());
+        PostMsg::instance()->SendFormReset(); // offline start without a cache
+        QVERIFY(d.isOffline());
+        PostMsg::instance()->SendForm(); // a full record read from the mouse
+        QVERIFY(!d.isOffline());
+        PostMsg::instance()->SendMouseOffLineo(0); // a write it did not take
+        QVERIFY(d.isOffline());
+        PostMsg::instance()->SendSecondPageChange(); // back to the list
+        QVERIFY(!d.isOffline());
+
         auto* frame = d.findChild<QWidget*>("frame_2");
         QVERIFY(frame->styleSheet().contains("BackGround2.png"));
         d.stack()->setCurrentIndex(3);
