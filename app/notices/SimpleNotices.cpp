@@ -3,6 +3,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 
+#include <QLabel>
 #include <QToolButton>
 
 MouseOffLine::MouseOffLine(int reason, QWidget* parent) : NoticeBase(parent), m_reason(reason) {
@@ -90,5 +91,33 @@ LessThree::LessThree(QWidget* parent) : NoticeBase(parent) {
 
 void LessThree::applyTexts(int index) {
     setLabelText(noticeText("DialogDebounceTips", index));
+    setButtonText(noticeText("OK", index));
+}
+
+namespace {
+// Break points after each slash, so a long path wraps inside the label.
+QString wrappablePath(QString path) {
+    return path.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+}
+} // namespace
+
+LibraryMissing::LibraryMissing(const QString& file, bool fileExists, const QString& detail, QWidget* parent)
+    : NoticeBase(parent), m_file(file), m_exists(fileExists) {
+    setObjectName("LibraryMissing");
+    // Room for the sentence and a long path; the confirm button stays where it is.
+    m_label->setGeometry(15, 28, 270, 80);
+    m_label->setToolTip(detail);
+    setLabelText(QString(fileExists ? "The device library cannot be used:\n%1"
+                                    : "The device library was not found:\n%1")
+                     .arg(wrappablePath(file)));
+    if (Language::loadedCount() > 0)
+        applyTexts(Language::currentIndex());
+}
+
+void LibraryMissing::applyTexts(int index) {
+    const QString text = noticeText(m_exists ? "DialogBadLibrary" : "DialogNoLibrary", index);
+    if (!text.isEmpty())
+        setLabelText(text.contains("%1") ? text.arg(wrappablePath(m_file))
+                                         : text + '\n' + wrappablePath(m_file));
     setButtonText(noticeText("OK", index));
 }

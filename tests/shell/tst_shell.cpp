@@ -581,13 +581,80 @@ private slots:
         QVERIFY(LinkFlags::RestartRequested);
     }
 
-    void trayHideRestoreAndExitTellTheLibrary() {
+    void missingOrUnusableLibraryIsNoticedNamingTheFile() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("libHIDUsb.so");
+        auto noticeOnShow = [](QString& text) {
+            DialogMain w;
+            QTimer::singleShot(200, [&] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* n = qobject_cast<LibraryMissing*>(top); n && n->isVisible()) {
+                        text = n->labelText().remove(QChar(0x200B));
+                        n->close();
+                    }
+            });
+            w.show();
+            QTRY_VERIFY(!text.isEmpty());
+        };
+        QVERIFY(!HidLibrary::load(file));
+        // The loader's own message names the file asked for, not a name QLibrary made up from it.
+        QVERIFY2(HidLibrary::errorText().contains(file) && !HidLibrary::errorText().contains("liblib"),
+                 qPrintable(HidLibrary::errorText()));
+        QString missing, unusable;
+        noticeOnShow(missing);
+        QVERIFY2(missing.contains(file), qPrintable(missing));
+        QVERIFY(missing.startsWith(Language::text("common", "DialogNoLibrary").section('%', 0, 0)));
+
+        QFile junk(file);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a library");
+        junk.close();
+        QVERIFY(!HidLibrary::load(file));
+        noticeOnShow(unusable);
+        QVERIFY2(unusable.contains(file), qPrintable(unusable));
+        QVERIFY(unusable.startsWith(Language::text("common", "DialogBadLibrary").section('%', 0, 0)));
+        QVERIFY(!Language::text("common", "DialogBadLibrary").isEmpty());
+
+        // A usable library: no notice.
+        QVERIFY(HidLibrary::load(m_fake.fileName()));
+        bool noticed = false;
+        {
+            DialogMain w;
+            w.show();
+            QTest::qWait(100);
+            for (QWidget* top : QApplication::topLevelWidgets())
+                noticed = noticed || qobject_cast<LibraryMissing*>(top);
+        }
+        QVERIFY(!noticed);
+    }
+
+    void minimiseUsesTheTrayOnlyWhereOneExists() {
+        // No tray (GNOME without an extension, Xvfb): the window minimises the ordinary way and stays
+        // reachable; the library still hears that the program is inactive, and active again on restore.
+        DialogMain::setTrayAvailability([] { return false; });
+        {
+            DialogMain w;
+            w.show();
+            w.stack()->setCurrentIndex(1);
+            m_reset();
+            QTest::mouseClick(w.frame()->button("MinButton"), Qt::LeftButton);
+            QVERIFY(w.isMinimized());
+            QVERIFY(w.isVisible());
+            QVERIFY(!w.trayIcon()->isVisible());
+            QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
+            QCOMPARE(m_lastStatus(), 0);
+            w.showNormal();
+            QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 2);
+            QCOMPARE(m_lastStatus(), 1);
+        }
+
+        DialogMain::setTrayAvailability([] { return true; });
         DialogMain w;
         w.show();
         // From the frame: inactive on hide, active again on a single click.
         w.stack()->setCurrentIndex(1);
         m_reset();
-        w.SlotChangeSize(0);
+        QTest::mouseClick(w.frame()->button("MinButton"), Qt::LeftButton);
         QVERIFY(w.isHidden());
         QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
         QCOMPARE(m_lastStatus(), 0);
@@ -616,6 +683,7 @@ private slots:
         QCOMPARE(m_calls("UsbServer_Exit"), 1);
         QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
         QVERIFY(!w.isVisible());
+        DialogMain::setTrayAvailability({});
     }
 
     void backToDeviceListRestartsNotifications() {
