@@ -74,7 +74,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     m_offlineCaption = new QLabel(ui->frame_2);
     m_offlineCaption->setObjectName(QStringLiteral("OfflineCaption"));
     m_offlineCaption->setGeometry(700, 28, 172, 24);
-    m_offlineCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Against the battery, whatever the text direction.
+    m_offlineCaption->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
     m_offlineCaption->setStyleSheet(QStringLiteral("#OfflineCaption{color: rgb(") + rgb.value(0) +
                                     QStringLiteral(",") + rgb.value(1) + QStringLiteral(",") + rgb.value(2) +
                                     QStringLiteral(");}"));
@@ -214,7 +215,6 @@ void Dialog::on_CloseButton_clicked() {
 }
 
 void Dialog::SlotSecondDialog() {
-    setOffline(false); // the next device's pages say for themselves
     ui->PreButton->setChecked(true);
     PostMsg::instance()->SendTouchkey();
     ui->stackedWidgetDialog->setCurrentIndex(0);

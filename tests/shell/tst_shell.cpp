@@ -292,8 +292,10 @@ private slots:
         QVERIFY(!d.isOffline());
         PostMsg::instance()->SendMouseOffLineo(0); // a write it did not take
         QVERIFY(d.isOffline());
-        PostMsg::instance()->SendSecondPageChange(); // back to the list
-        QVERIFY(!d.isOffline());
+        // Back to the list and the same mouse again: the worker has nothing new to say, the state holds.
+        PostMsg::instance()->SendSecondPageChange();
+        QVERIFY(d.isOffline());
+        PostMsg::instance()->SendCloseOffOnline();
 
         auto* frame = d.findChild<QWidget*>("frame_2");
         QVERIFY(frame->styleSheet().contains("BackGround2.png"));
