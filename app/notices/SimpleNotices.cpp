@@ -95,17 +95,23 @@ void LessThree::applyTexts(int index) {
 }
 
 namespace {
-// Break points after each slash, so a long path wraps inside the label.
+// Break points after each slash, so a long path wraps inside the label; embedded left to right, so a
+// right-to-left sentence does not move its slashes.
 QString wrappablePath(QString path) {
-    return path.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    return QStringLiteral("\u202A") + path.replace(QLatin1Char('/'), QStringLiteral("/\u200B")) +
+           QStringLiteral("\u202C");
 }
 } // namespace
 
 LibraryMissing::LibraryMissing(const QString& file, bool fileExists, const QString& detail, QWidget* parent)
     : NoticeBase(parent), m_file(file), m_exists(fileExists) {
     setObjectName("LibraryMissing");
-    // Room for the sentence and a long path; the confirm button stays where it is.
-    m_label->setGeometry(15, 28, 270, 80);
+    // Taller than the other notices: the sentence and a long path may take five lines.
+    setFixedSize(300, 230);
+    if (auto* background = findChild<QLabel*>("BackGround"))
+        background->setGeometry(0, 0, 300, 230);
+    m_label->setGeometry(15, 30, 270, 130);
+    m_ok->move(m_ok->x(), 170);
     m_label->setToolTip(detail);
     setLabelText(QString(fileExists ? "The device library cannot be used:\n%1"
                                     : "The device library was not found:\n%1")
