@@ -24,13 +24,25 @@ int openingMonitorWidth(const std::vector<Monitor>& monitors, int screenWidth) {
 
 #if defined(ZF_HAVE_X11) && defined(ZF_HAVE_XRANDR)
 namespace {
-// Active monitors through RandR 1.3 (primary output); empty when the server lacks it.
+// Active monitors through RandR: its monitor list (1.5, which also holds monitors a desktop defines
+// itself), else the outputs and their primary flag (1.3); empty when the server has neither.
 std::vector<Monitor> randrMonitors(Display* display) {
     std::vector<Monitor> monitors;
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
         major < 1 || (major == 1 && minor < 3))
         return monitors;
+    if (major > 1 || minor >= 5) {
+        int count = 0;
+        if (XRRMonitorInfo* list = XRRGetMonitors(display, DefaultRootWindow(display), True, &count)) {
+            for (int i = 0; i < count; ++i)
+                monitors.push_back(
+                    {list[i].x, list[i].y, list[i].width, list[i].height, list[i].primary != 0});
+            XRRFreeMonitors(list);
+        }
+        if (!monitors.empty())
+            return monitors;
+    }
     const Window root = DefaultRootWindow(display);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
     if (!resources)
