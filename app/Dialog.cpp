@@ -7,17 +7,20 @@
 #include "app/core/AppPaths.h"
 #include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/UpDataParam.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
 #include "device/HidApi.h"
+#include "device/LinkState.h"
 #include "light/LampLight.h"
 #include "macro/Macro.h"
 #include "sensor/Advanced.h"
 #include "sensor/Sensor.h"
 
 #include <QButtonGroup>
+#include <QGraphicsColorizeEffect>
 #include <QKeyEvent>
 
 const char* const Dialog::kPageButtons[7] = {"PreButton",    "Advanced",     "ButtonMain", "MacroButton",
@@ -67,6 +70,21 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
                              QStringLiteral("Charg.png") + QStringLiteral(");}"));
     on_stackedWidgetDialog_currentChanged(0);
     SlotIsUsb(true, false);
+    // Offline state: a caption left of the battery and the connection icon drained of colour.
+    m_offlineCaption = new QLabel(ui->frame_2);
+    m_offlineCaption->setObjectName(QStringLiteral("OfflineCaption"));
+    m_offlineCaption->setGeometry(700, 28, 172, 24);
+    // Against the battery, whatever the text direction.
+    m_offlineCaption->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
+    m_offlineCaption->setStyleSheet(QStringLiteral("#OfflineCaption{color: rgb(") + rgb.value(0) +
+                                    QStringLiteral(",") + rgb.value(1) + QStringLiteral(",") + rgb.value(2) +
+                                    QStringLiteral(");}"));
+    m_offlineCaption->hide();
+    m_linkGrey = new QGraphicsColorizeEffect(ui->label_4);
+    m_linkGrey->setColor(QColor(128, 128, 128));
+    m_linkGrey->setStrength(1.0);
+    m_linkGrey->setEnabled(false);
+    ui->label_4->setGraphicsEffect(m_linkGrey);
     ui->label->hide();
     ui->SetButton->hide();
 
@@ -92,6 +110,24 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     connect(hub, &PostMsg::SigStartRecord, this, &Dialog::SlotStartRecord);
     connect(hub, &PostMsg::SigMouseIndex, this, &Dialog::SlotMouseIndex);
     PostMsg::connectBlocking(&PostMsg::SigBattery, this, &Dialog::SlotBattery);
+    // The pages show a cached record (or defaults) from an offline start or a failed write until the
+    // mouse answers again.
+    connect(hub, &PostMsg::SigMouseOffLineo, this, [this](int) { setOffline(true); });
+    connect(hub, &PostMsg::SigCloseOffOnline, this, [this] { setOffline(false); });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, this,
+                                    [this] { setOffline(LinkFlags::WaitingForOnline.load()); });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, this, [this] { setOffline(true); });
+    connect(hub, &PostMsg::SigAllLanguage, this, [this](int) { setOffline(m_offline); });
+}
+
+void Dialog::setOffline(bool offline) {
+    m_offline = offline;
+    // Read at each change, so the caption follows the language chosen meanwhile.
+    const QString caption = Language::text(QStringLiteral("home"), QStringLiteral("Offline"));
+    m_offlineCaption->setText(caption);
+    m_offlineCaption->setVisible(offline);
+    m_linkGrey->setEnabled(offline);
+    ui->label_4->setToolTip(offline ? caption : QString());
 }
 
 Dialog::~Dialog() {
@@ -201,6 +237,7 @@ void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText) {
 }
 
 void Dialog::SlotUpDataParam(int index) {
+    setOffline(false); // sent when the selected mouse answered and its record is being read
     m_updating->start(2500);
     if (index == 1)
         m_updating->setWaitForDevice(true);

@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QGraphicsColorizeEffect;
+class QLabel;
 class QStackedWidget;
 class QToolButton;
 class PreVier;
@@ -29,6 +31,8 @@ public:
     QButtonGroup* pageGroup() const { return m_pageGroup; }
     // Page-button names in the order of the exclusive group.
     static const char* const kPageButtons[7];
+    // True while the pages show a cached record (or defaults) because the mouse does not answer.
+    bool isOffline() const { return m_offline; }
 
     // No widget of the form carries these names, so they are plain members: as slots the form's
     // connect-by-name pass would warn about them on every start.
@@ -64,6 +68,7 @@ private:
     void setButtonStyle(QToolButton* button, bool toggle, const char* normal, const char* hover,
                         const char* on);
     void storeCurrentRecord();
+    void setOffline(bool offline);
     Ui::Dialog* ui;
     QString m_imagePath;
     QButtonGroup* m_pageGroup;
@@ -76,4 +81,7 @@ private:
     Advanced* m_advanced;
     FormSetting* m_setting;
     UpDataParam* m_updating;
+    QLabel* m_offlineCaption;
+    QGraphicsColorizeEffect* m_linkGrey;
+    bool m_offline = false;
 };

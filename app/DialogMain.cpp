@@ -17,11 +17,13 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStackedWidget>
 #include <QThread>
+#include <QTimer>
 #include <memory>
 
 int g_offlineReason = 0;
@@ -32,6 +34,7 @@ DialogMain::PageFactory& deviceListFactory() {
     return factory;
 }
 HidUsbChangedCallback g_listHandler = nullptr;
+std::function<bool()> g_trayAvailable;
 HidUsbChangedCallback g_workerHandler = nullptr;
 DialogMain::PairingHooks& pairingHooks() {
     static DialogMain::PairingHooks hooks;
@@ -53,6 +56,14 @@ void DialogMain::setUsbChangedHandlers(HidUsbChangedCallback listHandler,
                                        HidUsbChangedCallback workerHandler) {
     g_listHandler = listHandler;
     g_workerHandler = workerHandler;
+}
+
+void DialogMain::setTrayAvailability(std::function<bool()> available) {
+    g_trayAvailable = std::move(available);
+}
+
+bool DialogMain::trayAvailable() {
+    return g_trayAvailable ? g_trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void DialogMain::setPairingHooks(PairingHooks hooks) {
@@ -169,6 +180,12 @@ void DialogMain::SlotChangeSize(int index) {
     if (index == 0 || index == 1)
         hid().UsbServer_SetPCDriverStatus(0);
     if (index == 0 || index == 2) {
+        // Without a tray a hidden window could never be brought back: minimise it the ordinary way.
+        if (!trayAvailable()) {
+            m_minimised = true;
+            showMinimized();
+            return;
+        }
         hide();
         buildTrayMenu();
         m_tray->show();
@@ -231,6 +248,34 @@ void DialogMain::SlotAllLanguage(int index) {
 
 void DialogMain::on_pushButton_clicked() {
     close();
+}
+
+void DialogMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Without a usable device library the list can only say "No device found": say why, once, over
+    // the window the user now sees.
+    if (!m_libraryChecked) {
+        m_libraryChecked = true;
+        if (!HidLibrary::loaded())
+            QTimer::singleShot(0, this, &DialogMain::showLibraryNotice);
+    }
+}
+
+void DialogMain::showLibraryNotice() {
+    const QString file = HidLibrary::fileName();
+    LibraryMissing notice(file, QFileInfo::exists(file), HidLibrary::errorText(), this);
+    notice.placeOver(this);
+    notice.exec();
+}
+
+void DialogMain::changeEvent(QEvent* event) {
+    // Restored after an ordinary minimise: the frame's device is ours again, as after a tray click.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized) && m_minimised) {
+        m_minimised = false;
+        if (m_stack->currentIndex() == 1)
+            hid().UsbServer_SetPCDriverStatus(1);
+    }
+    QWidget::changeEvent(event);
 }
 
 void DialogMain::mousePressEvent(QMouseEvent* event) {

@@ -43,6 +43,9 @@ public:
         std::function<void()> listChecks;
     };
     static void setPairingHooks(PairingHooks hooks);
+    // Whether a system tray exists; replaceable so both minimise paths can be exercised.
+    static void setTrayAvailability(std::function<bool()> available);
+    static bool trayAvailable();
 
     QStackedWidget* stack() const { return m_stack; }
     Dialog* frame() const { return m_dialog; }
@@ -62,8 +65,12 @@ public slots:
     void slotActionExitApp();
     void SlotAllLanguage(int index);
     void SlotUpPageLight() {}
+    // Tells the user that the device library could not be loaded, naming the file tried.
+    void showLibraryNotice();
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -85,6 +92,8 @@ private:
     QPoint m_pressPos;
     QPoint m_windowPos;
     QString m_imagePath;
+    bool m_minimised = false;
+    bool m_libraryChecked = false;
 };
 
 // Language index of the last offline notice reason (0: offline, otherwise time-out).

@@ -1,6 +1,7 @@
 #include "device/HidApi.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibrary>
 #include <QLoggingCategory>
 #include <mutex>
@@ -153,6 +154,7 @@ int fb_UsbFinderC_ReadWriteDeviceData(const unsigned char*, unsigned char*, int)
 HidApi g_api = HidLibrary::fallbacks();
 bool g_tried = false;
 bool g_loaded = false;
+QString g_file;
 QStringList g_missing;
 QString g_error;
 std::mutex g_mutex; // a standard mutex, so ThreadSanitizer sees the locking
@@ -171,8 +173,11 @@ bool HidLibrary::resolveInto(const QString& file, HidApi& out, QStringList& miss
     missing.clear();
     error.clear();
     auto* lib = new QLibrary(file);
-    if (!lib->load()) {
-        error = lib->errorString();
+    // QLibrary goes on to try other names for a path that does not exist and reports the last of them
+    // ("liblibHIDUsb.so"); name the file that was asked for instead.
+    const bool absentPath = file.contains(QLatin1Char('/')) && !QFileInfo::exists(file);
+    if (absentPath || !lib->load()) {
+        error = absentPath ? QStringLiteral("%1: no such file").arg(file) : lib->errorString();
         delete lib;
 #define ZF_HID_ALL(ret, name, args) missing << QStringLiteral(#name);
         ZF_HIDUSB_FUNCTIONS(ZF_HID_ALL)
@@ -210,6 +215,7 @@ bool HidLibrary::load(const QString& file) {
     g_missing = missing;
     g_error = error;
     g_loaded = ok;
+    g_file = file;
     g_tried = true;
     if (!ok)
         qCWarning(lcHidLoader).noquote() << "device library not usable:" << error;
@@ -237,6 +243,12 @@ QStringList HidLibrary::missingSymbols() {
     api();
     std::lock_guard<std::mutex> lock(g_mutex);
     return g_missing;
+}
+
+QString HidLibrary::fileName() {
+    api();
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_file;
 }
 
 QString HidLibrary::errorText() {

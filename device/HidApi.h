@@ -83,6 +83,8 @@ public:
     // Symbols the last load could not resolve (all of them when the library itself is missing).
     static QStringList missingSymbols();
     static QString errorText();
+    // The file the last load tried.
+    static QString fileName();
     // Resolves `file` into `out` without touching the process-wide table (used by the loader and tests).
     static bool resolveInto(const QString& file, HidApi& out, QStringList& missing, QString& error);
     static HidApi fallbacks();

@@ -1,6 +1,16 @@
 #pragma once
+#include <vector>
+
 namespace ScreenMetrics {
-// Width of the desktop in physical pixels, read before the application object exists; -1 when unknown
-// (no display or built without X11).
+// One monitor of the desktop, in physical pixels.
+struct Monitor {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool primary = false;
+};
+// Width of the monitor the window opens on: the primary one, else the one at the origin, else the
+// first; `screenWidth` (the whole X screen) when no monitor is known. -1 stays "unknown".
+int openingMonitorWidth(const std::vector<Monitor>& monitors, int screenWidth);
+// That width for the running display, read before the application object exists: monitors through
+// RandR, the whole screen when RandR is absent; -1 when unknown (no display or built without X11).
 int desktopWidthPixels();
 } // namespace ScreenMetrics

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QReadWriteLock>
+#include <QXmlStreamReader>
 #include <atomic>
 
 namespace Language {
@@ -192,22 +193,7 @@ void readNet(const QString& path, Tables& t) {
         t.netError = QStringLiteral("Cannot open ") + path;
         return;
     }
-    QDomDocument doc;
-    QString err;
-    if (!doc.setContent(&file, &err)) {
-        t.netError = err;
-        return;
-    }
-    const QDomElement root = doc.documentElement();
-    if (root.tagName() != QLatin1String("Profile")) {
-        t.netError = QStringLiteral("Not a labels file");
-        return;
-    }
-    for (QDomElement dlg = root.firstChildElement(); !dlg.isNull(); dlg = dlg.nextSiblingElement()) {
-        QStringList& labels = t.net[dlg.tagName()];
-        for (QDomElement l = dlg.firstChildElement(); !l.isNull(); l = l.nextSiblingElement())
-            labels.append(l.text());
-    }
+    parseLabels(file.readAll(), t.net, t.netError);
 }
 
 const LangData* langAt(int index) {
@@ -324,6 +310,45 @@ QList<QPair<QString, QString>> keyboardKeyFunctions(const QString& type, int ind
 QStringList netLabels(const QString& dialog) {
     QReadLocker lock(&g_lock);
     return g_tables.net.value(dialog);
+}
+
+bool parseLabels(const QByteArray& data, QHash<QString, QStringList>& labels, QString& error) {
+    labels.clear();
+    error.clear();
+    // The DOM parser recurses once per level and overflows the stack some ten thousand levels down. The
+    // labels file needs three (Profile, dialog, label) plus a little markup inside a label, so deeper
+    // documents are refused by a non-recursive pass before the DOM parser sees them.
+    {
+        QXmlStreamReader scan(data);
+        int depth = 0;
+        while (!scan.atEnd()) {
+            const QXmlStreamReader::TokenType token = scan.readNext();
+            if (token == QXmlStreamReader::StartElement && ++depth > kMaxLabelsDepth) {
+                error = QStringLiteral("Labels file nested deeper than %1 levels").arg(kMaxLabelsDepth);
+                return false;
+            }
+            if (token == QXmlStreamReader::EndElement)
+                --depth;
+        }
+        if (scan.hasError()) {
+            error = scan.errorString();
+            return false;
+        }
+    }
+    QDomDocument doc;
+    if (!doc.setContent(data, &error))
+        return false;
+    const QDomElement root = doc.documentElement();
+    if (root.tagName() != QLatin1String("Profile")) {
+        error = QStringLiteral("Not a labels file");
+        return false;
+    }
+    for (QDomElement dlg = root.firstChildElement(); !dlg.isNull(); dlg = dlg.nextSiblingElement()) {
+        QStringList& list = labels[dlg.tagName()];
+        for (QDomElement l = dlg.firstChildElement(); !l.isNull(); l = l.nextSiblingElement())
+            list.append(l.text());
+    }
+    return true;
 }
 
 QString netError() {

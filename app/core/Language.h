@@ -63,6 +63,10 @@ QList<QPair<QString, QString>> keyboardKeyFunctions(const QString& type, int ind
 // Net.xml: labels of one dialog element ("label", "label_1", ...) in document order.
 QStringList netLabels(const QString& dialog);
 QString netError(); // last parse error of Net.xml, empty when it was read
+// Reads a labels document into dialog -> labels; on any fault `labels` stays empty and `error` says why.
+// Documents nested deeper than kMaxLabelsDepth elements are refused before they are parsed.
+constexpr int kMaxLabelsDepth = 16;
+bool parseLabels(const QByteArray& data, QHash<QString, QStringList>& labels, QString& error);
 
 // Process language code ("en", "cn", ...); set from a box name, unknown names leave it unchanged.
 QString code();

@@ -76,3 +76,18 @@ public:
 protected:
     void applyTexts(int index) override;
 };
+
+// The device library could not be used: names the file that was tried and whether it was missing or
+// unusable; the loader's own message is the tooltip.
+class LibraryMissing : public NoticeBase {
+    Q_OBJECT
+public:
+    LibraryMissing(const QString& file, bool fileExists, const QString& detail, QWidget* parent = nullptr);
+
+protected:
+    void applyTexts(int index) override;
+
+private:
+    QString m_file;
+    bool m_exists;
+};

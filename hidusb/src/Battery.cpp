@@ -63,7 +63,10 @@ void tick(Mouse& m, Clock::time_point now, int drain, int charge) {
     m.batteryClock += steps * period;
     const bool wasOn = m.battery > 0;
     const long long level = m.battery + (cable ? steps : -steps);
-    m.battery = static_cast<int>(std::clamp<long long>(level, 0, 100));
+    const int next = static_cast<int>(std::clamp<long long>(level, 0, 100));
+    if (wasOn && next == 0) // its last words, while the receiver still hears it
+        sendFromMouse(m, kBattery, 0, 0, {0, static_cast<uint8_t>(m.charging)});
+    m.battery = next;
     sendFromMouse(m, kStatus, 0, 0, statusData(kStatusBattery, m));
     if (wasOn != (m.battery > 0))
         ++registry().generation; // an empty mouse drops off its receiver

@@ -151,6 +151,9 @@ int HidVirt_SetBattery(const char* mouse, int level, int charging) {
     if (!m)
         return 0;
     bool wasOn = m->battery > 0;
+    // An emptied wireless mouse drops off its receiver: it reports the empty level while still heard.
+    if (wasOn && level == 0)
+        sendFromMouse(*m, kBattery, 0, 0, {0, static_cast<uint8_t>(charging != 0)});
     m->battery = level;
     m->charging = charging != 0;
     m->batteryClock = {};

@@ -164,6 +164,25 @@ private slots:
         Language::loadFrom(m_dir.path(), {});
         QVERIFY(Language::netLabels("MouseOffLine").isEmpty());
         QCOMPARE(Language::netError(), QString("Not a labels file"));
+
+        // Nested far below what a labels file needs: refused before the recursive DOM parser overflows
+        // the stack (it did from about 50 000 levels), and the start goes on with empty labels.
+        const int levels = 200000;
+        write("/Language/Net.xml", "<Profile><MouseOffLine><label>off</label></MouseOffLine>" +
+                                       QByteArray("<a>").repeated(levels) +
+                                       QByteArray("</a>").repeated(levels) + "</Profile>");
+        Language::loadFrom(m_dir.path(), {});
+        QVERIFY(Language::netLabels("MouseOffLine").isEmpty());
+        QVERIFY2(Language::netError().contains("deeper"), qPrintable(Language::netError()));
+        // The limit leaves room for markup inside a label.
+        QHash<QString, QStringList> labels;
+        QString error;
+        QVERIFY2(
+            Language::parseLabels("<Profile><D><label><b><i>x</i></b>y</label></D></Profile>", labels, error),
+            qPrintable(error));
+        QCOMPARE(labels.value("D"), QStringList({"xy"}));
+        QVERIFY(!Language::parseLabels("<Profile><D><label>x</label></D>", labels, error)); // unclosed
+        QVERIFY(labels.isEmpty() && !error.isEmpty());
     }
 
     void sourcesLookUpOnlyListedKeys() {

@@ -4,6 +4,7 @@
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
@@ -12,6 +13,7 @@
 #include "platform/Autostart.h"
 #include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
+#include "platform/ScreenMetrics.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGraphicsEffect>
 #include <QLabel>
 #include <QLibrary>
 #include <QMenu>
@@ -52,6 +55,8 @@ void touch(const QString& path, const QDateTime& modified) {
     QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 } // namespace
+
+Q_DECLARE_METATYPE(std::vector<ScreenMetrics::Monitor>)
 
 class BatteryReceiver : public QObject {
     Q_OBJECT
@@ -164,20 +169,30 @@ private slots:
         QVERIFY(Autostart::setEnabled(false, QString())); // already off
     }
 
-    void scaleFactorRule_data() {
-        QTest::addColumn<int>("width");
+    void scaleFactorFromTheOpeningMonitor_data() {
+        using Monitors = std::vector<ScreenMetrics::Monitor>;
+        QTest::addColumn<Monitors>("monitors");
+        QTest::addColumn<int>("screenWidth");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("unknown") << -1 << QString();
-        QTest::newRow("1920") << 1920 << QString();
-        QTest::newRow("1921") << 1921 << "1";
-        QTest::newRow("3839") << 3839 << "1";
-        QTest::newRow("3840") << 3840 << "2";
-        QTest::newRow("5760") << 5760 << "3";
+        QTest::newRow("unknown") << Monitors{} << -1 << QString();
+        QTest::newRow("no RandR, 1920") << Monitors{} << 1920 << QString();
+        QTest::newRow("no RandR, 3840") << Monitors{} << 3840 << "2";
+        QTest::newRow("2560") << Monitors{{0, 0, 2560, 1440, true}} << 2560 << "1";
+        QTest::newRow("5760") << Monitors{{0, 0, 5760, 2160, true}} << 5760 << "3";
+        // Two full-HD monitors side by side make a 3840-wide screen; the window opens on one of them.
+        QTest::newRow("two 1920 side by side")
+            << Monitors{{0, 0, 1920, 1080, true}, {1920, 0, 1920, 1080, false}} << 3840 << QString();
+        QTest::newRow("4K primary right of full HD")
+            << Monitors{{0, 0, 1920, 1080, false}, {1920, 0, 3840, 2160, true}} << 5760 << "2";
+        QTest::newRow("no primary: the one at the origin")
+            << Monitors{{2560, 0, 1920, 1080, false}, {0, 0, 2560, 1440, false}} << 4480 << "1";
     }
-    void scaleFactorRule() {
-        QFETCH(int, width);
+    void scaleFactorFromTheOpeningMonitor() {
+        QFETCH(std::vector<ScreenMetrics::Monitor>, monitors);
+        QFETCH(int, screenWidth);
         QFETCH(QString, expected);
-        QCOMPARE(StartupServices::scaleFactorFor(width), expected);
+        QCOMPARE(StartupServices::scaleFactorFor(ScreenMetrics::openingMonitorWidth(monitors, screenWidth)),
+                 expected);
     }
 
     void fontScaleDoesNotCompoundAndSkipsReceive2() {
@@ -252,6 +267,27 @@ private slots:
         QVERIFY(link->styleSheet().endsWith("OnLineWifi.png);}"));
         d.SlotIsUsb(true, false);
         QVERIFY(link->styleSheet().endsWith("OnLineUsb.png);}"));
+
+        // An offline start shows a cached record: the frame says so until the mouse answers again.
+        Language::load();
+        Language::setCurrentIndex(0);
+        auto* caption = d.findChild<QLabel*>("OfflineCaption");
+        QVERIFY(caption && caption->isHidden() && !d.isOffline());
+        auto linkGreyed = [link] { return link->graphicsEffect() && link->graphicsEffect()->isEnabled(); };
+        QVERIFY(!linkGreyed());
+        LinkFlags::WaitingForOnline = true;
+        PostMsg::instance()->SendForm();
+        QVERIFY(d.isOffline() && !caption->isHidden() && linkGreyed());
+        QVERIFY(!caption->text().isEmpty() && caption->text() == Language::text("home", "Offline", 0));
+        // Back to the list and the same mouse again: the worker has nothing new to say, the state holds.
+        PostMsg::instance()->SendSecondPageChange();
+        QVERIFY(d.isOffline());
+        LinkFlags::WaitingForOnline = false;
+        PostMsg::instance()->SendForm(); // a full record read from the mouse
+        QVERIFY(!d.isOffline() && caption->isHidden() && !linkGreyed());
+        PostMsg::instance()->SendFormReset(); // offline start without a cache
+        QVERIFY(d.isOffline());
+
         auto* frame = d.findChild<QWidget*>("frame_2");
         QVERIFY(frame->styleSheet().contains("BackGround2.png"));
         d.stack()->setCurrentIndex(3);
@@ -419,20 +455,31 @@ private slots:
 
     // Tests that run modal windows come before the exit test: leaving the program ends every later
     // event loop at once.
-    void spaceOnTheFrameRunsPairingThenRestartsTheService() {
+    void homeWindowKeysAndSpace() {
         DialogMain w;
         w.show();
-        w.stack()->setCurrentIndex(1);
+        int enters = 0;
+        auto c = QObject::connect(PostMsg::instance(), &PostMsg::SigEnterKey, [&] { ++enters; });
+        QTest::keyClick(&w, Qt::Key_Return);
+        QTest::keyClick(&w, Qt::Key_Enter);
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(enters, 2);
+
+        // Space on the list runs its checks only for exactly one device, and never builds the window.
         DeviceAllInfo device;
         device.path = "virtual/mouse-7";
         SelectedDevice::set(device);
-        int made = 0, startsWhileOpen = -1;
-        bool modal = false;
+        int listed = 0, checks = 0, made = 0, startsWhileOpen = -1;
+        bool modal = false, build = false;
         QRect placed;
         QPointer<QDialog> window;
         DialogMain::PairingHooks hooks;
-        hooks.makeWindow = [&](QWidget* parent) {
+        hooks.listedDevices = [&] { return listed; };
+        hooks.listChecks = [&] { ++checks; };
+        hooks.makeWindow = [&](QWidget* parent) -> QDialog* {
             ++made;
+            if (!build)
+                return nullptr;
             auto* d = new QDialog(parent);
             d->resize(400, 240);
             window = d;
@@ -446,8 +493,22 @@ private slots:
         };
         DialogMain::setPairingHooks(hooks);
         m_reset();
+        for (int n : {0, 2, 1}) {
+            listed = n;
+            QTest::keyClick(&w, Qt::Key_Space);
+        }
+        QCOMPARE(checks, 1);
+        QCOMPARE(made, 0);
+
+        // On the frame: a window the device side cannot build leaves the service alone.
+        w.stack()->setCurrentIndex(1);
         QTest::keyClick(&w, Qt::Key_Space);
         QCOMPARE(made, 1);
+        QCOMPARE(m_calls("UsbServerC_Start"), 0);
+        // A built one runs modally over the home window, then the selected device's service restarts.
+        build = true;
+        QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(made, 2);
         QVERIFY(modal);
         QVERIFY(window.isNull()); // built for one use
         QVERIFY((placed.center() - w.mapToGlobal(w.rect().center())).manhattanLength() <= 2);
@@ -456,72 +517,30 @@ private slots:
         QCOMPARE(QByteArray(m_lastStartPath()), QByteArray("virtual/mouse-7"));
         QVERIFY(m_lastStartCallback() == &DeviceReports::handleReport);
 
-        // Not while a macro is recorded, and never from the list's side of the stack.
+        // Keys belong to the macro recorder while it records; without hooks Space does nothing.
         LinkFlags::Recording = true;
         QTest::keyClick(&w, Qt::Key_Space);
+        QTest::keyClick(&w, Qt::Key_Return);
         LinkFlags::Recording = false;
-        w.stack()->setCurrentIndex(0);
-        QTest::keyClick(&w, Qt::Key_Space);
-        QCOMPARE(made, 1);
-        QCOMPARE(m_calls("UsbServerC_Start"), 1);
-
-        // Until the pairing window exists Space does nothing.
         DialogMain::setPairingHooks({});
-        w.stack()->setCurrentIndex(1);
         QTest::keyClick(&w, Qt::Key_Space);
+        QCOMPARE(made, 2);
+        QCOMPARE(enters, 2);
+        QCOMPARE(checks, 1);
         QCOMPARE(m_calls("UsbServerC_Start"), 1);
-        SelectedDevice::set(DeviceAllInfo());
-    }
-
-    void homeWindowKeysAndSpaceOnTheList() {
-        DialogMain w;
-        w.show();
-        int enters = 0;
-        auto c = QObject::connect(PostMsg::instance(), &PostMsg::SigEnterKey, [&] { ++enters; });
-        QTest::keyClick(&w, Qt::Key_Return);
-        QTest::keyClick(&w, Qt::Key_Enter);
-        QTest::keyClick(&w, Qt::Key_Escape);
-        QCOMPARE(enters, 2);
-        LinkFlags::Recording = true; // keys belong to the macro recorder meanwhile
-        QTest::keyClick(&w, Qt::Key_Return);
-        LinkFlags::Recording = false;
-        QCOMPARE(enters, 2);
         QObject::disconnect(c);
-
-        // Space on the list runs its checks only for exactly one device.
-        int listed = 0, checks = 0, made = 0;
-        DialogMain::PairingHooks hooks;
-        hooks.listedDevices = [&] { return listed; };
-        hooks.listChecks = [&] { ++checks; };
-        hooks.makeWindow = [&](QWidget*) -> QDialog* {
-            ++made;
-            return nullptr;
-        };
-        DialogMain::setPairingHooks(hooks);
-        m_reset();
-        for (int n : {0, 2, 1}) {
-            listed = n;
-            QTest::keyClick(&w, Qt::Key_Space);
-        }
-        QCOMPARE(checks, 1);
-        QCOMPARE(made, 0);
-        // A window the frame side cannot build leaves the service alone.
-        w.stack()->setCurrentIndex(1);
-        QTest::keyClick(&w, Qt::Key_Space);
-        QCOMPARE(made, 1);
-        QCOMPARE(checks, 1);
-        QCOMPARE(m_calls("UsbServerC_Start"), 0);
-        DialogMain::setPairingHooks({});
+        SelectedDevice::set(DeviceAllInfo());
     }
 
     void offlineNoticeSetsFlagsAndClosesWhenDeviceReturns() {
         DialogMain w;
         LinkFlags::WaitingForOnline = false;
         LinkFlags::RestartRequested = false;
-        bool sawModal = false;
+        bool sawModal = false, frameOffline = false;
         QTimer::singleShot(50, [&] {
             for (QWidget* top : QApplication::topLevelWidgets())
                 sawModal = sawModal || (qobject_cast<MouseOffLine*>(top) && top->isVisible());
+            frameOffline = w.frame()->isOffline();
             PostMsg::instance()->SendCloseOffOnline();
         });
         QTimer::singleShot(3000, [] { // a notice that ignores the hub must not hang the suite
@@ -533,18 +552,71 @@ private slots:
         clock.start();
         PostMsg::instance()->SendMouseOffLineo(1);
         QVERIFY(sawModal);
+        // The frame says offline while the notice is up, and no longer once the mouse answers.
+        QVERIFY(frameOffline && !w.frame()->isOffline());
         QVERIFY(clock.elapsed() < 2500);
         QVERIFY(LinkFlags::WaitingForOnline);
         QVERIFY(LinkFlags::RestartRequested);
     }
 
-    void trayHideRestoreAndExitTellTheLibrary() {
+    void missingOrUnusableLibraryIsNoticedNamingTheFile() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("libHIDUsb.so");
+        // First no file at all, then a file that is no library; a usable library last, with no notice.
+        for (const char* key : {"DialogNoLibrary", "DialogBadLibrary", ""}) {
+            QCOMPARE(HidLibrary::load(*key ? file : m_fake.fileName()), !*key);
+            // The loader's message names the file asked for, not a name QLibrary made up from it.
+            QVERIFY2(!*key || (HidLibrary::errorText().contains(file) &&
+                               !HidLibrary::errorText().contains("liblib")),
+                     qPrintable(HidLibrary::errorText()));
+            QString text;
+            bool seen = false;
+            DialogMain w;
+            QTimer::singleShot(200, [&] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* n = qobject_cast<LibraryMissing*>(top); n && n->isVisible()) {
+                        text = n->labelText().remove(QChar(0x200B));
+                        n->close();
+                    }
+                seen = true;
+            });
+            w.show();
+            QTRY_VERIFY(seen);
+            QVERIFY2(*key ? text.contains(file) : text.isEmpty(), qPrintable(text));
+            const QString sentence = Language::text("common", key).section('%', 0, 0);
+            QVERIFY(!*key || (!sentence.isEmpty() && text.startsWith(sentence)));
+            QFile junk(file);
+            QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write("not a library") > 0);
+        }
+    }
+
+    void minimiseUsesTheTrayOnlyWhereOneExists() {
+        // No tray (GNOME without an extension, Xvfb): the window minimises the ordinary way and stays
+        // reachable; the library still hears that the program is inactive, and active again on restore.
+        DialogMain::setTrayAvailability([] { return false; });
+        {
+            DialogMain w;
+            w.show();
+            w.stack()->setCurrentIndex(1);
+            m_reset();
+            QTest::mouseClick(w.frame()->button("MinButton"), Qt::LeftButton);
+            QVERIFY(w.isMinimized());
+            QVERIFY(w.isVisible());
+            QVERIFY(!w.trayIcon()->isVisible());
+            QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
+            QCOMPARE(m_lastStatus(), 0);
+            w.showNormal();
+            QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 2);
+            QCOMPARE(m_lastStatus(), 1);
+        }
+
+        DialogMain::setTrayAvailability([] { return true; });
         DialogMain w;
         w.show();
         // From the frame: inactive on hide, active again on a single click.
         w.stack()->setCurrentIndex(1);
         m_reset();
-        w.SlotChangeSize(0);
+        QTest::mouseClick(w.frame()->button("MinButton"), Qt::LeftButton);
         QVERIFY(w.isHidden());
         QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
         QCOMPARE(m_lastStatus(), 0);
@@ -573,6 +645,7 @@ private slots:
         QCOMPARE(m_calls("UsbServer_Exit"), 1);
         QCOMPARE(m_calls("UsbServer_SetPCDriverStatus"), 1);
         QVERIFY(!w.isVisible());
+        DialogMain::setTrayAvailability({});
     }
 
     void backToDeviceListRestartsNotifications() {
