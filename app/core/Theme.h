@@ -1,0 +1,51 @@
+#pragma once
+// The application's look: one dark palette and one application style sheet built from the "Option"
+// colours of Config.ini, applied once at start. Pages add only their own rules (image names,
+// object-specific colours) on top; everything they leave unsaid comes from here, Qt's own dialogs
+// included. Also the layout direction that follows the language, and the helpers frameless rounded
+// windows and fixed-geometry forms need.
+
+#include <QColor>
+#include <QPalette>
+#include <QString>
+
+class QAbstractButton;
+class QApplication;
+class QWidget;
+
+namespace Theme {
+
+// Colour of an "Option" key ("r,g,b"); the built-in default of that key when it is missing or malformed.
+// Keys: "LabelColor", "ButtonColor", "ComboxTextColor", "ComboxSelectColor", "ComboxBackGroundColor",
+// "SliderColor".
+QColor colour(const char* key);
+// The same as "rgb(r,g,b)" for style sheets.
+QString rgb(const char* key);
+
+// Fixed shades derived from the option colours: window background, input fields, borders, muted text.
+QColor window();
+QColor base();
+QColor border();
+QColor mutedText();
+
+QPalette palette();
+QString styleSheet();
+// Fusion style (it honours the palette everywhere), the palette and the style sheet, on the application.
+void apply(QApplication& app);
+
+// Right-to-left when the language at `index` among the loaded ones is Arabic.
+bool isRightToLeft(int languageIndex);
+// Sets the application's layout direction for the language and re-places every registered form.
+void setLanguageDirection(int languageIndex);
+// Registers a form whose direct children are placed by fixed geometry (no layout): in a right-to-left
+// language each such child is mirrored inside the form. Layouts mirror by themselves.
+void mirrorWithDirection(QWidget* form);
+
+// A frameless window whose background picture has rounded corners: without a translucent background the
+// corners show the window system's fill.
+void makeTranslucent(QWidget* window);
+
+// Shrinks the button's font until its text fits beside `padding` pixels of picture (not below 8 px).
+void fitText(QAbstractButton* button, int padding);
+
+} // namespace Theme
