@@ -7,7 +7,9 @@
 #include "app/core/AppPaths.h"
 #include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/core/Theme.h"
 #include "app/notices/UpDataParam.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
@@ -84,6 +86,15 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     setFixedSize(size());
     StartupServices::installCrashHandler();
     ui->stackedWidgetDialog->setCurrentIndex(0);
+    // The page buttons' pictures hold only the icon; the caption is text from the language files.
+    for (const char* name : kPageButtons) {
+        QToolButton* b = button(name);
+        b->setProperty("pageCaption", true);
+        QFont f = b->font();
+        f.setPixelSize(12);
+        b->setFont(f);
+    }
+    Theme::mirrorWithDirection(ui->frame_2);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigSecondPageChange, this, &Dialog::SlotSecondDialog);
@@ -92,6 +103,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     connect(hub, &PostMsg::SigStartRecord, this, &Dialog::SlotStartRecord);
     connect(hub, &PostMsg::SigMouseIndex, this, &Dialog::SlotMouseIndex);
     PostMsg::connectBlocking(&PostMsg::SigBattery, this, &Dialog::SlotBattery);
+    connect(hub, &PostMsg::SigAllLanguage, this, &Dialog::SlotAllLanguage);
+    SlotAllLanguage(Language::currentIndex());
 }
 
 Dialog::~Dialog() {
@@ -216,11 +229,26 @@ void Dialog::SlotStartRecord(int index) {
         button(name)->setEnabled(index == 1);
 }
 
+void Dialog::SlotAllLanguage(int index) {
+    // "tabsList" ids are the stack indices.
+    static const char* const kByPage[7] = {"PreButton",    "ButtonMain", "SensorButton", "MacroButton",
+                                           "LightsButton", "Advanced",   "FormSetting"};
+    const QMap<QString, QString> tabs = Language::options(QStringLiteral("tabsList"), index);
+    for (int page = 0; page < 7; ++page) {
+        QToolButton* b = button(kByPage[page]);
+        b->setText(tabs.value(QString::number(page)));
+        b->setToolTip(b->text());
+        Theme::fitText(b, kCaptionPadding);
+    }
+}
+
 void Dialog::on_stackedWidgetDialog_currentChanged(int arg1) {
-    ui->frame_2->setStyleSheet(
-        QStringLiteral("#frame_2{border-image: url(") + m_imagePath +
-        (arg1 == 0 ? QStringLiteral("BackGround2.png") : QStringLiteral("BackGround.png")) +
-        QStringLiteral(");}"));
+    const QString sheet = QStringLiteral("#frame_2{border-image: url(") + m_imagePath +
+                          (arg1 == 0 ? QStringLiteral("BackGround2.png") : QStringLiteral("BackGround.png")) +
+                          QStringLiteral(");}");
+    // A new sheet on the frame restyles every page below it: only when the picture changes.
+    if (ui->frame_2->styleSheet() != sheet)
+        ui->frame_2->setStyleSheet(sheet);
     if (arg1 != 0)
         ui->UpArrow->show();
 }
