@@ -7,6 +7,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/core/Theme.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -82,6 +83,8 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
 
     Language::load();
     const int index = migrateLanguageIndex();
+    // Before the pages are built, so their forms are placed for the language from the start.
+    Theme::setLanguageDirection(index);
 
     m_dialog = new Dialog(this);
     if (deviceListFactory())
@@ -95,9 +98,15 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     m_stack->addWidget(m_deviceList);
     m_stack->addWidget(m_dialog);
     m_stack->setCurrentWidget(m_deviceList);
+    Theme::mirrorWithDirection(m_deviceList);
+    if (auto* inner =
+            m_deviceList->findChild<QWidget*>(QStringLiteral("frameMain"), Qt::FindDirectChildrenOnly))
+        Theme::mirrorWithDirection(inner);
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());
+    // The pages' background pictures have rounded corners.
+    Theme::makeTranslucent(this);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
@@ -219,6 +228,7 @@ void DialogMain::slotActionExitApp() {
 }
 
 void DialogMain::SlotAllLanguage(int index) {
+    Theme::setLanguageDirection(index);
     if (!m_actionMain || !m_actionExit)
         return;
     const QString open = Language::text(QStringLiteral("home"), QStringLiteral("OpenMain"), index);

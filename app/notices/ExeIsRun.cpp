@@ -4,6 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/core/Theme.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -41,6 +42,7 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
     m_ui->setupUi(this); // connects the on_… slots by name
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setFixedSize(320, 160);
+    Theme::makeTranslucent(this);
     m_ui->NewHong_2->hide();
     const QString pics = AppPaths::appDir() + QStringLiteral("/Picture/WarningDialog/");
     setStyleSheet(QStringLiteral("#ExeIsRun{border-image: url(%1BackGround.png);}").arg(pics));

@@ -4,6 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/core/Theme.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -29,8 +30,10 @@ NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDi
     m_ok = m_ui->NewHong;
     m_close = m_ui->CloseButton;
 
-    m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png")); // a missing picture shows no image
-    setStyleSheet("QDialog{background-color: rgb(30,30,34);}");
+    // The picture's rounded corners are the dialog's outline; a missing picture shows no image.
+    m_ui->BackGround->setScaledContents(true);
+    m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png"));
+    Theme::makeTranslucent(this);
 
     const QString labelSheet = colourSheet("QLabel", "LabelColor");
     m_label->setStyleSheet(labelSheet.isEmpty() ? "QLabel{color: rgb(230,230,230);}" : labelSheet);
@@ -45,6 +48,7 @@ NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDi
                                    "QToolButton:pressed{border-image: url(%1CloseClick.png);}")
                                .arg(dir));
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &NoticeBase::SlotAllLanguage);
+    Theme::mirrorWithDirection(this);
 }
 
 NoticeBase::~NoticeBase() {
