@@ -94,6 +94,14 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
         f.setPixelSize(12);
         b->setFont(f);
     }
+    // The title bar stays beside the logo of the background picture in both directions.
+    for (QWidget* w : {static_cast<QWidget*>(ui->UpArrow), static_cast<QWidget*>(ui->BatteryButtonC),
+                       static_cast<QWidget*>(ui->progressBar), static_cast<QWidget*>(ui->label),
+                       static_cast<QWidget*>(ui->label_2), static_cast<QWidget*>(ui->label_4),
+                       static_cast<QWidget*>(ui->SetButton), static_cast<QWidget*>(ui->MinButton),
+                       static_cast<QWidget*>(ui->CloseButton)})
+        Theme::keepPlace(w);
+    ui->progressBar->setLayoutDirection(Qt::LeftToRight); // the gauge fills toward the battery's tip
     Theme::mirrorWithDirection(ui->frame_2);
 
     PostMsg* hub = PostMsg::instance();

@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLayout>
 #include <QPointer>
 #include <QStyleFactory>
@@ -44,12 +45,28 @@ QVector<QPointer<QWidget>>& forms() {
 
 const char* const kLtrGeometry = "zfLtrGeometry";
 const char* const kPlacedGeometry = "zfPlacedGeometry";
+const char* const kKeepPlace = "zfKeepPlace";
+const char* const kLtrAlignment = "zfLtrAlignment";
+
+void alignLabel(QLabel* label, bool rtl) {
+    QVariant ltr = label->property(kLtrAlignment);
+    if (!ltr.isValid()) {
+        ltr = int(label->alignment());
+        label->setProperty(kLtrAlignment, ltr);
+    }
+    const Qt::Alignment original(ltr.toInt());
+    if (!(original & Qt::AlignLeft) || (original & Qt::AlignAbsolute))
+        return;
+    label->setAlignment(rtl ? (original & ~Qt::AlignLeft) | Qt::AlignRight | Qt::AlignAbsolute : original);
+}
 
 void placeChildren(QWidget* form, bool rtl) {
     for (QObject* o : form->children()) {
         auto* child = qobject_cast<QWidget*>(o);
-        if (!child || child->isWindow())
+        if (!child || child->isWindow() || child->property(kKeepPlace).toBool())
             continue;
+        if (auto* label = qobject_cast<QLabel*>(child))
+            alignLabel(label, rtl);
         if (form->layout() && form->layout()->indexOf(child) >= 0)
             continue;
         // Code that moves a child works in left-to-right coordinates: a geometry other than the one
@@ -260,6 +277,11 @@ void mirrorWithDirection(QWidget* form) {
     if (!forms().contains(form))
         forms().append(form);
     placeChildren(form, QApplication::layoutDirection() == Qt::RightToLeft);
+}
+
+void keepPlace(QWidget* child) {
+    if (child)
+        child->setProperty(kKeepPlace, true);
 }
 
 void makeTranslucent(QWidget* window) {

@@ -39,7 +39,12 @@ bool isRightToLeft(int languageIndex);
 void setLanguageDirection(int languageIndex);
 // Registers a form whose direct children are placed by fixed geometry (no layout): in a right-to-left
 // language each such child is mirrored inside the form. Layouts mirror by themselves.
+// Left-aligned labels among them are right-aligned in a right-to-left language, whatever the direction of
+// their own text, so captions and values line up.
 void mirrorWithDirection(QWidget* form);
+// Keeps a child of a registered form where it is in both directions (what sits on a fixed part of the
+// form's background picture, such as the title bar beside the logo).
+void keepPlace(QWidget* child);
 
 // A frameless window whose background picture has rounded corners: without a translucent background the
 // corners show the window system's fill.

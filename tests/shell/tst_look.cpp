@@ -163,20 +163,24 @@ private slots:
         DialogMain w;
         PreVier* summary = w.findChild<PreVier*>();
         Dialog* frame = w.findChild<Dialog*>();
+        QToolButton* first = frame->button("PreButton");
+        QToolButton* last = frame->button("FormSetting");
         QToolButton* close = frame->findChild<QToolButton*>("CloseButton");
-        QToolButton* min = frame->findChild<QToolButton*>("MinButton");
-        const QRect closeLtr = close->geometry();
-        QVERIFY(close->x() > min->x());
-        QVERIFY(summary->label("labelDPI")->x() < summary->label("DPIValue")->x());
+        const QRect firstLtr = first->geometry(), closeLtr = close->geometry();
+        QLabel* caption = summary->label("labelDPI");
+        QVERIFY(first->x() < last->x());
+        QVERIFY(caption->x() < summary->label("DPIValue")->x());
 
         PostMsg::instance()->SendAllLanguage(languageIndex("Arbic"));
         QCOMPARE(QApplication::layoutDirection(), Qt::RightToLeft);
-        QVERIFY(close->x() < min->x());
-        QCOMPARE(close->x(), frame->width() - closeLtr.right() - 1);
-        QVERIFY(summary->label("labelDPI")->x() > summary->label("DPIValue")->geometry().right());
+        QVERIFY(first->x() > last->x());
+        QCOMPARE(first->x(), frame->width() - firstLtr.right() - 1);
+        QCOMPARE(close->geometry(), closeLtr); // the title bar stays beside the background's logo
+        QVERIFY(caption->x() > summary->label("DPIValue")->geometry().right());
+        // Captions end at the column's right edge even when their own text is left-to-right ("DPI").
+        QVERIFY(caption->alignment() & Qt::AlignRight);
         QVERIFY(summary->findChild<QWidget*>("widget")->geometry().right() > summary->width() * 3 / 4);
-        QWidget* list = w.stack()->widget(0);
-        QCOMPARE(list->layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(w.stack()->widget(0)->layoutDirection(), Qt::RightToLeft);
 
         // A notice opened while Arabic is current comes up mirrored too.
         MouseOffLine notice(0);
@@ -184,8 +188,9 @@ private slots:
 
         PostMsg::instance()->SendAllLanguage(languageIndex("Russian"));
         QCOMPARE(QApplication::layoutDirection(), Qt::LeftToRight);
-        QCOMPARE(close->geometry(), closeLtr);
-        QVERIFY(summary->label("labelDPI")->x() < summary->label("DPIValue")->x());
+        QCOMPARE(first->geometry(), firstLtr);
+        QVERIFY(caption->alignment() & Qt::AlignLeft);
+        QVERIFY(caption->x() < summary->label("DPIValue")->x());
     }
 
     // Every row of the shipped table names pictures that exist, and its list card and summary picture
@@ -278,9 +283,9 @@ private slots:
         menu.addAction("Open");
         menu.addAction("Exit")->setEnabled(false);
         bad += lightWidgets(&menu);
-        QVERIFY(qApp->styleSheet().contains("QToolTip{"));
         bad.removeDuplicates();
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join('\n')));
+        QVERIFY(qApp->styleSheet().contains("QToolTip{"));
     }
 };
 
