@@ -92,6 +92,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     else {
         m_deviceList = new QWidget(this);
         m_deviceList->setObjectName(QStringLiteral("DialogChange"));
+        m_deviceList->setAttribute(Qt::WA_StyledBackground);
         m_deviceList->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + m_imagePath +
                                     QStringLiteral("BackGround2.png);}"));
     }

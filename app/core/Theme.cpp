@@ -285,8 +285,8 @@ void keepPlace(QWidget* child) {
 }
 
 void makeTranslucent(QWidget* window) {
+    // Also turns off the window's own background: its children (or its paintEvent) draw the picture.
     window->setAttribute(Qt::WA_TranslucentBackground);
-    window->setAttribute(Qt::WA_NoSystemBackground);
 }
 
 void fitText(QAbstractButton* button, int padding) {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
+#include <QStyleOption>
 #include <QXmlStreamReader>
 
 #include "ui_ExeIsRun.h"
@@ -74,6 +76,13 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
 
     loadTexts(
         MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
+}
+
+void ExeIsRun::paintEvent(QPaintEvent*) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }
 
 ExeIsRun::~ExeIsRun() {
