@@ -35,31 +35,19 @@ int languageIndex(const QString& boxName) {
     return Language::boxNames().indexOf(boxName);
 }
 
-// Widgets that draw only pictures or colours of their own, never text on the palette's background.
-bool paintsItsOwnColours(const QWidget* w) {
-    const QByteArray cls = w->metaObject()->className();
-    return cls.startsWith("QtPrivate::QColor") || cls == "QColorPicker" || cls == "QColorLuminancePicker" ||
-           cls == "QtPrivate::QWellArray" || cls == "QColorWell" || cls == "QtPrivate::QColorShowLabel";
-}
-
 // Problems of one widget tree: a light background role or text too close to its background.
 QStringList lightWidgets(QWidget* root) {
     QStringList bad;
     QList<QWidget*> all = root->findChildren<QWidget*>();
     all.prepend(root);
     for (QWidget* w : all) {
-        if (!w->isVisibleTo(root) || paintsItsOwnColours(w))
+        if (!w->isVisibleTo(root))
             continue;
         w->ensurePolished();
         const QPalette p = w->palette();
         QColor back = p.color(w->backgroundRole());
-        if (back.alpha() < 255) { // a tint over the dark window behind it
-            const QColor under = Theme::window();
-            const double a = back.alphaF();
-            back = QColor::fromRgbF(a * back.redF() + (1 - a) * under.redF(),
-                                    a * back.greenF() + (1 - a) * under.greenF(),
-                                    a * back.blueF() + (1 - a) * under.blueF());
-        }
+        if (back.alpha() < 128) // a faint tint: the dark window behind it shows
+            back = Theme::window();
         const QColor fore = p.color(w->foregroundRole());
         const QString name = QString::fromLatin1(w->metaObject()->className()) + "#" + w->objectName();
         if (back.lightness() > 140)
@@ -137,7 +125,6 @@ private slots:
         }
         const int ru = languageIndex("Russian");
         hub->SendAllLanguage(ru);
-        QCOMPARE(frame->button("SensorButton")->text(), QString::fromUtf8("Сенсор"));
         QCOMPARE(summary->label("ReportValue")->text(), QString::fromUtf8("1000 Гц"));
         QCOMPARE(summary->label("LODValue")->text(), Language::options("LODOptions", ru).value("10"));
         hub->SendAllLanguage(0);
