@@ -213,6 +213,10 @@ QString styleSheet() {
                         "background-color:%6;}")
              .arg(comboText, field, line, select, muted, back);
     s += QStringLiteral("QComboBox:disabled{color:%1;}").arg(muted);
+    // Roles a form gives its labels: a caption and the value it names.
+    s += QStringLiteral("QLabel[role=\"caption\"]{color:%1;font-size:14px;}"
+                        "QLabel[role=\"value\"]{color:%2;font-size:18px;font-weight:bold;}")
+             .arg(css(mutedText().lighter(150)), accent);
     // Captions drawn beside a picture's icon (the frame's page buttons).
     s += QStringLiteral("QToolButton[pageCaption=\"true\"]{padding-left:38px;color:%1;font-weight:bold;}"
                         "QToolButton[pageCaption=\"true\"]:hover{color:white;}"

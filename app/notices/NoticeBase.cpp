@@ -36,12 +36,13 @@ NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDi
     Theme::makeTranslucent(this);
 
     const QString labelSheet = colourSheet("QLabel", "LabelColor");
-    m_label->setStyleSheet(labelSheet.isEmpty() ? "QLabel{color: rgb(230,230,230);}" : labelSheet);
+    m_label->setStyleSheet(labelSheet); // without the key the theme's text colour stays
     const QString buttonSheet = colourSheet("QToolButton", "ButtonColor");
-    m_ok->setStyleSheet(QString("QToolButton{border-image: url(%1Confirm.png); border: none; %2}"
-                                "QToolButton:pressed{border-image: url(%1ConfirmClick.png);}")
-                            .arg(dir, buttonSheet.isEmpty() ? "color: rgb(255,255,255);" : QString()) +
-                        buttonSheet);
+    m_ok->setStyleSheet(
+        QString("QToolButton{border-image: url(%1Confirm.png); border: none; %2}"
+                "QToolButton:pressed{border-image: url(%1ConfirmClick.png);}")
+            .arg(dir, buttonSheet.isEmpty() ? "color: " + Theme::rgb("ButtonColor") + ";" : QString()) +
+        buttonSheet);
     m_ok->setText("OK");
     m_close->setStyleSheet(QString("QToolButton{border-image: url(%1Close.png); border: none;}"
                                    "QToolButton:hover{border-image: url(%1CloseHover.png);}"

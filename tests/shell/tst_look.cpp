@@ -85,6 +85,7 @@ private slots:
     void initTestCase() {
         QVERIFY2(HidLibrary::load(qEnvironmentVariable("ZF_FAKE_HID")), qPrintable(HidLibrary::errorText()));
         Language::load();
+        Theme::apply(*qApp); // as the program does before its first window
         QVERIFY(languageIndex("Russian") > 0 && languageIndex("Arbic") > 0);
     }
 
@@ -236,7 +237,6 @@ private slots:
     // With the theme applied, no page, notice, menu or Qt dialog the program opens keeps the light
     // default palette, and no text sits on a background of its own lightness.
     void themeCoversEveryWidgetAndQtDialog() {
-        Theme::apply(*qApp);
         DialogMain w;
         w.show();
         Dialog* frame = w.findChild<Dialog*>();
