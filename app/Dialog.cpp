@@ -27,6 +27,8 @@ const char* const Dialog::kPageButtons[7] = {"PreButton",    "Advanced",     "Bu
 
 Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
+    // Before the form's widgets exist, so each is polished once.
+    setStyleSheet(Theme::roleRules());
     ui->setupUi(this);
 
     // Built in this order; added in index order.

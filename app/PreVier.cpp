@@ -20,6 +20,7 @@ const char* const kCaptions[][2] = {{"labelDPI", "DPI"},
 } // namespace
 
 PreVier::PreVier(QWidget* parent) : QWidget(parent), ui(new Ui::PreVier) {
+    setStyleSheet(Theme::roleRules());
     ui->setupUi(this);
     setFixedSize(size());
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Buttoninterface/");

@@ -29,9 +29,16 @@ QColor border();
 QColor mutedText();
 
 QPalette palette();
-QString styleSheet();
-// Fusion style (it honours the palette everywhere), the palette and the style sheet, on the application.
+// Fusion style (it draws every widget from the palette) and the palette, on the application. No
+// application-wide style sheet: a page's own sheet starts with the rules below that it needs.
 void apply(QApplication& app);
+
+// Shared rules for controls a page styles with a sheet of its own (once a sheet names a control, the
+// palette no longer draws its sub-controls): drop-down lists, scroll bars, sliders, spin boxes, line
+// edits, disabled texts.
+QString controlRules();
+// Rules for roles given by property: QLabel "role" = "caption" / "value", QToolButton "pageCaption".
+QString roleRules();
 
 // Right-to-left when the language at `index` among the loaded ones is Arabic.
 bool isRightToLeft(int languageIndex);
