@@ -9,6 +9,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "app/notices/UpDataParam.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
@@ -28,6 +29,8 @@ const char* const Dialog::kPageButtons[7] = {"PreButton",    "Advanced",     "Bu
 
 Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
+    // Before the form's widgets exist, so each is polished once.
+    setStyleSheet(Theme::roleRules());
     ui->setupUi(this);
 
     // Built in this order; added in index order.
@@ -102,6 +105,23 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     setFixedSize(size());
     StartupServices::installCrashHandler();
     ui->stackedWidgetDialog->setCurrentIndex(0);
+    // The page buttons' pictures hold only the icon; the caption is text from the language files.
+    for (const char* name : kPageButtons) {
+        QToolButton* b = button(name);
+        b->setProperty("pageCaption", true);
+        QFont f = b->font();
+        f.setPixelSize(12);
+        b->setFont(f);
+    }
+    // The title bar stays beside the logo of the background picture in both directions.
+    for (QWidget* w : {static_cast<QWidget*>(ui->UpArrow), static_cast<QWidget*>(ui->BatteryButtonC),
+                       static_cast<QWidget*>(ui->progressBar), static_cast<QWidget*>(ui->label),
+                       static_cast<QWidget*>(ui->label_2), static_cast<QWidget*>(ui->label_4),
+                       static_cast<QWidget*>(ui->SetButton), static_cast<QWidget*>(ui->MinButton),
+                       static_cast<QWidget*>(ui->CloseButton)})
+        Theme::keepPlace(w);
+    ui->progressBar->setLayoutDirection(Qt::LeftToRight); // the gauge fills toward the battery's tip
+    Theme::mirrorWithDirection(ui->frame_2);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigSecondPageChange, this, &Dialog::SlotSecondDialog);
@@ -118,6 +138,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
                                     [this] { setOffline(LinkFlags::WaitingForOnline.load()); });
     PostMsg::connectBlockingFunctor(&PostMsg::SigFormReset, this, [this] { setOffline(true); });
     connect(hub, &PostMsg::SigAllLanguage, this, [this](int) { setOffline(m_offline); });
+    connect(hub, &PostMsg::SigAllLanguage, this, &Dialog::SlotAllLanguage);
+    SlotAllLanguage(Language::currentIndex());
 }
 
 void Dialog::setOffline(bool offline) {
@@ -253,11 +275,26 @@ void Dialog::SlotStartRecord(int index) {
         button(name)->setEnabled(index == 1);
 }
 
+void Dialog::SlotAllLanguage(int index) {
+    // "tabsList" ids are the stack indices.
+    static const char* const kByPage[7] = {"PreButton",    "ButtonMain", "SensorButton", "MacroButton",
+                                           "LightsButton", "Advanced",   "FormSetting"};
+    const QMap<QString, QString> tabs = Language::options(QStringLiteral("tabsList"), index);
+    for (int page = 0; page < 7; ++page) {
+        QToolButton* b = button(kByPage[page]);
+        b->setText(tabs.value(QString::number(page)));
+        b->setToolTip(b->text());
+        Theme::fitText(b, kCaptionPadding);
+    }
+}
+
 void Dialog::on_stackedWidgetDialog_currentChanged(int arg1) {
-    ui->frame_2->setStyleSheet(
-        QStringLiteral("#frame_2{border-image: url(") + m_imagePath +
-        (arg1 == 0 ? QStringLiteral("BackGround2.png") : QStringLiteral("BackGround.png")) +
-        QStringLiteral(");}"));
+    const QString sheet = QStringLiteral("#frame_2{border-image: url(") + m_imagePath +
+                          (arg1 == 0 ? QStringLiteral("BackGround2.png") : QStringLiteral("BackGround.png")) +
+                          QStringLiteral(");}");
+    // A new sheet on the frame restyles every page below it: only when the picture changes.
+    if (ui->frame_2->styleSheet() != sheet)
+        ui->frame_2->setStyleSheet(sheet);
     if (arg1 != 0)
         ui->UpArrow->show();
 }

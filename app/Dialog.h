@@ -59,12 +59,16 @@ public slots:
     void SlotStartRecord(int index);
     void on_stackedWidgetDialog_currentChanged(int arg1);
     void SlotMouseIndex(int) {}
+    // Page-button captions from the "tabsList" of the language files.
+    void SlotAllLanguage(int index);
     void on_SetButton_clicked() {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Room the icon of a page button's picture takes left of its caption.
+    static constexpr int kCaptionPadding = 38;
     void setButtonStyle(QToolButton* button, bool toggle, const char* normal, const char* hover,
                         const char* on);
     void storeCurrentRecord();

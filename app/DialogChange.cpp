@@ -2,7 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
-#include "app/LanguageBox.h"
+#include "app/ui/LanguageBox.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"

@@ -7,6 +7,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -93,6 +94,8 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
 
     Language::load();
     const int index = migrateLanguageIndex();
+    // Before the pages are built, so their forms are placed for the language from the start.
+    Theme::setLanguageDirection(index);
 
     m_dialog = new Dialog(this);
     if (deviceListFactory())
@@ -100,15 +103,30 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     else {
         m_deviceList = new QWidget(this);
         m_deviceList->setObjectName(QStringLiteral("DialogChange"));
+        m_deviceList->setAttribute(Qt::WA_StyledBackground);
         m_deviceList->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + m_imagePath +
                                     QStringLiteral("BackGround2.png);}"));
     }
     m_stack->addWidget(m_deviceList);
     m_stack->addWidget(m_dialog);
     m_stack->setCurrentWidget(m_deviceList);
+    Theme::mirrorWithDirection(m_deviceList);
+    if (auto* inner =
+            m_deviceList->findChild<QWidget*>(QStringLiteral("frameMain"), Qt::FindDirectChildrenOnly)) {
+        // The title bar sits beside the background's logo; the page arrows' pictures point outward, so
+        // the cards between them keep their order.
+        for (const char* name :
+             {"comboBox", "RepairButton", "MinButton", "CloseButton", "LeftButton", "RightButton"})
+            Theme::keepPlace(inner->findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly));
+        if (auto* cards = inner->findChild<QWidget*>(QStringLiteral("widgetDevices")))
+            cards->setLayoutDirection(Qt::LeftToRight);
+        Theme::mirrorWithDirection(inner);
+    }
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());
+    // The pages' background pictures have rounded corners.
+    Theme::makeTranslucent(this);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
@@ -236,6 +254,7 @@ void DialogMain::slotActionExitApp() {
 }
 
 void DialogMain::SlotAllLanguage(int index) {
+    Theme::setLanguageDirection(index);
     if (!m_actionMain || !m_actionExit)
         return;
     const QString open = Language::text(QStringLiteral("home"), QStringLiteral("OpenMain"), index);

@@ -4,6 +4,7 @@
 #include "app/core/AppPaths.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
 #include "device/HidApi.h"
 
@@ -19,6 +20,7 @@ const char* const kCaptions[][2] = {{"labelDPI", "DPI"},
 } // namespace
 
 PreVier::PreVier(QWidget* parent) : QWidget(parent), ui(new Ui::PreVier) {
+    setStyleSheet(Theme::roleRules());
     ui->setupUi(this);
     setFixedSize(size());
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Buttoninterface/");
@@ -36,6 +38,7 @@ PreVier::PreVier(QWidget* parent) : QWidget(parent), ui(new Ui::PreVier) {
     connect(hub, &PostMsg::SigAddUpdate, this, &PreVier::SlotAddUpdate);
     connect(hub, &PostMsg::SigMouseIndex, this, &PreVier::SlotMouseIndex);
     connect(hub, &PostMsg::SigAllLanguage, this, &PreVier::SlotAllLanguage);
+    Theme::mirrorWithDirection(this);
 }
 
 PreVier::~PreVier() {
@@ -50,10 +53,33 @@ void PreVier::SlotAddSensor(int Value) {
     ui->DPIValue->setText(QString::number(Value));
 }
 void PreVier::SlotAddReport(int Value) {
-    ui->ReportValue->setText(QString::number(Value) + QStringLiteral("Hz"));
+    m_report = Value;
+    showReport(Language::currentIndex());
 }
 void PreVier::SlotAddLOD(QString Value) {
-    ui->LODValue->setText(Value);
+    m_lod = Value;
+    showLOD(Language::currentIndex());
+}
+void PreVier::showReport(int index) {
+    if (m_report < 0)
+        return;
+    // The unit is the language's ("1000 Гц"); "Hz" where a language file lacks it.
+    const QString unit = Language::text(QStringLiteral("home"), QStringLiteral("ReportRateUnit"), index);
+    ui->ReportValue->setText(QString::number(m_report) + (unit.isEmpty() ? QStringLiteral("Hz") : unit));
+}
+void PreVier::showLOD(int index) {
+    // The sensor page sends the text of its list in the language of the moment: show the same entry of
+    // the current language's list, so a language change does not leave the old unit behind.
+    for (int lang = 0; lang < Language::loadedCount(); ++lang) {
+        const QMap<QString, QString> lods = Language::options(QStringLiteral("LODOptions"), lang);
+        for (auto it = lods.cbegin(); it != lods.cend(); ++it)
+            if (it.value() == m_lod) {
+                const QString here = Language::options(QStringLiteral("LODOptions"), index).value(it.key());
+                ui->LODValue->setText(here.isEmpty() ? m_lod : here);
+                return;
+            }
+    }
+    ui->LODValue->setText(m_lod);
 }
 void PreVier::SlotDebnunce(QString Vlue) {
     ui->DebounceValue->setText(Vlue);
@@ -85,6 +111,9 @@ void PreVier::SlotAllLanguage(int index) {
         if (!text.isEmpty())
             label(caption[0])->setText(text);
     }
+    showReport(index);
+    if (!m_lod.isNull())
+        showLOD(index);
 }
 void PreVier::on_UpArrow_clicked() {
     hid().UsbServer_SetPCDriverStatus(0);

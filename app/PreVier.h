@@ -31,6 +31,10 @@ public slots:
     void SlotAllLanguage(int index);
 
 private:
+    void showReport(int index);
+    void showLOD(int index);
     Ui::PreVier* ui;
+    int m_report = -1;
+    QString m_lod;
     QString m_imagePath;
 };

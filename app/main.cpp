@@ -2,6 +2,7 @@
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/ui/Theme.h"
 #include "app/notices/ExeIsRun.h"
 #include "device/DevicePagesLink.h"
 #include "app/DialogChange.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Opened once the application object knows the executable's folder, before any window or thread.
     ConfigIniStore::instance();
+    // Once, before any window: every widget and Qt's own dialogs take the look from here.
+    Theme::apply(app);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
 

@@ -4,10 +4,13 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
+#include <QStyleOption>
 #include <QXmlStreamReader>
 
 #include "ui_ExeIsRun.h"
@@ -41,6 +44,7 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
     m_ui->setupUi(this); // connects the on_… slots by name
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setFixedSize(320, 160);
+    Theme::makeTranslucent(this);
     m_ui->NewHong_2->hide();
     const QString pics = AppPaths::appDir() + QStringLiteral("/Picture/WarningDialog/");
     setStyleSheet(QStringLiteral("#ExeIsRun{border-image: url(%1BackGround.png);}").arg(pics));
@@ -72,6 +76,13 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
 
     loadTexts(
         MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
+}
+
+void ExeIsRun::paintEvent(QPaintEvent*) {
+    QStyleOption option;
+    option.initFrom(this);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
 }
 
 ExeIsRun::~ExeIsRun() {

@@ -38,6 +38,10 @@ public slots:
     void on_NewHong_2_clicked();
     void on_CloseButton_clicked();
 
+protected:
+    // A translucent window skips its style-sheet background: the rounded picture is drawn here.
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     void loadTexts(int languageIndex);
     Ui::ExeIsRun* m_ui;

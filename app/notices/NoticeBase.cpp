@@ -4,6 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -29,22 +30,26 @@ NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDi
     m_ok = m_ui->NewHong;
     m_close = m_ui->CloseButton;
 
-    m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png")); // a missing picture shows no image
-    setStyleSheet("QDialog{background-color: rgb(30,30,34);}");
+    // The picture's rounded corners are the dialog's outline; a missing picture shows no image.
+    m_ui->BackGround->setScaledContents(true);
+    m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png"));
+    Theme::makeTranslucent(this);
 
     const QString labelSheet = colourSheet("QLabel", "LabelColor");
-    m_label->setStyleSheet(labelSheet.isEmpty() ? "QLabel{color: rgb(230,230,230);}" : labelSheet);
+    m_label->setStyleSheet(labelSheet); // without the key the theme's text colour stays
     const QString buttonSheet = colourSheet("QToolButton", "ButtonColor");
-    m_ok->setStyleSheet(QString("QToolButton{border-image: url(%1Confirm.png); border: none; %2}"
-                                "QToolButton:pressed{border-image: url(%1ConfirmClick.png);}")
-                            .arg(dir, buttonSheet.isEmpty() ? "color: rgb(255,255,255);" : QString()) +
-                        buttonSheet);
+    m_ok->setStyleSheet(
+        QString("QToolButton{border-image: url(%1Confirm.png); border: none; %2}"
+                "QToolButton:pressed{border-image: url(%1ConfirmClick.png);}")
+            .arg(dir, buttonSheet.isEmpty() ? "color: " + Theme::rgb("ButtonColor") + ";" : QString()) +
+        buttonSheet);
     m_ok->setText("OK");
     m_close->setStyleSheet(QString("QToolButton{border-image: url(%1Close.png); border: none;}"
                                    "QToolButton:hover{border-image: url(%1CloseHover.png);}"
                                    "QToolButton:pressed{border-image: url(%1CloseClick.png);}")
                                .arg(dir));
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &NoticeBase::SlotAllLanguage);
+    Theme::mirrorWithDirection(this);
 }
 
 NoticeBase::~NoticeBase() {

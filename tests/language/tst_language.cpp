@@ -1,4 +1,4 @@
-#include "app/LanguageBox.h"
+#include "app/ui/LanguageBox.h"
 #include "app/core/Language.h"
 
 #include <QComboBox>

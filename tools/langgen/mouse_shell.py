@@ -14,6 +14,7 @@ HOME = [
     ('Charging', 'Charging', '充电中', '充電中', '充電中', '충전 중', 'Зарядка', 'Cargando', 'Carregando', 'Şarj oluyor', 'Ładowanie', 'جارٍ الشحن'),
     ('Offline', 'Offline', '离线', '離線', 'オフライン', '오프라인', 'Не в сети', 'Desconectado', 'Desconectado', 'Çevrimdışı', 'Offline', 'غير متصل'),
     ('Online', 'Online', '在线', '線上', 'オンライン', '온라인', 'В сети', 'Conectado', 'Conectado', 'Çevrimiçi', 'Online', 'متصل'),
+    ('ReportRateUnit', 'Hz', 'Hz', 'Hz', 'Hz', 'Hz', ' Гц', 'Hz', 'Hz', 'Hz', 'Hz', ' هرتز'),
     ('DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI', 'DPI'),
     ('LOD', 'Lift-off distance', '静默高度', '靜默高度', 'リフトオフ距離', '리프트 오프 거리', 'Высота отрыва', 'Distancia de despegue', 'Distância de levantamento', 'Kaldırma mesafesi', 'Wysokość odrywania', 'مسافة الرفع'),
     ('NoDevice', 'No device found', '未发现设备', '未發現裝置', 'デバイスが見つかりません', '장치를 찾을 수 없습니다', 'Устройство не найдено', 'No se encontró ningún dispositivo', 'Nenhum dispositivo encontrado', 'Cihaz bulunamadı', 'Nie znaleziono urządzenia', 'لم يتم العثور على جهاز'),
