@@ -3,6 +3,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceTable.h"
 #include "device/DongleRGB.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -51,10 +52,6 @@ qint64 nowMs() {
 
 // Touched only by the report handler, which the library calls from its one service thread.
 DongleRGB g_receiverRgb{};
-
-QString driveGroup(int32_t row) {
-    return QStringLiteral("Drive%1").arg(row + 1);
-}
 
 void handleBattery(const uint8_t* data) {
     uint8_t battery[2] = {0, 0};
@@ -123,17 +120,15 @@ void handleReset() {
     const DeviceAllInfo device = SelectedDevice::get();
     const QByteArray path = device.path.toLatin1();
     hid().UsbServer_SetBatteryOptimizeEnable(1);
-    const QStringList adv =
-        ConfigIniStore::instance().list(driveGroup(device.row), QStringLiteral("Adveanced"));
-    bool ok0 = false, ok1 = false;
-    const int longRange = adv.size() > 0 ? adv.at(0).trimmed().toInt(&ok0, 0) : -1;
-    const int rgbValue = adv.size() > 1 ? adv.at(1).trimmed().toInt(&ok1, 0) : 0;
-    if (ok1 && rgbValue >= 1 && !device.wired) {
+    const ModelRow row = DeviceTable::row(device.row);
+    const int longRange = row.longRangeChoice();
+    const int rgbValue = row.receiverRgbValue();
+    if (rgbValue >= 1 && !device.wired) {
         g_receiverRgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
         if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), g_receiverRgb.bytes) != 0)
             PostMsg::instance()->SendRGBValue(&g_receiverRgb);
     }
-    if (ok0 && (longRange == 0 || longRange == 1)) {
+    if (longRange == 0 || longRange == 1) {
         hid().UsbFinderC_SetLongRangeMode(path.constData(), longRange);
         PostMsg::instance()->SendLongRangeMode(longRange == 1);
     }
@@ -193,15 +188,10 @@ void handleVersion() {
 
 QList<int> defaultSequenceKeys(int32_t row) {
     QList<int> keys;
-    if (row < 0)
-        return keys;
-    for (int k = 1; k <= 16; ++k) {
-        const QStringList param =
-            ConfigIniStore::instance().list(driveGroup(row), QStringLiteral("KeyParam%1").arg(k));
-        if (!param.isEmpty() &&
-            param.first().trimmed().compare(QLatin1String("0x05"), Qt::CaseInsensitive) == 0)
+    const ModelRow model = DeviceTable::row(row);
+    for (int k = 1; k <= ModelRow::kKeyCount; ++k)
+        if (model.keyIsSequence(k))
             keys.append(k);
-    }
     return keys;
 }
 
@@ -220,12 +210,12 @@ QString versionText(uint16_t version) {
 }
 
 QString mouseVersionKey(int32_t row) {
-    auto& ini = ConfigIniStore::instance();
-    const QString cid = ini.value(QStringLiteral("Option"), QStringLiteral("CID"));
-    const QString mid = ini.value(driveGroup(row), QStringLiteral("MID"));
-    if (row < 0 || mid.isEmpty())
+    const ModelRow model = DeviceTable::row(row);
+    if (!model.valid())
         return QString();
-    return QStringLiteral("MouseVer") + cid + mid;
+    // The texts as the table writes them: the name must find versions stored by earlier runs.
+    const QString cid = ConfigIniStore::instance().value(QStringLiteral("Option"), QStringLiteral("CID"));
+    return QStringLiteral("MouseVer") + cid + model.midText;
 }
 
 void handleReport(const unsigned char* header, int headerLength, const unsigned char* data, int dataLength) {

@@ -2,6 +2,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "device/DeviceTable.h"
 #include "device/DialogChange.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
@@ -26,6 +27,9 @@ private slots:
     void pidListsMerged();
     void identification_data();
     void identification();
+    void hugeDeviceTotalBoundedByTheRows();
+    void shippedTableRows();
+    void badRows();
     void chooserListsAllPagesOnlyTheModel();
     void listPagesAndSelects();
     void languageBoxFillsFollowsAndChooses();
@@ -103,6 +107,112 @@ void TestDeviceDiscovery::identification() {
     QFETCH(QString, picture);
     QCOMPARE(Discovery::pictureName(info, true), picture);
     QCOMPARE(Discovery::pictureName(info, false), picture.startsWith("On") ? "Dis" + picture : picture);
+}
+
+void TestDeviceDiscovery::hugeDeviceTotalBoundedByTheRows() {
+    // Two rows exist: an unknown MID is told after walking those two, not two billion empty ones.
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "2000000000");
+    addDevice("1001", "/fake/a", 5, 99, 2);
+    DeviceAllInfo info;
+    info.path = "/fake/a";
+    const int result = Discovery::identify(info);
+    ini.setValue("Option", "DeviceTotal", "2");
+    QCOMPARE(result, 2);
+    QCOMPARE(int(info.row), 2);
+    QCOMPARE(Discovery::deviceTotal(), 2);
+}
+
+namespace {
+// The readable source of the shipped table; the build encodes it, the store reads either alike.
+IniStore shippedTable() {
+    return IniStore(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/usersetting/Config.source.ini",
+                    "UTF-8", false);
+}
+} // namespace
+
+void TestDeviceDiscovery::shippedTableRows() {
+    const IniStore store = shippedTable();
+    const DeviceTable table = DeviceTable::load(store);
+    QCOMPARE(table.size(), store.intValue("Option", "DeviceTotal"));
+    QVERIFY(table.size() >= 8);
+    const QString pictures = qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/Picture/DialogChange/";
+    QSet<int> ids;
+    for (const ModelRow& row : table.rows()) {
+        const QString where = ModelRow::group(row.index) + ": " + row.problems.join("; ");
+        QVERIFY2(row.valid() && row.problems.isEmpty(), qPrintable(where));
+        QVERIFY2(!ids.contains(row.cid << 8 | row.mid), qPrintable(where + " repeats an id"));
+        ids << (row.cid << 8 | row.mid);
+        QCOMPARE(table.find(row.cid, row.mid), row.index);
+        QVERIFY(!row.dpiRanges.isEmpty() && row.dpiMaxGrade >= 1 && !row.mouseImage.isEmpty());
+        QCOMPARE(row.dpiMin, row.lowestDpi());
+        QCOMPARE(row.dpiMax, row.highestDpi());
+        QCOMPARE(row.dpiGrade.size(), ModelRow::kMaxLevels);
+        QCOMPARE(row.dpiColor.size(), 3 * ModelRow::kMaxLevels);
+        for (bool online : {true, false}) {
+            const QString svg = row.listPicture(online).replace(".png", ".svg");
+            QVERIFY2(QFile::exists(pictures + svg), qPrintable(where + svg));
+        }
+    }
+    // One row in full, as the pages and the worker read it.
+    const ModelRow z1 = table.at(0);
+    QCOMPARE(int(z1.cid), 5);
+    QCOMPARE(int(z1.mid), 31);
+    QCOMPARE(z1.sensor, QStringLiteral("3395"));
+    QCOMPARE(z1.dpiRanges.size(), 2);
+    QCOMPARE(z1.dpiRanges[1].min, 10100);
+    QCOMPARE(z1.dpiRanges[1].step, 100);
+    QCOMPARE(z1.rangeMode, 0x22);
+    QVERIFY(z1.dpiInRange(10000) && !z1.dpiInRange(10050) && !z1.dpiInRange(26001));
+    QCOMPARE(z1.receiverImage(8), QStringLiteral("Z1R8"));
+    QVERIFY(z1.receiverImage(3).isEmpty() && table.at(2).receiverImage(2).isEmpty());
+    QCOMPARE(z1.longRangeChoice(), 0);
+    QCOMPARE(DeviceTable::row(store, 7).name, table.at(7).name);
+    QVERIFY(!DeviceTable::row(store, table.size()).present);
+}
+
+void TestDeviceDiscovery::badRows() {
+    QTemporaryDir dir;
+    QFile file(dir.path() + "/Config.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Option]\nDeviceTotal=9\n"
+               "[Drive1]\nCID=5\nMID=31\nSensor=3395\nDisOnLine=1\nDPIMaxGrade=8\nDPIMin=50\nDPIMax=20000\n"
+               "DPIRange=50,10000,50,10100,20000,100,0,7\nKeyParam2=0X05,1\nAdveanced=1\n"
+               "[Drive2]\nCID=5\nMID=abc\nDisOnLine=x\nDPIMaxGrade=9\nDPIRange=100,50,0,40,60,10,zz\n"
+               "KeyParam3=Left\nAdveanced=on,0x10\n"
+               "[Drive4]\nCID=300\nMID=1\nSensor=3395\nDPIRange=50\n"
+               "[Drive20]\nCID=5\nMID=40\n");
+    file.close();
+    const IniStore store(file.fileName(), "UTF-8", false);
+    // "DeviceTotal" bounds the table from above, the groups that exist from below of it.
+    QCOMPARE(DeviceTable::rowCount(store), 9);
+    const DeviceTable table = DeviceTable::load(store);
+    QCOMPARE(table.size(), 9);
+    QCOMPARE(table.find(5, 40), -1); // Drive20 lies beyond the total
+
+    const ModelRow good = table.at(0);
+    QVERIFY2(good.problems.isEmpty(), qPrintable(good.problems.join("; ")));
+    QCOMPARE(good.dpiRanges.size(), 2); // the seventh item is the mode, the sixth unused
+    QCOMPARE(good.rangeMode, 7);
+    QVERIFY(good.keyIsSequence(2) && !good.keyIsSequence(1) && good.keyParam(17).isEmpty());
+    QCOMPARE(good.longRangeChoice(), 1);
+    QCOMPARE(good.receiverRgbValue(), -1);
+
+    const ModelRow bad = table.at(1);
+    QVERIFY(bad.present && !bad.valid());
+    QCOMPARE(bad.pictureNumber, -1);
+    QCOMPARE(bad.listPicture(true), QStringLiteral("Unknow.png"));
+    QCOMPARE(bad.receiverRgbValue(), 16);
+    QCOMPARE(bad.longRangeChoice(), -1);
+    const QString problems = bad.problems.join("\n");
+    for (const char* expected : {"\"MID\"", "\"DisOnLine\"", "\"DPIMaxGrade\"", "range 1 is not",
+                                 "range 2 overlaps", "mode is not", "\"KeyParam3\"", "\"Sensor\""})
+        QVERIFY2(problems.contains(QLatin1String(expected)), qPrintable(expected + (": " + problems)));
+
+    QVERIFY(!table.at(2).present && !table.at(2).valid());            // Drive3 is missing
+    QVERIFY(!table.at(3).valid() && table.at(3).dpiRanges.isEmpty()); // CID 300; a one-item range
+    QVERIFY(table.hasCid(5) && !table.hasCid(44));
+    QCOMPARE(table.find(5, 31), 0);
 }
 
 void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {

@@ -414,6 +414,7 @@ void TestDeviceLink::resetReportReadsAdveanced_data() {
 
 void TestDeviceLink::resetReportReadsAdveanced() {
     QFETCH(QStringList, adveanced);
+    ConfigIniStore::instance().setValue("Option", "DeviceTotal", "1");
     ConfigIniStore::instance().setList("Drive1", "Adveanced", adveanced);
     DeviceAllInfo info = SelectedDevice::get();
     info.row = 0;
