@@ -1,6 +1,7 @@
 #include "device/Worker.h"
 
 #include "app/core/IniStores.h"
+#include "app/core/Logging.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
 #include "device/DeviceTable.h"
@@ -10,13 +11,9 @@
 #include "device/SettingWriters.h"
 #include "platform/RegistryStore.h"
 
-#include <QDebug>
-#include <QLoggingCategory>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-
-Q_LOGGING_CATEGORY(lcReports, "zentrafox.reports", QtWarningMsg)
 
 namespace DeviceReports {
 std::atomic<int> ShowBatteryValue{0};
@@ -94,7 +91,7 @@ void handleFullData(const uint8_t* data) {
         // sequences, kept in the key blocks. So every slot is emptied; the noted keys are only logged.
         const QList<int> keys = defaultSequenceKeys(device.row);
         if (!keys.isEmpty())
-            qCDebug(lcReports) << "reset: keys with a default key sequence" << keys;
+            qCDebug(lcDevice) << "reset: keys with a default key sequence" << keys;
         std::memset(fresh.macros, 0, sizeof(fresh.macros));
         LinkFlags::ReconcileMacros = false;
     }
@@ -454,11 +451,11 @@ void Worker::runOnce() {
         m_lastPath = device.path;
         m_lastKind = device.kind;
         hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
-        qDebug() << "OnlinA";
+        qCDebug(lcDevice) << "OnlinA";
         hid().UsbServer_SetPCDriverStatus(1);
         hid().UsbServer_ReadAllFlashData();
         LinkFlags::LastStartOnline = LinkFlags::DeviceOnline.load();
-        qDebug() << "OnlinB";
+        qCDebug(lcDevice) << "OnlinB";
     }
     LinkFlags::DeviceReady = LinkFlags::DeviceOnline.load();
     LinkFlags::RunRequested = false;
