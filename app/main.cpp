@@ -5,12 +5,24 @@
 #include "app/notices/ExeIsRun.h"
 #include "device/DevicePagesLink.h"
 #include "device/DialogChange.h"
+#include "device/RecordCheck.h"
 #include "device/Worker.h"
 #include "platform/ScreenMetrics.h"
+#include "sensor/DpiCodec.h"
+#include "sensor/SensorCapability.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
+
+// A cached record's DPI values as the sensor page would show them, for the check before it is shown.
+static int cachedDpiValue(const FlashDataMap& record, const ModelRow& row, int level, bool yAxis) {
+    SensorCapability cap;
+    cap.defines = SensorCapability::current().defines; // read once by the sensor page, never changed
+    cap.SensorModel = row.sensor;
+    cap.ranges.parse(row.dpiRangeText + QStringList{QString::number(row.rangeMode, 16)});
+    return yAxis ? DpiCodec::decodeY(cap, record, level) : DpiCodec::decodeX(cap, record, level);
+}
 
 int main(int argc, char** argv) {
     StartupServices::createUserFolders();
@@ -29,6 +41,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Opened once the application object knows the executable's folder, before any window or thread.
     ConfigIniStore::instance();
+    RecordCheck::setDpiDecoder(&cachedDpiValue);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
 

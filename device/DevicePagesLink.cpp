@@ -2,6 +2,7 @@
 
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -75,9 +76,15 @@ void refresh() {
 }
 
 bool saveCache() {
-    const DeviceAllInfo selected = SelectedDevice::get();
-    if (selected.path.isEmpty() || selected.row < 0 || selected.row >= Discovery::deviceTotal())
+    FlashDataMap record;
+    uint8_t cid = 0, mid = 0;
+    if (!CurrentRecord::ownedSnapshot(record, cid, mid) || DeviceTable::load().find(cid, mid) < 0)
         return false;
-    return DeviceCache::save(selected.cid, selected.mid, CurrentRecord::snapshot());
+    return DeviceCache::save(cid, mid, record);
+}
+
+bool loadCache(FlashDataMap& out) {
+    const DeviceAllInfo selected = SelectedDevice::get();
+    return DeviceCache::loadChecked(selected.cid, selected.mid, out);
 }
 } // namespace DevicePagesLink

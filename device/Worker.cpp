@@ -96,7 +96,7 @@ void handleFullData(const uint8_t* data) {
         LinkFlags::ReconcileMacros = false;
     }
 
-    CurrentRecord::replace(fresh);
+    CurrentRecord::replace(fresh, device.cid, device.mid); // this model's record from now on
     hid().ProtocolDataUpdate(fresh.data());
     LinkFlags::Parsing = true;
     LinkFlags::SensorFilled = false;
@@ -369,6 +369,8 @@ bool Worker::wait(unsigned long ms) {
 
 void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo) {
     SelectedDevice::set(SelectInfo);
+    // Whatever the record holds belongs to the device chosen before, and must not be cached as this one's.
+    CurrentRecord::forgetOwner();
 }
 
 void Worker::SlotMainPageChange() {
@@ -438,8 +440,8 @@ void Worker::runOnce() {
             LinkFlags::WaitingForOnline = true;
             SelectedDevice::setOnline(false);
             FlashDataMap cached;
-            if (DeviceCache::load(device.cid, device.mid, cached)) {
-                CurrentRecord::replace(cached);
+            if (DeviceCache::loadChecked(device.cid, device.mid, cached)) {
+                CurrentRecord::replace(cached, device.cid, device.mid);
                 PostMsg::instance()->SendUpDataLightUIButton(cached);
                 PostMsg::instance()->SendUpDataLightLight(cached);
                 PostMsg::instance()->SendUpDataLightSensor(cached);

@@ -4,10 +4,13 @@
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceTable.h"
 #include "device/DongleRGB.h"
 #include "device/LinkState.h"
+#include "device/RecordCheck.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "tests/common/DpiEntry.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -309,6 +312,67 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
         QVERIFY(
             std::all_of(out.data(), out.data() + FlashDataMap::kSize, [](uint8_t b) { return b == 0xEE; }));
     }
+
+    // A file of the right length must also hold a record the model can have: checked like an import,
+    // here against the shipped 3955 row and header, decoded as the program decodes it.
+    const QString src = qEnvironmentVariable("ZF_SOURCE_DIR");
+    const ModelRow shipped =
+        DeviceTable::row(IniStore(src + "/resources/usersetting/Config.source.ini", "UTF-8", false), 3);
+    QCOMPARE(shipped.sensor, QStringLiteral("3955"));
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "1");
+    ini.setValue("Drive1", "CID", "10");
+    ini.setValue("Drive1", "MID", "31");
+    ini.setValue("Drive1", "Sensor", shipped.sensor);
+    ini.setValue("Drive1", "DPIMaxGrade", "8");
+    ini.setList("Drive1", "DPIRange",
+                shipped.dpiRangeText + QStringList{QString::number(shipped.rangeMode, 16)});
+    QFile header(src + "/resources/driver_sensor.h");
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    SensorCapability cap;
+    cap.parseHeader(header.readAll());
+    cap.SensorModel = shipped.sensor;
+    RecordCheck::setDpiDecoder([cap](const FlashDataMap& r, const ModelRow& row, int level, bool y) {
+        SensorCapability c = cap;
+        c.SensorModel = row.sensor;
+        return y ? DpiCodec::decodeY(c, r, level) : DpiCodec::decodeX(c, r, level);
+    });
+    FlashDataMap sound;
+    sound.clear();
+    sound.dpiLevelCount = 4;
+    sound.currentDpiLevel = 3;
+    for (int level : {0, 1, 2, 3})
+        encodeJoint(cap, sound.dpiLevels[level], QVector<int>{50, 800, 10100, 26000}[level]);
+    sound.dpiLevels[5].xValue = 0xFFFF; // unused levels are not looked at
+    const auto nonsense = [&](std::function<void(FlashDataMap&)> spoil) {
+        FlashDataMap r = sound;
+        spoil(r);
+        return r;
+    };
+    const QList<QPair<FlashDataMap, bool>> records = {
+        {sound, true},
+        {nonsense([](FlashDataMap& r) { r.dpiLevelCount = 0; }), false},
+        {nonsense([](FlashDataMap& r) { r.dpiLevelCount = 9; }), false},
+        {nonsense([](FlashDataMap& r) { r.currentDpiLevel = 4; }), false},
+        // 204 800 DPI on a sensor whose maximum is 26 000.
+        {nonsense([](FlashDataMap& r) {
+             r.dpiLevels[0].xValue = r.dpiLevels[0].yValue = 51199;
+             r.dpiLevels[0].wideFlags = 0x33;
+         }),
+         false},
+        {nonsense([](FlashDataMap& r) { r.dpiLevels[2].yValue = 40000; }), false},
+    };
+    for (const auto& [record, accepted] : records) {
+        QVERIFY(DeviceCache::save(10, 31, record));
+        FlashDataMap out;
+        std::memset(out.data(), 0xEE, FlashDataMap::kSize);
+        QCOMPARE(DeviceCache::loadChecked(10, 31, out), accepted);
+        QVERIFY(accepted ? out == record
+                         : std::all_of(out.data(), out.data() + FlashDataMap::kSize,
+                                       [](uint8_t b) { return b == 0xEE; }));
+    }
+    RecordCheck::setDpiDecoder({});
+    ConfigIniStore::resetForTests();
 }
 
 void TestDeviceLink::batteryHonoursShowValue() {
