@@ -60,16 +60,19 @@ void refresh() {
     for (const DeviceAllInfo& entry : list) {
         if (entry.path == selected.path)
             pathSeen = true;
-        const bool sameMouseOnCable = entry.row == selected.row && entry.wired && entry.online &&
-                                      !selected.wired && selected.online && entry.address.size() == 3 &&
-                                      entry.address == selected.address;
-        if (sameMouseOnCable || (entry.path == selected.path && entry.online)) {
+        // The same mouse moved between cable and receiver: same row and receiver address, now
+        // answering on the other link. Off the cable, the old entry is gone, so its online mark is not asked.
+        const bool sameMouse = entry.row == selected.row && entry.online && entry.address.size() == 3 &&
+                               entry.address == selected.address;
+        const bool ontoCable = sameMouse && entry.wired && !selected.wired && selected.online;
+        const bool ontoReceiver = sameMouse && !entry.wired && selected.wired;
+        if (ontoCable || ontoReceiver || (entry.path == selected.path && entry.online)) {
             reselect(entry);
             reselected = true;
             break;
         }
     }
-    // A mouse followed onto the cable has a new path: that is not a loss.
+    // A mouse followed onto the other link has a new path: that is not a loss.
     if (!pathSeen && !reselected && !selected.path.isEmpty() && LinkFlags::UpgradeIdle)
         hub->SendChangeMainDialog(0);
     hub->SendCheckUpdate();

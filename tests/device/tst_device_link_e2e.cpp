@@ -259,16 +259,6 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     restart();
     bringUp(kReceiverPath);
     QCOMPARE(int(shown.last().lod), int(lod));
-
-    // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
-    // reaching a stale path.
-    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    QVERIFY(v.Plug("receiver0", 0));
-    DevicePagesLink::refresh();
-    QCOMPARE(toList.count(), 1);
-    QCOMPARE(toList.first().at(0).toInt(), 0);
-    QVERIFY(SelectedDevice::path().isEmpty());
-    QVERIFY(!SetLod(3));
 }
 
 void TestDeviceLinkE2E::cableAndReceiverSwitch() {
@@ -300,11 +290,24 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     QVERIFY(SetReportRate(rate));
     QTRY_COMPARE(int(flash().reportRate), int(rate));
 
-    // Off the cable onto the receiver: the cable entry is gone, so the pages return to the list.
+    // Back onto the receiver: the same mouse is followed there too, and read again.
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kReceiverPath, 5000);
+    waitFor(form, 2);
+    QCOMPARE(int(SelectedDevice::get().wired), 0);
+    QCOMPARE(toList.count(), 0);
+    QVERIFY(SetReportRate(rate == 1 ? 2 : 1));
+    QTRY_COMPARE(int(flash().reportRate), rate == 1 ? 2 : 1);
+
+    // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
+    // reaching a stale path.
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    QVERIFY(v.Plug("receiver0", 0));
     QTRY_COMPARE_WITH_TIMEOUT(toList.count(), 1, 5000);
     QCOMPARE(toList.first().at(0).toInt(), 0);
     hid().StopUsbChanged();
+    QVERIFY(SelectedDevice::path().isEmpty());
+    QVERIFY(!SetLod(3));
 }
 
 void TestDeviceLinkE2E::reconnectionGuard() {
