@@ -61,7 +61,7 @@ void refresh() {
         if (entry.path == selected.path)
             pathSeen = true;
         // The same mouse moved between cable and receiver: same row and receiver address, now
-        // answering on the other link. Off the cable, the old entry is gone, so its online mark is not asked.
+        // answering on the other link. Off the cable, the old entry is gone: its online mark is stale.
         const bool sameMouse = entry.row == selected.row && entry.online && entry.address.size() == 3 &&
                                entry.address == selected.address;
         const bool ontoCable = sameMouse && entry.wired && !selected.wired && selected.online;

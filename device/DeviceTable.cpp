@@ -147,13 +147,18 @@ bool ModelRow::dpiInRange(int value) const {
 }
 
 ModelRow ModelRow::read(const IniStore& store, int32_t index) {
+    if (index >= 0 && store.groups().contains(group(index)))
+        return readGroup(store, index);
+    ModelRow row;
+    row.index = index;
+    row.problems << QStringLiteral("no group \"%1\"").arg(group(index));
+    return row;
+}
+
+ModelRow ModelRow::readGroup(const IniStore& store, int32_t index) {
     ModelRow row;
     row.index = index;
     const QString g = group(index);
-    if (index < 0 || !store.groups().contains(g)) {
-        row.problems << QStringLiteral("no group \"%1\"").arg(g);
-        return row;
-    }
     row.present = true;
 
     bool okC = false, okM = false;
@@ -210,17 +215,26 @@ ModelRow ModelRow::read(const IniStore& store, int32_t index) {
     return row;
 }
 
-int DeviceTable::rowCount(const IniStore& store) {
+namespace {
+// Row number n of a "Drive" + n group, 0 for any other group.
+int driveNumber(const QString& group) {
+    static const QRegularExpression drive(QStringLiteral("^Drive([1-9][0-9]{0,8})$"));
+    const QRegularExpressionMatch m = drive.match(group);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+} // namespace
+
+int DeviceTable::rowCount(const IniStore& store, const QStringList& groups) {
     const int total = std::max(0, store.intValue(kOption, QStringLiteral("DeviceTotal")));
     // Only groups that exist count: a huge total must not make every caller walk empty rows.
-    static const QRegularExpression drive(QStringLiteral("^Drive([1-9][0-9]{0,8})$"));
     int highest = 0;
-    for (const QString& g : store.groups()) {
-        const QRegularExpressionMatch m = drive.match(g);
-        if (m.hasMatch())
-            highest = std::max(highest, m.captured(1).toInt());
-    }
+    for (const QString& g : groups)
+        highest = std::max(highest, driveNumber(g));
     return std::min(total, highest);
+}
+
+int DeviceTable::rowCount(const IniStore& store) {
+    return rowCount(store, store.groups());
 }
 
 int DeviceTable::rowCount() {
@@ -243,10 +257,30 @@ ModelRow DeviceTable::row(int32_t index) {
 
 DeviceTable DeviceTable::load(const IniStore& store) {
     DeviceTable table;
-    const int count = rowCount(store);
-    for (int i = 0; i < count; ++i)
-        table.m_rows << ModelRow::read(store, i);
+    const QStringList groups = store.groups();
+    table.m_count = rowCount(store, groups);
+    // Only the groups present are parsed: a table of a few rows stays a few rows whatever it claims.
+    QList<int> present;
+    for (const QString& g : groups) {
+        const int n = driveNumber(g);
+        if (n >= 1 && n <= table.m_count)
+            present << n - 1;
+    }
+    std::sort(present.begin(), present.end());
+    for (int index : present)
+        table.m_rows << ModelRow::readGroup(store, index);
     return table;
+}
+
+ModelRow DeviceTable::at(int index) const {
+    const auto it = std::lower_bound(m_rows.begin(), m_rows.end(), index,
+                                     [](const ModelRow& r, int i) { return r.index < i; });
+    if (it != m_rows.end() && it->index == index)
+        return *it;
+    ModelRow missing;
+    missing.index = index;
+    missing.problems << QStringLiteral("no row %1 in the table").arg(qint64(index) + 1);
+    return missing;
 }
 
 DeviceTable DeviceTable::load() {

@@ -83,6 +83,10 @@ struct ModelRow {
 
     // Parses one row from the store. A missing group gives a row that is not present.
     static ModelRow read(const IniStore& store, int32_t index);
+
+private:
+    friend class DeviceTable;
+    static ModelRow readGroup(const IniStore& store, int32_t index); // the group is known to exist
 };
 
 class DeviceTable {
@@ -97,14 +101,19 @@ public:
     static ModelRow row(int32_t index);
     static ModelRow row(const IniStore& store, int32_t index);
 
-    int size() const { return int(m_rows.size()); }
+    // Number of rows (rowCount); rows missing from the file count but are not present.
+    int size() const { return m_count; }
+    // The rows present in the file, in row order: what is parsed, however large "DeviceTotal" is.
     const QList<ModelRow>& rows() const { return m_rows; }
-    const ModelRow& at(int index) const { return m_rows.at(index); }
+    // Row `index`; a row missing from the file or outside the table is not present.
+    ModelRow at(int index) const;
     // Index of the row with that CID and MID, -1 when none.
     int find(uint8_t cid, uint8_t mid) const;
     // True when some row carries that CID.
     bool hasCid(uint8_t cid) const;
 
 private:
+    static int rowCount(const IniStore& store, const QStringList& groups);
+    int m_count = 0;
     QList<ModelRow> m_rows;
 };

@@ -136,6 +136,7 @@ void TestDeviceDiscovery::shippedTableRows() {
     const DeviceTable table = DeviceTable::load(store);
     QCOMPARE(table.size(), store.intValue("Option", "DeviceTotal"));
     QVERIFY(table.size() >= 8);
+    QCOMPARE(table.rows().size(), table.size());
     const QString pictures = qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/Picture/DialogChange/";
     QSet<int> ids;
     for (const ModelRow& row : table.rows()) {
@@ -188,7 +189,8 @@ void TestDeviceDiscovery::badRows() {
     QCOMPARE(DeviceTable::rowCount(store), 9);
     const DeviceTable table = DeviceTable::load(store);
     QCOMPARE(table.size(), 9);
-    QCOMPARE(table.find(5, 40), -1); // Drive20 lies beyond the total
+    QCOMPARE(table.find(5, 40), -1);  // Drive20 lies beyond the total
+    QCOMPARE(table.rows().size(), 3); // Drive3 is missing
 
     const ModelRow good = table.at(0);
     QVERIFY2(good.problems.isEmpty(), qPrintable(good.problems.join("; ")));
@@ -213,6 +215,16 @@ void TestDeviceDiscovery::badRows() {
     QVERIFY(!table.at(3).valid() && table.at(3).dpiRanges.isEmpty()); // CID 300; a one-item range
     QVERIFY(table.hasCid(5) && !table.hasCid(44));
     QCOMPARE(table.find(5, 31), 0);
+
+    // A far-off group stretches the count, not the work: only the groups present are parsed.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Option]\nDeviceTotal=2000000000\n[Drive1]\nCID=5\nMID=31\n[Drive99999999]\nCID=5\nMID=32\n");
+    file.close();
+    const DeviceTable sparse = DeviceTable::load(IniStore(file.fileName(), "UTF-8", false));
+    QCOMPARE(sparse.size(), 99999999);
+    QCOMPARE(sparse.rows().size(), 2);
+    QCOMPARE(sparse.find(5, 32), 99999998);
+    QVERIFY(!sparse.at(5).present);
 }
 
 void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {
