@@ -83,7 +83,6 @@ private slots:
     void offlineStartShowsOnlyASoundCache();
     void cacheOnlyUnderItsOwnMouse();
     void factoryReset();
-    void defaultSequenceKeys();
 
 private:
     // Chooses the device at `path` as the device list does and waits for its record.
@@ -464,17 +463,6 @@ void TestDeviceLinkE2E::factoryReset() {
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     QVERIFY(!m_worker->restoreDefaults([] { QFAIL("no wait notice while offline"); }));
     QCOMPARE(m_offline, 1);
-}
-
-void TestDeviceLinkE2E::defaultSequenceKeys() {
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setList("Drive1", "KeyParam1", {"0x05", "0xE9", "0"});
-    ini.setList("Drive1", "KeyParam2", {"0x01", "1", "0"});
-    ini.setValue("Drive1", "KeyParam3", "");
-    ini.setList("Drive1", "KeyParam16", {" 0X05", "0", "0", "Ctrl+C"});
-    QCOMPARE(DeviceReports::defaultSequenceKeys(0), (QList<int>{1, 16}));
-    QVERIFY(DeviceReports::defaultSequenceKeys(-1).isEmpty());
-    QVERIFY(DeviceReports::defaultSequenceKeys(7).isEmpty());
 }
 
 QTEST_MAIN(TestDeviceLinkE2E)
