@@ -292,29 +292,9 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
 
     QFile f(DeviceCache::filePath(0x0A, 0x1F));
     QCOMPARE(f.size(), qint64(10548));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray good = f.readAll();
-    f.close();
-    const QList<QByteArray> bad = {
-        good.left(100),                                // short
-        good + QByteArray("x"),                        // trailing bytes
-        QByteArray::fromHex("00002000") + good.mid(4), // foreign length
-        QByteArray::fromHex("ffffffff") + good.mid(4), // null array marker
-        QByteArray(),                                  // empty
-    };
-    for (const QByteArray& bytes : bad) {
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-        f.close();
-        FlashDataMap out;
-        std::memset(out.data(), 0xEE, FlashDataMap::kSize);
-        QVERIFY(!DeviceCache::load(0x0A, 0x1F, out));
-        QVERIFY(
-            std::all_of(out.data(), out.data() + FlashDataMap::kSize, [](uint8_t b) { return b == 0xEE; }));
-    }
 
-    // A file of the right length must also hold a record the model can have: checked like an import,
-    // here against the shipped 3955 row and header, decoded as the program decodes it.
+    // A file must be whole and hold a record the model can have: checked like an import, here against
+    // the shipped 3955 row and header, decoded as the program decodes it.
     const QString src = qEnvironmentVariable("ZF_SOURCE_DIR");
     const ModelRow shipped =
         DeviceTable::row(IniStore(src + "/resources/usersetting/Config.source.ini", "UTF-8", false), 3);
@@ -324,7 +304,6 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
     ini.setValue("Drive1", "CID", "10");
     ini.setValue("Drive1", "MID", "31");
     ini.setValue("Drive1", "Sensor", shipped.sensor);
-    ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.setList("Drive1", "DPIRange",
                 shipped.dpiRangeText + QStringList{QString::number(shipped.rangeMode, 16)});
     QFile header(src + "/resources/driver_sensor.h");
@@ -332,10 +311,8 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
     SensorCapability cap;
     cap.parseHeader(header.readAll());
     cap.SensorModel = shipped.sensor;
-    RecordCheck::setDpiDecoder([cap](const FlashDataMap& r, const ModelRow& row, int level, bool y) {
-        SensorCapability c = cap;
-        c.SensorModel = row.sensor;
-        return y ? DpiCodec::decodeY(c, r, level) : DpiCodec::decodeX(c, r, level);
+    RecordCheck::setDpiDecoder([cap](const FlashDataMap& r, const ModelRow&, int level, bool y) {
+        return y ? DpiCodec::decodeY(cap, r, level) : DpiCodec::decodeX(cap, r, level);
     });
     FlashDataMap sound;
     sound.clear();
@@ -344,30 +321,37 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
     for (int level : {0, 1, 2, 3})
         encodeJoint(cap, sound.dpiLevels[level], QVector<int>{50, 800, 10100, 26000}[level]);
     sound.dpiLevels[5].xValue = 0xFFFF; // unused levels are not looked at
-    const auto nonsense = [&](std::function<void(FlashDataMap&)> spoil) {
+    const auto file = [&](std::function<void(FlashDataMap&)> spoil) {
         FlashDataMap r = sound;
         spoil(r);
-        return r;
+        return QByteArray::fromHex("00002930") + QByteArray(reinterpret_cast<const char*>(r.data()), r.kSize);
     };
-    const QList<QPair<FlashDataMap, bool>> records = {
-        {sound, true},
-        {nonsense([](FlashDataMap& r) { r.dpiLevelCount = 0; }), false},
-        {nonsense([](FlashDataMap& r) { r.dpiLevelCount = 9; }), false},
-        {nonsense([](FlashDataMap& r) { r.currentDpiLevel = 4; }), false},
-        // 204 800 DPI on a sensor whose maximum is 26 000.
-        {nonsense([](FlashDataMap& r) {
-             r.dpiLevels[0].xValue = r.dpiLevels[0].yValue = 51199;
-             r.dpiLevels[0].wideFlags = 0x33;
+    const QByteArray good = file([](FlashDataMap&) {});
+    const QList<QPair<QByteArray, bool>> files = {
+        {good, true},
+        {good.left(100), false},                                // short
+        {good + QByteArray("x"), false},                        // trailing bytes
+        {QByteArray::fromHex("00002000") + good.mid(4), false}, // foreign length
+        {QByteArray::fromHex("ffffffff") + good.mid(4), false}, // null array marker
+        {QByteArray(), false},
+        {file([](FlashDataMap& r) { r.dpiLevelCount = 0; }), false},
+        {file([](FlashDataMap& r) { r.dpiLevelCount = 9; }), false},
+        {file([](FlashDataMap& r) { r.currentDpiLevel = 4; }), false},
+        // 204 800 DPI on a sensor whose maximum is 26 000, on either axis.
+        {file([](FlashDataMap& r) {
+             r.dpiLevels[0].xValue = r.dpiLevels[0].yValue = 51199, r.dpiLevels[0].wideFlags = 0x33;
          }),
          false},
-        {nonsense([](FlashDataMap& r) { r.dpiLevels[2].yValue = 40000; }), false},
+        {file([](FlashDataMap& r) { r.dpiLevels[2].yValue = 40000; }), false},
     };
-    for (const auto& [record, accepted] : records) {
-        QVERIFY(DeviceCache::save(10, 31, record));
+    for (const auto& [bytes, accepted] : files) {
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
         FlashDataMap out;
         std::memset(out.data(), 0xEE, FlashDataMap::kSize);
-        QCOMPARE(DeviceCache::loadChecked(10, 31, out), accepted);
-        QVERIFY(accepted ? out == record
+        QCOMPARE(DeviceCache::loadChecked(0x0A, 0x1F, out), accepted);
+        QVERIFY(accepted ? out == sound
                          : std::all_of(out.data(), out.data() + FlashDataMap::kSize,
                                        [](uint8_t b) { return b == 0xEE; }));
     }
