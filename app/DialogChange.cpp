@@ -6,6 +6,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
 #include "device/HidApi.h"
@@ -241,9 +242,9 @@ void DialogChange::SlotSelect(int index) {
 void DialogChange::checkMouseImage(const DeviceAllInfo& chosen) {
     if (!QDir(FirmwareImage::folder()).exists())
         return;
-    const QString model =
-        ConfigIniStore::instance().value(Discovery::driveGroup(chosen.row), QStringLiteral("MM")).trimmed();
-    const bool rowKnown = chosen.row >= 0 && chosen.row < Discovery::deviceTotal();
+    const ModelRow row = DeviceTable::row(chosen.row);
+    const QString model = row.mouseImage;
+    const bool rowKnown = row.present;
     m_mouseImageAvailable = rowKnown && !FirmwareImage::find(FirmwareImage::kMouseImage, model, chosen.cid,
                                                              chosen.mid, chosen.firmware)
                                              .isEmpty();

@@ -1,6 +1,9 @@
 #include "device/DeviceCache.h"
 
 #include "app/core/AppPaths.h"
+#include "app/core/Logging.h"
+#include "device/DeviceTable.h"
+#include "device/RecordCheck.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -51,6 +54,21 @@ bool load(uint8_t cid, uint8_t mid, FlashDataMap& out) {
     if (length != uint32_t(FlashDataMap::kSize))
         return false;
     std::memcpy(out.data(), p + 4, FlashDataMap::kSize);
+    return true;
+}
+
+bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out) {
+    FlashDataMap candidate;
+    if (!load(cid, mid, candidate))
+        return false;
+    const DeviceTable table = DeviceTable::load();
+    const int index = table.find(cid, mid);
+    const QString why = RecordCheck::problem(candidate, index >= 0 ? table.at(index) : ModelRow());
+    if (!why.isEmpty()) {
+        qCWarning(lcDevice).noquote() << "cache" << fileName(cid, mid) << "refused:" << why;
+        return false;
+    }
+    out = candidate;
     return true;
 }
 

@@ -15,4 +15,7 @@ QString filePath(uint8_t cid, uint8_t mid);
 bool save(uint8_t cid, uint8_t mid, const FlashDataMap& record);
 // true only for a complete, well-formed file; a missing, short or foreign file leaves `out` untouched.
 bool load(uint8_t cid, uint8_t mid, FlashDataMap& out);
+// load(), and the record must pass RecordCheck against the table row of that model; a refused file
+// leaves `out` untouched and is logged with the reason.
+bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out);
 } // namespace DeviceCache

@@ -2,6 +2,7 @@
 
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -59,25 +60,34 @@ void refresh() {
     for (const DeviceAllInfo& entry : list) {
         if (entry.path == selected.path)
             pathSeen = true;
-        const bool sameMouseOnCable = entry.row == selected.row && entry.wired && entry.online &&
-                                      !selected.wired && selected.online && entry.address.size() == 3 &&
-                                      entry.address == selected.address;
-        if (sameMouseOnCable || (entry.path == selected.path && entry.online)) {
+        // The same mouse moved between cable and receiver: same row and receiver address, now
+        // answering on the other link. Off the cable, the old entry is gone: its online mark is stale.
+        const bool sameMouse = entry.row == selected.row && entry.online && entry.address.size() == 3 &&
+                               entry.address == selected.address;
+        const bool ontoCable = sameMouse && entry.wired && !selected.wired && selected.online;
+        const bool ontoReceiver = sameMouse && !entry.wired && selected.wired;
+        if (ontoCable || ontoReceiver || (entry.path == selected.path && entry.online)) {
             reselect(entry);
             reselected = true;
             break;
         }
     }
-    // A mouse followed onto the cable has a new path: that is not a loss.
+    // A mouse followed onto the other link has a new path: that is not a loss.
     if (!pathSeen && !reselected && !selected.path.isEmpty() && LinkFlags::UpgradeIdle)
         hub->SendChangeMainDialog(0);
     hub->SendCheckUpdate();
 }
 
 bool saveCache() {
-    const DeviceAllInfo selected = SelectedDevice::get();
-    if (selected.path.isEmpty() || selected.row < 0 || selected.row >= Discovery::deviceTotal())
+    FlashDataMap record;
+    uint8_t cid = 0, mid = 0;
+    if (!CurrentRecord::ownedSnapshot(record, cid, mid) || DeviceTable::load().find(cid, mid) < 0)
         return false;
-    return DeviceCache::save(selected.cid, selected.mid, CurrentRecord::snapshot());
+    return DeviceCache::save(cid, mid, record);
+}
+
+bool loadCache(FlashDataMap& out) {
+    const DeviceAllInfo selected = SelectedDevice::get();
+    return DeviceCache::loadChecked(selected.cid, selected.mid, out);
 }
 } // namespace DevicePagesLink

@@ -2,6 +2,8 @@
 // The device pages' side of the link: following the selected mouse across USB changes and keeping the
 // per-model cache file.
 
+#include "app/core/FlashDataMap.h"
+
 class Worker;
 
 namespace DevicePagesLink {
@@ -13,7 +15,10 @@ void refresh();
 void usbChanged();
 // Makes refresh() the library's USB-change callback, queued to the GUI thread.
 void startWatching();
-// Saves the current record under the selected device's own model; false (nothing written) when no
-// device of a known model is selected.
+// Saves the current record under the model whose record it is (the ids taken when it was read from the
+// mouse or loaded from its cache); false, nothing written, when no record was read or loaded since the
+// last selection or its model is not in the device table.
 bool saveCache();
+// The selected device's cache file, checked (DeviceCache::loadChecked).
+bool loadCache(FlashDataMap& out);
 } // namespace DevicePagesLink

@@ -1,6 +1,7 @@
 #include "device/Discovery.h"
 
 #include "app/core/IniStores.h"
+#include "device/DeviceTable.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 
@@ -16,9 +17,6 @@ constexpr int kIdentifyTries = 10;
 // The library writes at most a few bytes into these; the margin keeps a longer answer in bounds.
 constexpr int kAnswerBuffer = 64;
 
-int rowValue(int32_t row, const char* key, bool* ok) {
-    return ConfigIniStore::instance().value(driveGroup(row), QLatin1String(key)).trimmed().toInt(ok, 10);
-}
 } // namespace
 
 QString versionText(uint16_t version) {
@@ -26,11 +24,11 @@ QString versionText(uint16_t version) {
 }
 
 QString driveGroup(int32_t row) {
-    return QStringLiteral("Drive%1").arg(row + 1);
+    return ModelRow::group(row);
 }
 
 int deviceTotal() {
-    return std::max(0, ConfigIniStore::instance().intValue(kOption, QStringLiteral("DeviceTotal")));
+    return DeviceTable::rowCount();
 }
 
 QStringList mergedPidList() {
@@ -72,6 +70,10 @@ int identify(DeviceAllInfo& info) {
 }
 
 int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
+    return identify(info, selected, DeviceTable::load());
+}
+
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTable& table) {
     const QByteArray path = info.path.toLatin1();
     unsigned char out[kAnswerBuffer] = {0};
     bool answered = false;
@@ -80,7 +82,7 @@ int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
         hid().UsbFinderC_GetDeviceInfo(out, path.constData(), 0);
         answered = out[0] != 0 || out[1] != 0;
     }
-    const int total = deviceTotal();
+    const int total = table.size();
     info.kind = out[2];
     info.wired = DeviceAllInfo::isWiredKind(info.kind) ? 1 : 0;
     if (!answered) {
@@ -89,34 +91,26 @@ int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
     }
     info.cid = out[0];
     info.mid = out[1];
-    bool cidKnown = false;
-    for (int32_t row = 0; row < total; ++row) {
-        bool okC = false, okM = false;
-        const int cid = rowValue(row, "CID", &okC);
-        const int mid = rowValue(row, "MID", &okM);
-        if (!okC || cid != info.cid)
-            continue;
-        cidKnown = true;
-        if (!okM || mid != info.mid)
-            continue;
-        info.row = row;
-        if (!selected.path.isEmpty()) {
-            markOnline(info);
-            if (selected.path == info.path) {
-                DeviceAllInfo merged = info;
-                if (!selected.firmware.isEmpty())
-                    merged.firmware = selected.firmware;
-                if (!selected.mouseVersion.isEmpty())
-                    merged.mouseVersion = selected.mouseVersion;
-                SelectedDevice::set(merged);
-            }
-        } else {
-            info.online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
-        }
-        return 1;
+    const int row = table.find(info.cid, info.mid);
+    if (row < 0) {
+        info.row = total;
+        return table.hasCid(info.cid) ? 2 : 3;
     }
-    info.row = total;
-    return cidKnown ? 2 : 3;
+    info.row = row;
+    if (!selected.path.isEmpty()) {
+        markOnline(info);
+        if (selected.path == info.path) {
+            DeviceAllInfo merged = info;
+            if (!selected.firmware.isEmpty())
+                merged.firmware = selected.firmware;
+            if (!selected.mouseVersion.isEmpty())
+                merged.mouseVersion = selected.mouseVersion;
+            SelectedDevice::set(merged);
+        }
+    } else {
+        info.online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
+    }
+    return 1;
 }
 
 QList<DeviceAllInfo> enumerate(Finder finder) {
@@ -126,6 +120,7 @@ QList<DeviceAllInfo> enumerate(Finder finder) {
     const DeviceAllInfo selected = finder == Finder::Default ? DeviceAllInfo() : SelectedDevice::get();
     const QStringList vids = ConfigIniStore::instance().list(kOption, QStringLiteral("VID"));
     const QStringList pids = mergedPidList();
+    const DeviceTable table = DeviceTable::load(); // read once for every device found
     for (QString vid : vids) {
         vid = vid.trimmed();
         if (vid.isEmpty())
@@ -153,9 +148,9 @@ QList<DeviceAllInfo> enumerate(Finder finder) {
                 hid().UsbFinderC_GetUsbDeviceAttribute(path.toLatin1().constData(), attr);
                 info.firmware = versionText(uint16_t(attr[8] | (attr[9] << 8)));
                 if (selected.path.isEmpty()) {
-                    identify(info, selected);
+                    identify(info, selected, table);
                     found.append(info);
-                } else if (identify(info, selected) == 1 && info.cid == selected.cid &&
+                } else if (identify(info, selected, table) == 1 && info.cid == selected.cid &&
                            info.mid == selected.mid) {
                     found.append(info);
                 }
@@ -166,25 +161,18 @@ QList<DeviceAllInfo> enumerate(Finder finder) {
 }
 
 int pictureNumber(const DeviceAllInfo& info) {
-    if (info.row < 0 || info.row >= deviceTotal())
-        return -1;
-    bool ok = false;
-    const int n = rowValue(info.row, "DisOnLine", &ok);
-    return ok ? n : -1;
+    return DeviceTable::row(info.row).pictureNumber;
 }
 
 QString pictureName(const DeviceAllInfo& info, bool online) {
-    const int n = pictureNumber(info);
-    if (n < 0)
-        return QStringLiteral("Unknow.png");
-    return (online ? QStringLiteral("OnLine") : QStringLiteral("DisOnLine")) + QString::number(n) +
-           QStringLiteral(".png");
+    return DeviceTable::row(info.row).listPicture(online);
 }
 
 bool hasIdenticalDevices(const QList<DeviceAllInfo>& devices) {
     QHash<QPair<int, int>, int> counts;
+    const int total = deviceTotal();
     for (const DeviceAllInfo& d : devices) {
-        if (d.row < 0 || d.row >= deviceTotal())
+        if (d.row < 0 || d.row >= total)
             continue;
         if (++counts[qMakePair(int(d.row), int(d.wired))] > 1)
             return true;

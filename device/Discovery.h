@@ -7,12 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+class DeviceTable;
+
 namespace Discovery {
 enum class Finder { Default, ByDeviceId };
 
 // The cable list first, then the receiver lists; duplicates dropped, first occurrence kept.
 QStringList mergedPidList();
-int deviceTotal();
+int deviceTotal();               // rows of the device table (DeviceTable::rowCount)
 QString driveGroup(int32_t row); // "Drive" + (row + 1)
 
 // 0 no answer in ten tries, 1 table model, 2 CID known but MID not, 3 unknown CID.
@@ -20,6 +22,7 @@ int identify(DeviceAllInfo& info);
 // The same against a given selection (an empty path = nothing selected); the selected device is
 // replaced when `info` carries its path.
 int identify(DeviceAllInfo& info, const DeviceAllInfo& selected);
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTable& table);
 // Runs the finder over every VID and PID of the table. The chooser (Default) lists every supported
 // device; the device pages (ByDeviceId) with a device selected keep only the selected model's entries
 // and refresh the selected device from its own entry.

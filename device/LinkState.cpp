@@ -31,6 +31,7 @@ void resetAll() {
           &ButtonLoading,    &SensorFilled,      &LightFilled,      &ButtonFilled,      &Recording})
         f->store(false);
     UpgradeIdle.store(true);
+    CurrentRecord::forgetOwner();
 }
 } // namespace LinkFlags
 
@@ -56,6 +57,32 @@ FlashDataMap CurrentRecord::snapshot() {
 void CurrentRecord::replace(const FlashDataMap& record) {
     std::lock_guard<std::mutex> lock(mutex());
     storage() = record;
+}
+
+CurrentRecord::Owner& CurrentRecord::owner() {
+    static Owner o;
+    return o;
+}
+
+void CurrentRecord::replace(const FlashDataMap& record, uint8_t cid, uint8_t mid) {
+    std::lock_guard<std::mutex> lock(mutex());
+    storage() = record;
+    owner() = Owner{true, cid, mid};
+}
+
+void CurrentRecord::forgetOwner() {
+    std::lock_guard<std::mutex> lock(mutex());
+    owner() = Owner{};
+}
+
+bool CurrentRecord::ownedSnapshot(FlashDataMap& out, uint8_t& cid, uint8_t& mid) {
+    std::lock_guard<std::mutex> lock(mutex());
+    if (!owner().known)
+        return false;
+    out = storage();
+    cid = owner().cid;
+    mid = owner().mid;
+    return true;
 }
 
 namespace {

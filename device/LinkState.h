@@ -42,14 +42,22 @@ extern std::atomic<bool> Recording;
 inline bool anyPageLoading() {
     return SensorLoading || LightLoading || ButtonLoading;
 }
-void resetAll(); // back to the start-up values (tests)
+void resetAll(); // back to the start-up values, the record's owner forgotten (tests)
 } // namespace LinkFlags
 
 // The current record. Readers take a copy; writers patch it under the lock.
 class CurrentRecord {
 public:
     static FlashDataMap snapshot();
+    // Replaces the bytes; whose record it is stays as it was (an import or a test).
     static void replace(const FlashDataMap& record);
+    // Replaces the record with one read from, or cached for, the model with these ids.
+    static void replace(const FlashDataMap& record, uint8_t cid, uint8_t mid);
+    // Forgets whose record it is: a new device was selected and nothing of it has been read yet.
+    static void forgetOwner();
+    // A copy with the ids of the model it belongs to; false when none was read or loaded since the
+    // last selection.
+    static bool ownedSnapshot(FlashDataMap& out, uint8_t& cid, uint8_t& mid);
     // Runs f(record&) under the lock; f must not emit hub signals or call into the library.
     template <typename F> static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
         std::lock_guard<std::mutex> lock(mutex());
@@ -60,6 +68,12 @@ private:
     // A standard mutex so ThreadSanitizer sees the locking (Qt is not instrumented).
     static std::mutex& mutex();
     static FlashDataMap& storage();
+    struct Owner {
+        bool known = false;
+        uint8_t cid = 0;
+        uint8_t mid = 0;
+    };
+    static Owner& owner();
 };
 
 // The selected device: replaced by the GUI thread, read by the report thread. Handed out as copies.

@@ -1,21 +1,19 @@
 #include "device/Worker.h"
 
+#include "app/core/DongleRGB.h"
 #include "app/core/IniStores.h"
+#include "app/core/Logging.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
-#include "app/core/DongleRGB.h"
+#include "device/DeviceTable.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "platform/RegistryStore.h"
 
-#include <QDebug>
-#include <QLoggingCategory>
 #include <algorithm>
 #include <cstring>
 #include <mutex>
-
-Q_LOGGING_CATEGORY(lcReports, "zentrafox.reports", QtWarningMsg)
 
 namespace DeviceReports {
 std::atomic<int> ShowBatteryValue{0};
@@ -51,10 +49,6 @@ qint64 nowMs() {
 
 // Touched only by the report handler, which the library calls from its one service thread.
 DongleRGB g_receiverRgb{};
-
-QString driveGroup(int32_t row) {
-    return QStringLiteral("Drive%1").arg(row + 1);
-}
 
 void handleBattery(const uint8_t* data) {
     uint8_t battery[2] = {0, 0};
@@ -97,12 +91,12 @@ void handleFullData(const uint8_t* data) {
         // sequences, kept in the key blocks. So every slot is emptied; the noted keys are only logged.
         const QList<int> keys = defaultSequenceKeys(device.row);
         if (!keys.isEmpty())
-            qCDebug(lcReports) << "reset: keys with a default key sequence" << keys;
+            qCDebug(lcDevice) << "reset: keys with a default key sequence" << keys;
         std::memset(fresh.macros, 0, sizeof(fresh.macros));
         LinkFlags::ReconcileMacros = false;
     }
 
-    CurrentRecord::replace(fresh);
+    CurrentRecord::replace(fresh, device.cid, device.mid); // this model's record from now on
     hid().ProtocolDataUpdate(fresh.data());
     LinkFlags::Parsing = true;
     LinkFlags::SensorFilled = false;
@@ -123,17 +117,15 @@ void handleReset() {
     const DeviceAllInfo device = SelectedDevice::get();
     const QByteArray path = device.path.toLatin1();
     hid().UsbServer_SetBatteryOptimizeEnable(1);
-    const QStringList adv =
-        ConfigIniStore::instance().list(driveGroup(device.row), QStringLiteral("Adveanced"));
-    bool ok0 = false, ok1 = false;
-    const int longRange = adv.size() > 0 ? adv.at(0).trimmed().toInt(&ok0, 0) : -1;
-    const int rgbValue = adv.size() > 1 ? adv.at(1).trimmed().toInt(&ok1, 0) : 0;
-    if (ok1 && rgbValue >= 1 && !device.wired) {
+    const ModelRow row = DeviceTable::row(device.row);
+    const int longRange = row.longRangeChoice();
+    const int rgbValue = row.receiverRgbValue();
+    if (rgbValue >= 1 && !device.wired) {
         g_receiverRgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
         if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), g_receiverRgb.bytes) != 0)
             PostMsg::instance()->SendRGBValue(&g_receiverRgb);
     }
-    if (ok0 && (longRange == 0 || longRange == 1)) {
+    if (longRange == 0 || longRange == 1) {
         hid().UsbFinderC_SetLongRangeMode(path.constData(), longRange);
         PostMsg::instance()->SendLongRangeMode(longRange == 1);
     }
@@ -193,15 +185,10 @@ void handleVersion() {
 
 QList<int> defaultSequenceKeys(int32_t row) {
     QList<int> keys;
-    if (row < 0)
-        return keys;
-    for (int k = 1; k <= 16; ++k) {
-        const QStringList param =
-            ConfigIniStore::instance().list(driveGroup(row), QStringLiteral("KeyParam%1").arg(k));
-        if (!param.isEmpty() &&
-            param.first().trimmed().compare(QLatin1String("0x05"), Qt::CaseInsensitive) == 0)
+    const ModelRow model = DeviceTable::row(row);
+    for (int k = 1; k <= ModelRow::kKeyCount; ++k)
+        if (model.keyIsSequence(k))
             keys.append(k);
-    }
     return keys;
 }
 
@@ -220,12 +207,12 @@ QString versionText(uint16_t version) {
 }
 
 QString mouseVersionKey(int32_t row) {
-    auto& ini = ConfigIniStore::instance();
-    const QString cid = ini.value(QStringLiteral("Option"), QStringLiteral("CID"));
-    const QString mid = ini.value(driveGroup(row), QStringLiteral("MID"));
-    if (row < 0 || mid.isEmpty())
+    const ModelRow model = DeviceTable::row(row);
+    if (!model.valid())
         return QString();
-    return QStringLiteral("MouseVer") + cid + mid;
+    // The texts as the table writes them: the name must find versions stored by earlier runs.
+    const QString cid = ConfigIniStore::instance().value(QStringLiteral("Option"), QStringLiteral("CID"));
+    return QStringLiteral("MouseVer") + cid + model.midText;
 }
 
 void handleReport(const unsigned char* header, int headerLength, const unsigned char* data, int dataLength) {
@@ -382,6 +369,8 @@ bool Worker::wait(unsigned long ms) {
 
 void Worker::SlotSelectMouseInfo(DeviceAllInfo SelectInfo) {
     SelectedDevice::set(SelectInfo);
+    // Whatever the record holds belongs to the device chosen before, and must not be cached as this one's.
+    CurrentRecord::forgetOwner();
 }
 
 void Worker::SlotMainPageChange() {
@@ -451,8 +440,8 @@ void Worker::runOnce() {
             LinkFlags::WaitingForOnline = true;
             SelectedDevice::setOnline(false);
             FlashDataMap cached;
-            if (DeviceCache::load(device.cid, device.mid, cached)) {
-                CurrentRecord::replace(cached);
+            if (DeviceCache::loadChecked(device.cid, device.mid, cached)) {
+                CurrentRecord::replace(cached, device.cid, device.mid);
                 PostMsg::instance()->SendUpDataLightUIButton(cached);
                 PostMsg::instance()->SendUpDataLightLight(cached);
                 PostMsg::instance()->SendUpDataLightSensor(cached);
@@ -464,11 +453,11 @@ void Worker::runOnce() {
         m_lastPath = device.path;
         m_lastKind = device.kind;
         hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
-        qDebug() << "OnlinA";
+        qCDebug(lcDevice) << "OnlinA";
         hid().UsbServer_SetPCDriverStatus(1);
         hid().UsbServer_ReadAllFlashData();
         LinkFlags::LastStartOnline = LinkFlags::DeviceOnline.load();
-        qDebug() << "OnlinB";
+        qCDebug(lcDevice) << "OnlinB";
     }
     LinkFlags::DeviceReady = LinkFlags::DeviceOnline.load();
     LinkFlags::RunRequested = false;

@@ -69,6 +69,11 @@ void IniStore::remove(const QString& group, const QString& key) {
     m_settings->remove(joinKey(group, key));
 }
 
+QStringList IniStore::groups() const {
+    QMutexLocker lock(&m_mutex);
+    return m_settings->childGroups();
+}
+
 void IniStore::sync() {
     QMutexLocker lock(&m_mutex);
     m_settings->sync();

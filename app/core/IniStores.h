@@ -16,6 +16,7 @@ public:
     void setValue(const QString& group, const QString& key, const QString& value);
     void setList(const QString& group, const QString& key, const QStringList& values);
     void remove(const QString& group, const QString& key);
+    QStringList groups() const; // the file's top-level groups
     void sync();
     QString fileName() const;
 

@@ -3,7 +3,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
-#include "device/DeviceCache.h"
+#include "device/DevicePagesLink.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
@@ -47,14 +47,8 @@ UpDataParam::Env UpDataParam::deviceLinkEnv() {
         CurrentRecord::replace(record);
         return PushRecord();
     };
-    env.loadCache = [](FlashDataMap& out) {
-        const DeviceAllInfo device = SelectedDevice::get();
-        return DeviceCache::load(device.cid, device.mid, out);
-    };
-    env.storeCache = [] {
-        const DeviceAllInfo device = SelectedDevice::get();
-        DeviceCache::save(device.cid, device.mid, CurrentRecord::snapshot());
-    };
+    env.loadCache = [](FlashDataMap& out) { return DevicePagesLink::loadCache(out); };
+    env.storeCache = [] { DevicePagesLink::saveCache(); };
     // The pending import belongs to the configuration import; until it registers, none is pending.
     return env;
 }

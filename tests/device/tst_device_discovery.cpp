@@ -1,8 +1,9 @@
 #include "FakeHid.h"
+#include "app/DialogChange.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/DialogChange.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
 #include "device/LinkState.h"
@@ -26,6 +27,9 @@ private slots:
     void pidListsMerged();
     void identification_data();
     void identification();
+    void hugeDeviceTotalBoundedByTheRows();
+    void shippedTableRows();
+    void badRows();
     void chooserListsAllPagesOnlyTheModel();
     void listPagesAndSelects();
     void languageBoxFillsFollowsAndChooses();
@@ -103,6 +107,109 @@ void TestDeviceDiscovery::identification() {
     QFETCH(QString, picture);
     QCOMPARE(Discovery::pictureName(info, true), picture);
     QCOMPARE(Discovery::pictureName(info, false), picture.startsWith("On") ? "Dis" + picture : picture);
+}
+
+void TestDeviceDiscovery::hugeDeviceTotalBoundedByTheRows() {
+    // Two rows exist: an unknown MID is told after walking those two, not two billion empty ones.
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "2000000000");
+    addDevice("1001", "/fake/a", 5, 99, 2);
+    DeviceAllInfo info;
+    info.path = "/fake/a";
+    const int result = Discovery::identify(info);
+    ini.setValue("Option", "DeviceTotal", "2");
+    QCOMPARE(result, 2);
+    QCOMPARE(int(info.row), 2);
+    QCOMPARE(Discovery::deviceTotal(), 2);
+}
+
+namespace {
+// The readable source of the shipped table; the build encodes it, the store reads either alike.
+IniStore shippedTable() {
+    return IniStore(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/usersetting/Config.source.ini",
+                    "UTF-8", false);
+}
+} // namespace
+
+void TestDeviceDiscovery::shippedTableRows() {
+    const IniStore store = shippedTable();
+    const DeviceTable table = DeviceTable::load(store);
+    QVERIFY(table.size() >= 8 && table.size() == store.intValue("Option", "DeviceTotal"));
+    QCOMPARE(table.rows().size(), table.size());
+    const QString pictures = qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources/Picture/DialogChange/";
+    QSet<int> ids;
+    for (const ModelRow& row : table.rows()) {
+        const QString where = ModelRow::group(row.index) + ": " + row.problems.join("; ");
+        QVERIFY2(row.valid() && row.problems.isEmpty(), qPrintable(where));
+        QVERIFY2(!ids.contains(row.cid << 8 | row.mid), qPrintable(where + " repeats an id"));
+        ids << (row.cid << 8 | row.mid);
+        QCOMPARE(table.find(row.cid, row.mid), row.index);
+        QVERIFY(!row.dpiRanges.isEmpty() && row.dpiMaxGrade >= 1 && !row.mouseImage.isEmpty());
+        QVERIFY(row.dpiMin == row.lowestDpi() && row.dpiMax == row.highestDpi());
+        QVERIFY(row.dpiGrade.size() == ModelRow::kMaxLevels &&
+                row.dpiColor.size() == 3 * ModelRow::kMaxLevels);
+        for (bool online : {true, false}) {
+            const QString svg = row.listPicture(online).replace(".png", ".svg");
+            QVERIFY2(QFile::exists(pictures + svg), qPrintable(where + svg));
+        }
+    }
+    // One row in full, as the pages and the worker read it.
+    const ModelRow z1 = table.at(0);
+    QCOMPARE(z1.sensor, QStringLiteral("3395"));
+    QCOMPARE(z1.dpiRanges[1].min, 10100);
+    QCOMPARE(z1.rangeMode, 0x22);
+    QVERIFY(z1.dpiInRange(10000) && !z1.dpiInRange(10050) && !z1.dpiInRange(26001));
+    QVERIFY(z1.receiverImage(8) == "Z1R8" && z1.receiverImage(3).isEmpty());
+    QVERIFY(!DeviceTable::row(store, table.size()).present);
+}
+
+void TestDeviceDiscovery::badRows() {
+    QTemporaryDir dir;
+    QFile file(dir.path() + "/Config.ini");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Option]\nDeviceTotal=9\n"
+               "[Drive1]\nCID=5\nMID=31\nSensor=3395\nDisOnLine=1\nDPIMaxGrade=8\nDPIMin=50\nDPIMax=20000\n"
+               "DPIRange=50,10000,50,10100,20000,100,0,7\nKeyParam2=0X05,1\nAdveanced=1\n"
+               "[Drive2]\nCID=5\nMID=abc\nDisOnLine=x\nDPIMaxGrade=9\nDPIRange=100,50,0,40,60,10,zz\n"
+               "KeyParam3=Left\nAdveanced=on,0x10\n"
+               "[Drive4]\nCID=300\nMID=1\nSensor=3395\nDPIRange=50\n"
+               "[Drive20]\nCID=5\nMID=40\n");
+    file.close();
+    const IniStore store(file.fileName(), "UTF-8", false);
+    // "DeviceTotal" bounds the table from above, the groups that exist from below of it.
+    QCOMPARE(DeviceTable::rowCount(store), 9);
+    const DeviceTable table = DeviceTable::load(store);
+    QCOMPARE(table.size(), 9);
+    QCOMPARE(table.find(5, 40), -1);  // Drive20 lies beyond the total
+    QCOMPARE(table.rows().size(), 3); // Drive3 is missing
+
+    const ModelRow good = table.at(0);
+    QVERIFY2(good.problems.isEmpty(), qPrintable(good.problems.join("; ")));
+    // Eight items: two ranges, the eighth is the mode and the seventh unused.
+    QVERIFY(good.dpiRanges.size() == 2 && good.rangeMode == 7);
+    QVERIFY(good.keyIsSequence(2) && !good.keyIsSequence(1) && good.keyParam(17).isEmpty());
+    QVERIFY(good.longRangeChoice() == 1 && good.receiverRgbValue() == -1);
+
+    const ModelRow bad = table.at(1);
+    QVERIFY(bad.present && !bad.valid());
+    QCOMPARE(bad.listPicture(true), QStringLiteral("Unknow.png"));
+    QVERIFY(bad.receiverRgbValue() == 16 && bad.longRangeChoice() == -1);
+    const QString problems = bad.problems.join("\n");
+    for (const char* expected : {"\"MID\"", "\"DisOnLine\"", "\"DPIMaxGrade\"", "range 1 is not",
+                                 "range 2 overlaps", "mode is not", "\"KeyParam3\"", "\"Sensor\""})
+        QVERIFY2(problems.contains(QLatin1String(expected)), qPrintable(expected + (": " + problems)));
+
+    QVERIFY(!table.at(2).present && !table.at(2).valid());            // Drive3 is missing
+    QVERIFY(!table.at(3).valid() && table.at(3).dpiRanges.isEmpty()); // CID 300; a one-item range
+    QVERIFY(table.hasCid(5) && !table.hasCid(44) && table.find(5, 31) == 0);
+
+    // A far-off group stretches the count, not the work: only the groups present are parsed.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Option]\nDeviceTotal=2000000000\n[Drive1]\nCID=5\nMID=31\n[Drive99999999]\nCID=5\nMID=32\n");
+    file.close();
+    const DeviceTable sparse = DeviceTable::load(IniStore(file.fileName(), "UTF-8", false));
+    QVERIFY(sparse.size() == 99999999 && sparse.rows().size() == 2 && !sparse.at(5).present);
+    QCOMPARE(sparse.find(5, 32), 99999998);
 }
 
 void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {

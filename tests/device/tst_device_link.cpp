@@ -1,13 +1,16 @@
 // The record, its writers and cache, and the worker with the report handler, against a stand-in device
 // library whose answers the tests set.
 #include "FakeHid.h"
+#include "app/core/DongleRGB.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
-#include "app/core/DongleRGB.h"
+#include "device/DeviceTable.h"
 #include "device/LinkState.h"
+#include "device/RecordCheck.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "tests/common/DpiEntry.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -289,26 +292,71 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
 
     QFile f(DeviceCache::filePath(0x0A, 0x1F));
     QCOMPARE(f.size(), qint64(10548));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray good = f.readAll();
-    f.close();
-    const QList<QByteArray> bad = {
-        good.left(100),                                // short
-        good + QByteArray("x"),                        // trailing bytes
-        QByteArray::fromHex("00002000") + good.mid(4), // foreign length
-        QByteArray::fromHex("ffffffff") + good.mid(4), // null array marker
-        QByteArray(),                                  // empty
+
+    // A file must be whole and hold a record the model can have: checked like an import, here against
+    // the shipped 3955 row and header, decoded as the program decodes it.
+    const QString src = qEnvironmentVariable("ZF_SOURCE_DIR");
+    const ModelRow shipped =
+        DeviceTable::row(IniStore(src + "/resources/usersetting/Config.source.ini", "UTF-8", false), 3);
+    QCOMPARE(shipped.sensor, QStringLiteral("3955"));
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "1");
+    ini.setValue("Drive1", "CID", "10");
+    ini.setValue("Drive1", "MID", "31");
+    ini.setValue("Drive1", "Sensor", shipped.sensor);
+    ini.setList("Drive1", "DPIRange",
+                shipped.dpiRangeText + QStringList{QString::number(shipped.rangeMode, 16)});
+    QFile header(src + "/resources/driver_sensor.h");
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    SensorCapability cap;
+    cap.parseHeader(header.readAll());
+    cap.SensorModel = shipped.sensor;
+    RecordCheck::setDpiDecoder([cap](const FlashDataMap& r, const ModelRow&, int level, bool y) {
+        return y ? DpiCodec::decodeY(cap, r, level) : DpiCodec::decodeX(cap, r, level);
+    });
+    FlashDataMap sound;
+    sound.clear();
+    sound.dpiLevelCount = 4;
+    sound.currentDpiLevel = 3;
+    for (int level : {0, 1, 2, 3})
+        encodeJoint(cap, sound.dpiLevels[level], QVector<int>{50, 800, 10100, 26000}[level]);
+    sound.dpiLevels[5].xValue = 0xFFFF; // unused levels are not looked at
+    const auto file = [&](std::function<void(FlashDataMap&)> spoil) {
+        FlashDataMap r = sound;
+        spoil(r);
+        return QByteArray::fromHex("00002930") + QByteArray(reinterpret_cast<const char*>(r.data()), r.kSize);
     };
-    for (const QByteArray& bytes : bad) {
+    const QByteArray good = file([](FlashDataMap&) {});
+    const QList<QPair<QByteArray, bool>> files = {
+        {good, true},
+        {good.left(100), false},                                // short
+        {good + QByteArray("x"), false},                        // trailing bytes
+        {QByteArray::fromHex("00002000") + good.mid(4), false}, // foreign length
+        {QByteArray::fromHex("ffffffff") + good.mid(4), false}, // null array marker
+        {QByteArray(), false},
+        {file([](FlashDataMap& r) { r.dpiLevelCount = 0; }), false},
+        {file([](FlashDataMap& r) { r.dpiLevelCount = 9; }), false},
+        {file([](FlashDataMap& r) { r.currentDpiLevel = 4; }), false},
+        // 204 800 DPI on a sensor whose maximum is 26 000, on either axis.
+        {file([](FlashDataMap& r) {
+             r.dpiLevels[0].xValue = r.dpiLevels[0].yValue = 51199, r.dpiLevels[0].wideFlags = 0x33;
+         }),
+         false},
+        {file([](FlashDataMap& r) { r.dpiLevels[2].yValue = 40000; }), false},
+    };
+    for (const auto& [bytes, accepted] : files) {
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
         f.close();
         FlashDataMap out;
         std::memset(out.data(), 0xEE, FlashDataMap::kSize);
-        QVERIFY(!DeviceCache::load(0x0A, 0x1F, out));
-        QVERIFY(
-            std::all_of(out.data(), out.data() + FlashDataMap::kSize, [](uint8_t b) { return b == 0xEE; }));
+        QCOMPARE(DeviceCache::loadChecked(0x0A, 0x1F, out), accepted);
+        QVERIFY(accepted ? out == sound
+                         : std::all_of(out.data(), out.data() + FlashDataMap::kSize,
+                                       [](uint8_t b) { return b == 0xEE; }));
     }
+    RecordCheck::setDpiDecoder({});
+    ConfigIniStore::resetForTests();
 }
 
 void TestDeviceLink::batteryHonoursShowValue() {
@@ -414,6 +462,7 @@ void TestDeviceLink::resetReportReadsAdveanced_data() {
 
 void TestDeviceLink::resetReportReadsAdveanced() {
     QFETCH(QStringList, adveanced);
+    ConfigIniStore::instance().setValue("Option", "DeviceTotal", "1");
     ConfigIniStore::instance().setList("Drive1", "Adveanced", adveanced);
     DeviceAllInfo info = SelectedDevice::get();
     info.row = 0;

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QLibrary>
+#include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +28,13 @@ namespace {
 const QString kReceiverPath = QStringLiteral("/dev/zf-virtual/receiver0");
 const QString kCablePath = QStringLiteral("/dev/zf-virtual/mouse0");
 const char* const kMouse = "mouse0";
+// A second model (MID 0x20), switched off behind its own receiver, beside the default pair.
+const QByteArray kTwoModels =
+    "mouse mouse0 vid=373B pid=1001 cid=05 mid=1F receiver=receiver0 link=receiver\n"
+    "mouse mouseB vid=373B pid=1001 cid=05 mid=20 receiver=receiverB link=off\n"
+    "receiver receiver0 vid=373B pid=1002 address=A10001\n"
+    "receiver receiverB vid=373B pid=1002 address=A10002\n";
+const QString kReceiverBPath = QStringLiteral("/dev/zf-virtual/receiverB");
 
 // The virtual devices' control functions, resolved from the same library the link loaded.
 struct Virt {
@@ -38,6 +46,14 @@ struct Virt {
 };
 
 std::atomic<qint64> g_now{0};
+
+// Messages that reach Qt's output, from any thread.
+QMutex g_logMutex;
+QStringList g_log;
+void collectLog(QtMsgType, const QMessageLogContext&, const QString& text) {
+    QMutexLocker lock(&g_logMutex);
+    g_log << text;
+}
 
 // Records a hub signal on the GUI thread. A QSignalSpy records on the emitting thread, which for
 // device news is the library's, and would race with the test reading it.
@@ -65,13 +81,15 @@ private slots:
     void reconnectionGuard();
     void rateButtonFollowed();
     void behindAClassEightReceiver();
-    void offlineStartShowsTheCache();
+    void offlineStartShowsOnlyASoundCache();
+    void cacheOnlyUnderItsOwnMouse();
     void factoryReset();
-    void defaultSequenceKeys();
 
 private:
     // Chooses the device at `path` as the device list does and waits for its record.
-    void bringUp(const QString& path, bool expectRecord = true);
+    void bringUp(const QString& path, bool expectRecord = true, int row = 0);
+    // What the pages' back button does.
+    void backToList();
     // The program quits and starts again: the link and the worker go, a fresh worker comes.
     void restart();
     FlashDataMap flash();
@@ -92,6 +110,9 @@ void TestDeviceLinkE2E::initTestCase() {
     IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state);
     ini.setValue("Option", "ShowBatteryValue", "1");
     ini.setValue("Drive1", "DisOnLine", "1");
+    ini.setValue("Option", "DeviceTotal", "2");
+    ini.setValue("Drive2", "CID", "5");
+    ini.setValue("Drive2", "MID", "32");
     ini.setList("Drive1", "Adveanced", {"1", "3"});
     ini.sync();
     const QString lib = qEnvironmentVariable("ZF_REAL_HID");
@@ -112,8 +133,9 @@ void TestDeviceLinkE2E::init() {
     // A fresh mouse with factory flash behind its plugged-in receiver.
     QDir(m_state.path()).removeRecursively();
     QDir().mkpath(m_state.path());
+    qunsetenv("ZF_HIDUSB_DEVICES");
     QVERIFY(v.Reload());
-    QFile::remove(DeviceCache::filePath(0x05, 0x1F));
+    QDir(DeviceCache::folder()).removeRecursively();
     PostMsg::resetShutdown();
     LinkFlags::resetAll();
     CurrentRecord::replace(FlashDataMap{});
@@ -151,7 +173,7 @@ FlashDataMap TestDeviceLinkE2E::flash() {
     return r;
 }
 
-void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord) {
+void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row) {
     NewsSpy form(&PostMsg::SigForm);
     DeviceAllInfo chosen;
     for (DeviceAllInfo d : Discovery::enumerate(Discovery::Finder::Default)) {
@@ -160,7 +182,7 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord) {
             chosen = d;
     }
     QCOMPARE(chosen.path, path);
-    QCOMPARE(int(chosen.row), 0);
+    QCOMPARE(int(chosen.row), row);
     SelectedDevice::set(chosen);
     m_worker->SlotSelectMouseInfo(chosen);
     LinkFlags::DevicePagesActive = true;
@@ -169,6 +191,13 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord) {
         waitFor(form, 1);
         QTRY_VERIFY(LinkFlags::DeviceReady);
     }
+}
+
+void TestDeviceLinkE2E::backToList() {
+    DevicePagesLink::saveCache();
+    hid().UsbServer_Exit();
+    m_worker->SlotMainPageChange();
+    LinkFlags::DevicePagesActive = false;
 }
 
 void TestDeviceLinkE2E::restart() {
@@ -188,7 +217,11 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     for (auto signal :
          {&PostMsg::SigUpDataLightUIButton, &PostMsg::SigUpDataLightLight, &PostMsg::SigUpDataLightSensor})
         PostMsg::connectBlockingFunctor(signal, m_pages.get(), [&](FlashDataMap r) { shown << r; });
+    // A bring-up prints nothing unless the device category is turned on.
+    const QtMessageHandler previous = qInstallMessageHandler(collectLog);
     bringUp(kReceiverPath);
+    qInstallMessageHandler(previous);
+    QVERIFY2(g_log.isEmpty(), qPrintable(g_log.join('\n')));
     QCOMPARE(shown.size(), 3);
     for (const FlashDataMap& r : shown)
         QVERIFY(r == flash());
@@ -226,17 +259,6 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     restart();
     bringUp(kReceiverPath);
     QCOMPARE(int(shown.last().lod), int(lod));
-
-    // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
-    // reaching a stale path, and no cache goes under an empty name.
-    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    QVERIFY(v.Plug("receiver0", 0));
-    DevicePagesLink::refresh();
-    QCOMPARE(toList.count(), 1);
-    QCOMPARE(toList.first().at(0).toInt(), 0);
-    QVERIFY(SelectedDevice::path().isEmpty());
-    QVERIFY(!SetLod(3));
-    QVERIFY(!DevicePagesLink::saveCache());
 }
 
 void TestDeviceLinkE2E::cableAndReceiverSwitch() {
@@ -268,11 +290,24 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     QVERIFY(SetReportRate(rate));
     QTRY_COMPARE(int(flash().reportRate), int(rate));
 
-    // Off the cable onto the receiver: the cable entry is gone, so the pages return to the list.
+    // Back onto the receiver: the same mouse is followed there too, and read again.
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kReceiverPath, 5000);
+    waitFor(form, 2);
+    QCOMPARE(int(SelectedDevice::get().wired), 0);
+    QCOMPARE(toList.count(), 0);
+    QVERIFY(SetReportRate(rate == 1 ? 2 : 1));
+    QTRY_COMPARE(int(flash().reportRate), rate == 1 ? 2 : 1);
+
+    // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
+    // reaching a stale path.
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    QVERIFY(v.Plug("receiver0", 0));
     QTRY_COMPARE_WITH_TIMEOUT(toList.count(), 1, 5000);
     QCOMPARE(toList.first().at(0).toInt(), 0);
     hid().StopUsbChanged();
+    QVERIFY(SelectedDevice::path().isEmpty());
+    QVERIFY(!SetLod(3));
 }
 
 void TestDeviceLinkE2E::reconnectionGuard() {
@@ -341,35 +376,78 @@ void TestDeviceLinkE2E::behindAClassEightReceiver() {
     ini.remove("Option", "Wireless8_PID");
 }
 
-void TestDeviceLinkE2E::offlineStartShowsTheCache() {
-    // Without a cache file the pages get SigFormReset instead (checked with the stand-in library).
-    FlashDataMap cached = flash();
+void TestDeviceLinkE2E::offlineStartShowsOnlyASoundCache() {
+    // Without a cache file the pages get SigFormReset instead; so they do for a file of the right length
+    // holding a record no mouse can have, and the mouse, when it comes back, keeps its own settings.
+    const FlashDataMap factory = flash();
+    FlashDataMap nonsense = factory;
+    nonsense.dpiLevelCount = 2;
+    nonsense.currentDpiLevel = 5;
+    FlashDataMap cached = factory;
     cached.lod = 3;
     cached.sleepTime = cached.sleepTimeCopy = 77;
-    QVERIFY(DeviceCache::save(0x05, 0x1F, cached));
-    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    NewsSpy reset(&PostMsg::SigFormReset);
-    NewsSpy form(&PostMsg::SigForm);
-    FlashDataMap shown;
-    shown.clear();
-    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, m_pages.get(),
-                                    [&](FlashDataMap r) { shown = r; });
-    bringUp(kReceiverPath, false);
-    waitFor(form, 1);
-    QCOMPARE(reset.count(), 0);
-    QVERIFY(shown == cached);
-    QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceReady);
+    for (const bool sound : {false, true}) {
+        if (sound)
+            restart();
+        QVERIFY(DeviceCache::save(0x05, 0x1F, sound ? cached : nonsense));
+        QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+        NewsSpy reset(&PostMsg::SigFormReset);
+        NewsSpy form(&PostMsg::SigForm);
+        FlashDataMap shown;
+        shown.clear();
+        QObject page;
+        PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &page,
+                                        [&](FlashDataMap r) { shown = r; });
+        bringUp(kReceiverPath, false);
+        waitFor(sound ? form : reset, 1);
+        QCOMPARE(reset.count(), sound ? 0 : 1);
+        QCOMPARE(form.count(), sound ? 1 : 0);
+        QVERIFY(sound ? shown == cached : CurrentRecord::snapshot() == FlashDataMap{});
+        QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceReady);
 
-    // The mouse comes back: notice closed, and its reconnection brings the real record.
-    NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
-    g_now += 5000;
-    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
-    QTRY_VERIFY(LinkFlags::RestartRequested);
-    m_worker->SlotCheckOnline();
-    QCOMPARE(closeNotice.count(), 1);
-    waitFor(form, 2);
-    QTRY_VERIFY(shown == flash());
-    QVERIFY(CurrentRecord::snapshot() == flash());
+        // The mouse comes back: notice closed, and its reconnection brings the real record.
+        NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
+        g_now += 5000;
+        QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+        QTRY_VERIFY(LinkFlags::RestartRequested);
+        m_worker->SlotCheckOnline();
+        QCOMPARE(closeNotice.count(), 1);
+        waitFor(form, sound ? 2 : 1);
+        QTRY_VERIFY(shown == factory);
+        QVERIFY(CurrentRecord::snapshot() == factory && flash() == factory);
+    }
+}
+
+void TestDeviceLinkE2E::cacheOnlyUnderItsOwnMouse() {
+    QFile description(m_appDir.path() + "/two-models.txt");
+    QVERIFY(description.open(QIODevice::WriteOnly) && description.write(kTwoModels) == kTwoModels.size());
+    description.close();
+    qputenv("ZF_HIDUSB_DEVICES", description.fileName().toLocal8Bit());
+    QVERIFY(v.Reload());
+    const auto cachedFiles = [] { return QDir(DeviceCache::folder()).entryList(QDir::Files); };
+
+    // Closed from the device list with nothing chosen: nothing is cached.
+    QVERIFY(!DevicePagesLink::saveCache());
+    QVERIFY(cachedFiles().isEmpty());
+
+    // B offline with no cache, first thing after the start: its pages reset and nothing is cached,
+    // neither when going back nor when closing.
+    NewsSpy reset(&PostMsg::SigFormReset);
+    bringUp(kReceiverBPath, false, 1);
+    waitFor(reset, 1);
+    backToList();
+    QVERIFY(!DevicePagesLink::saveCache());
+    QVERIFY(cachedFiles().isEmpty());
+
+    // A read from the mouse, back, then B: A's record is A's alone.
+    bringUp(kReceiverPath);
+    backToList();
+    bringUp(kReceiverBPath, false, 1);
+    waitFor(reset, 2);
+    QVERIFY(!DevicePagesLink::saveCache());
+    QCOMPARE(cachedFiles(), QStringList{DeviceCache::fileName(0x05, 0x1F)});
+    FlashDataMap a;
+    QVERIFY(DeviceCache::load(0x05, 0x1F, a) && a == flash());
 }
 
 void TestDeviceLinkE2E::factoryReset() {
@@ -415,17 +493,6 @@ void TestDeviceLinkE2E::factoryReset() {
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     QVERIFY(!m_worker->restoreDefaults([] { QFAIL("no wait notice while offline"); }));
     QCOMPARE(m_offline, 1);
-}
-
-void TestDeviceLinkE2E::defaultSequenceKeys() {
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setList("Drive1", "KeyParam1", {"0x05", "0xE9", "0"});
-    ini.setList("Drive1", "KeyParam2", {"0x01", "1", "0"});
-    ini.setValue("Drive1", "KeyParam3", "");
-    ini.setList("Drive1", "KeyParam16", {" 0X05", "0", "0", "Ctrl+C"});
-    QCOMPARE(DeviceReports::defaultSequenceKeys(0), (QList<int>{1, 16}));
-    QVERIFY(DeviceReports::defaultSequenceKeys(-1).isEmpty());
-    QVERIFY(DeviceReports::defaultSequenceKeys(7).isEmpty());
 }
 
 QTEST_MAIN(TestDeviceLinkE2E)
