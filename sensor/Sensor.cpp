@@ -62,14 +62,16 @@ void setHiddenRow(QComboBox* box, int row, bool hidden) {
 Sensor::Sensor(QWidget* parent) : QWidget(parent), ui(new Ui::Sensor) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Sensor"));
-    setFixedSize(883, 630);
+    // The page's column is 883 px wide and sits in the middle of whatever room the frame gives it.
+    ui->SenSorPage->setFixedWidth(883);
+    ui->outerLayout->setAlignment(ui->SenSorPage, Qt::AlignHCenter);
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Sensor/");
     m_settingsPath = AppPaths::userDataRoot() + QStringLiteral("/usersetting/SensorPage");
     QDir().mkpath(m_settingsPath);
     ui->frameDpi->setLevelCount(readLevelIniCount());
     // The DPI section's title bar goes with the editor's own title, so both mirror together.
     ui->TitleButton_2->setParent(ui->frameDpi);
-    ui->frameDpi->placeChild(ui->TitleButton_2, QRect(4, 11, 6, 22));
+    ui->frameDpi->placeChild(ui->TitleButton_2, QRect(0, 11, 6, 22));
     ui->TitleButton_2->show();
     for (int c = 0; c < 3; ++c)
         ui->optionGrid->setColumnStretch(c, 1);

@@ -153,6 +153,10 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
     ui->label->setStyleSheet(
         QStringLiteral("QLabel{color:%1;font-size:16px;font-weight:bold;}").arg(labelColour));
 
+    // A page built while the language already runs right to left gets no direction change.
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        placeChild(w, ltrGeometry(w));
+    alignXYCaption();
     showYControls(false);
     fillLevelChooser(kLevels);
     setChooserIndex(std::clamp(readLevelIniCount(), 1, kLevels) - 1);
@@ -179,11 +183,19 @@ QRect SensorDPI::ltrGeometry(QWidget* child) const {
 }
 
 void SensorDPI::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LayoutDirectionChange)
+    if (event->type() == QEvent::LayoutDirectionChange) {
         for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
             if (w->property(kLtrProperty).isValid())
                 placeChild(w, ltrGeometry(w));
+        alignXYCaption();
+    }
     QWidget::changeEvent(event);
+}
+
+// The caption hugs its check box on the box's side, whichever direction its own text runs.
+void SensorDPI::alignXYCaption() {
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    ui->XYLabel->setAlignment((rtl ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter | Qt::AlignAbsolute);
 }
 
 QString SensorDPI::imagePath(const QString& name) const {
@@ -627,11 +639,12 @@ void SensorDPI::restyleLevels() {
         // one level looks current.
         const bool big = b->isChecked();
         placeChild(b, big ? QRect(home.x() - 7, home.y() - 7, 68, 70) : QRect(home, QSize(54, 56)));
-        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;%4}")
+        // No weight change: a font weight switched through the style sheet is not re-applied reliably,
+        // which left a former level bold.
+        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;}")
                              .arg(imagePath(big ? QStringLiteral("MaxA.png") : QStringLiteral("MinA.png")),
                                   big ? QStringLiteral("rgb(0,212,252)") : buttonColour,
-                                  QString::number(SensorFlags::XYSeparate ? 10 : 12),
-                                  big ? QStringLiteral("font-weight:bold;") : QString()));
+                                  QString::number(SensorFlags::XYSeparate ? 10 : 12)));
         if (big)
             b->raise();
     }

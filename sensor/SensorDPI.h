@@ -147,6 +147,7 @@ private:
     int levelAtX(int x) const;
     QString imagePath(const QString& name) const;
     QRect ltrGeometry(QWidget* child) const;
+    void alignXYCaption();
 
     Ui::SensorDPI* ui;
     QPushButton* m_levelButtons[kLevels];

@@ -62,6 +62,7 @@ private slots:
     void colourGoesToItsLevelOnly();
     void markerDragSelectsTheDroppedLevel();
     void resetFromConfiguration();
+    void mirroredInRightToLeft();
 
 private:
     void fill();
@@ -206,7 +207,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     const auto looksCurrent = [this] {
         QStringList current;
         for (QPushButton* b : m_dpi->findChildren<QPushButton*>(QRegularExpression("Button$")))
-            if (b->styleSheet().contains("font-weight:bold"))
+            if (b->styleSheet().contains("color:rgb(0,212,252)"))
                 current << b->objectName();
         return current;
     };
@@ -360,6 +361,35 @@ void TestSensorDpi::resetFromConfiguration() {
     m_dpi->resetToConfiguration(0);
     QCOMPARE(m_dpi->levelColour(1), QStringLiteral("3,4,5"));
     QVERIFY(CurrentRecord::snapshot() == before); // a reset writes nothing
+}
+
+// Built in a right-to-left language, or switched to one: the level row, the marker and the step
+// buttons mirror, and a dragged marker still drops on the level under it.
+void TestSensorDpi::mirroredInRightToLeft() {
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    for (bool rebuilt : {false, true}) {
+        if (rebuilt) {
+            m_dpi.reset(new SensorDPI);
+            m_dpi->show();
+            fill();
+        }
+        const auto x = [this](const char* name) { return child<QWidget>(m_dpi.get(), name)->x(); };
+        QVERIFY(x("ReduceLevelA") > x("AddLevelA"));
+        QVERIFY(x("BlueButton") > x("BrightRedButton"));
+        QVERIFY(x("label") > x("XYOpen"));
+        auto* marker = child<QLabel>(m_dpi.get(), "label_8");
+        const QRect current = child<QWidget>(m_dpi.get(), "BrightRedButton")->geometry();
+        QVERIFY(current.left() <= marker->x() && marker->geometry().right() <= current.right());
+    }
+    auto* marker = child<QLabel>(m_dpi.get(), "label_8");
+    QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    const int dropX = child<QWidget>(m_dpi.get(), "YellowButton")->geometry().center().x();
+    QMouseEvent move(QEvent::MouseMove, marker->mapFromParent(QPoint(dropX, marker->y())) + QPoint(5, 5),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(marker, &move);
+    QTest::mouseRelease(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(3));
 }
 
 QTEST_MAIN(TestSensorDpi)
