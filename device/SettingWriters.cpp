@@ -222,9 +222,12 @@ bool LinkDpiYToXCode() {
 
 bool LinkDpiYToXValue() {
     return writeSetting([](FlashDataMap& r) {
+        // Per-axis wide writes keep their flags in the narrow flag byte: X's value is bytes 6-7 with
+        // the low nibble of byte 2, and both axes take it, in byte 2 and in the joint flag byte 10.
         for (DpiLevelEntry& e : r.dpiLevels) {
             e.yValue = e.xValue;
-            e.wideFlags = uint8_t((e.wideFlags & 0x0F) | ((e.wideFlags & 0x0F) << 4));
+            e.nibbles = uint8_t((e.nibbles & 0x0F) * 0x11);
+            e.wideFlags = e.nibbles;
         }
     });
 }

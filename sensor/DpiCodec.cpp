@@ -23,29 +23,14 @@ int highBits(int n) {
     return n < 0 ? 0 : (n / 256) & 0x3;
 }
 
-bool sameScale(const Scale& a, int flags, int divisor) {
-    return a.flags == flags && a.divisor == divisor;
-}
-
-// S312 stores n = v / (50 D) and turns the F of D = 2 into F - 0x11, so the stored scale bits alone do
-// not say which D was used: 0x33 only comes from D = 4, 0x11 from F = 0x22, and 0x00 from either
-// F = 0 (D = 1) or F = 0x11 (D = 2). The ranges settle the last case: the value must select the scale
-// it was written with.
-int decodeS312(const SensorCapability& cap, int n, int flags) {
+// S312 counts in steps of 50 and doubles with bit 0: a code written at D = 2 carries 0x11 and one at
+// D = 4 carries 0x33 (x 4), so the stored flags alone give the scale back for any ranges.
+int decodeS312(int n, int flags) {
     switch (flags & 0x33) {
     case 0x33:
         return n * 200;
     case 0x11:
         return n * 100;
-    case 0x00: {
-        const int single = n * 50;
-        if (sameScale(scaleFor(cap, single, false), 0, 1))
-            return single;
-        const int halved = n * 100;
-        if (sameScale(scaleFor(cap, halved, false), 0x11, 2))
-            return halved;
-        return single;
-    }
     default:
         return n * 50;
     }
@@ -119,10 +104,12 @@ Code encodeNarrow(const SensorCapability& cap, int value, uint8_t currentFlags) 
         code = n - 256 * h;
         flags += h * 0x44;
     } else if (model == QLatin1String("S312")) {
+        // A D = 2 write always stores the doubling flag: the mode's F = 0x11 would otherwise become 0
+        // and read back as half the value.
         const int n = value / (50 * s.divisor);
         code = n;
-        if (50 * s.divisor == 100)
-            flags -= 0x11;
+        if (s.divisor == 2)
+            flags = 0x11;
         flags += highBits(n) * 0x44;
     } else if (model == QLatin1String("3395") || model == QLatin1String("3950")) {
         const int n = value / (50 * s.divisor) - 1;
@@ -154,7 +141,7 @@ int decodeNarrow(const SensorCapability& cap, int code, uint8_t flags) {
     if (model == QLatin1String("3395") || model == QLatin1String("3950")) {
         dpi = (wideCode + 1) * (coarse(flags) ? 100 : 50);
     } else if (model == QLatin1String("S312")) {
-        return decodeS312(cap, wideCode, flags);
+        return decodeS312(wideCode, flags);
     } else if (model == QLatin1String("OM76")) {
         if (coarse(flags))
             dpi = wideCode * 100;
@@ -205,6 +192,17 @@ int decodeY(const SensorCapability& cap, const FlashDataMap& record, int level) 
     if (usesWideCodes(cap))
         return decodeWide(cap, e.yValue, uint8_t(wideNibble(e, true) * 0x11));
     return decodeNarrow(cap, e.yCode, uint8_t((e.nibbles >> 4) * 0x11));
+}
+
+bool levelsSeparate(const SensorCapability& cap, const FlashDataMap& record, int count) {
+    const bool wide = usesWideCodes(cap);
+    for (int i = 0; i < std::min(count, 8); ++i) {
+        const DpiLevelEntry& e = record.dpiLevels[i];
+        const bool codesDiffer = wide ? e.xValue != e.yValue : e.xCode != e.yCode;
+        if (codesDiffer || (e.nibbles & 0x0F) != (e.nibbles >> 4))
+            return true;
+    }
+    return false;
 }
 
 bool encodeX(int level, int value, bool xOnly) {

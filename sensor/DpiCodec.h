@@ -37,6 +37,10 @@ int decodeWide(const SensorCapability& cap, int code, uint8_t flags);
 int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level);
 int decodeY(const SensorCapability& cap, const FlashDataMap& record, int level);
 
+// Whether the first `count` levels of a record hold X and Y apart (codes or scale nibbles differ):
+// the record's own X–Y separate state.
+bool levelsSeparate(const SensorCapability& cap, const FlashDataMap& record, int count);
+
 // Encode into entry `level` of the current record through the setting writers (online test, push).
 // Level -1 (no level) does nothing and returns false.
 bool encodeX(int level, int value, bool xOnly);

@@ -62,11 +62,19 @@ void setHiddenRow(QComboBox* box, int row, bool hidden) {
 Sensor::Sensor(QWidget* parent) : QWidget(parent), ui(new Ui::Sensor) {
     ui->setupUi(this);
     setObjectName(QStringLiteral("Sensor"));
-    setFixedSize(883, 630);
+    // The page's column is 883 px wide and sits in the middle of whatever room the frame gives it.
+    ui->SenSorPage->setFixedWidth(883);
+    ui->outerLayout->setAlignment(ui->SenSorPage, Qt::AlignHCenter);
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Sensor/");
     m_settingsPath = AppPaths::userDataRoot() + QStringLiteral("/usersetting/SensorPage");
     QDir().mkpath(m_settingsPath);
     ui->frameDpi->setLevelCount(readLevelIniCount());
+    // The DPI section's title bar goes with the editor's own title, so both mirror together.
+    ui->TitleButton_2->setParent(ui->frameDpi);
+    ui->frameDpi->placeChild(ui->TitleButton_2, QRect(0, 11, 6, 22));
+    ui->TitleButton_2->show();
+    for (int c = 0; c < 3; ++c)
+        ui->optionGrid->setColumnStretch(c, 1);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigHideModel, this, &Sensor::SlotHideModel);
@@ -122,7 +130,7 @@ void Sensor::buildStyle() {
                         "border-image:%1;}")
              .arg(url("Title.png"));
     // Tip icons: the page's two and the option widgets' own.
-    s += QStringLiteral("#SenSorPage>QLabel#label,#SenSorPage>QLabel#label_2,#frame>QLabel#label_2,"
+    s += QStringLiteral("#modeCell>QLabel#label,#performanceCell>QLabel#label_2,#frame>QLabel#label_2,"
                         "#frame_3>QLabel#label_2,#frame_4>QLabel#label_2,#frameLOD>QLabel#label_2"
                         "{border-image:%1;}")
              .arg(url("Tips.png"));
@@ -253,9 +261,9 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
     }
 
     // 9
-    ui->frame->setChecked(r.rippleControl != 0);
-    ui->frame_4->setChecked(r.straightLine != 0);
-    ui->frame_3->setChecked(r.motionSync != 0);
+    ui->frame->showRecord(r);
+    ui->frame_4->showRecord(r);
+    ui->frame_3->showRecord(r);
 
     // 10
     const int levels = qBound(0, cap.dpiMaxGrade, int(SensorDPI::kLevels));
@@ -270,7 +278,8 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
     if (!cap.ranges.empty())
         dpi->setSliderRange(cap.ranges.lowest(), cap.ranges.highest());
 
-    // 12
+    // 12: X–Y separate editing as the record holds it (it is not stored elsewhere).
+    dpi->showSeparateXY(DpiCodec::levelsSeparate(cap, r, qBound(1, int(r.dpiLevelCount), levels)));
     for (int i = 0; i < levels; ++i) {
         const int x = DpiCodec::decodeX(cap, r, i);
         const int y = DpiCodec::decodeY(cap, r, i);
@@ -307,29 +316,52 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
 void Sensor::applyVisibilityRules() {
     const SensorCapability& cap = SensorCapability::current();
     const QString& model = cap.SensorModel;
+    // "XIn1" = 2 hides the whole sensor block first; the flag and model rules come after it and win,
+    // so only the section title and the performance controls stay hidden for any model but "3315".
     const bool section = cap.xIn1 != 2;
     const bool is3315 = model == QLatin1String("3315");
-    const bool options = section && !is3315;
 
     ui->TitleButton_4->setVisible(section);
     ui->label_5->setVisible(section);
     ui->Performance->setVisible(section);
     ui->PerformanceOpen->setVisible(section);
-    ui->label_11->setVisible(options);
-    ui->ModelChoose->setVisible(options);
-    ui->frameLOD->setVisible(options);
-    // The tip icons go with the controls they explain.
-    ui->label->setVisible(options);
-    ui->label_2->setVisible(options);
-    ui->frame->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_RIPPLE")));
-    ui->frame_4->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_FIXLINE")));
-    ui->frame_3->setVisible(options && cap.isSupported(QStringLiteral("SUPPORT_MOTION_SYNC")) &&
+    ui->label_2->setVisible(section); // the tip goes with the control it explains
+    ui->label_11->setVisible(!is3315);
+    ui->ModelChoose->setVisible(!is3315);
+    ui->label->setVisible(!is3315);
+    ui->frameLOD->setVisible(!is3315);
+    ui->frame->setVisible(!is3315 && cap.isSupported(QStringLiteral("SUPPORT_RIPPLE")));
+    ui->frame_4->setVisible(!is3315 && cap.isSupported(QStringLiteral("SUPPORT_FIXLINE")));
+    ui->frame_3->setVisible(!is3315 && cap.isSupported(QStringLiteral("SUPPORT_MOTION_SYNC")) &&
                             model != QLatin1String("3311"));
     ui->frameLOD->setChoiceEnabled(cap.isSupported(QStringLiteral("SUPPORT_LOD_CAL")));
+    ui->modeCell->setVisible(!is3315);
+    ui->performanceCell->setVisible(section);
+    arrangeOptions();
+}
 
-    const int x = is3315 ? 80 : 430;
-    ui->Performance->move(x, 403);
-    ui->PerformanceOpen->move(x, 441);
+// Shown options fill the grid in order, choices first and then switches, three to a row, so a
+// hidden control leaves no hole.
+void Sensor::arrangeOptions() {
+    const QVector<QWidget*> choices = {ui->frameLOD, ui->modeCell, ui->performanceCell};
+    const QVector<QWidget*> switches = {ui->frame, ui->frame_4, ui->frame_3};
+    for (QWidget* w : choices + switches)
+        ui->optionGrid->removeWidget(w);
+    int row = 0;
+    for (const QVector<QWidget*>& group : {choices, switches}) {
+        int column = 0;
+        for (QWidget* w : group) {
+            if (w->isHidden())
+                continue;
+            ui->optionGrid->addWidget(w, row, column, Qt::AlignTop);
+            if (++column == 3) {
+                column = 0;
+                ++row;
+            }
+        }
+        if (column > 0)
+            ++row;
+    }
 }
 
 void Sensor::SlotFormReset() {
@@ -486,32 +518,6 @@ void Sensor::on_ModelChoose_currentIndexChanged(int index) {
     selectModeQuietly(m_modeIndex);
 }
 
-void Sensor::placeTips() {
-    const QString code = Language::code();
-    int modeTip = ui->label->x(), performanceTip = ui->label_2->x();
-    if (code == QLatin1String("cn") || code == QLatin1String("cntr")) {
-        modeTip = 160, performanceTip = 530;
-    } else if (code == QLatin1String("ja") || code == QLatin1String("ko")) {
-        modeTip = 203, performanceTip = 530;
-    } else if (code == QLatin1String("ar")) {
-        modeTip = 163, performanceTip = 510;
-    } else if (code == QLatin1String("en")) {
-        modeTip = 203, performanceTip = 630;
-    } else if (code == QLatin1String("ru")) {
-        modeTip = 213, performanceTip = 630;
-    } else if (code == QLatin1String("tk") || code == QLatin1String("pl")) {
-        modeTip = 178, performanceTip = 630;
-    } else if (code == QLatin1String("xby") || code == QLatin1String("pty")) {
-        modeTip = 230, performanceTip = 630;
-    }
-    // Never over the caption it explains, whatever the font makes of it.
-    const int modeEnd =
-        ui->label_11->x() + ui->label_11->fontMetrics().horizontalAdvance(ui->label_11->text()) + 6;
-    const int perfEnd = ui->Performance->x() + ui->Performance->sizeHint().width() + 4;
-    ui->label->move(qMax(modeTip, modeEnd), 412);
-    ui->label_2->move(qMax(performanceTip, perfEnd), 412);
-}
-
 void Sensor::SlotAllLanguage(int index) {
     const QString sensor = QStringLiteral("sensor");
     ui->frameRate->setTitle(textOr(QStringLiteral("ReportRate"), ui->frameRate->title(), index));
@@ -522,14 +528,11 @@ void Sensor::SlotAllLanguage(int index) {
     ui->label->setToolTip(Language::text(sensor, QStringLiteral("SensorModeTips"), index));
     ui->frameLOD->setTexts(textOr(QStringLiteral("LOD"), ui->frameLOD->title(), index),
                            Language::text(sensor, QStringLiteral("LODTips"), index));
-    ui->frame_3->setTexts(textOr(QStringLiteral("MotionSync"), ui->frame_3->title(), index),
-                          Language::text(sensor, QStringLiteral("MotionSyncTips"), index));
+    ui->frame_3->relabel(index);
     ui->Performance->setText(textOr(QStringLiteral("Performance"), ui->Performance->text(), index));
     ui->label_2->setToolTip(Language::text(sensor, QStringLiteral("PerformanceTips"), index));
-    ui->frame->setTexts(textOr(QStringLiteral("Ripple"), ui->frame->title(), index),
-                        Language::text(sensor, QStringLiteral("RippleTips"), index));
-    ui->frame_4->setTexts(textOr(QStringLiteral("Angle"), ui->frame_4->title(), index),
-                          Language::text(sensor, QStringLiteral("AngleTips"), index));
+    ui->frame->relabel(index);
+    ui->frame_4->relabel(index);
 
     // Time-out items by the key of their stored value; the option list is the fallback.
     const QMap<QString, QString> timeouts = Language::options(QStringLiteral("PerformanceOptions"), index);
@@ -547,5 +550,4 @@ void Sensor::SlotAllLanguage(int index) {
         if (!t.isEmpty())
             ui->ModelChoose->setItemText(i, t);
     }
-    placeTips();
 }

@@ -47,7 +47,7 @@ private:
     void fullUpdate(const FlashDataMap& record, bool marksLoaded);
     void buildStyle();
     void applyVisibilityRules();
-    void placeTips();
+    void arrangeOptions();
     // Sensor mode: the item-2 lock (shown, selected, disabled) or the free choice (item 2 hidden).
     void lockSensorMode();
     void freeSensorMode(int recordMode);

@@ -13,7 +13,10 @@
 
 #include <QButtonGroup>
 #include <QColorDialog>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -22,6 +25,9 @@ namespace {
 constexpr int kMarkerX[SensorDPI::kLevels] = {27, 118, 209, 300, 391, 483, 573, 664};
 constexpr int kMarkerY = 154;
 constexpr int kXYShift = 71;
+constexpr int kWidth = 744;
+constexpr int kRowBottom = 180; // below the level row and its marker, while X–Y editing is off
+const char* const kLtrProperty = "zfLeftToRightGeometry";
 // Drop positions of the dragged marker: slot i ends where slot i + 1 begins.
 constexpr int kSlotBoundary[SensorDPI::kLevels - 1] = {69, 160, 251, 342, 433, 524, 612};
 constexpr int kDragLeft = 15;
@@ -76,6 +82,11 @@ bool parseLevelText(const QString& text, int* x, int* y) {
 
 SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
     ui->setupUi(this);
+    // The form is drawn left to right; children are placed through placeChild, which mirrors them
+    // in a right-to-left language.
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        w->setProperty(kLtrProperty, w->geometry());
+    setFixedSize(kWidth, kRowBottom);
     QPushButton* const buttons[kLevels] = {ui->BlueButton,      ui->BrightRedButton,  ui->RedButton,
                                            ui->YellowButton,    ui->GreenButton,      ui->PurpleButton,
                                            ui->LightBlueButton, ui->LightYellowButton};
@@ -102,6 +113,13 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
 
     ui->label_8->installEventFilter(this);
     ui->label_8->raise();
+    for (QSpinBox* spin : {ui->spinBoxA, ui->spinBoxY}) {
+        spin->setReadOnly(false);
+        spin->setKeyboardTracking(false);
+        spin->installEventFilter(this);
+    }
+    connect(ui->spinBoxA, &QSpinBox::editingFinished, this, [this] { spinEdited(false); });
+    connect(ui->spinBoxY, &QSpinBox::editingFinished, this, [this] { spinEdited(true); });
 
     const QString labelColour = optionColour("LabelColor", "230,232,240");
     const QString buttonColour = optionColour("ButtonColor", "255,255,255");
@@ -135,6 +153,10 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
     ui->label->setStyleSheet(
         QStringLiteral("QLabel{color:%1;font-size:16px;font-weight:bold;}").arg(labelColour));
 
+    // A page built while the language already runs right to left gets no direction change.
+    for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        placeChild(w, ltrGeometry(w));
+    alignXYCaption();
     showYControls(false);
     fillLevelChooser(kLevels);
     setChooserIndex(std::clamp(readLevelIniCount(), 1, kLevels) - 1);
@@ -148,6 +170,32 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
 
 SensorDPI::~SensorDPI() {
     delete ui;
+}
+
+void SensorDPI::placeChild(QWidget* child, const QRect& leftToRight) {
+    child->setProperty(kLtrProperty, leftToRight);
+    child->setGeometry(QStyle::visualRect(layoutDirection(), QRect(0, 0, kWidth, height()), leftToRight));
+}
+
+QRect SensorDPI::ltrGeometry(QWidget* child) const {
+    const QVariant v = child->property(kLtrProperty);
+    return v.isValid() ? v.toRect() : child->geometry();
+}
+
+void SensorDPI::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LayoutDirectionChange) {
+        for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (w->property(kLtrProperty).isValid())
+                placeChild(w, ltrGeometry(w));
+        alignXYCaption();
+    }
+    QWidget::changeEvent(event);
+}
+
+// The caption hugs its check box on the box's side, whichever direction its own text runs.
+void SensorDPI::alignXYCaption() {
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    ui->XYLabel->setAlignment((rtl ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter | Qt::AlignAbsolute);
 }
 
 QString SensorDPI::imagePath(const QString& name) const {
@@ -178,7 +226,7 @@ void SensorDPI::moveMarker(int level) {
     if (level < 0 || level >= kLevels)
         return;
     const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
-    ui->label_8->move(kMarkerX[level], kMarkerY + shift);
+    placeChild(ui->label_8, QRect(QPoint(kMarkerX[level], kMarkerY + shift), ui->label_8->size()));
 }
 
 QString SensorDPI::levelTextFor(int x, int y) {
@@ -332,8 +380,8 @@ void SensorDPI::resetToConfiguration(int deviceIndex) {
 }
 
 void SensorDPI::highlightLevel(int level) {
-    m_highlight = level;
-    restyleLevels();
+    if (level >= 0 && level < kLevels)
+        checkLevelQuietly(level);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -438,6 +486,22 @@ void SensorDPI::valueChanged(bool yAxis, int value) {
     }
     if (!yAxis)
         PostMsg::instance()->SendAddSensor(snapped);
+}
+
+void SensorDPI::spinEdited(bool yAxis) {
+    QSpinBox* spin = yAxis ? ui->spinBoxY : ui->spinBoxA;
+    QSlider* slider = yAxis ? ui->horizontalSliderY : ui->horizontalSliderC;
+    const int typed = spin->value();
+    const int accepted = yAxis ? m_valueY[m_current] : m_valueX[m_current];
+    {
+        // The box shows the accepted value until the slider's change has snapped and written it.
+        const QSignalBlocker block(spin);
+        spin->setValue(accepted);
+    }
+    if (typed == accepted || !editing())
+        return;
+    m_writeNext = true;
+    slider->setValue(typed); // snaps, writes and shows the value, or puts the box back
 }
 
 void SensorDPI::on_horizontalSliderC_valueChanged(int value) {
@@ -571,13 +635,16 @@ void SensorDPI::restyleLevels() {
     for (int i = 0; i < kLevels; ++i) {
         QPushButton* b = m_levelButtons[i];
         const QPoint home = m_levelHome[i] + QPoint(0, shift);
+        // The checked button is the current level: size and text colour both follow it, so exactly
+        // one level looks current.
         const bool big = b->isChecked();
-        b->setGeometry(big ? QRect(home.x() - 7, home.y() - 7, 68, 70) : QRect(home, QSize(54, 56)));
-        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;%4}")
+        placeChild(b, big ? QRect(home.x() - 7, home.y() - 7, 68, 70) : QRect(home, QSize(54, 56)));
+        // No weight change: a font weight switched through the style sheet is not re-applied reliably,
+        // which left a former level bold.
+        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;}")
                              .arg(imagePath(big ? QStringLiteral("MaxA.png") : QStringLiteral("MinA.png")),
-                                  i == m_highlight ? QStringLiteral("rgb(0,212,252)") : buttonColour,
-                                  QString::number(SensorFlags::XYSeparate ? 10 : 12),
-                                  i == m_highlight ? QStringLiteral("font-weight:bold;") : QString()));
+                                  big ? QStringLiteral("rgb(0,212,252)") : buttonColour,
+                                  QString::number(SensorFlags::XYSeparate ? 10 : 12)));
         if (big)
             b->raise();
     }
@@ -590,7 +657,7 @@ void SensorDPI::restyleSwatches() {
         QPushButton* s = m_swatches[i];
         const QPoint home = m_swatchHome[i] + QPoint(0, shift);
         const bool big = s->isChecked();
-        s->setGeometry(big ? QRect(home.x() - 8, home.y() + 6, 66, 14) : QRect(home, QSize(50, 12)));
+        placeChild(s, big ? QRect(home.x() - 8, home.y() + 6, 66, 14) : QRect(home, QSize(50, 12)));
         s->setStyleSheet(
             QStringLiteral("QPushButton{border:none;border-image:url(%1);background-color:rgb(%2);}")
                 .arg(imagePath(big ? QStringLiteral("MaxB.png") : QStringLiteral("MinB.png")), m_colours[i]));
@@ -699,7 +766,9 @@ void SensorDPI::showYControls(bool on) {
 
 void SensorDPI::placeLevelRow() {
     const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
-    ui->pushButton->move(ui->pushButton->x(), 84 + shift);
+    setFixedHeight(kRowBottom + shift);
+    placeChild(ui->pushButton,
+               QRect(QPoint(ltrGeometry(ui->pushButton).x(), 84 + shift), ui->pushButton->size()));
     restyleLevels();
     restyleSwatches();
     moveMarker(m_current);
@@ -719,7 +788,46 @@ bool SensorDPI::copyXToY() {
     return true;
 }
 
+void SensorDPI::showSeparateXY(bool on) {
+    {
+        const QSignalBlocker block(ui->XYOpen);
+        ui->XYOpen->setChecked(on);
+    }
+    SensorFlags::XYSeparate = on;
+    showYControls(on);
+    placeLevelRow();
+}
+
+bool SensorDPI::isSeparateXYShown() const {
+    return ui->XYOpen->isChecked();
+}
+
+// Wide codes keep their joint flags in byte 10 but per-axis flags in byte 2: before the axes are edited
+// apart, byte 2 takes the joint flags, so each axis starts from the value the level shows.
+static bool handJointFlagsToAxes() {
+    if (!DpiCodec::usesWideCodes(SensorCapability::current()))
+        return true;
+    const FlashDataMap r = CurrentRecord::snapshot();
+    bool differs = false;
+    for (const DpiLevelEntry& e : r.dpiLevels)
+        differs = differs || e.nibbles != e.wideFlags;
+    if (!differs)
+        return true;
+    if (!CheckDeviceOnline())
+        return false;
+    CurrentRecord::modify([](FlashDataMap& rec) {
+        for (DpiLevelEntry& e : rec.dpiLevels)
+            e.nibbles = e.wideFlags;
+    });
+    return PushRecord();
+}
+
 void SensorDPI::on_XYOpen_toggled(bool on) {
+    if (on && editing() && !handJointFlagsToAxes()) {
+        const QSignalBlocker block(ui->XYOpen);
+        ui->XYOpen->setChecked(false);
+        return;
+    }
     if (!on && editing() && !copyXToY()) {
         // The record still holds separate values: stay in X–Y mode.
         const QSignalBlocker block(ui->XYOpen);
@@ -774,6 +882,24 @@ int SensorDPI::levelAtX(int x) const {
 }
 
 bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->spinBoxA || watched == ui->spinBoxY) {
+        // Arrow and page keys and the wheel step like the + and - buttons, on the range steps.
+        const bool yAxis = watched == ui->spinBoxY;
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Up || key == Qt::Key_PageUp || key == Qt::Key_Down ||
+                key == Qt::Key_PageDown) {
+                stepClicked(yAxis, key == Qt::Key_Up || key == Qt::Key_PageUp);
+                return true;
+            }
+        } else if (event->type() == QEvent::Wheel) {
+            const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+            if (dy != 0)
+                stepClicked(yAxis, dy > 0);
+            return true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched != ui->label_8)
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
@@ -789,15 +915,18 @@ bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
         if (!m_dragging)
             return true;
         auto* e = static_cast<QMouseEvent*>(event);
-        const int x = ui->label_8->mapToParent(e->pos()).x() - m_dragOffset.x();
-        ui->label_8->move(std::clamp(x, kDragLeft, kDragRight), ui->label_8->y());
+        int x = ui->label_8->mapToParent(e->pos()).x() - m_dragOffset.x();
+        if (layoutDirection() == Qt::RightToLeft) // drop positions count from the row's start
+            x = width() - x - ui->label_8->width();
+        const QRect at = ltrGeometry(ui->label_8);
+        placeChild(ui->label_8, QRect(QPoint(std::clamp(x, kDragLeft, kDragRight), at.y()), at.size()));
         return true;
     }
     case QEvent::MouseButtonRelease: {
         if (!m_dragging)
             return true;
         m_dragging = false;
-        const int x = ui->label_8->x();
+        const int x = ltrGeometry(ui->label_8).x();
         if (x >= kDragLeft && x <= kDragRight) {
             const int level = levelAtX(x);
             if (level != m_current)

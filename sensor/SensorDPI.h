@@ -55,7 +55,13 @@ public:
     int currentValueY() const;
     // Colours from "DPIColor" and level texts from "DPIGrade" of row "Drive" + (deviceIndex + 1).
     void resetToConfiguration(int deviceIndex);
-    void highlightLevel(int level);
+    void highlightLevel(int level); // checks the level's button quietly: the checked level looks current
+    // X–Y separate editing as the record has it: the check box, the Y controls and the level row,
+    // without writing.
+    void showSeparateXY(bool on);
+    bool isSeparateXYShown() const;
+    // Places a child by its left-to-right geometry, mirrored while the layout runs right to left.
+    void placeChild(QWidget* child, const QRect& leftToRight);
 
     // Value snapping on the DPI ranges; pageStep receives the step of the range used (when not null).
     static int snapValue(int value, int* pageStep = nullptr);
@@ -117,6 +123,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void levelToggled(int level, bool checked);
@@ -125,6 +132,7 @@ private:
     void swatchClicked(int level);
     void valueChanged(bool yAxis, int value);
     void stepClicked(bool yAxis, bool up);
+    void spinEdited(bool yAxis); // a typed value: snapped and written as a slider change
     void showLevelCount(int count);
     void applyLevelText(int level);
     void restyleLevels();
@@ -138,6 +146,8 @@ private:
     int checkedSwatch() const;
     int levelAtX(int x) const;
     QString imagePath(const QString& name) const;
+    QRect ltrGeometry(QWidget* child) const;
+    void alignXYCaption();
 
     Ui::SensorDPI* ui;
     QPushButton* m_levelButtons[kLevels];
@@ -156,7 +166,6 @@ private:
     int m_valueY[kLevels] = {};
     QString m_colours[kLevels];
     bool m_writeNext = true; // one-shot suppression: clear = the next slider change only displays
-    int m_highlight = -1;
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

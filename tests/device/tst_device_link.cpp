@@ -223,10 +223,11 @@ void TestDeviceLink::dpiNibbleRules() {
             e.nibbles = 0x3A;
         r.dpiLevels[0].wideFlags = 0x5C;
     });
-    QVERIFY(LinkDpiYToXValue());
-    QCOMPARE(int(rec().dpiLevels[0].wideFlags), 0xCC);
+    QVERIFY(LinkDpiYToXValue()); // X's flags are the low nibble of byte 2 (per-axis wide writes)
+    QCOMPARE(int(rec().dpiLevels[0].wideFlags), 0xAA);
+    QCOMPARE(int(rec().dpiLevels[0].nibbles), 0xAA);
     QVERIFY(SetDpiLevelCode(2, 10, 20, 0xF5, true)); // X only: low nibble, Y code kept
-    QCOMPARE(int(rec().dpiLevels[2].nibbles), 0x35);
+    QCOMPARE(int(rec().dpiLevels[2].nibbles), 0xA5);
     QCOMPARE(int(rec().dpiLevels[2].xCode), 10);
     QVERIFY(SetDpiLevelCodeY(2, 30, 0x9F));
     QCOMPARE(int(rec().dpiLevels[2].nibbles), 0x95);

@@ -80,7 +80,8 @@ void TestSensorCodec::sweepEveryRule_data() {
     QTest::addColumn<QString>("ranges");
     QTest::addColumn<bool>("table");
     // Ranges per rule keep the codes inside what the rule can store (8 bits, or 10 with bits 8-9).
-    const QString two = QStringLiteral("50,6000,50,12100,20000,100,%1");
+    // Adjacent ranges: every code of the second range also lies on the first one's steps.
+    const QString two = QStringLiteral("50,10000,50,10100,20000,100,%1");
     const QString plain = QStringLiteral("50,6000,50,6100,12800,100,0");
     const QString four = QStringLiteral("50,5000,50,5100,10000,100,10200,20000,200,20400,40000,400,33");
     const QString om76Two = QStringLiteral("10,10000,10,10100,20000,100,%1");
@@ -152,9 +153,9 @@ void TestSensorCodec::spotValues_data() {
                                      << "50,26000,50,0" << 26000 << (519 & 0xFF) << 2 * 0x44;
     QTest::newRow("wide 800") << "3955"
                               << "50,26000,50,0" << 800 << 799 << 0;
-    // S312 codes stay as written: D = 4 stores v / 200 with 0x33, F = 0x11 stores v / 100 with 0.
+    // S312: D = 4 stores v / 200 with 0x33, D = 2 v / 100 with 0x11 whichever F the range gave.
     QTest::newRow("S312 24000") << "S312" << s312 << 24000 << 120 << 0x33;
-    QTest::newRow("S312 12000") << "S312" << s312 << 12000 << 120 << 0x00;
+    QTest::newRow("S312 12000") << "S312" << s312 << 12000 << 120 << 0x11;
     QTest::newRow("S312 6000 0x22 to 0x11") << "S312" << s312 << 6000 << 60 << 0x11;
     QTest::newRow("S312 3000") << "S312" << s312 << 3000 << 60 << -1;
 }

