@@ -26,6 +26,8 @@ const char* const Dialog::kPageButtons[7] = {"PreButton",    "Advanced",     "Bu
 Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Dialog/");
     ui->setupUi(this);
+    // The background first: set after the pages, it would restyle every page once more.
+    on_stackedWidgetDialog_currentChanged(0);
 
     // Built in this order; added in index order.
     m_preVier = new PreVier(ui->stackedWidgetDialog);
