@@ -2,7 +2,8 @@
 """Whole-process start and idle figures: a bare Qt window and Zentrafox, started alternately.
 
 Start: exec -> first top-level window painted (the preloaded probe reports the moment), medians per
-platform and the ratio to the bare window; peak RSS from wait4(). Idle: voluntary context switches of
+platform and the ratio to the bare window; the CPU time used by then (steadier than wall time on a
+busy machine); peak RSS from wait4(). Idle: voluntary context switches of
 all the program's threads over a window of seconds, on the device list and on a device's pages.
 """
 import argparse
@@ -34,7 +35,7 @@ def base_env(home, platform, display, extra=None):
 
 
 def start_once(cmd, env, probe, timeout=20.0):
-    """Returns (ms to first painted window, peak RSS in KiB) or None."""
+    """Returns (ms to first painted window, peak RSS in KiB, CPU ms by then) or None."""
     r, w = os.pipe()
     env = dict(env, LD_PRELOAD=probe, ZF_PROBE_FD=str(w))
     t0 = time.monotonic_ns()
@@ -53,22 +54,26 @@ def start_once(cmd, env, probe, timeout=20.0):
             break
         buf += chunk
     os.close(r)
+    cpu = None
     for line in buf.decode().splitlines():
         what, _, value = line.partition(" ")
         if what == "painted":
             painted = int(value)
+        elif what == "cpu":
+            cpu = int(value) / 1e6
     err = p.stderr.read().decode(errors="replace")
     _, _, usage = os.wait4(p.pid, 0)
     p.returncode = 0  # reaped here, for the peak RSS
     if painted is None:
         sys.stderr.write("no window painted: %s\n%s\n" % (" ".join(cmd), err[-2000:]))
         return None
-    return (painted - t0) / 1e6, usage.ru_maxrss
+    return (painted - t0) / 1e6, usage.ru_maxrss, cpu
 
 
 def run_start(args, programs, platform, home):
     times = {name: [] for name, _, _ in programs}
     rss = {name: [] for name, _, _ in programs}
+    cpu = {name: [] for name, _, _ in programs}
     for i in range(args.runs + 1):  # the first round warms the caches and is not counted
         for name, cmd, extra in programs:
             res = start_once(cmd, base_env(home, platform, args.display, extra), args.probe)
@@ -78,9 +83,13 @@ def run_start(args, programs, platform, home):
                 times[name].append(res[0])
                 if res[1]:
                     rss[name].append(res[1])
+                if res[2] is not None:
+                    cpu[name].append(res[2])
     bare = statistics.median(times["bare"]) if times["bare"] else None
     print("\n[%s] %d starts each (exec -> first window painted)" % (platform, args.runs))
-    print("  %-22s %9s %9s %9s %7s %10s" % ("program", "median ms", "min", "max", "ratio", "peak MiB"))
+    bare_cpu = statistics.median(cpu["bare"]) if cpu["bare"] else None
+    print("  %-22s %9s %7s %7s %7s %9s %7s %9s" %
+          ("program", "median ms", "min", "max", "ratio", "CPU ms", "ratio", "peak MiB"))
     for name, _, _ in programs:
         t = times[name]
         if not t:
@@ -89,7 +98,10 @@ def run_start(args, programs, platform, home):
         med = statistics.median(t)
         ratio = med / bare if bare else float("nan")
         mib = statistics.median(rss[name]) / 1024 if rss[name] else float("nan")
-        print("  %-22s %9.1f %9.1f %9.1f %6.2fx %10.1f" % (name, med, min(t), max(t), ratio, mib))
+        c = statistics.median(cpu[name]) if cpu[name] else float("nan")
+        cratio = c / bare_cpu if bare_cpu else float("nan")
+        print("  %-22s %9.1f %7.1f %7.1f %6.2fx %9.1f %6.2fx %9.1f"
+              % (name, med, min(t), max(t), ratio, c, cratio, mib))
 
 
 def switches(pid):
@@ -202,7 +214,12 @@ def main():
         if "xcb" in platforms or not args.no_idle:
             xvfb = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            time.sleep(1)
+            socket = "/tmp/.X11-unix/X" + args.display.lstrip(":").split(".")[0]
+            for _ in range(100):  # the server is up once its socket is there, and a moment later
+                if os.path.exists(socket):
+                    break
+                time.sleep(0.1)
+            time.sleep(0.5)
         for platform in platforms:
             programs = [("bare", [bare], {}), ("zentrafox", [app], app_env)]
             if args.compare:
