@@ -214,12 +214,11 @@ def main():
         if "xcb" in platforms or not args.no_idle:
             xvfb = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            socket = "/tmp/.X11-unix/X" + args.display.lstrip(":").split(".")[0]
-            for _ in range(100):  # the server is up once its socket is there, and a moment later
-                if os.path.exists(socket):
+            for _ in range(100):  # until the server answers
+                if subprocess.run(["xdotool", "getdisplaygeometry"], env=dict(os.environ, DISPLAY=args.display),
+                                  capture_output=True).returncode == 0:
                     break
                 time.sleep(0.1)
-            time.sleep(0.5)
         for platform in platforms:
             programs = [("bare", [bare], {}), ("zentrafox", [app], app_env)]
             if args.compare:
