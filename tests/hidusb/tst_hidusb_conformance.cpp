@@ -132,7 +132,7 @@ TEST_F(HidUsb, BatteryDrainsWirelessAndChargesOnTheCable) {
 }
 
 // Voluntary context switches of every thread but the caller's: how often the library's threads wake.
-long long libraryWakeups() {
+[[maybe_unused]] long long libraryWakeups() {
     long long sum = 0;
     const std::string self = std::to_string(gettid());
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
@@ -150,9 +150,11 @@ TEST_F(HidUsb, AnIdleLibrarySleepsUntilALevelMoves) {
     // A minute per percent: the battery clock has nothing to do for the second measured.
     ASSERT_EQ(1, L.HidVirt_SetBatteryTiming(60000, 60000));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+#ifndef __SANITIZE_THREAD__ // ThreadSanitizer's own thread wakes ten times a second
     const long long before = libraryWakeups();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_LE(libraryWakeups() - before, 3);
+#endif
 
     // Woken by the new rate, it steps again (the drain test covers the announcements).
     start();
