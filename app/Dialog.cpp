@@ -32,6 +32,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     // Before the form's widgets exist, so each is polished once.
     setStyleSheet(Theme::roleRules());
     ui->setupUi(this);
+    // The background first: set after the pages, it would restyle every page once more.
+    on_stackedWidgetDialog_currentChanged(0);
 
     // Built in this order; added in index order.
     m_preVier = new PreVier(ui->stackedWidgetDialog);

@@ -23,11 +23,13 @@ endfunction()
 # Under ThreadSanitizer any report fails the suite; only the justified suppressions apply.
 set(ZF_TSAN_OPTIONS "halt_on_error=0:exitcode=66:suppressions=${CMAKE_SOURCE_DIR}/tests/tsan.supp")
 
-# A QtTest suite: one executable per call, run headless with HOME pointed at a fresh folder.
+# A QtTest suite: one executable per call, run headless with HOME pointed at a fresh folder. It is
+# written beside its sources' build folder, not into the application folder, and finds that folder
+# through ZF_APP_DIR.
 function(zf_add_qtest name)
   cmake_parse_arguments(ZF "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ZF_SOURCES})
-  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZF_APP_DIR})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   target_link_libraries(${name} PRIVATE ${ZF_LIBS} Qt5::Test)
   if(NOT ZF_TIMEOUT)
     set(ZF_TIMEOUT 300)

@@ -1,7 +1,9 @@
 #!/bin/sh
-# Runs one test program with HOME in a fresh folder, so per-user files never touch the real ones.
+# Runs one test program with HOME in a fresh folder, so per-user files never touch the real ones. TMPDIR
+# goes there too: the single-instance lock lives in the temporary folder, and a Zentrafox started by
+# someone else on the machine must not turn a test's start into "already running".
 home=$(mktemp -d "${TMPDIR:-/tmp}/zf-test-home.XXXXXX") || exit 1
-HOME="$home" XDG_CONFIG_HOME="$home/.config" "$@"
+HOME="$home" XDG_CONFIG_HOME="$home/.config" TMPDIR="$home" "$@"
 rc=$?
 rm -rf "$home"
 exit $rc

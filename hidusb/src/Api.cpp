@@ -616,6 +616,7 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
             previous->receiver.clear();
         candidate->receiver = r.name;
         candidate->link = Link::Receiver;
+        batteryClockChanged(); // a mouse that was off starts to drain
         r.paired = candidate->name;
         ++registry().generation;
     }

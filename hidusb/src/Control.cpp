@@ -26,6 +26,7 @@ void setLink(Mouse& m, Link link) {
     m.link = link;
     m.charging = link == Link::Cable;
     m.batteryClock = {};
+    batteryClockChanged();
     if (link == Link::Cable)
         m.longRange = false;
     ++registry().generation;
@@ -157,6 +158,7 @@ int HidVirt_SetBattery(const char* mouse, int level, int charging) {
     m->battery = level;
     m->charging = charging != 0;
     m->batteryClock = {};
+    batteryClockChanged();
     if (wasOn != (level > 0))
         ++registry().generation;
     sendFromMouse(*m, kStatus, 0, 0, statusData(kStatusBattery, *m));

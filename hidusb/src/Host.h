@@ -51,5 +51,7 @@ std::vector<uint8_t> statusData(uint8_t flags, const Mouse& m);
 void startBatteryClock();
 void stopBatteryClock();
 void setBatteryTiming(int drainMs, int chargeMs);
+// Wakes the clock after a mouse's battery clock was restarted (link or level set); any lock may be held.
+void batteryClockChanged();
 
 } // namespace zf

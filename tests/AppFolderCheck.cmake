@@ -1,0 +1,16 @@
+# Fails when a test or benchmark program, or a stand-in library, has been written into the application
+# folder: that folder is what a user gets.
+if(NOT IS_DIRECTORY "${APP_DIR}")
+  message(FATAL_ERROR "no application folder at ${APP_DIR}")
+endif()
+file(GLOB_RECURSE entries RELATIVE "${APP_DIR}" "${APP_DIR}/*")
+set(strays)
+foreach(e ${entries})
+  get_filename_component(name "${e}" NAME)
+  if(name MATCHES "^(tst_|bench_|fuzz_)" OR name MATCHES "^lib(zf_|.*fake|.*partial)")
+    list(APPEND strays "${e}")
+  endif()
+endforeach()
+if(strays)
+  message(FATAL_ERROR "test files in the application folder ${APP_DIR}: ${strays}")
+endif()
