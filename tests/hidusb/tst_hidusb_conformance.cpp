@@ -62,24 +62,28 @@ TEST_F(HidUsb, FindersAndDeviceAnswers) {
 
 // A receiver's class comes from class= in the description, else from the device table's list holding its
 // PID, and is reported as the connection kind; the rate button goes as far as the link carries. The shipped
-// devices, with the shipped table beside the library, answer behind a receiver of every class.
-TEST_F(HidUsb, ReceiversReportTheirPollingClass) {
+// devices, with the shipped table beside the library, answer behind a receiver of every class. A description
+// with an error gives the default pair.
+TEST_F(HidUsb, DescriptionAndDeviceTableDecideTheDevicesAndClasses) {
     std::filesystem::create_directories(runDir() + "/app/usersetting");
     writeFile(runDir() + "/app/usersetting/Config.ini",
               "\xEF\xBB\xBF[Option]\nWireless2_PID=2002\nWireless4_PID="
               "\"0x3002\"\nWireless8_PID=4008, 3008\r\n[Drive1]\nWireless8_PID=1002\n");
     setenv("ZF_APP_DIR", (runDir() + "/app").c_str(), 1);
-    fresh(
-        "receiver r1 pid=1002\nreceiver r2 pid=2002\nreceiver r4 pid=3002\nreceiver r8 pid=3008\n"
-        "receiver forced pid=1002 class=8\nmouse m1 receiver=r1\nmouse m2 receiver=r2\nmouse m8 receiver=r8\n"
-        "mouse wired link=cable\n");
+    fresh("# one receiver of each class\nreceiver r1 pid=1002\nreceiver r2 pid=2002\nreceiver r4 pid=3002\n"
+          "receiver r8 pid=3008\nreceiver forced pid=1002 class=8\n\nmouse m1 receiver=r1\nmouse m2 "
+          "receiver=r2\n"
+          "mouse m8 receiver=r8\nmouse wired pid=2001 version=0207 battery=5 link=cable\n");
     unsetenv("ZF_APP_DIR");
+    EXPECT_EQ(0x0207, L.HidVirt_MouseVersion("wired"));
+    int count = 5;
+    EXPECT_NE(nullptr, L.UsbFinderC_FindHidDevicesByDefaultDeviceId("373B", "2001", &count));
+    EXPECT_NE(std::string::npos, list().find("battery=5 charging=1 profile=0 version=0207")) << list();
     for (auto [name, kind] : {std::pair{"r1", 0}, {"r2", 4}, {"r4", 1}, {"r8", 5}, {"forced", 5}}) {
         unsigned char info[HIDUSB_DEVICE_INFO_SIZE];
         ASSERT_EQ(1, L.UsbFinderC_GetDeviceInfo(info, ("/dev/zf-virtual/" + std::string(name)).c_str(), 0));
         EXPECT_EQ(kind, info[2]) << name;
     }
-    EXPECT_NE(std::string::npos, list().find("receiver r8 plugged=1 paired=m8 class=8\n")) << list();
     // Rate codes after each press, starting from 1000 Hz.
     for (auto [mouse, rates] : {std::pair{"m1", Bytes{8, 4, 2, 1}},
                                 {"m2", Bytes{16, 8, 4, 2}},
@@ -98,6 +102,19 @@ TEST_F(HidUsb, ReceiversReportTheirPollingClass) {
         if (kind == "receiver" && L.UsbFinderC_GetDeviceOnLine(("/dev/zf-virtual/" + name).c_str()))
             answering.insert(std::stoi(rest.substr(rest.find(" class=") + 7)));
     EXPECT_EQ((std::set<int>{1, 2, 4, 8}), answering) << list();
+
+    const std::string file = runDir() + "/bad.txt";
+    setenv("ZF_HIDUSB_DEVICES", file.c_str(), 1);
+    for (const char* text :
+         {"mouse\n", "mouse a battery=200\n", "keyboard k\n", "mouse a\nmouse a\n", "mouse a cid=XYZ\n",
+          "mouse a/b\n", "receiver r plugged=1 colour=red\n", "receiver r class=3\n"}) {
+        writeFile(file, text);
+        EXPECT_EQ(0, L.HidVirt_Reload()) << text;
+        EXPECT_EQ(0, list().find("mouse mouse0 link=receiver receiver=receiver0")) << text << list();
+    }
+    std::filesystem::remove(file);
+    EXPECT_EQ(0, L.HidVirt_Reload()) << "missing file";
+    EXPECT_EQ(1, L.UsbFinderC_GetDeviceOnLine(kReceiverPath));
 }
 
 // Each read answers with its report once a service runs, and each decoder refuses a null buffer.
@@ -442,27 +459,6 @@ TEST_F(HidUsb, RawAccess) {
     EXPECT_EQ(0, L.UsbFinderC_ReadWriteDeviceData(unknown, reply, 8));
     EXPECT_EQ(0, L.UsbFinderC_ReadWriteDeviceData(request, reply, 3));
     EXPECT_EQ(0, L.UsbFinderC_ReadWriteDeviceData(request, reply, 65));
-}
-
-TEST_F(HidUsb, DescriptionFileErrorsFallBackToTheDefaultPair) {
-    const std::string file = runDir() + "/bad.txt";
-    setenv("ZF_HIDUSB_DEVICES", file.c_str(), 1);
-    for (const char* text :
-         {"mouse\n", "mouse a battery=200\n", "keyboard k\n", "mouse a\nmouse a\n", "mouse a cid=XYZ\n",
-          "mouse a/b\n", "receiver r plugged=1 colour=red\n", "receiver r class=3\n"}) {
-        writeFile(file, text);
-        EXPECT_EQ(0, L.HidVirt_Reload()) << text;
-        EXPECT_EQ(0, list().find("mouse mouse0 link=receiver receiver=receiver0")) << text << list();
-    }
-    std::filesystem::remove(file);
-    EXPECT_EQ(0, L.HidVirt_Reload()) << "missing file";
-    EXPECT_EQ(1, L.UsbFinderC_GetDeviceOnLine(kReceiverPath));
-
-    fresh("# two mice\nmouse m1 pid=2001 version=0207 battery=5 link=cable\n\nreceiver r1 pid=2002\n");
-    EXPECT_EQ(0x0207, L.HidVirt_MouseVersion("m1"));
-    int count = 5;
-    EXPECT_NE(nullptr, L.UsbFinderC_FindHidDevicesByDefaultDeviceId("373B", "2001", &count));
-    EXPECT_NE(std::string::npos, list().find("battery=5 charging=1 profile=0 version=0207")) << list();
 }
 
 // Null, unknown or out-of-range arguments fail cleanly (the readers, decoders and receiver lights are
