@@ -117,13 +117,13 @@ inline Bytes dataOf(int type, int sub = -1) {
 
 // Header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), model name at
 // 87; 856 header bytes, then the body.
-inline Bytes firmwareImage(int size, uint8_t type, uint16_t version, uint8_t mid = kMid) {
+inline Bytes firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid, uint16_t version) {
     Bytes image(static_cast<size_t>(size), 0);
     for (size_t i = 856; i < image.size(); ++i)
         image[i] = static_cast<uint8_t>(i * 7);
     const auto n = static_cast<uint32_t>(size);
     const uint8_t fields[] = {
-        uint8_t(version), uint8_t(version >> 8), 0, 0, type, kCid, mid, 0, uint8_t(n), uint8_t(n >> 8),
+        uint8_t(version), uint8_t(version >> 8), 0, 0, type, cid, mid, 0, uint8_t(n), uint8_t(n >> 8),
         uint8_t(n >> 16), uint8_t(n >> 24)};
     std::memcpy(&image[16], fields, sizeof fields);
     std::memcpy(&image[87], "Virtual", 7);

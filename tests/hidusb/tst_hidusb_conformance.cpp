@@ -375,11 +375,11 @@ protected:
 };
 
 TEST_F(Upgrade, ImagesFlashTheirDeviceWithProgress) {
-    const Bytes mouseImage = firmwareImage(16384, 0xD3, 0x0210);
+    const Bytes mouseImage = firmwareImage(16384, 0xD3, kCid, kMid, 0x0210);
     EXPECT_EQ(0, bootDevices(mouseImage)) << "a wireless mouse is not in reach of the boot loader";
     EXPECT_EQ(0, start(mouseImage));
 
-    const Bytes receiverImage = firmwareImage(4096, 0xD2, 0x0200);
+    const Bytes receiverImage = firmwareImage(4096, 0xD2, kCid, kMid, 0x0200);
     EXPECT_EQ(1, bootDevices(receiverImage));
     ASSERT_EQ(1, start(receiverImage));
     std::vector<int> percents;
@@ -406,22 +406,22 @@ TEST_F(Upgrade, ImagesFlashTheirDeviceWithProgress) {
 // the flash each end in failure. The old firmware stays every time.
 TEST_F(Upgrade, RefusedOrInterruptedFlashesKeepTheOldFirmware) {
     ASSERT_EQ(1, L.HidVirt_SetLink("mouse0", HIDVIRT_LINK_CABLE));
-    const Bytes good = firmwareImage(8192, 0xD3, 0x0300);
+    const Bytes good = firmwareImage(8192, 0xD3, kCid, kMid, 0x0300);
     const int n = static_cast<int>(good.size());
     EXPECT_EQ(-1, bootDevices(good, n - 1)) << "cut off by one byte";
     EXPECT_EQ(-1, bootDevices(good, 855)) << "shorter than its header";
-    EXPECT_EQ(-1, bootDevices(firmwareImage(8192, 0x11, 0x0300))) << "unknown image type";
+    EXPECT_EQ(-1, bootDevices(firmwareImage(8192, 0x11, kCid, kMid, 0x0300))) << "unknown image type";
     EXPECT_EQ(0, L.UsbUpgrade_Start(good.data(), n - 100, onProgress, 10000));
     EXPECT_EQ(0, L.UsbUpgrade_Start(good.data(), n, nullptr, 10000));
     EXPECT_EQ(0, L.UsbUpgrade_Start(good.data(), n, onProgress, 0));
     EXPECT_EQ(0, L.UsbUpgradeC_FindBootDevices(nullptr, n, nullptr));
-    const Bytes otherModel = firmwareImage(8192, 0xD3, 0x0300, 0x20);
+    const Bytes otherModel = firmwareImage(8192, 0xD3, kCid, 0x20, 0x0300);
     EXPECT_EQ(0, bootDevices(otherModel));
     EXPECT_EQ(0, start(otherModel));
     EXPECT_FALSE(collector().take(7, -1, 20)) << "a refused image starts nothing";
 
     ASSERT_EQ(1, L.HidVirt_FailNextUpgrade(50));
-    ASSERT_EQ(1, start(firmwareImage(16384, 0xD3, 0x0300)));
+    ASSERT_EQ(1, start(firmwareImage(16384, 0xD3, kCid, kMid, 0x0300)));
     std::vector<int> percents;
     EXPECT_EQ(0, waitEnd(percents));
     ASSERT_FALSE(percents.empty());
@@ -429,7 +429,7 @@ TEST_F(Upgrade, RefusedOrInterruptedFlashesKeepTheOldFirmware) {
     EXPECT_EQ(0x0105, L.HidVirt_MouseVersion("mouse0"));
 
     L.HidVirt_SetPacketTime(500);
-    const Bytes image = firmwareImage(65536, 0xD3, 0x0300);
+    const Bytes image = firmwareImage(65536, 0xD3, kCid, kMid, 0x0300);
     ASSERT_EQ(1, start(image));
     EXPECT_EQ(0, start(image)) << "one flash at a time";
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

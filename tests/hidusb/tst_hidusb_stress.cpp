@@ -186,7 +186,7 @@ void progressCallsIn(const unsigned char* status, int) {
 }
 
 TEST_F(Stress, UpgradeRacesLinkChanges) {
-    auto image = firmwareImage(32768, 0xD3, 0x0400);
+    auto image = firmwareImage(32768, 0xD3, kCid, kMid, 0x0400);
     const int n = static_cast<int>(image.size());
     H->HidVirt_SetPacketTime(20);
     for (int round = 0; round < 6; ++round) {
