@@ -31,7 +31,6 @@
 
 struct LibHidUsb {
     void* handle = nullptr;
-    int resolved = 0; // interface functions found (the 47 of HIDUsb.h)
 #define ZF_FN(name) decltype(&::name) name = nullptr;
     ZF_HID_FUNCTIONS(ZF_FN)
     ZF_VIRT_FUNCTIONS(ZF_FN)
@@ -41,12 +40,10 @@ struct LibHidUsb {
         handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle)
             throw std::runtime_error(std::string("dlopen: ") + dlerror());
-#define ZF_HID(name) resolve(name, #name), ++resolved;
-#define ZF_VIRT(name) resolve(name, #name);
-        ZF_HID_FUNCTIONS(ZF_HID)
-        ZF_VIRT_FUNCTIONS(ZF_VIRT)
-#undef ZF_VIRT
-#undef ZF_HID
+#define ZF_RESOLVE(name) resolve(name, #name);
+        ZF_HID_FUNCTIONS(ZF_RESOLVE)
+        ZF_VIRT_FUNCTIONS(ZF_RESOLVE)
+#undef ZF_RESOLVE
     }
     ~LibHidUsb() {
         if (handle)

@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -21,23 +20,22 @@
 
 namespace zftest {
 
+using Bytes = std::vector<uint8_t>;
 constexpr const char* kReceiverPath = "/dev/zf-virtual/receiver0";
 constexpr const char* kCablePath = "/dev/zf-virtual/mouse0";
 constexpr int kCid = 0x05, kMid = 0x1F;
 
 // A temporary folder for the run, removed at exit; ZF_HIDUSB_* point into it before the library loads.
 inline const std::string& runDir() {
-    static const std::string* dir = [] {
+    static const std::string* dir = [] { // kept: the exit handler still needs it
         char tmpl[] = "/tmp/zf-hidusb-test.XXXXXX";
-        const char* made = mkdtemp(tmpl);
-        if (!made)
+        if (!mkdtemp(tmpl))
             std::abort();
-        auto* d = new std::string(made); // kept: the exit handler below still needs it
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(runDir(), ignored);
         });
-        return d;
+        return new std::string(tmpl);
     }();
     return *dir;
 }
@@ -53,39 +51,42 @@ inline void prepareEnvironment() {
 inline void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+// A copy of the library file loads as a second, independent instance, as in another process.
+inline std::string libraryCopy(const std::string& name) {
+    const std::string copy = runDir() + "/" + name;
+    std::filesystem::copy_file(HIDUSB_LIBRARY, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
+}
 
 struct Report {
-    std::vector<uint8_t> header, data;
-    int type() const { return header.size() > 1 ? header[1] : -1; }
-    int sub() const { return header.size() > 4 ? header[4] : -1; }
+    Bytes header, data;
 };
 
+// Reports from the plain C callback, taken by type (header byte 1) and sub-code (byte 4; -1: any).
 class Collector {
 public:
     void add(const unsigned char* h, int hl, const unsigned char* d, int dl) {
-        Report r;
-        if (h && hl > 0)
-            r.header.assign(h, h + hl);
-        if (d && dl > 0)
-            r.data.assign(d, d + dl);
         std::lock_guard<std::mutex> lock(m_);
-        list_.push_back(std::move(r));
+        list_.push_back({h && hl > 0 ? Bytes(h, h + hl) : Bytes(), d && dl > 0 ? Bytes(d, d + dl) : Bytes()});
         cv_.notify_all();
     }
-    // Takes the first report of that type (and sub-code, unless -1), waiting up to timeoutMs.
     std::optional<Report> take(int type, int sub = -1, int timeoutMs = 3000) {
         std::unique_lock<std::mutex> lock(m_);
-        std::optional<Report> found;
-        cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
-            for (size_t i = 0; i < list_.size(); ++i)
-                if (list_[i].type() == type && (sub < 0 || list_[i].sub() == sub)) {
-                    found = list_[i];
-                    list_.erase(list_.begin() + static_cast<long>(i));
-                    return true;
-                }
-            return false;
-        });
-        return found;
+        auto it = list_.end();
+        const auto match = [&](const Report& r) {
+            return r.header.size() > 4 && r.header[1] == type && (sub < 0 || r.header[4] == sub);
+        };
+        if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+                return (it = std::find_if(list_.begin(), list_.end(), match)) != list_.end();
+            }))
+            return std::nullopt;
+        Report r = std::move(*it);
+        list_.erase(it);
+        return r;
     }
     void clear() {
         std::lock_guard<std::mutex> lock(m_);
@@ -99,15 +100,12 @@ private:
 };
 
 inline Collector& collector() {
-    static Collector* c = new Collector;
+    static Collector* c = new Collector; // kept: library threads may report during exit
     return *c;
 }
-
 inline void onReport(const unsigned char* h, int hl, const unsigned char* d, int dl) {
     collector().add(h, hl, d, dl);
 }
-
-using Bytes = std::vector<uint8_t>;
 
 // The data of the next report of that type; a missing report is a failure and reads as empty.
 inline Bytes dataOf(int type, int sub = -1) {
@@ -117,21 +115,18 @@ inline Bytes dataOf(int type, int sub = -1) {
     return r ? r->data : Bytes();
 }
 
-// Image header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), model
-// name at 87; 856 header bytes, then the body.
-inline std::vector<uint8_t> firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid,
-                                          uint16_t version) {
-    std::vector<uint8_t> image(static_cast<size_t>(size), 0);
-    for (int i = 856; i < size; ++i)
-        image[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 7);
-    image[16] = static_cast<uint8_t>(version & 0xFF);
-    image[17] = static_cast<uint8_t>(version >> 8);
-    image[20] = type;
-    image[21] = cid;
-    image[22] = mid;
-    for (int i = 0; i < 4; ++i)
-        image[24 + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint32_t>(size) >> (8 * i));
-    std::memcpy(image.data() + 87, "Virtual", 7);
+// Header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), model name at
+// 87; 856 header bytes, then the body.
+inline Bytes firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid, uint16_t version) {
+    Bytes image(static_cast<size_t>(size), 0);
+    for (size_t i = 856; i < image.size(); ++i)
+        image[i] = static_cast<uint8_t>(i * 7);
+    const auto n = static_cast<uint32_t>(size);
+    const uint8_t fields[] = {
+        uint8_t(version), uint8_t(version >> 8), 0, 0, type, cid, mid, 0, uint8_t(n), uint8_t(n >> 8),
+        uint8_t(n >> 16), uint8_t(n >> 24)};
+    std::memcpy(&image[16], fields, sizeof fields);
+    std::memcpy(&image[87], "Virtual", 7);
     return image;
 }
 
@@ -175,11 +170,10 @@ protected:
     Bytes readRecord() {
         collector().clear();
         EXPECT_EQ(1, L.UsbServer_ReadAllFlashData());
-        auto r = collector().take(8, 0);
-        Bytes record(HIDUSB_RECORD_SIZE, 0xEE);
-        EXPECT_TRUE(r && r->data.size() == HIDUSB_FULL_DATA_SIZE);
-        if (r && r->data.size() == HIDUSB_FULL_DATA_SIZE) {
-            EXPECT_EQ(1, L.ProtocolDataParser(r->data.data(), record.data()));
+        Bytes full = dataOf(8, 0), record(HIDUSB_RECORD_SIZE, 0xEE);
+        EXPECT_EQ(size_t(HIDUSB_FULL_DATA_SIZE), full.size());
+        if (full.size() == HIDUSB_FULL_DATA_SIZE) {
+            EXPECT_EQ(1, L.ProtocolDataParser(full.data(), record.data()));
         }
         return record;
     }
@@ -198,7 +192,7 @@ protected:
         L.HidVirt_List(text, sizeof text);
         return text;
     }
-    // Status-report flags of the next status report, empty when none came.
+    // Flags of the next status report, empty when none came.
     Bytes nextStatus(int timeoutMs = 3000) {
         auto s = collector().take(10, -1, timeoutMs);
         Bytes flags(HIDUSB_STATUS_SIZE);
