@@ -38,3 +38,20 @@ function(zf_add_qtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ZF_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZF_APP_DIR=${ZF_APP_DIR};ZF_SOURCE_DIR=${CMAKE_SOURCE_DIR};TSAN_OPTIONS=${ZF_TSAN_OPTIONS};${ZF_ENV}")
 endfunction()
+
+# A fuzz target: libFuzzer under Clang with ZF_FUZZ=ON; otherwise the common driver, which runs the seed
+# files once as a test, so every build feeds the shipped files through the fuzzed path.
+option(ZF_FUZZ "Build libFuzzer targets (Clang)" OFF)
+function(zf_add_fuzz name)
+  cmake_parse_arguments(ZF "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
+  if(ZF_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_executable(${name} ${ZF_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  else()
+    add_executable(${name} ${ZF_SOURCES} ${CMAKE_SOURCE_DIR}/tests/common/FuzzDriver.cpp)
+    add_test(NAME ${name}_seeds COMMAND ${name} ${ZF_SEEDS})
+  endif()
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  target_link_libraries(${name} PRIVATE ${ZF_LIBS})
+endfunction()

@@ -1,6 +1,4 @@
 // Fuzz target for the device table (Config.ini rows) and the cache check over what it yields.
-// Built with libFuzzer under Clang (ZF_FUZZ=ON); otherwise a driver that runs the inputs named on the
-// command line, so the shipped table is fed through the same path in every build.
 #include "app/core/IniStores.h"
 #include "device/DeviceTable.h"
 #include "device/RecordCheck.h"
@@ -36,21 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
 }
 
-#ifndef ZF_LIBFUZZER
-int main(int argc, char** argv) {
-    // The check's DPI decoding is the sensor layer's; any value will do to walk the range test.
+// The check's DPI decoding is the sensor layer's; the stored value will do to walk the range test.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     RecordCheck::setDpiDecoder([](const FlashDataMap& r, const ModelRow&, int level, bool y) {
         return y ? r.dpiLevels[level].yValue : r.dpiLevels[level].xValue;
     });
-    for (int i = 1; i < argc; ++i) {
-        QFile f(QString::fromLocal8Bit(argv[i]));
-        if (!f.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const QByteArray data = f.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()));
-    }
     return 0;
 }
-#endif

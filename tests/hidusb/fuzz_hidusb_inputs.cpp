@@ -1,7 +1,6 @@
 // Fuzz target for the device library's parsers of outside input: the input is loaded both as the device
 // description and as the device table (whose receiver lists give the classes), and each of its lines is run
-// as a control-socket command. Built with libFuzzer under Clang (ZF_FUZZ=ON); otherwise a driver that runs
-// the files named on the command line.
+// as a control-socket command.
 #include "ControlSocket.h"
 #include "HIDUsbVirtual.h"
 
@@ -45,18 +44,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         zf::runControlCommand(line);
     return 0;
 }
-
-#ifndef ZF_LIBFUZZER
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        std::ifstream in(argv[i], std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.data()), data.size());
-    }
-    return 0;
-}
-#endif

@@ -1,5 +1,4 @@
-// Fuzz target for the labels-file reader (Net.xml). Built with libFuzzer under Clang (ZF_FUZZ=ON);
-// otherwise a driver that runs the files named on the command line through the same path.
+// Fuzz target for the labels-file reader (Net.xml).
 #include "app/core/Language.h"
 
 #include <QByteArray>
@@ -19,18 +18,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap(); // a refusal always says why and leaves no labels behind
     return 0;
 }
-
-#ifndef ZF_LIBFUZZER
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        QFile f(QString::fromLocal8Bit(argv[i]));
-        if (!f.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const QByteArray data = f.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()));
-    }
-    return 0;
-}
-#endif

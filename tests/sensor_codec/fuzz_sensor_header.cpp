@@ -1,6 +1,4 @@
 // Fuzz target for the sensor header and "DPIRange" parsers, and the codec over what they produce.
-// Built with libFuzzer under Clang (ZF_FUZZ=ON); otherwise a driver that runs the inputs named on the
-// command line, so the shipped header is fed through the same path in every build.
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 
@@ -30,18 +28,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     return 0;
 }
-
-#ifndef ZF_LIBFUZZER
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        QFile f(QString::fromLocal8Bit(argv[i]));
-        if (!f.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const QByteArray data = f.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()));
-    }
-    return 0;
-}
-#endif
