@@ -50,12 +50,7 @@ private slots:
         MouseOffLine off0(0);
         QCOMPARE(off0.labelText(), QString("offline text"));
         QCOMPARE(off0.buttonText(), QString("Okay"));
-        MouseOffLine off1(1);
-        QCOMPARE(off1.labelText(), QString("timeout text"));
-        off1.show();
-        QVERIFY(off1.isVisible());
-        emit PostMsg::instance()->SigCloseOffOnline();
-        QVERIFY(!off1.isVisible());
+        QCOMPARE(MouseOffLine(1).labelText(), QString("timeout text"));
         // A language pass with an unknown index empties the texts instead of failing.
         emit PostMsg::instance()->SigAllLanguage(5);
         QVERIFY(off0.labelText().isEmpty());
@@ -86,25 +81,20 @@ private slots:
         // The mouse texts, not the keyboard section's, from a JSON file.
         QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(0)).value("OnRun"),
                  QString("The program is already running"));
-    }
 
-    void alreadyRunningNoticeRefusesBrokenFiles() {
+        // A file that is broken, of another kind or missing gives no texts; a partial one what it holds.
         const QString dir = m_dir.path() + "/Language/";
-        auto write = [&](const char* name, const QByteArray& data) {
+        for (auto [name, data] : {std::pair{"a.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>ok</OK></ExeIsRun>"},
+                                  {"b.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>o"},
+                                  {"c.xml", "<Profile><OnRun>runs</OnRun></Profile>"},
+                                  {"d.json", "{\"mouse\":{\"common\":{\"OnRun\":"}}) {
             QFile f(dir + name);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(data);
-        };
-        write("a.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>ok</OK></ExeIsRun>");
-        QCOMPARE(ExeIsRun::readTexts(dir + "a.xml").value("OnRun"), QString("runs"));
-        QVERIFY(ExeIsRun::readTexts(dir + "a.xml").value("CheckUpdate").isEmpty());
-        write("b.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>o"); // truncated
-        QVERIFY(ExeIsRun::readTexts(dir + "b.xml").isEmpty());
-        write("c.xml", "<Profile><OnRun>runs</OnRun></Profile>");
-        QVERIFY(ExeIsRun::readTexts(dir + "c.xml").isEmpty());
-        write("d.json", "{\"mouse\":{\"common\":{\"OnRun\":");
-        QVERIFY(ExeIsRun::readTexts(dir + "d.json").isEmpty());
-        QVERIFY(ExeIsRun::readTexts(dir + "missing.xml").isEmpty());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) > 0);
+        }
+        const auto partial = ExeIsRun::readTexts(dir + "a.xml");
+        QVERIFY(partial.value("OnRun") == "runs" && partial.value("CheckUpdate").isEmpty());
+        for (const char* name : {"b.xml", "c.xml", "d.json", "missing.xml"})
+            QVERIFY2(ExeIsRun::readTexts(dir + name).isEmpty(), name);
     }
 
     void alreadyRunningNoticeButtons() {
@@ -142,11 +132,17 @@ private slots:
         DeleteConfirm no;
         no.on_CloseButton_clicked();
         QVERIFY(!no.result());
+        // The name field cuts a typed name to its limit; confirming takes it, closing answers empty.
         QuestionDialog q;
         q.show();
-        q.lineEdit()->setText("name");
+        q.lineEdit()->setText(QString(40, 'x'));
+        q.on_lineEdit_textEdited(q.lineEdit()->text());
         QTest::mouseClick(q.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
-        QCOMPARE(q.name(), QString("name"));
+        QCOMPARE(q.name(), QString(30, 'x'));
+        QuestionDialog cancelled;
+        cancelled.lineEdit()->setText("abc");
+        cancelled.WindowClosedLan();
+        QVERIFY(cancelled.name().isEmpty());
     }
 
     void nameFieldByteLimit_data() {
@@ -176,19 +172,6 @@ private slots:
         QTextCodec* c = QTextCodec::codecForName(codec);
         QVERIFY(c);
         QCOMPARE(QuestionDialog::limitName(input, c), expected);
-    }
-
-    void nameFieldEditAndAnswer() {
-        QuestionDialog q;
-        q.lineEdit()->setText(QString(40, 'x'));
-        q.on_lineEdit_textEdited(q.lineEdit()->text());
-        QCOMPARE(q.lineEdit()->text().size(), 30);
-        q.on_NewHong_clicked();
-        QCOMPARE(q.name(), QString(30, 'x'));
-        QuestionDialog cancelled;
-        cancelled.lineEdit()->setText("abc");
-        cancelled.WindowClosedLan();
-        QVERIFY(cancelled.name().isEmpty());
     }
 
     // The waiting form: a pause once the pages are filled, else twelve half-second polls and the notice.
@@ -287,6 +270,27 @@ private slots:
         QVERIFY(!cleared);
         QCOMPARE(off.count(), 1);
         QCOMPARE(off[0][0].toInt(), 1); // "TimeOut" form of the offline notice
+
+        // No device: the cached record goes to the pages, and the offline notice follows.
+        QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataSensorUIB);
+        UpDataParam::Env none;
+        none.wait = [](int) {};
+        none.loadCache = [](FlashDataMap&) { return true; };
+        UpDataParam(none).onTimeupDestroy();
+        QCOMPARE(sensor.count(), 1);
+        QCOMPARE(off.count(), 2);
+        QCOMPARE(off[1][0].toInt(), 0);
+
+        // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
+        LinkFlags::resetAll();
+        LinkFlags::DeviceReady = true;
+        LinkFlags::SensorFilled = LinkFlags::LightFilled = LinkFlags::ButtonFilled = true;
+        UpDataParam linked;
+        linked.start();
+        linked.onTimeupDestroy();
+        QCOMPARE(off.count(), 2);
+        QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
+        LinkFlags::resetAll();
     }
 
     void pendingImportOfflineLeavesRecordAndWarns() {
@@ -316,32 +320,6 @@ private slots:
         UpDataParam(env).onTimeupDestroy();
         QCOMPARE(failShown, 2);
         QVERIFY(!wrote);
-    }
-
-    // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
-    void waitNoticeFollowsTheDeviceLink() {
-        LinkFlags::resetAll();
-        LinkFlags::DeviceReady = true;
-        LinkFlags::SensorFilled = LinkFlags::LightFilled = LinkFlags::ButtonFilled = true;
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        UpDataParam dlg;
-        dlg.start();
-        dlg.onTimeupDestroy();
-        QCOMPARE(off.count(), 0);
-        QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
-        LinkFlags::resetAll();
-    }
-
-    void noDeviceShowsCachedRecord() {
-        UpDataParam::Env env;
-        env.wait = [](int) {};
-        env.loadCache = [](FlashDataMap&) { return true; };
-        QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataSensorUIB);
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        UpDataParam(env).onTimeupDestroy();
-        QCOMPARE(sensor.count(), 1);
-        QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 0);
     }
 };
 
