@@ -3,6 +3,7 @@
 // SIGKILL does not block the next start.
 #include <QDir>
 #include <QProcess>
+#include <QSharedMemory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,17 @@ private slots:
         // Every copy shares this temporary folder, as two sessions of one user share /tmp.
         QVERIFY(m_tmp.isValid() && m_sessionA.isValid() && m_sessionB.isValid()); // private (0700) folders
         qputenv("TMPDIR", QFile::encodeName(m_tmp.path()));
+    }
+
+    // The killed copies leave their segments behind: the last detach removes each.
+    void cleanupTestCase() {
+        for (const QString& dir : {m_sessionA.path(), m_sessionB.path(),
+                                   m_tmp.path() + "/zentrafox-" + QString::number(getuid())}) {
+            QSharedMemory left;
+            left.setNativeKey(dir + "/Zentrafox.shm");
+            if (left.attach())
+                left.detach();
+        }
     }
 
     void onePerSession() {
