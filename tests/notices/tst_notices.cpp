@@ -174,24 +174,38 @@ private slots:
         QCOMPARE(QuestionDialog::limitName(input, c), expected);
     }
 
-    // The waiting form: a pause once the pages are filled, else twelve half-second polls and the notice.
-    void waitingForm_data() {
-        QTest::addColumn<bool>("filled");
+    // The waiting form (asked for by the opener) pauses 2 s once the pages are filled, else polls twelve
+    // half-seconds first and raises the notice; a ready device polls until the pages are filled, clearing
+    // the marks, else raises the "TimeOut" notice, and stores its record.
+    void waitsForThePages_data() {
+        QTest::addColumn<bool>("waitForm");
+        QTest::addColumn<int>("filledAt"); // ms of waiting after which the pages are filled; -1 never
         QTest::addColumn<int>("waited");
-        QTest::newRow("pages filled") << true << 2000;
-        QTest::newRow("pages silent") << false << 12 * 500 + 2000;
+        QTest::addColumn<int>("notice"); // the offline notice's form; -1 none
+        QTest::newRow("waiting, pages filled") << true << 0 << 2000 << -1;
+        QTest::newRow("waiting, pages silent") << true << -1 << 12 * 500 + 2000 << 0;
+        QTest::newRow("ready, pages filled") << false << 1500 << 1500 << -1;
+        QTest::newRow("ready, pages silent") << false << -1 << 12 * 500 << 1;
     }
-    void waitingForm() {
-        QFETCH(bool, filled);
+    void waitsForThePages() {
+        QFETCH(bool, waitForm);
+        QFETCH(int, filledAt);
         QFETCH(int, waited);
+        QFETCH(int, notice);
         FakeClock clock;
+        bool cleared = false, stored = false;
         UpDataParam::Env env;
         env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [&] { return filled; };
+        env.pagesFilled = [&] { return filledAt >= 0 && clock.now >= filledAt; };
+        env.clearPagesFilled = [&] { cleared = true; };
+        env.deviceReady = [] { return true; };
+        env.deviceOnline = [] { return true; };
+        env.loadCache = [](FlashDataMap&) { return false; };
+        env.storeCache = [&] { stored = true; };
         UpDataParam dlg(env);
         dlg.setWaitForDevice(true);
-        dlg.start();                // a new opening forgets the last one's form...
-        dlg.setWaitForDevice(true); // ...and the opener asks again, as the frame does
+        dlg.start();                    // a new opening forgets the last one's form...
+        dlg.setWaitForDevice(waitForm); // ...and the opener asks again, as the frame does
         QCOMPARE(dlg.timer().interval(), 2500);
         QVERIFY(dlg.timer().isSingleShot());
         QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
@@ -200,11 +214,12 @@ private slots:
         dlg.onTimeupDestroy();
         QCOMPARE(clock.now, waited);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(off.count(), filled ? 0 : 1);
-        if (filled)
-            QCOMPARE(ver.value(0).value(0).toInt(), 4);
-        else
-            QCOMPARE(off[0][0].toInt(), 0);
+        QCOMPARE(ver.value(0).value(0).toInt(), 4);
+        QCOMPARE(off.count(), notice < 0 ? 0 : 1);
+        if (notice >= 0)
+            QCOMPARE(off[0][0].toInt(), notice);
+        QCOMPARE(cleared, !waitForm && filledAt >= 0);
+        QCOMPARE(stored, !waitForm); // a ready device's record is cached whether or not the pages answered
     }
 
     // The device link may ask for the notice again while it waits; that must not nest a second
@@ -240,37 +255,8 @@ private slots:
         QVERIFY(!d.timer().isActive());
     }
 
-    void readyDeviceWaitsForPages() {
-        FakeClock clock;
-        bool filled = false, cleared = false, stored = false;
-        clock.onAdvance = [&](int now) { filled = now >= 1500; };
-        UpDataParam::Env env;
-        env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [&] { return filled; };
-        env.clearPagesFilled = [&] { cleared = true; };
-        env.deviceReady = [] { return true; };
-        env.deviceOnline = [] { return true; };
-        env.loadCache = [](FlashDataMap&) { return false; };
-        env.storeCache = [&] { stored = true; };
-        UpDataParam dlg(env);
+    void noDeviceOrLinkedFlags() {
         QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 1500);
-        QVERIFY(cleared);
-        QVERIFY(stored);
-        QCOMPARE(off.count(), 0);
-
-        filled = false;
-        clock.now = 0;
-        clock.onAdvance = nullptr;
-        cleared = false;
-        UpDataParam late(env);
-        late.onTimeupDestroy();
-        QCOMPARE(clock.now, 6000);
-        QVERIFY(!cleared);
-        QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 1); // "TimeOut" form of the offline notice
-
         // No device: the cached record goes to the pages, and the offline notice follows.
         QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataSensorUIB);
         UpDataParam::Env none;
@@ -278,8 +264,8 @@ private slots:
         none.loadCache = [](FlashDataMap&) { return true; };
         UpDataParam(none).onTimeupDestroy();
         QCOMPARE(sensor.count(), 1);
-        QCOMPARE(off.count(), 2);
-        QCOMPARE(off[1][0].toInt(), 0);
+        QCOMPARE(off.count(), 1);
+        QCOMPARE(off[0][0].toInt(), 0);
 
         // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
         LinkFlags::resetAll();
@@ -288,7 +274,7 @@ private slots:
         UpDataParam linked;
         linked.start();
         linked.onTimeupDestroy();
-        QCOMPARE(off.count(), 2);
+        QCOMPARE(off.count(), 1);
         QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
         LinkFlags::resetAll();
     }

@@ -30,16 +30,13 @@ class TestInstance : public QObject {
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.setProcessEnvironment(environment(runtimeDir));
         p.start(qEnvironmentVariable("ZF_EXE"), QStringList());
-        if (!p.waitForStarted(5000))
-            return false;
         QByteArray out;
-        for (int i = 0; i < 100 && !out.contains("home window shown"); ++i) {
+        for (int i = 0; i < 100 && !out.contains("home window shown") && p.state() != QProcess::NotRunning;
+             ++i) {
             p.waitForReadyRead(100);
             out += p.readAll();
-            if (p.state() != QProcess::Running)
-                return false;
         }
-        return out.contains("home window shown");
+        return out.contains("home window shown") && p.state() == QProcess::Running;
     }
 
     // True when a copy in that session is refused: it exits 0 at once, saying so, with no window.
@@ -56,11 +53,6 @@ class TestInstance : public QObject {
         const QByteArray out = second.readAll();
         return second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0 &&
                out.contains("already running") && !out.contains("home window shown");
-    }
-
-    static void stop(QProcess& p) {
-        p.kill();
-        p.waitForFinished();
     }
 
 private slots:
@@ -91,8 +83,10 @@ private slots:
         QProcess other;
         QVERIFY2(startFirst(other, m_sessionB.path()), "a second session must get its own copy");
         QVERIFY(refused(m_sessionB.path()));
-        stop(other);
-        stop(first);
+        other.kill();
+        first.kill();
+        other.waitForFinished();
+        first.waitForFinished();
     }
 
     // Without a session folder the lock goes to a private per-user folder in the temporary folder; a
@@ -108,7 +102,8 @@ private slots:
         QProcess again;
         QVERIFY2(startFirst(again, QString()), "a start after kill -9 must reach the home window");
         QVERIFY(refused(QString())); // and the new owner holds the instance in turn
-        stop(again);
+        again.kill();
+        again.waitForFinished();
     }
 };
 

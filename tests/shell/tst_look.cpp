@@ -2,17 +2,18 @@
 // every language, the layout direction of the language, translucent frameless windows, and the pictures
 // every row of the shipped device table names.
 #include "app/Dialog.h"
+#include "app/DialogChange.h"
 #include "app/DialogMain.h"
 #include "app/PreVier.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/ui/Theme.h"
 #include "app/notices/ExeIsRun.h"
 #include "app/notices/QuestionDialog.h"
 #include "app/notices/SimpleNotices.h"
 #include "app/notices/UpDataParam.h"
+#include "app/ui/Theme.h"
 #include "device/HidApi.h"
 
 #include <QAbstractButton>
@@ -210,17 +211,11 @@ private slots:
     // Frameless windows with rounded pictures keep their corners see-through.
     void framelessWindowsAreTranslucent() {
         std::vector<std::unique_ptr<QWidget>> windows;
-        windows.emplace_back(new DialogMain);
-        windows.emplace_back(new MouseOffLine(0));
-        windows.emplace_back(new QuestiondialogB);
-        windows.emplace_back(new DeleteConfirm);
-        windows.emplace_back(new InportFail);
-        windows.emplace_back(new FindNewVer);
-        windows.emplace_back(new UpDateWarning);
-        windows.emplace_back(new LessThree);
-        windows.emplace_back(new UpDataParam(nullptr));
-        windows.emplace_back(new QuestionDialog);
-        windows.emplace_back(new ExeIsRun);
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 new DialogMain, new MouseOffLine(0), new QuestiondialogB, new DeleteConfirm, new InportFail,
+                 new FindNewVer, new UpDateWarning, new LessThree, new UpDataParam(nullptr),
+                 new QuestionDialog, new ExeIsRun})
+            windows.emplace_back(w);
         for (const auto& w : windows) {
             QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
             QVERIFY2(w->testAttribute(Qt::WA_TranslucentBackground), w->metaObject()->className());
@@ -244,6 +239,9 @@ private slots:
         Dialog* frame = w.findChild<Dialog*>();
         w.stack()->setCurrentIndex(0);
         QStringList bad = lightWidgets(&w);
+        DialogChange list; // the device list, which the program puts on the home window's first page
+        list.show();
+        bad += lightWidgets(&list);
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);
