@@ -204,27 +204,20 @@ private slots:
                 QVERIFY(f.open(QIODevice::ReadOnly));
                 const QString src = QString::fromUtf8(f.readAll());
                 const QString where = " (" + QDir(sourceDir()).relativeFilePath(it.filePath()) + ")";
-                for (auto m = textCall.globalMatch(src); m.hasNext();) {
+                // Each call's group and key, or list, must be one keys.txt lists.
+                for (auto m = textCall.globalMatch(src); m.hasNext(); ++lookups) {
                     const auto hit = m.next();
-                    ++lookups;
-                    if (!groups.contains(hit.captured(1)))
-                        wrong << "no such group " + hit.captured(1) + where;
-                    else if (!hit.captured(2).isEmpty() &&
-                             !keys.texts.contains({hit.captured(1), hit.captured(2)}))
+                    if (!groups.contains(hit.captured(1)) ||
+                        (!hit.captured(2).isEmpty() &&
+                         !keys.texts.contains({hit.captured(1), hit.captured(2)})))
                         wrong << hit.captured(1) + " " + hit.captured(2) + where;
                 }
-                for (auto m = noticeCall.globalMatch(src); m.hasNext();) {
-                    const auto hit = m.next();
-                    ++lookups;
-                    if (!keys.texts.contains({"common", hit.captured(1)}))
+                for (auto m = noticeCall.globalMatch(src); m.hasNext(); ++lookups)
+                    if (const auto hit = m.next(); !keys.texts.contains({"common", hit.captured(1)}))
                         wrong << "common " + hit.captured(1) + where;
-                }
-                for (auto m = listCall.globalMatch(src); m.hasNext();) {
-                    const auto hit = m.next();
-                    ++lookups;
-                    if (!listNames.contains(hit.captured(1)))
+                for (auto m = listCall.globalMatch(src); m.hasNext(); ++lookups)
+                    if (const auto hit = m.next(); !listNames.contains(hit.captured(1)))
                         wrong << "list " + hit.captured(1) + where;
-                }
             }
         }
         QVERIFY(lookups > 10);

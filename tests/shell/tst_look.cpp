@@ -94,8 +94,9 @@ private slots:
 
     void cleanup() { PostMsg::instance()->SendAllLanguage(0); }
 
-    // Captions come from the language files and fit their widgets in every language.
-    void captionsFollowTheLanguageAndFit() {
+    // Captions come from the language files and fit their widgets in every language; the layout direction
+    // follows the language.
+    void captionsAndDirectionFollowTheLanguage() {
         DialogMain w;
         Dialog* frame = w.findChild<Dialog*>();
         PreVier* summary = w.findChild<PreVier*>();
@@ -147,13 +148,8 @@ private slots:
                                                            QRegularExpression::CaseInsensitiveOption)),
                          qPrintable(f.fileName()));
             }
-    }
 
-    // Arabic turns the layout right-to-left and mirrors the fixed-geometry forms; English restores them.
-    void layoutDirectionFollowsTheLanguage() {
-        DialogMain w;
-        PreVier* summary = w.findChild<PreVier*>();
-        Dialog* frame = w.findChild<Dialog*>();
+        // Arabic turns the layout right-to-left and mirrors the fixed-geometry forms; Russian restores them.
         QToolButton* first = frame->button("PreButton");
         QToolButton* last = frame->button("FormSetting");
         QToolButton* close = frame->findChild<QToolButton*>("CloseButton");
