@@ -87,15 +87,12 @@ private slots:
     }
 
     void groupsSectionsAndNesting() {
-        write(
-            "/Language/en.json",
-            "{\n"
-            "          \"keyboard\": {\"common\": {\"Only\": \"kb text\"}, \"home\": {\"KbHome\": \"x\"}},\n"
-            "          \"mouse\": {\n"
-            "            \"home\": {\"Same\": \"home text\"},\n"
-            "            \"sensor\": {\"Same\": \"sensor text\", \"deep\": {\"inner\": {\"Nested\": \"nested "
-            "text\"}}, \"Empty\": \"\"}\n"
-            "          }}");
+        write("/Language/en.json", R"({
+            "keyboard": {"common": {"Only": "kb text"}, "home": {"KbHome": "x"}},
+            "mouse": {"home": {"Same": "home text"},
+                      "sensor": {"Same": "sensor text", "Empty": "",
+                                 "deep": {"inner": {"Nested": "nested text"}}}}
+        })");
         Language::loadFrom(m_dir.path(), {"English"});
         QCOMPARE(Language::text("home", "Same", 0), QString("home text"));
         QCOMPARE(Language::text("sensor", "Same", 0), QString("sensor text"));
@@ -111,24 +108,18 @@ private slots:
     }
 
     void optionLists() {
-        write("/Language/en.json",
-              "{\"mouse\":{\n"
-              "          \"KeyOptions\":[{\"value\":\"0x0100\",\"label\":\"Left\"}],\n"
-              "          \"ReportRates\":[{\"value\":1000,\"option\":\"1000 "
-              "Hz\"},{\"value\":\"125\",\"option\":\"125 Hz\"}],\n"
-              "          \"InsertEventOptions\":[{\"command\":3,\"option\":\"Delay\"}],\n"
-              "          \"tabsList\":[{\"id\":2,\"option\":\"Light\"}],\n"
-              "          \"StatusDescriptionList\":[{\"value\":\"ok\",\"option\":\"Fine\"}],\n"
-              "          \"receiverStatusList\":[{\"option\":\"Paired\",\"info\":\"ready\"}],\n"
-              "          "
-              "\"randomDelayList\":[{\"option\":\"G0\",\"value\":0,\"children\":[{\"option\":\"10ms\","
-              "\"value\":10}]}]},\n"
-              "          "
-              "\"keyboard\":{\"modeList\":[{\"value\":1,\"option\":\"Game\"}],\"ReportRates\":[{\"value\":"
-              "500,\"option\":\"kb 500\"}],\n"
-              "          "
-              "\"keyboardKeyfunctions\":[{\"type\":\"0x02\",\"label\":\"Mute\",\"value\":\"0xE2\"}],\n"
-              "          \"KeyOptions\":[{\"value\":\"x\",\"label\":\"not for keyboard\"}]}}");
+        write("/Language/en.json", R"({"mouse": {
+            "KeyOptions": [{"value": "0x0100", "label": "Left"}],
+            "ReportRates": [{"value": 1000, "option": "1000 Hz"}, {"value": "125", "option": "125 Hz"}],
+            "InsertEventOptions": [{"command": 3, "option": "Delay"}],
+            "tabsList": [{"id": 2, "option": "Light"}],
+            "StatusDescriptionList": [{"value": "ok", "option": "Fine"}],
+            "receiverStatusList": [{"option": "Paired", "info": "ready"}],
+            "randomDelayList": [{"option": "G0", "value": 0, "children": [{"option": "10ms", "value": 10}]}]},
+          "keyboard": {"modeList": [{"value": 1, "option": "Game"}],
+            "ReportRates": [{"value": 500, "option": "kb 500"}],
+            "keyboardKeyfunctions": [{"type": "0x02", "label": "Mute", "value": "0xE2"}],
+            "KeyOptions": [{"value": "x", "label": "not for keyboard"}]}})");
         Language::loadFrom(m_dir.path(), {"English"});
         // Each list's own names for the key and the text.
         for (auto [list, key, text] : {std::tuple{"KeyOptions", "0x0100", "Left"},
