@@ -349,49 +349,6 @@ private slots:
         QCOMPARE(d.stack()->currentIndex(), 2);
     }
 
-    void titleBarButtonsAndBackToTheList() {
-        Dialog d;
-        d.show();
-        QVERIFY(d.button("SetButton")->isHidden());
-        QList<int> sizes, mainPages;
-        int touch = 0, macroPage = 0;
-        QStringList order;
-        auto c1 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeSize, [&](int i) { sizes << i; });
-        auto c2 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, [&](int i) {
-            mainPages << i;
-            order << QString("list exit=%1").arg(m_calls("UsbServer_Exit"));
-        });
-        auto c3 = QObject::connect(PostMsg::instance(), &PostMsg::SigTouchkey, [&] {
-            ++touch;
-            order << QString("touch exit=%1").arg(m_calls("UsbServer_Exit"));
-        });
-        auto c4 = QObject::connect(PostMsg::instance(), &PostMsg::SigSetMacroPage, [&] { ++macroPage; });
-        QTest::mouseClick(d.button("MinButton"), Qt::LeftButton);
-        QTest::mouseClick(d.button("CloseButton"), Qt::LeftButton);
-        QCOMPARE(sizes, QList<int>({0, 1}));
-
-        QTest::mouseClick(d.button("LightsButton"), Qt::LeftButton);
-        m_reset();
-        QTest::mouseClick(d.button("UpArrow"), Qt::LeftButton);
-        QVERIFY(d.button("PreButton")->isChecked());
-        QCOMPARE(m_lastStatus(), 0);
-        QCOMPARE(m_calls("UsbServer_Exit"), 1);
-        QCOMPARE(mainPages, QList<int>({0}));
-        QCOMPARE(touch, 1);
-        QCOMPARE(macroPage, 1);
-        // The touch-key editors hear of the change while the service still runs; the list comes after.
-        QCOMPARE(order, QStringList({"touch exit=0", "list exit=1"}));
-
-        // The home window's return to the list brings the frame back to its summary page.
-        QTest::mouseClick(d.button("MacroButton"), Qt::LeftButton);
-        PostMsg::instance()->SendSecondPageChange();
-        QCOMPARE(d.stack()->currentIndex(), 0);
-        QVERIFY(d.button("PreButton")->isChecked());
-        QCOMPARE(touch, 2);
-        for (auto c : {c1, c2, c3, c4})
-            QObject::disconnect(c);
-    }
-
     void summaryPageFollowsTheHub() {
         PreVier p;
         QCOMPARE(p.size(), QSize(1000, 560));
@@ -613,26 +570,52 @@ private slots:
         DialogMain::setTrayAvailability({});
     }
 
-    void backToDeviceListRestartsNotifications() {
+    // The frame's arrow: the library hears that the program is inactive, the touch-key editors hear of
+    // the change while the service still runs; then the home window stops the service, shows the list,
+    // restarts the list's notifications (refreshing it at once) and brings the frame back to its summary.
+    void titleBarButtonsAndBackToTheList() {
         static int listRefreshes = 0;
         DialogMain::setUsbChangedHandlers([] { ++listRefreshes; }, nullptr);
         DialogMain w;
+        Dialog& d = *w.frame();
+        QVERIFY(d.button("SetButton")->isHidden());
+        QList<int> sizes;
+        int macroPage = 0;
+        QStringList order;
+        auto c1 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeSize, [&](int i) { sizes << i; });
+        auto c2 = QObject::connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, [&](int i) {
+            order << QString("list %1 exit=%2").arg(i).arg(m_calls("UsbServer_Exit"));
+        });
+        auto c3 = QObject::connect(PostMsg::instance(), &PostMsg::SigTouchkey,
+                                   [&] { order << QString("touch exit=%1").arg(m_calls("UsbServer_Exit")); });
+        auto c4 = QObject::connect(PostMsg::instance(), &PostMsg::SigSetMacroPage, [&] { ++macroPage; });
+        QObject::disconnect(PostMsg::instance(), &PostMsg::SigChangeSize, &w, nullptr); // no closing here
+        QTest::mouseClick(d.button("MinButton"), Qt::LeftButton);
+        QTest::mouseClick(d.button("CloseButton"), Qt::LeftButton);
+        QCOMPARE(sizes, QList<int>({0, 1}));
+
+        w.show();
         w.stack()->setCurrentIndex(1);
+        QTest::mouseClick(d.button("LightsButton"), Qt::LeftButton);
         LinkFlags::DevicePagesActive = true;
         m_reset();
-        PostMsg::instance()->SendChangeMainDialog(0);
+        QTest::mouseClick(d.button("UpArrow"), Qt::LeftButton);
+        QCOMPARE(order, QStringList({"touch exit=0", "touch exit=1", "list 0 exit=2"}));
+        QCOMPARE(m_lastStatus(), 0);
+        QCOMPARE(macroPage, 1);
         QCOMPARE(w.stack()->currentIndex(), 0);
+        QVERIFY(d.stack()->currentIndex() == 0 && d.button("PreButton")->isChecked());
         QVERIFY(!LinkFlags::DevicePagesActive);
-        QCOMPARE(m_calls("UsbServer_Exit"), 1);
         QCOMPARE(m_calls("StartUsbChanged"), 1);
-        // Changes seen by the pages' handler: the list refreshes at once instead of showing them stale.
-        QCOMPARE(listRefreshes, 1);
+        QCOMPARE(listRefreshes, 1); // changes the pages' handler saw are not shown stale
         DialogMain::setUsbChangedHandlers(nullptr, nullptr);
         PostMsg::instance()->SendChangeMainDialog(1);
         QCOMPARE(w.stack()->currentIndex(), 1);
         QCOMPARE(m_calls("StartUsbChanged"), 2);
         PostMsg::instance()->SendChangeMainDialog(5);
         QCOMPARE(w.stack()->currentIndex(), 1);
+        for (auto c : {c1, c2, c3, c4})
+            QObject::disconnect(c);
     }
 
     void hubBlockingSignalWaitsOthersAreQueued() {
