@@ -9,8 +9,8 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/ui/Theme.h"
 #include "app/notices/UpDataParam.h"
+#include "app/ui/Theme.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
 #include "device/HidApi.h"
@@ -90,8 +90,8 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     m_linkGrey->setStrength(1.0);
     m_linkGrey->setEnabled(false);
     ui->label_4->setGraphicsEffect(m_linkGrey);
-    ui->label->hide();
     ui->SetButton->hide();
+    clearBattery();
 
     m_pageGroup = new QButtonGroup(this);
     m_pageGroup->setExclusive(true);
@@ -132,6 +132,7 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     connect(hub, &PostMsg::SigStartRecord, this, &Dialog::SlotStartRecord);
     connect(hub, &PostMsg::SigMouseIndex, this, &Dialog::SlotMouseIndex);
     PostMsg::connectBlocking(&PostMsg::SigBattery, this, &Dialog::SlotBattery);
+    connect(hub, &PostMsg::SigSelectMouseInfo, this, [this](DeviceAllInfo) { clearBattery(); });
     // The pages show a cached record (or defaults) from an offline start or a failed write until the
     // mouse answers again.
     connect(hub, &PostMsg::SigMouseOffLineo, this, [this](int) { setOffline(true); });
@@ -248,6 +249,14 @@ void Dialog::SlotIsUsb(bool Usb, bool) {
     ui->label_4->setStyleSheet(QStringLiteral("QLabel{border-image: url(") + m_imagePath +
                                (Usb ? QStringLiteral("OnLineUsb.png") : QStringLiteral("OnLineWifi.png")) +
                                QStringLiteral(");}"));
+}
+
+void Dialog::clearBattery() {
+    // Until the chosen mouse reports its level there is none to show: an offline start would otherwise
+    // show a made-up level beside "Offline". Shown as the summary shows a value it does not have yet.
+    ui->label->hide();
+    ui->progressBar->reset();
+    ui->label_2->setText(QStringLiteral("--"));
 }
 
 void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText) {

@@ -73,6 +73,7 @@ private:
                         const char* on);
     void storeCurrentRecord();
     void setOffline(bool offline);
+    void clearBattery();
     Ui::Dialog* ui;
     QString m_imagePath;
     QButtonGroup* m_pageGroup;

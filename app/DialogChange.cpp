@@ -2,10 +2,11 @@
 
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
-#include "app/ui/LanguageBox.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
+#include "app/ui/LanguageBox.h"
+#include "app/ui/Theme.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
@@ -22,6 +23,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
 
 namespace {
 QPointer<DialogChange>& watcher() {
@@ -81,35 +86,40 @@ void DialogChange::applyStyle() {
                        .arg(object, url(pics + base + QStringLiteral("Disable.png")));
         return css;
     };
-    QString css = states(QStringLiteral("MinButton"), QStringLiteral("Min"), false) +
-                  states(QStringLiteral("CloseButton"), QStringLiteral("Close"), false) +
-                  states(QStringLiteral("RepairButton"), QStringLiteral("Repair"), false);
+    // The drop-down list of the language box and the rest of the shared control rules come first.
+    QString css = Theme::controlRules();
+    css += states(QStringLiteral("MinButton"), QStringLiteral("Min"), false) +
+           states(QStringLiteral("CloseButton"), QStringLiteral("Close"), false) +
+           states(QStringLiteral("RepairButton"), QStringLiteral("Repair"), false);
     for (const QString& side : {QStringLiteral("Left"), QStringLiteral("Right")})
         css += QStringLiteral("#%1Button{border:none;border-image:%2;}#%1Button:hover{border-image:%3;}"
                               "#%1Button:pressed{border-image:%2;}#%1Button:disabled{border-image:%4;}")
                    .arg(side, url(pics + side + QStringLiteral(".png")),
                         url(pics + side + QStringLiteral("Hover.png")),
                         url(pics + side + QStringLiteral("Disable.png")));
+    // Colours from the theme; sizes and pictures are this window's own.
+    const QString caption = Theme::rgb(Theme::captionText()), muted = Theme::rgb(Theme::mutedText()),
+                  accent = Theme::rgb("SliderColor"), bright = Theme::rgb("ButtonColor");
     // The text of "Repair" sits right of the wrench drawn in its picture.
-    css += QStringLiteral("#RepairButton{color:#c8ccd6;font-size:14px;padding-left:28px;}"
-                          "#RepairButton:hover{color:#00ff99;}");
-    css +=
-        QStringLiteral("#labelHint{color:#aab0bf;font-size:18px;}"
-                       "#labelEmpty{color:#6c7282;font-size:18px;}#labelPage{color:#6c7282;font-size:13px;}");
-    css += QStringLiteral(
-        "#comboBox{color:#e8eaf0;background:#1d2028;border:1px solid #3a3f4c;border-radius:6px;"
-        "padding-left:10px;}#comboBox:hover{border-color:#00ff99;}"
-        "#comboBox QAbstractItemView{color:#e8eaf0;background:#1d2028;"
-        "selection-background-color:#2e323d;}");
+    css += QStringLiteral("#RepairButton{color:%1;font-size:14px;padding-left:28px;}"
+                          "#RepairButton:hover{color:%2;}")
+               .arg(caption, accent);
+    css += QStringLiteral("#labelHint{color:%1;font-size:18px;}#labelEmpty{color:%2;font-size:18px;}"
+                          "#labelPage{color:%2;font-size:13px;}")
+               .arg(caption, muted);
+    css += QStringLiteral("#comboBox{color:%1;background-color:%2;border:1px solid %3;border-radius:6px;"
+                          "padding-left:10px;}#comboBox:hover{border-color:%4;}")
+               .arg(Theme::rgb("ComboxTextColor"), Theme::rgb("ComboxBackGroundColor"),
+                    Theme::rgb(Theme::border()), accent);
     // Device cards: the picture is the icon, the online state the text under it.
-    css +=
-        QStringLiteral("#widgetDevices QToolButton{border:none;border-image:%1;color:#aab0bf;font-size:14px;"
-                       "padding-bottom:18px;}#widgetDevices QToolButton:hover{border-image:%2;color:#ffffff;}"
-                       "#widgetDevices QToolButton:pressed{border-image:%3;}"
-                       "#widgetDevices QToolButton:disabled{border-image:%4;color:#4a4f5c;}"
-                       "#widgetDevices QToolButton[online=\"true\"]{color:#00ff99;}")
-            .arg(url(pics + QStringLiteral("Card.png")), url(pics + QStringLiteral("CardHover.png")),
-                 url(pics + QStringLiteral("CardClick.png")), url(pics + QStringLiteral("CardDisable.png")));
+    css += QStringLiteral("#widgetDevices QToolButton{border:none;border-image:%1;color:%5;font-size:14px;"
+                          "padding-bottom:18px;}#widgetDevices QToolButton:hover{border-image:%2;color:%6;}"
+                          "#widgetDevices QToolButton:pressed{border-image:%3;}"
+                          "#widgetDevices QToolButton:disabled{border-image:%4;color:%7;}"
+                          "#widgetDevices QToolButton[online=\"true\"]{color:%8;}")
+               .arg(url(pics + QStringLiteral("Card.png")), url(pics + QStringLiteral("CardHover.png")),
+                    url(pics + QStringLiteral("CardClick.png")),
+                    url(pics + QStringLiteral("CardDisable.png")), caption, bright, muted, accent);
     // On the inner frame: the window's own style sheet (its background) is set by whoever builds it.
     ui->frameMain->setStyleSheet(css);
 }
@@ -158,8 +168,20 @@ int DialogChange::pageCount() const {
     return std::max(1, (int(m_devices.size()) + kPerPage - 1) / kPerPage);
 }
 
+void DialogChange::sortForList(QList<DeviceAllInfo>& devices) {
+    // Finding order follows the PID lists and the system's numbering of the devices, so a mouse moved
+    // between cable and receiver, or numbered anew at boot, would change place. By model row, then path;
+    // devices of no known model last.
+    const auto key = [](const DeviceAllInfo& d) {
+        return std::make_pair(d.row < 0 ? std::numeric_limits<int32_t>::max() : d.row, d.path);
+    };
+    std::stable_sort(devices.begin(), devices.end(),
+                     [&](const DeviceAllInfo& a, const DeviceAllInfo& b) { return key(a) < key(b); });
+}
+
 void DialogChange::SlotRefresh() {
     m_devices = Discovery::enumerate(Discovery::Finder::Default);
+    sortForList(m_devices);
     for (DeviceAllInfo& d : m_devices)
         Discovery::markOnline(d);
     m_buttonsEnabled = !Discovery::hasIdenticalDevices(m_devices);

@@ -29,6 +29,8 @@ public:
     const QList<DeviceAllInfo>& devices() const { return m_devices; }
     int page() const { return m_page; }
     int pageCount() const;
+    // The list's order: the same mouse keeps its place from start to start and across cable and receiver.
+    static void sortForList(QList<DeviceAllInfo>& devices);
     // Whether the last chosen device has a newer (or other) mouse image in "/bin".
     bool mouseImageAvailable() const { return m_mouseImageAvailable; }
 

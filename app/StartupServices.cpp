@@ -2,6 +2,7 @@
 
 #include "app/core/AppPaths.h"
 #include "platform/CrashHandler.h"
+#include "platform/RuntimeDir.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -111,10 +112,16 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::acquire() {
-    // The lock is held by the kernel for the owner's life, so a killed owner frees it at once.
-    const QString lockPath = QDir::tempPath() + QStringLiteral("/") + d->key + QStringLiteral("-") +
-                             QString::number(getuid()) + QStringLiteral(".lock");
-    d->lockFd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Both the lock and the segment's key file live in the session's runtime folder: Qt would put the key
+    // file in the temporary folder, which other sessions of the same user (and other tools) share.
+    const QString dir = RuntimeDir::path();
+    if (!dir.isEmpty()) {
+        d->memory.setNativeKey(dir + QStringLiteral("/") + d->key + QStringLiteral(".shm"));
+        // The lock is held by the kernel for the owner's life, so a killed owner frees it at once.
+        const QString lockPath = dir + QStringLiteral("/") + d->key + QStringLiteral(".lock");
+        d->lockFd =
+            ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
     if (d->lockFd >= 0 && ::flock(d->lockFd, LOCK_EX | LOCK_NB) != 0) {
         ::close(d->lockFd);
         d->lockFd = -1;

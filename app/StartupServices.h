@@ -17,7 +17,8 @@ void applyFontScale(QWidget* root, double factor);
 void installCrashHandler();
 
 // The single-instance rule: a shared-memory segment keyed by the application name, guarded by a lock
-// file holding the owner's pid so that a segment left behind by a killed process is reclaimed.
+// file holding the owner's pid so that a segment left behind by a killed process is reclaimed. Both are
+// per session: their files live in the session's runtime folder (RuntimeDir).
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& key);

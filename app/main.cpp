@@ -3,6 +3,7 @@
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/core/Logging.h"
 #include "app/notices/ExeIsRun.h"
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv) {
 
     static StartupServices::SingleInstance instance(AppPaths::appName());
     if (!instance.acquire()) {
-        qInfo("Zentrafox is already running");
+        qCInfo(lcShell, "Zentrafox is already running");
         ExeIsRun notice;
         // Lets headless checks of the second-instance path end without a click.
         const int autoCloseMs = qEnvironmentVariableIntValue("ZF_NOTICE_AUTOCLOSE_MS");
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
     DialogMain window;
     StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
     window.show();
-    qInfo("Zentrafox home window shown");
+    qCInfo(lcShell, "Zentrafox home window shown");
     const int rc = app.exec();
     DevicePagesLink::saveCache();
     if (worker) {

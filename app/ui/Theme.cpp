@@ -107,6 +107,10 @@ QString rgb(const char* key) {
     return css(colour(key));
 }
 
+QString rgb(const QColor& c) {
+    return css(c);
+}
+
 QColor window() {
     return colour("ComboxBackGroundColor");
 }
@@ -120,6 +124,10 @@ QColor mutedText() {
     const QColor t = colour("LabelColor");
     const QColor w = window();
     return QColor((t.red() + w.red()) / 2, (t.green() + w.green()) / 2, (t.blue() + w.blue()) / 2);
+}
+
+QColor captionText() {
+    return mutedText().lighter(150);
 }
 
 QPalette palette() {
@@ -201,7 +209,7 @@ QString roleRules() {
     // A caption and the value it names.
     s += QStringLiteral("QLabel[role=\"caption\"]{color:%1;font-size:14px;}"
                         "QLabel[role=\"value\"]{color:%2;font-size:18px;font-weight:bold;}")
-             .arg(css(mutedText().lighter(150)), accent);
+             .arg(css(captionText()), accent);
     // Captions drawn beside a picture's icon (the frame's page buttons).
     s += QStringLiteral("QToolButton[pageCaption=\"true\"]{padding-left:38px;color:%1;font-weight:bold;}"
                         "QToolButton[pageCaption=\"true\"]:hover{color:white;}"

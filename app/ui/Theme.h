@@ -21,12 +21,16 @@ namespace Theme {
 QColor colour(const char* key);
 // The same as "rgb(r,g,b)" for style sheets.
 QString rgb(const char* key);
+// Any colour as style-sheet text ("rgb(…)", or "rgba(…)" when not opaque).
+QString rgb(const QColor& colour);
 
 // Fixed shades derived from the option colours: window background, input fields, borders, muted text.
 QColor window();
 QColor base();
 QColor border();
 QColor mutedText();
+// Secondary text beside the main text (captions, hints): between muted and full text.
+QColor captionText();
 
 QPalette palette();
 // Fusion style (it draws every widget from the palette) and the palette, on the application. No

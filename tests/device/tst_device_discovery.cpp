@@ -252,9 +252,9 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QCOMPARE(dialog.pageCount(), 2);
     QVERIFY(dialog.findChild<QToolButton*>("btn0"));
     QVERIFY(!dialog.findChild<QToolButton*>("btn3"));
-    QCOMPARE(dialog.devices().at(2).path, QStringLiteral("/fake/2"));
-    QCOMPARE(dialog.findChild<QToolButton*>("btn2")->property("online").toBool(), false);
-    QCOMPARE(dialog.findChild<QToolButton*>("btn1")->property("online").toBool(), true);
+    QCOMPARE(dialog.devices().at(1).path, QStringLiteral("/fake/2")); // by model row, then path
+    QCOMPARE(dialog.findChild<QToolButton*>("btn1")->property("online").toBool(), false);
+    QCOMPARE(dialog.findChild<QToolButton*>("btn2")->property("online").toBool(), true);
     dialog.SlotPageRight();
     QVERIFY(dialog.findChild<QToolButton*>("btn3"));
     QVERIFY(!dialog.findChild<QToolButton*>("btn0"));

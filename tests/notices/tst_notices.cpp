@@ -50,12 +50,7 @@ private slots:
         MouseOffLine off0(0);
         QCOMPARE(off0.labelText(), QString("offline text"));
         QCOMPARE(off0.buttonText(), QString("Okay"));
-        MouseOffLine off1(1);
-        QCOMPARE(off1.labelText(), QString("timeout text"));
-        off1.show();
-        QVERIFY(off1.isVisible());
-        emit PostMsg::instance()->SigCloseOffOnline();
-        QVERIFY(!off1.isVisible());
+        QCOMPARE(MouseOffLine(1).labelText(), QString("timeout text"));
         // A language pass with an unknown index empties the texts instead of failing.
         emit PostMsg::instance()->SigAllLanguage(5);
         QVERIFY(off0.labelText().isEmpty());
@@ -86,25 +81,20 @@ private slots:
         // The mouse texts, not the keyboard section's, from a JSON file.
         QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(0)).value("OnRun"),
                  QString("The program is already running"));
-    }
 
-    void alreadyRunningNoticeRefusesBrokenFiles() {
+        // A file that is broken, of another kind or missing gives no texts; a partial one what it holds.
         const QString dir = m_dir.path() + "/Language/";
-        auto write = [&](const char* name, const QByteArray& data) {
+        for (auto [name, data] : {std::pair{"a.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>ok</OK></ExeIsRun>"},
+                                  {"b.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>o"},
+                                  {"c.xml", "<Profile><OnRun>runs</OnRun></Profile>"},
+                                  {"d.json", "{\"mouse\":{\"common\":{\"OnRun\":"}}) {
             QFile f(dir + name);
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(data);
-        };
-        write("a.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>ok</OK></ExeIsRun>");
-        QCOMPARE(ExeIsRun::readTexts(dir + "a.xml").value("OnRun"), QString("runs"));
-        QVERIFY(ExeIsRun::readTexts(dir + "a.xml").value("CheckUpdate").isEmpty());
-        write("b.xml", "<ExeIsRun><OnRun>runs</OnRun><OK>o"); // truncated
-        QVERIFY(ExeIsRun::readTexts(dir + "b.xml").isEmpty());
-        write("c.xml", "<Profile><OnRun>runs</OnRun></Profile>");
-        QVERIFY(ExeIsRun::readTexts(dir + "c.xml").isEmpty());
-        write("d.json", "{\"mouse\":{\"common\":{\"OnRun\":");
-        QVERIFY(ExeIsRun::readTexts(dir + "d.json").isEmpty());
-        QVERIFY(ExeIsRun::readTexts(dir + "missing.xml").isEmpty());
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(data) > 0);
+        }
+        const auto partial = ExeIsRun::readTexts(dir + "a.xml");
+        QVERIFY(partial.value("OnRun") == "runs" && partial.value("CheckUpdate").isEmpty());
+        for (const char* name : {"b.xml", "c.xml", "d.json", "missing.xml"})
+            QVERIFY2(ExeIsRun::readTexts(dir + name).isEmpty(), name);
     }
 
     void alreadyRunningNoticeButtons() {
@@ -142,11 +132,17 @@ private slots:
         DeleteConfirm no;
         no.on_CloseButton_clicked();
         QVERIFY(!no.result());
+        // The name field cuts a typed name to its limit; confirming takes it, closing answers empty.
         QuestionDialog q;
         q.show();
-        q.lineEdit()->setText("name");
+        q.lineEdit()->setText(QString(40, 'x'));
+        q.on_lineEdit_textEdited(q.lineEdit()->text());
         QTest::mouseClick(q.findChild<QToolButton*>("NewHong"), Qt::LeftButton);
-        QCOMPARE(q.name(), QString("name"));
+        QCOMPARE(q.name(), QString(30, 'x'));
+        QuestionDialog cancelled;
+        cancelled.lineEdit()->setText("abc");
+        cancelled.WindowClosedLan();
+        QVERIFY(cancelled.name().isEmpty());
     }
 
     void nameFieldByteLimit_data() {
@@ -178,37 +174,38 @@ private slots:
         QCOMPARE(QuestionDialog::limitName(input, c), expected);
     }
 
-    void nameFieldEditAndAnswer() {
-        QuestionDialog q;
-        q.lineEdit()->setText(QString(40, 'x'));
-        q.on_lineEdit_textEdited(q.lineEdit()->text());
-        QCOMPARE(q.lineEdit()->text().size(), 30);
-        q.on_NewHong_clicked();
-        QCOMPARE(q.name(), QString(30, 'x'));
-        QuestionDialog cancelled;
-        cancelled.lineEdit()->setText("abc");
-        cancelled.WindowClosedLan();
-        QVERIFY(cancelled.name().isEmpty());
-    }
-
-    // The waiting form: a pause once the pages are filled, else twelve half-second polls and the notice.
-    void waitingForm_data() {
-        QTest::addColumn<bool>("filled");
+    // The waiting form (asked for by the opener) pauses 2 s once the pages are filled, else polls twelve
+    // half-seconds first and raises the notice; a ready device polls until the pages are filled, clearing
+    // the marks, else raises the "TimeOut" notice, and stores its record.
+    void waitsForThePages_data() {
+        QTest::addColumn<bool>("waitForm");
+        QTest::addColumn<int>("filledAt"); // ms of waiting after which the pages are filled; -1 never
         QTest::addColumn<int>("waited");
-        QTest::newRow("pages filled") << true << 2000;
-        QTest::newRow("pages silent") << false << 12 * 500 + 2000;
+        QTest::addColumn<int>("notice"); // the offline notice's form; -1 none
+        QTest::newRow("waiting, pages filled") << true << 0 << 2000 << -1;
+        QTest::newRow("waiting, pages silent") << true << -1 << 12 * 500 + 2000 << 0;
+        QTest::newRow("ready, pages filled") << false << 1500 << 1500 << -1;
+        QTest::newRow("ready, pages silent") << false << -1 << 12 * 500 << 1;
     }
-    void waitingForm() {
-        QFETCH(bool, filled);
+    void waitsForThePages() {
+        QFETCH(bool, waitForm);
+        QFETCH(int, filledAt);
         QFETCH(int, waited);
+        QFETCH(int, notice);
         FakeClock clock;
+        bool cleared = false, stored = false;
         UpDataParam::Env env;
         env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [&] { return filled; };
+        env.pagesFilled = [&] { return filledAt >= 0 && clock.now >= filledAt; };
+        env.clearPagesFilled = [&] { cleared = true; };
+        env.deviceReady = [] { return true; };
+        env.deviceOnline = [] { return true; };
+        env.loadCache = [](FlashDataMap&) { return false; };
+        env.storeCache = [&] { stored = true; };
         UpDataParam dlg(env);
         dlg.setWaitForDevice(true);
-        dlg.start();                // a new opening forgets the last one's form...
-        dlg.setWaitForDevice(true); // ...and the opener asks again, as the frame does
+        dlg.start();                    // a new opening forgets the last one's form...
+        dlg.setWaitForDevice(waitForm); // ...and the opener asks again, as the frame does
         QCOMPARE(dlg.timer().interval(), 2500);
         QVERIFY(dlg.timer().isSingleShot());
         QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
@@ -217,11 +214,12 @@ private slots:
         dlg.onTimeupDestroy();
         QCOMPARE(clock.now, waited);
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(off.count(), filled ? 0 : 1);
-        if (filled)
-            QCOMPARE(ver.value(0).value(0).toInt(), 4);
-        else
-            QCOMPARE(off[0][0].toInt(), 0);
+        QCOMPARE(ver.value(0).value(0).toInt(), 4);
+        QCOMPARE(off.count(), notice < 0 ? 0 : 1);
+        if (notice >= 0)
+            QCOMPARE(off[0][0].toInt(), notice);
+        QCOMPARE(cleared, !waitForm && filledAt >= 0);
+        QCOMPARE(stored, !waitForm); // a ready device's record is cached whether or not the pages answered
     }
 
     // The device link may ask for the notice again while it waits; that must not nest a second
@@ -257,36 +255,28 @@ private slots:
         QVERIFY(!d.timer().isActive());
     }
 
-    void readyDeviceWaitsForPages() {
-        FakeClock clock;
-        bool filled = false, cleared = false, stored = false;
-        clock.onAdvance = [&](int now) { filled = now >= 1500; };
-        UpDataParam::Env env;
-        env.wait = [&](int ms) { clock.wait(ms); };
-        env.pagesFilled = [&] { return filled; };
-        env.clearPagesFilled = [&] { cleared = true; };
-        env.deviceReady = [] { return true; };
-        env.deviceOnline = [] { return true; };
-        env.loadCache = [](FlashDataMap&) { return false; };
-        env.storeCache = [&] { stored = true; };
-        UpDataParam dlg(env);
+    void noDeviceOrLinkedFlags() {
         QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        dlg.onTimeupDestroy();
-        QCOMPARE(clock.now, 1500);
-        QVERIFY(cleared);
-        QVERIFY(stored);
-        QCOMPARE(off.count(), 0);
-
-        filled = false;
-        clock.now = 0;
-        clock.onAdvance = nullptr;
-        cleared = false;
-        UpDataParam late(env);
-        late.onTimeupDestroy();
-        QCOMPARE(clock.now, 6000);
-        QVERIFY(!cleared);
+        // No device: the cached record goes to the pages, and the offline notice follows.
+        QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataSensorUIB);
+        UpDataParam::Env none;
+        none.wait = [](int) {};
+        none.loadCache = [](FlashDataMap&) { return true; };
+        UpDataParam(none).onTimeupDestroy();
+        QCOMPARE(sensor.count(), 1);
         QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 1); // "TimeOut" form of the offline notice
+        QCOMPARE(off[0][0].toInt(), 0);
+
+        // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
+        LinkFlags::resetAll();
+        LinkFlags::DeviceReady = true;
+        LinkFlags::SensorFilled = LinkFlags::LightFilled = LinkFlags::ButtonFilled = true;
+        UpDataParam linked;
+        linked.start();
+        linked.onTimeupDestroy();
+        QCOMPARE(off.count(), 1);
+        QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
+        LinkFlags::resetAll();
     }
 
     void pendingImportOfflineLeavesRecordAndWarns() {
@@ -316,32 +306,6 @@ private slots:
         UpDataParam(env).onTimeupDestroy();
         QCOMPARE(failShown, 2);
         QVERIFY(!wrote);
-    }
-
-    // The frame's notice reads the device link's own flags: filled pages are cleared for the next read.
-    void waitNoticeFollowsTheDeviceLink() {
-        LinkFlags::resetAll();
-        LinkFlags::DeviceReady = true;
-        LinkFlags::SensorFilled = LinkFlags::LightFilled = LinkFlags::ButtonFilled = true;
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        UpDataParam dlg;
-        dlg.start();
-        dlg.onTimeupDestroy();
-        QCOMPARE(off.count(), 0);
-        QVERIFY(!LinkFlags::SensorFilled && !LinkFlags::LightFilled && !LinkFlags::ButtonFilled);
-        LinkFlags::resetAll();
-    }
-
-    void noDeviceShowsCachedRecord() {
-        UpDataParam::Env env;
-        env.wait = [](int) {};
-        env.loadCache = [](FlashDataMap&) { return true; };
-        QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataSensorUIB);
-        QSignalSpy off(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-        UpDataParam(env).onTimeupDestroy();
-        QCOMPARE(sensor.count(), 1);
-        QCOMPARE(off.count(), 1);
-        QCOMPARE(off[0][0].toInt(), 0);
     }
 };
 

@@ -2,17 +2,18 @@
 // every language, the layout direction of the language, translucent frameless windows, and the pictures
 // every row of the shipped device table names.
 #include "app/Dialog.h"
+#include "app/DialogChange.h"
 #include "app/DialogMain.h"
 #include "app/PreVier.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/ui/Theme.h"
 #include "app/notices/ExeIsRun.h"
 #include "app/notices/QuestionDialog.h"
 #include "app/notices/SimpleNotices.h"
 #include "app/notices/UpDataParam.h"
+#include "app/ui/Theme.h"
 #include "device/HidApi.h"
 
 #include <QAbstractButton>
@@ -93,8 +94,9 @@ private slots:
 
     void cleanup() { PostMsg::instance()->SendAllLanguage(0); }
 
-    // Captions come from the language files and fit their widgets in every language.
-    void captionsFollowTheLanguageAndFit() {
+    // Captions come from the language files and fit their widgets in every language; the layout direction
+    // follows the language.
+    void captionsAndDirectionFollowTheLanguage() {
         DialogMain w;
         Dialog* frame = w.findChild<Dialog*>();
         PreVier* summary = w.findChild<PreVier*>();
@@ -146,13 +148,8 @@ private slots:
                                                            QRegularExpression::CaseInsensitiveOption)),
                          qPrintable(f.fileName()));
             }
-    }
 
-    // Arabic turns the layout right-to-left and mirrors the fixed-geometry forms; English restores them.
-    void layoutDirectionFollowsTheLanguage() {
-        DialogMain w;
-        PreVier* summary = w.findChild<PreVier*>();
-        Dialog* frame = w.findChild<Dialog*>();
+        // Arabic turns the layout right-to-left and mirrors the fixed-geometry forms; Russian restores them.
         QToolButton* first = frame->button("PreButton");
         QToolButton* last = frame->button("FormSetting");
         QToolButton* close = frame->findChild<QToolButton*>("CloseButton");
@@ -210,17 +207,11 @@ private slots:
     // Frameless windows with rounded pictures keep their corners see-through.
     void framelessWindowsAreTranslucent() {
         std::vector<std::unique_ptr<QWidget>> windows;
-        windows.emplace_back(new DialogMain);
-        windows.emplace_back(new MouseOffLine(0));
-        windows.emplace_back(new QuestiondialogB);
-        windows.emplace_back(new DeleteConfirm);
-        windows.emplace_back(new InportFail);
-        windows.emplace_back(new FindNewVer);
-        windows.emplace_back(new UpDateWarning);
-        windows.emplace_back(new LessThree);
-        windows.emplace_back(new UpDataParam(nullptr));
-        windows.emplace_back(new QuestionDialog);
-        windows.emplace_back(new ExeIsRun);
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 new DialogMain, new MouseOffLine(0), new QuestiondialogB, new DeleteConfirm, new InportFail,
+                 new FindNewVer, new UpDateWarning, new LessThree, new UpDataParam(nullptr),
+                 new QuestionDialog, new ExeIsRun})
+            windows.emplace_back(w);
         for (const auto& w : windows) {
             QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
             QVERIFY2(w->testAttribute(Qt::WA_TranslucentBackground), w->metaObject()->className());
@@ -244,6 +235,9 @@ private slots:
         Dialog* frame = w.findChild<Dialog*>();
         w.stack()->setCurrentIndex(0);
         QStringList bad = lightWidgets(&w);
+        DialogChange list; // the device list, which the program puts on the home window's first page
+        list.show();
+        bad += lightWidgets(&list);
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);

@@ -1,6 +1,8 @@
-// The frame against the real device library and its virtual mouse "mouse0" behind "receiver0": what the
-// mouse reports must reach the title bar.
+// The device list and the frame against the real device library and its virtual mice: the list's order,
+// and what "mouse0" behind "receiver0" reports reaching the title bar.
+#include "HIDUsbVirtual.h"
 #include "app/Dialog.h"
+#include "app/DialogChange.h"
 #include "app/core/PostMsg.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -23,7 +25,18 @@ class TestShellE2E : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_appDir.isValid() && m_state.isValid());
-        VirtualMouseSetup::prepare(m_appDir, m_state).sync();
+        // Found in PID-list order: the cable's 1001 (row 2, then a model of no row) before the receiver's
+        // 1002 (row 1).
+        IniStore& ini =
+            VirtualMouseSetup::prepare(m_appDir, m_state,
+                                       "receiver receiver0 vid=373B pid=1002 address=A10001\n"
+                                       "mouse mouse0 cid=05 mid=1F receiver=receiver0 link=receiver\n"
+                                       "mouse mouse1 cid=05 mid=20 link=cable\n"
+                                       "mouse stray cid=05 mid=63 link=cable\n");
+        ini.setValue("Option", "DeviceTotal", "2");
+        ini.setValue("Drive2", "CID", "5");
+        ini.setValue("Drive2", "MID", "32");
+        ini.sync();
         const QString lib = qEnvironmentVariable("ZF_REAL_HID");
         QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
         m_lib.setFileName(lib);
@@ -37,6 +50,24 @@ private slots:
     void cleanupTestCase() {
         PostMsg::beginShutdown();
         hid().UsbServer_Exit();
+    }
+
+    // The same mouse in the same place: by table row, then path, whatever the finding order and link.
+    void deviceListOrderedByRowThenPath() {
+        auto paths = [] {
+            DialogChange list;
+            list.SlotRefresh();
+            QStringList out;
+            for (const DeviceAllInfo& d : list.devices())
+                out << d.path.section('/', -1);
+            return out;
+        };
+        QCOMPARE(paths(), QStringList({"receiver0", "mouse1", "stray"}));
+        auto setLink = reinterpret_cast<int (*)(const char*, int)>(m_lib.resolve("HidVirt_SetLink"));
+        QVERIFY(setLink && setLink("mouse0", HIDVIRT_LINK_CABLE));
+        // Its receiver still names it: both entries of the model come first.
+        QCOMPARE(paths(), QStringList({"mouse0", "receiver0", "mouse1", "stray"}));
+        QVERIFY(setLink("mouse0", HIDVIRT_LINK_RECEIVER));
     }
 
     // An empty wireless mouse drops off its receiver; its last report must still empty the gauge.
