@@ -13,7 +13,7 @@
 #include "app/notices/UpDataParam.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
-#include "device/HidApi.h"
+#include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "light/LampLight.h"
 #include "macro/Macro.h"
@@ -215,12 +215,12 @@ void Dialog::on_FormSetting_clicked() {
 }
 
 void Dialog::on_UpArrow_clicked() {
-    hid().UsbServer_SetPCDriverStatus(0);
+    DeviceSession::setProgramActive(false);
     storeCurrentRecord();
     ui->PreButton->setChecked(true);
     PostMsg::instance()->SendTouchkey();
     busyWait(100);
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     PostMsg::instance()->SendChangeMainDialog(0);
     PostMsg::instance()->SendSetMacroPage();
 }
