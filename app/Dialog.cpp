@@ -135,6 +135,7 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     // The pages show a cached record (or defaults) from an offline start or a failed write until the
     // mouse answers again.
     connect(hub, &PostMsg::SigMouseOffLineo, this, [this](int) { setOffline(true); });
+    connect(hub, &PostMsg::SigMouseDropped, this, [this] { setOffline(true); });
     connect(hub, &PostMsg::SigCloseOffOnline, this, [this] { setOffline(false); });
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, this,
                                     [this] { setOffline(LinkFlags::WaitingForOnline.load()); });
