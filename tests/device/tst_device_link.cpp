@@ -1,5 +1,5 @@
 // The record, its writers and cache, and the worker with the report handler, against a stand-in device
-// library whose answers the tests set.
+// library whose answers the tests set; last, reports and writes from two threads at once.
 #include "FakeHid.h"
 #include "app/core/DongleRGB.h"
 #include "app/core/IniStores.h"
@@ -12,12 +12,15 @@
 #include "device/Worker.h"
 #include "tests/common/DpiEntry.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -73,6 +76,7 @@ private slots:
     void resetReportReadsAdveanced();
     void runAskedDuringARunFollowsIt();
     void shutdownIsBounded();
+    void reportsAgainstWriters();
 
 private:
     QTemporaryDir m_appDir;
@@ -509,6 +513,51 @@ void TestDeviceLink::shutdownIsBounded() {
     QVERIFY(worker.wait(3000));
     QCOMPARE(reset, 1);
     QVERIFY(LinkFlags::WaitingForOnline);
+}
+
+void TestDeviceLink::reportsAgainstWriters() {
+    // A report thread fires DPI, battery, light and rate reports while this thread writes settings and
+    // serves the blocking news; meant for ThreadSanitizer as well.
+    CurrentRecord::replace(FlashDataMap{});
+    QObject pages;
+    std::atomic<int> served{0};
+    int badLevels = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataDPILed, &pages, [&](FlashDataMap r) {
+        if (r.currentDpiLevel >= 8)
+            ++badLevels;
+        ++served;
+    });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataDPI, &pages, [&](int) { ++served; });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigBattery, &pages, [&](bool, int, bool) { ++served; });
+    std::atomic<bool> stop{false};
+    QThread* reporter = QThread::create([&] {
+        const unsigned char data[9] = {3, 1, 2, 3, 4, 5, 6, 7, 8};
+        for (int i = 0; !stop; ++i) {
+            const unsigned char level = static_cast<unsigned char>(i % 8);
+            report(type8(0, 4), {level});
+            report(type8(0, 0x4C), {data, data + 8});
+            report(type8(0, 0xA0), {data, data + 9});
+            report(type8(0, 0), {data[0]});
+            report({0, 4}, {data, data + 2});
+        }
+    });
+    reporter->start();
+    QElapsedTimer t;
+    t.start();
+    for (int writes = 0; t.elapsed() < 1500; ++writes) {
+        QVERIFY(SetLightBarColour(uint8_t(writes), 2, 3));
+        QVERIFY(SetDpiLevelValue(writes % 8, 400, 400, 0, false));
+        QVERIFY(SetSleepTime(uint8_t(writes)));
+        const FlashDataMap r = CurrentRecord::snapshot();
+        QCOMPARE(r.sleepTime, r.sleepTimeCopy);
+        QCoreApplication::processEvents();
+    }
+    stop = true;
+    while (!reporter->wait(10))
+        QCoreApplication::processEvents();
+    delete reporter;
+    QVERIFY(served > 0);
+    QCOMPARE(badLevels, 0);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

@@ -4,6 +4,7 @@
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
 #include "device/DevicePagesLink.h"
+#include "device/DeviceSession.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -92,6 +93,8 @@ private:
     // The program quits and starts again: the link and the worker go, a fresh worker comes.
     void restart();
     FlashDataMap flash();
+    // The virtual devices of `description` instead of the default pair, until the next test.
+    bool reloadWith(const QByteArray& description);
     void waitFor(const QList<QList<QVariant>>& spy, int count, int ms = 10000);
 
     QTemporaryDir m_appDir;
@@ -154,7 +157,7 @@ void TestDeviceLinkE2E::init() {
 
 void TestDeviceLinkE2E::cleanup() {
     QVERIFY(m_worker->shutdown(3000));
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker.reset();
     m_pages.reset();
     DevicePagesLink::setWorker(nullptr);
@@ -170,6 +173,15 @@ FlashDataMap TestDeviceLinkE2E::flash() {
     r.clear();
     v.ReadFlash(kMouse, -1, r.data());
     return r;
+}
+
+bool TestDeviceLinkE2E::reloadWith(const QByteArray& description) {
+    QFile file(m_appDir.path() + "/devices.txt");
+    if (!file.open(QIODevice::WriteOnly) || file.write(description) != description.size())
+        return false;
+    file.close();
+    qputenv("ZF_HIDUSB_DEVICES", file.fileName().toLocal8Bit());
+    return v.Reload();
 }
 
 void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row) {
@@ -194,14 +206,14 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row)
 
 void TestDeviceLinkE2E::backToList() {
     DevicePagesLink::saveCache();
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker->SlotMainPageChange();
     LinkFlags::DevicePagesActive = false;
 }
 
 void TestDeviceLinkE2E::restart() {
     QVERIFY(m_worker->shutdown(3000));
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker.reset();    // its destructor shuts the link down once more
     QVERIFY(v.Reload()); // the virtual mouse keeps only what reached its stored flash
     PostMsg::resetShutdown();
@@ -315,7 +327,7 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     QVERIFY(v.Plug("receiver0", 0));
     QTRY_COMPARE_WITH_TIMEOUT(toList.count(), 1, 5000);
     QCOMPARE(toList.first().at(0).toInt(), 0);
-    hid().StopUsbChanged();
+    DeviceSession::stopWatching();
     QVERIFY(SelectedDevice::path().isEmpty());
     QVERIFY(!SetLod(3));
 }
@@ -345,15 +357,7 @@ void TestDeviceLinkE2E::behindAClassEightReceiver() {
     IniStore& ini = ConfigIniStore::instance();
     ini.setList("Option", "Wireless8_PID", {"3008"});
     ini.sync();
-    const QString description = m_appDir.path() + "/class8.txt";
-    QFile file(description);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("receiver receiver0 pid=3008\nmouse mouse0 receiver=receiver0\n");
-    file.close();
-    qputenv("ZF_HIDUSB_DEVICES", description.toLocal8Bit());
-    const bool loaded = v.Reload();
-    qunsetenv("ZF_HIDUSB_DEVICES");
-    QVERIFY(loaded);
+    QVERIFY(reloadWith("receiver receiver0 pid=3008\nmouse mouse0 receiver=receiver0\n"));
     bringUp(kReceiverPath);
     const DeviceAllInfo selected = SelectedDevice::get();
     QCOMPARE(int(selected.kind), 5);
@@ -417,11 +421,7 @@ void TestDeviceLinkE2E::offlineStartShowsOnlyASoundCache() {
 }
 
 void TestDeviceLinkE2E::cacheOnlyUnderItsOwnMouse() {
-    QFile description(m_appDir.path() + "/two-models.txt");
-    QVERIFY(description.open(QIODevice::WriteOnly) && description.write(kTwoModels) == kTwoModels.size());
-    description.close();
-    qputenv("ZF_HIDUSB_DEVICES", description.fileName().toLocal8Bit());
-    QVERIFY(v.Reload());
+    QVERIFY(reloadWith(kTwoModels));
     const auto cachedFiles = [] { return QDir(DeviceCache::folder()).entryList(QDir::Files); };
 
     // Closed from the device list with nothing chosen: nothing is cached.
