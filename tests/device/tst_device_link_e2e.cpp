@@ -245,6 +245,10 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     NewsSpy toList(&PostMsg::SigChangeMainDialog);
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     DevicePagesLink::refresh();
+    LinkFlags::UpgradeIdle = false; // an upgrade takes the mouse away on purpose
+    m_worker->SlotCheckOnline();
+    QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
+    LinkFlags::UpgradeIdle = true;
     QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 2000);
     QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceOnline);
     QCOMPARE(m_offline, 0);
