@@ -13,7 +13,7 @@
 #include "app/ui/Theme.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
-#include "device/HidApi.h"
+#include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "light/LampLight.h"
 #include "macro/Macro.h"
@@ -136,6 +136,7 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
     // The pages show a cached record (or defaults) from an offline start or a failed write until the
     // mouse answers again.
     connect(hub, &PostMsg::SigMouseOffLineo, this, [this](int) { setOffline(true); });
+    connect(hub, &PostMsg::SigMouseDropped, this, [this] { setOffline(true); });
     connect(hub, &PostMsg::SigCloseOffOnline, this, [this] { setOffline(false); });
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, this,
                                     [this] { setOffline(LinkFlags::WaitingForOnline.load()); });
@@ -216,12 +217,12 @@ void Dialog::on_FormSetting_clicked() {
 }
 
 void Dialog::on_UpArrow_clicked() {
-    hid().UsbServer_SetPCDriverStatus(0);
+    DeviceSession::setProgramActive(false);
     storeCurrentRecord();
     ui->PreButton->setChecked(true);
     PostMsg::instance()->SendTouchkey();
     busyWait(100);
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     PostMsg::instance()->SendChangeMainDialog(0);
     PostMsg::instance()->SendSetMacroPage();
 }

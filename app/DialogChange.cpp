@@ -7,10 +7,10 @@
 #include "app/notices/SimpleNotices.h"
 #include "app/ui/LanguageBox.h"
 #include "app/ui/Theme.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
-#include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 #include "ui_DialogChange.h"
@@ -151,7 +151,7 @@ DialogChange::~DialogChange() {
 
 void DialogChange::startWatching() {
     watcher() = this;
-    hid().StartUsbChanged(&DialogChange::usbChanged, 600);
+    DeviceSession::watchUsbChanges(&DialogChange::usbChanged);
     // Devices plugged in before the watch began raise no change: list them now.
     SlotRefresh();
 }

@@ -7,11 +7,10 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/ui/Theme.h"
 #include "app/notices/SimpleNotices.h"
-#include "device/HidApi.h"
+#include "app/ui/Theme.h"
+#include "device/DeviceSession.h"
 #include "device/LinkState.h"
-#include "device/Worker.h"
 #include "platform/RegistryStore.h"
 
 #include <QAction>
@@ -157,17 +156,17 @@ void DialogMain::SlotChangeMainDialog(int index) {
         PostMsg::instance()->SendSecondPageChange();
         LinkFlags::DevicePagesActive = false;
         PostMsg::instance()->SendMainPageChange();
-        hid().UsbServer_Exit();
+        DeviceSession::stopService();
         QThread::msleep(100);
         m_stack->setCurrentIndex(0);
-        hid().StartUsbChanged(g_listHandler, 600);
+        DeviceSession::watchUsbChanges(g_listHandler);
         // Changes seen while the pages were shown went to their handler: without this the list would
         // still offer a mouse that was just unplugged, marked online.
         if (g_listHandler)
             g_listHandler();
     } else if (index == 1) {
         m_stack->setCurrentIndex(1);
-        hid().StartUsbChanged(g_workerHandler, 600);
+        DeviceSession::watchUsbChanges(g_workerHandler);
     }
 }
 
@@ -187,16 +186,16 @@ void DialogMain::buildTrayMenu() {
 }
 
 void DialogMain::shutDownLibrary() {
-    hid().StopUsbChanged();
+    DeviceSession::stopWatching();
     busyWait(200);
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     MacroIniStore::instance().sync();
     ConfigIniStore::instance().sync();
 }
 
 void DialogMain::SlotChangeSize(int index) {
     if (index == 0 || index == 1)
-        hid().UsbServer_SetPCDriverStatus(0);
+        DeviceSession::setProgramActive(false);
     if (index == 0 || index == 2) {
         // Without a tray a hidden window could never be brought back: minimise it the ordinary way.
         if (!trayAvailable()) {
@@ -235,7 +234,7 @@ void DialogMain::on_activatedSysTrayIcon(QSystemTrayIcon::ActivationReason reaso
     case QSystemTrayIcon::DoubleClick:
         show();
         if (reason == QSystemTrayIcon::Trigger && m_stack->currentIndex() == 1)
-            hid().UsbServer_SetPCDriverStatus(1);
+            DeviceSession::setProgramActive(true);
         m_tray->hide();
         break;
     default:
@@ -275,14 +274,14 @@ void DialogMain::showEvent(QShowEvent* event) {
     // the window the user now sees.
     if (!m_libraryChecked) {
         m_libraryChecked = true;
-        if (!HidLibrary::loaded())
+        if (!DeviceSession::libraryLoaded())
             QTimer::singleShot(0, this, &DialogMain::showLibraryNotice);
     }
 }
 
 void DialogMain::showLibraryNotice() {
-    const QString file = HidLibrary::fileName();
-    LibraryMissing notice(file, QFileInfo::exists(file), HidLibrary::errorText(), this);
+    const QString file = DeviceSession::libraryFile();
+    LibraryMissing notice(file, QFileInfo::exists(file), DeviceSession::libraryError(), this);
     notice.placeOver(this);
     notice.exec();
 }
@@ -292,7 +291,7 @@ void DialogMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized) && m_minimised) {
         m_minimised = false;
         if (m_stack->currentIndex() == 1)
-            hid().UsbServer_SetPCDriverStatus(1);
+            DeviceSession::setProgramActive(true);
     }
     QWidget::changeEvent(event);
 }
@@ -354,6 +353,5 @@ void DialogMain::spacePressed() {
     match->exec();
     // Pairing ran the receiver's service; the selected device's service comes back with the worker's
     // report handler.
-    const QByteArray path = SelectedDevice::pathLatin1();
-    hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
+    DeviceSession::resumeService();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The frameless home window: device list (page 0) and main frame (page 1), tray icon, language index.
 // Its widgets come from forms/DialogMain.ui.
-#include "HIDUsb.h"
+#include "device/DeviceSession.h"
 
 #include <QPoint>
 #include <QSystemTrayIcon>

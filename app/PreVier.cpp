@@ -6,7 +6,7 @@
 #include "app/core/PostMsg.h"
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
-#include "device/HidApi.h"
+#include "device/DeviceSession.h"
 
 namespace {
 // Caption label and its key in the summary page's language table.
@@ -116,10 +116,10 @@ void PreVier::SlotAllLanguage(int index) {
         showLOD(index);
 }
 void PreVier::on_UpArrow_clicked() {
-    hid().UsbServer_SetPCDriverStatus(0);
+    DeviceSession::setProgramActive(false);
     // Leaving the pages without storing would lose the record the next offline start shows.
     DevicePagesLink::saveCache();
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     PostMsg::instance()->SendChangeMainDialog(0);
     PostMsg::instance()->SendSetMacroPage();
 }

@@ -2,9 +2,9 @@
 
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
-#include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
@@ -19,7 +19,7 @@ QPointer<Worker>& worker() {
 }
 
 void reselect(const DeviceAllInfo& entry) {
-    if (hid().UsbFinderC_GetDeviceOnLine(entry.path.toLatin1().constData()) != 0)
+    if (DeviceSession::isOnline(entry.path))
         SelectedDevice::set(entry);
     LinkFlags::RunRequested = true;
     if (Worker* w = worker().data())
@@ -39,7 +39,7 @@ void setWorker(Worker* w) {
 }
 
 void startWatching() {
-    hid().StartUsbChanged(&usbChanged, 600);
+    DeviceSession::watchUsbChanges(&usbChanged);
 }
 
 void refresh() {

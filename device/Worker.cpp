@@ -392,6 +392,17 @@ void Worker::SlotCheckOnline() {
             PostMsg::instance()->SendCloseOffOnline();
             LinkFlags::WaitingForOnline = false;
         }
+    } else if (LinkFlags::DevicePagesActive && LinkFlags::DeviceOnline && LinkFlags::UpgradeIdle &&
+               !LinkFlags::RunRequested && !LinkFlags::Restoring) {
+        // A live mouse that stopped answering: learnt here rather than at the next refused write, and
+        // then watched for like one that was offline at the start. Nothing was refused, so no notice.
+        const QByteArray path = SelectedDevice::pathLatin1();
+        if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) == 0) {
+            LinkFlags::DeviceOnline = false;
+            LinkFlags::WaitingForOnline = true;
+            PostMsg::instance()->SendMouseDropped();
+            return;
+        }
     }
     if (LinkFlags::DeviceOnline && LinkFlags::RestartRequested) {
         LinkFlags::RestartRequested = false;

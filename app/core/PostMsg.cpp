@@ -185,6 +185,10 @@ void PostMsg::SendCloseOffOnline() {
     emit SigCloseOffOnline();
 }
 
+void PostMsg::SendMouseDropped() {
+    emit SigMouseDropped();
+}
+
 void PostMsg::SendSetMacroPage() {
     emit SigSetMacroPage();
 }

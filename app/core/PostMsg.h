@@ -157,6 +157,7 @@ public:
     void SendLanguageSameA(int index);
     void SendLanguageSameB(int index);
     void SendCloseOffOnline();
+    void SendMouseDropped();
     void SendSetMacroPage();
     void SendStartRecord(int index);
     void SendUpDateButton(bool IsHide);
@@ -230,6 +231,9 @@ signals:
     void SigLanguageSameA(int index);
     void SigLanguageSameB(int index);
     void SigCloseOffOnline();
+    // The online check found the selected mouse gone while its pages were live; no write was refused,
+    // so no notice: the frame only shows the offline state until SigCloseOffOnline.
+    void SigMouseDropped();
     void SigSetMacroPage();
     void SigStartRecord(int index);
     void SigUpDateButton(bool IsHide);

@@ -4,7 +4,7 @@
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "device/DevicePagesLink.h"
-#include "device/HidApi.h"
+#include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 
@@ -41,8 +41,7 @@ UpDataParam::Env UpDataParam::deviceLinkEnv() {
     env.deviceReady = [] { return LinkFlags::DeviceReady.load(); };
     env.deviceOnline = [] { return LinkFlags::DeviceOnline.load(); };
     env.writeRecord = [](const FlashDataMap& record) {
-        const QByteArray path = SelectedDevice::pathLatin1();
-        if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) == 0)
+        if (!DeviceSession::isOnline(SelectedDevice::path()))
             return false;
         CurrentRecord::replace(record);
         return PushRecord();

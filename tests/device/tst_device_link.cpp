@@ -1,5 +1,5 @@
 // The record, its writers and cache, and the worker with the report handler, against a stand-in device
-// library whose answers the tests set.
+// library whose answers the tests set; last, reports and writes from two threads at once.
 #include "FakeHid.h"
 #include "app/core/DongleRGB.h"
 #include "app/core/IniStores.h"
@@ -12,12 +12,15 @@
 #include "device/Worker.h"
 #include "tests/common/DpiEntry.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -62,21 +65,18 @@ private slots:
     void init();
     // The record and its writers.
     void writersPatchOnlyTheirFields();
-    void offlineRule();
-    void refusedWritesLeaveTheRecord();
+    void offlineAndRefusedWrites();
     void dpiNibbleRules();
     void bitAndRangeRules();
     void cacheRoundTripAndBadFiles();
     // Reports and the worker.
-    void batteryHonoursShowValue();
     void type8Table();
-    void shortAndOddReportsAreSafe();
-    void fullDataPublishedAsOneRecord();
+    void smallAndOddReports();
     void resetReportReadsAdveanced_data();
     void resetReportReadsAdveanced();
-    void versionReport();
     void runAskedDuringARunFollowsIt();
     void shutdownIsBounded();
+    void reportsAgainstWriters();
 
 private:
     QTemporaryDir m_appDir;
@@ -163,7 +163,7 @@ void TestDeviceLink::writersPatchOnlyTheirFields() {
     }
 }
 
-void TestDeviceLink::offlineRule() {
+void TestDeviceLink::offlineAndRefusedWrites() {
     set("g_fakeOnline", 0);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     // One of each shape: a plain and an indexed writer, the whole record, the bare online test.
@@ -176,9 +176,7 @@ void TestDeviceLink::offlineRule() {
         [] { return CheckDeviceOnline(); },
     };
     for (const auto& write : writers) {
-        const int before = offline.count();
         QVERIFY(!write());
-        QCOMPARE(offline.count(), before + 1);
         QCOMPARE(offline.last().at(0).toInt(), 0);
     }
     // While a page fills its controls a failed write raises no notice.
@@ -189,25 +187,20 @@ void TestDeviceLink::offlineRule() {
         QVERIFY(!SetMotionSync(1));
     }
     QCOMPARE(offline.count(), int(writers.size()));
-    QVERIFY(rec() == patternRecord());
     QCOMPARE(value("g_fakeUpdateCalls"), 0);
     // Pushing the whole record skips the online test.
     QVERIFY(PushRecord());
     QCOMPARE(offline.count(), int(writers.size()));
     QVERIFY(sentRecord() == patternRecord());
-}
 
-void TestDeviceLink::refusedWritesLeaveTheRecord() {
-    // An index outside its table: nothing written, nothing sent.
-    QVERIFY(!SetDpiLevelCode(8, 1, 1, 1, false));
-    QVERIFY(!SetDpiLevelValueY(-1, 1, 1));
-    QVERIFY(!SetButtonAssignment(16, ButtonAssignment{{1, 1, 1}}));
-    QVERIFY(!SetButtonKeys(-1, ButtonAssignment{{1, 1, 1}}, KeySequenceBlock{}));
-    QVERIFY(!SetTouchKeyMode(3, 1));
-    QVERIFY(!SetCurvePoint(1, 5, 1, 1.0f));
-    QVERIFY(!SetCurrentDpiLevel(8));
+    // Online, an index outside its table: nothing written, nothing sent.
+    set("g_fakeOnline", 1);
+    set("g_fakeUpdateCalls", 0);
     DpiLevelEntry e{};
-    QVERIFY(!SetDpiLevelPair(e, e, 0, 8, 0));
+    QVERIFY(!SetDpiLevelCode(8, 1, 1, 1, false) && !SetDpiLevelValueY(-1, 1, 1) &&
+            !SetButtonAssignment(16, ButtonAssignment{{1, 1, 1}}) &&
+            !SetButtonKeys(-1, ButtonAssignment{{1, 1, 1}}, KeySequenceBlock{}) && !SetTouchKeyMode(3, 1) &&
+            !SetCurvePoint(1, 5, 1, 1.0f) && !SetCurrentDpiLevel(8) && !SetDpiLevelPair(e, e, 0, 8, 0));
     QCOMPARE(value("g_fakeUpdateCalls"), 0);
     // The mouse refuses the record: the writer says so and the record is as before.
     set("g_fakeUpdateResult", 0);
@@ -360,17 +353,6 @@ void TestDeviceLink::cacheRoundTripAndBadFiles() {
     ConfigIniStore::resetForTests();
 }
 
-void TestDeviceLink::batteryHonoursShowValue() {
-    QSignalSpy spy(PostMsg::instance(), &PostMsg::SigBattery);
-    DeviceReports::ShowBatteryValue = 1;
-    report({0, 4}, {77, 1});
-    DeviceReports::ShowBatteryValue = 2;
-    report({0, 4}, {50});
-    QCOMPARE(spy.count(), 2);
-    QCOMPARE(spy.at(0), (QList<QVariant>{true, 77, true}));
-    QCOMPARE(spy.at(1), (QList<QVariant>{false, 50, false}));
-}
-
 void TestDeviceLink::type8Table() {
     QSignalSpy dpi(PostMsg::instance(), &PostMsg::SigUpDataDPI);
     QSignalSpy rate(PostMsg::instance(), &PostMsg::SigUpDataReportRate);
@@ -384,70 +366,70 @@ void TestDeviceLink::type8Table() {
     QVERIFY(CurrentRecord::snapshot() == before);
     QCOMPARE(dpi.count() + rate.count() + led.count(), 0);
 
-    report(type8(0, 4), {6});
-    QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), 6);
-    QCOMPARE(dpi.count(), 1);
-    QCOMPARE(dpi.at(0).at(0).toInt(), 6);
-
-    report(type8(0, 0), {5});
-    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 5);
-    QCOMPARE(rate.count(), 1);
-    QCOMPARE(value("g_fakeUpdateCalls"), 1);
-
+    // Followed end to end: the DPI button in the sensor suite, the rate button in the device-link one.
     report(type8(0, 0x4C), {9, 8, 7, 6, 0, 0, 0, 0});
     const FlashDataMap r = CurrentRecord::snapshot();
     QCOMPARE(int(r.dpiLightEffect), 9);
     QCOMPARE(int(r.dpiLightOn), 6);
     QCOMPARE(led.count(), 1);
     QCOMPARE(int(led.at(0).at(0).value<FlashDataMap>().dpiLightEffect), 9);
-}
 
-void TestDeviceLink::shortAndOddReportsAreSafe() {
-    QSignalSpy cfg(PostMsg::instance(), &PostMsg::SigUpDataConfigUI);
-    // Header cut after the type: qualifier and sub-code read as 0, so this is a report-rate report.
-    report({0, 8}, {4});
-    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 4);
-    // Empty and negative lengths, null buffers, unknown types.
-    DeviceReports::handleReport(nullptr, 0, nullptr, 0);
-    DeviceReports::handleReport(nullptr, -5, nullptr, -1);
-    report({}, {});
-    report({0, 200, 0, 0, 0}, std::vector<uint8_t>(100000, 0xFF));
-    // A status report with no data reads all flags as 0.
-    report({0, 10}, {});
-    QCOMPARE(value("g_fakeReadCurrentDPI"), 0);
-    report({0, 14}, {2});
-    report({0, 14}, {});
-    QCOMPARE(cfg.count(), 2);
-    QCOMPARE(cfg.at(0), (QList<QVariant>{4, 2, true}));
-    QCOMPARE(cfg.at(1), (QList<QVariant>{0, 0, false}));
-    // A longer-than-full-data report is not full data.
-    QSignalSpy form(PostMsg::instance(), &PostMsg::SigForm);
-    report(type8(0, 0), std::vector<uint8_t>(6989, 1));
-    QCOMPARE(form.count(), 0);
-}
-
-void TestDeviceLink::fullDataPublishedAsOneRecord() {
-    // The four emissions against the real library: the end-to-end suite.
+    // Full data replaces the whole record (the four emissions against the real library: end to end);
+    // one byte more is not full data.
     QSignalSpy sensor(PostMsg::instance(), &PostMsg::SigUpDataLightSensor);
     LinkFlags::SensorFilled = true;
     LinkFlags::RunRequested = true;
-
-    std::vector<uint8_t> data(6988, 0);
+    std::vector<uint8_t> data(6989, 0);
     for (int i = 0; i < 64; ++i)
         data[size_t(i)] = uint8_t(i + 1);
     report(type8(0, 0), data);
-
+    QCOMPARE(sensor.count(), 0);
+    data.pop_back();
+    report(type8(0, 0), data);
     FlashDataMap expected;
     expected.clear();
     std::memcpy(expected.data(), data.data(), 64);
     QVERIFY(CurrentRecord::snapshot() == expected); // old bytes past the parsed part are gone
     QCOMPARE(sensor.count(), 1);
     QVERIFY(sensor.at(0).at(0).value<FlashDataMap>() == expected);
-    QVERIFY(LinkFlags::DeviceReady);
-    QVERIFY(!LinkFlags::SensorFilled);
-    QVERIFY(!LinkFlags::RunRequested);
-    QVERIFY(!LinkFlags::Parsing);
+    QVERIFY(LinkFlags::DeviceReady && !LinkFlags::SensorFilled && !LinkFlags::RunRequested &&
+            !LinkFlags::Parsing);
     QCOMPARE(value("g_fakeReadDPILed"), 1);
+}
+
+void TestDeviceLink::smallAndOddReports() {
+    QSignalSpy battery(PostMsg::instance(), &PostMsg::SigBattery);
+    DeviceReports::ShowBatteryValue = 1;
+    report({0, 4}, {77, 1});
+    DeviceReports::ShowBatteryValue = 2;
+    report({0, 4}, {50});
+    QCOMPARE(battery.at(0), (QList<QVariant>{true, 77, true}));
+    QCOMPARE(battery.at(1), (QList<QVariant>{false, 50, false}));
+
+    QCOMPARE(DeviceReports::versionText(0x0A0B), QStringLiteral("v10.0B"));
+    set("g_fakeVersion", 0x0305);
+    QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
+    report({0, 18}, {});
+    QCOMPARE(SelectedDevice::get().mouseVersion, QStringLiteral("v3.05"));
+    QCOMPARE(ver.count(), 1);
+
+    QSignalSpy cfg(PostMsg::instance(), &PostMsg::SigUpDataConfigUI);
+    report({0, 14}, {2});
+    report({0, 14}, {});
+    QCOMPARE(cfg.at(0), (QList<QVariant>{4, 2, true}));
+    QCOMPARE(cfg.at(1), (QList<QVariant>{0, 0, false}));
+
+    // Header cut after the type: qualifier and sub-code read as 0, so this is a report-rate report.
+    report({0, 8}, {4});
+    QCOMPARE(int(CurrentRecord::snapshot().reportRate), 4);
+    // Empty and negative lengths, null buffers, unknown types; a status report with no data reads
+    // every flag as 0.
+    DeviceReports::handleReport(nullptr, 0, nullptr, 0);
+    DeviceReports::handleReport(nullptr, -5, nullptr, -1);
+    report({}, {});
+    report({0, 200, 0, 0, 0}, std::vector<uint8_t>(100000, 0xFF));
+    report({0, 10}, {});
+    QCOMPARE(value("g_fakeReadCurrentDPI"), 0);
 }
 
 void TestDeviceLink::resetReportReadsAdveanced_data() {
@@ -455,7 +437,6 @@ void TestDeviceLink::resetReportReadsAdveanced_data() {
     QTest::addColumn<int>("rgb");       // receiver value announced, -1: none
     QTest::addColumn<int>("longRange"); // long range announced, -1: none
     QTest::newRow("missing") << QStringList() << -1 << -1;
-    QTest::newRow("long range only") << QStringList{"1"} << -1 << 1;
     QTest::newRow("both") << QStringList{"0", " 3"} << 3 << 0;
     QTest::newRow("not numbers, value clamped") << QStringList{"on", "999"} << 255 << -1;
     QTest::newRow("outside their ranges") << QStringList{"2", "0"} << -1 << -1;
@@ -483,15 +464,6 @@ void TestDeviceLink::resetReportReadsAdveanced() {
     // The full data the reset asks for will find the flags already raised.
     QVERIFY(LinkFlags::ReconcileMacros && LinkFlags::SkipReceiverQuery);
     QCOMPARE(value("g_fakeReadAllFlashData"), 1);
-}
-
-void TestDeviceLink::versionReport() {
-    QCOMPARE(DeviceReports::versionText(0x0A0B), QStringLiteral("v10.0B"));
-    set("g_fakeVersion", 0x0305);
-    QSignalSpy ver(PostMsg::instance(), &PostMsg::SigSetver);
-    report({0, 18}, {});
-    QCOMPARE(SelectedDevice::get().mouseVersion, QStringLiteral("v3.05"));
-    QCOMPARE(ver.count(), 1);
 }
 
 void TestDeviceLink::runAskedDuringARunFollowsIt() {
@@ -541,6 +513,51 @@ void TestDeviceLink::shutdownIsBounded() {
     QVERIFY(worker.wait(3000));
     QCOMPARE(reset, 1);
     QVERIFY(LinkFlags::WaitingForOnline);
+}
+
+void TestDeviceLink::reportsAgainstWriters() {
+    // A report thread fires DPI, battery, light and rate reports while this thread writes settings and
+    // serves the blocking news; meant for ThreadSanitizer as well.
+    CurrentRecord::replace(FlashDataMap{});
+    QObject pages;
+    std::atomic<int> served{0};
+    int badLevels = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataDPILed, &pages, [&](FlashDataMap r) {
+        if (r.currentDpiLevel >= 8)
+            ++badLevels;
+        ++served;
+    });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataDPI, &pages, [&](int) { ++served; });
+    PostMsg::connectBlockingFunctor(&PostMsg::SigBattery, &pages, [&](bool, int, bool) { ++served; });
+    std::atomic<bool> stop{false};
+    QThread* reporter = QThread::create([&] {
+        const unsigned char data[9] = {3, 1, 2, 3, 4, 5, 6, 7, 8};
+        for (int i = 0; !stop; ++i) {
+            const unsigned char level = static_cast<unsigned char>(i % 8);
+            report(type8(0, 4), {level});
+            report(type8(0, 0x4C), {data, data + 8});
+            report(type8(0, 0xA0), {data, data + 9});
+            report(type8(0, 0), {data[0]});
+            report({0, 4}, {data, data + 2});
+        }
+    });
+    reporter->start();
+    QElapsedTimer t;
+    t.start();
+    for (int writes = 0; t.elapsed() < 1500; ++writes) {
+        QVERIFY(SetLightBarColour(uint8_t(writes), 2, 3));
+        QVERIFY(SetDpiLevelValue(writes % 8, 400, 400, 0, false));
+        QVERIFY(SetSleepTime(uint8_t(writes)));
+        const FlashDataMap r = CurrentRecord::snapshot();
+        QCOMPARE(r.sleepTime, r.sleepTimeCopy);
+        QCoreApplication::processEvents();
+    }
+    stop = true;
+    while (!reporter->wait(10))
+        QCoreApplication::processEvents();
+    delete reporter;
+    QVERIFY(served > 0);
+    QCOMPARE(badLevels, 0);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceLink)

@@ -4,6 +4,7 @@
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
 #include "device/DevicePagesLink.h"
+#include "device/DeviceSession.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -79,7 +80,6 @@ private slots:
     void sessionBehindReceiver();
     void cableAndReceiverSwitch();
     void reconnectionGuard();
-    void rateButtonFollowed();
     void behindAClassEightReceiver();
     void offlineStartShowsOnlyASoundCache();
     void cacheOnlyUnderItsOwnMouse();
@@ -93,6 +93,8 @@ private:
     // The program quits and starts again: the link and the worker go, a fresh worker comes.
     void restart();
     FlashDataMap flash();
+    // The virtual devices of `description` instead of the default pair, until the next test.
+    bool reloadWith(const QByteArray& description);
     void waitFor(const QList<QList<QVariant>>& spy, int count, int ms = 10000);
 
     QTemporaryDir m_appDir;
@@ -155,7 +157,7 @@ void TestDeviceLinkE2E::init() {
 
 void TestDeviceLinkE2E::cleanup() {
     QVERIFY(m_worker->shutdown(3000));
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker.reset();
     m_pages.reset();
     DevicePagesLink::setWorker(nullptr);
@@ -171,6 +173,15 @@ FlashDataMap TestDeviceLinkE2E::flash() {
     r.clear();
     v.ReadFlash(kMouse, -1, r.data());
     return r;
+}
+
+bool TestDeviceLinkE2E::reloadWith(const QByteArray& description) {
+    QFile file(m_appDir.path() + "/devices.txt");
+    if (!file.open(QIODevice::WriteOnly) || file.write(description) != description.size())
+        return false;
+    file.close();
+    qputenv("ZF_HIDUSB_DEVICES", file.fileName().toLocal8Bit());
+    return v.Reload();
 }
 
 void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row) {
@@ -195,14 +206,14 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row)
 
 void TestDeviceLinkE2E::backToList() {
     DevicePagesLink::saveCache();
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker->SlotMainPageChange();
     LinkFlags::DevicePagesActive = false;
 }
 
 void TestDeviceLinkE2E::restart() {
     QVERIFY(m_worker->shutdown(3000));
-    hid().UsbServer_Exit();
+    DeviceSession::stopService();
     m_worker.reset();    // its destructor shuts the link down once more
     QVERIFY(v.Reload()); // the virtual mouse keeps only what reached its stored flash
     PostMsg::resetShutdown();
@@ -226,34 +237,51 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     for (const FlashDataMap& r : shown)
         QVERIFY(r == flash());
     const FlashDataMap before = CurrentRecord::snapshot();
-    QVERIFY(before == flash());
     const uint8_t lod = before.lod == 2 ? 1 : 2;
 
-    // Switched off: the receiver is still there, so the pages stay; writers refuse, one notice each.
-    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    // Switched off while its pages are live: the receiver stays, so do the pages. The worker's own
+    // online check (its timer, not a write) tells within a period, without the offline notice.
+    NewsSpy dropped(&PostMsg::SigMouseDropped);
     NewsSpy toList(&PostMsg::SigChangeMainDialog);
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
     DevicePagesLink::refresh();
+    LinkFlags::UpgradeIdle = false; // an upgrade takes the mouse away on purpose
+    m_worker->SlotCheckOnline();
+    QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
+    LinkFlags::UpgradeIdle = true;
+    QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 2000);
+    QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceOnline);
+    QCOMPARE(m_offline, 0);
     QCOMPARE(toList.count(), 0);
     QCOMPARE(SelectedDevice::path(), kReceiverPath);
+    m_worker->SlotCheckOnline();
+    QCOMPARE(dropped.count(), 1);
+    // A write now is refused with the notice, and leaves the record.
     QVERIFY(!SetLod(lod));
-    QVERIFY(!SetLightBarColour(1, 2, 3));
-    QVERIFY(!SetDpiLevelValue(0, 800, 800, 0, false));
-    QCOMPARE(m_offline, 3);
+    QCOMPARE(m_offline, 1);
     QVERIFY(CurrentRecord::snapshot() == before);
 
-    // Back on: the online check closes the notice once and the restart reads the whole record again.
+    // Back on: the online check closes the offline state once and the restart reads the record again.
     NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
     NewsSpy form(&PostMsg::SigForm);
-    g_now += 5000;
+    g_now += 5000; // past the reconnection guard
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
     m_worker->SlotCheckOnline();
     QCOMPARE(closeNotice.count(), 1);
-    QVERIFY(!LinkFlags::WaitingForOnline);
+    QVERIFY(!LinkFlags::WaitingForOnline && LinkFlags::DeviceOnline);
     waitFor(form, 1);
     m_worker->SlotCheckOnline();
     QCOMPARE(closeNotice.count(), 1);
+    QCOMPARE(dropped.count(), 1);
     QVERIFY(SetLod(lod));
     QTRY_COMPARE(int(flash().lod), int(lod));
+
+    // Back at the list nothing is watched: a mouse switched off there raises nothing.
+    backToList();
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    m_worker->SlotCheckOnline();
+    QCOMPARE(dropped.count(), 1);
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
 
     // The program starts again: the change comes back from the mouse.
     restart();
@@ -296,8 +324,6 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     waitFor(form, 2);
     QCOMPARE(int(SelectedDevice::get().wired), 0);
     QCOMPARE(toList.count(), 0);
-    QVERIFY(SetReportRate(rate == 1 ? 2 : 1));
-    QTRY_COMPARE(int(flash().reportRate), rate == 1 ? 2 : 1);
 
     // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
     // reaching a stale path.
@@ -305,7 +331,7 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     QVERIFY(v.Plug("receiver0", 0));
     QTRY_COMPARE_WITH_TIMEOUT(toList.count(), 1, 5000);
     QCOMPARE(toList.first().at(0).toInt(), 0);
-    hid().StopUsbChanged();
+    DeviceSession::stopWatching();
     QVERIFY(SelectedDevice::path().isEmpty());
     QVERIFY(!SetLod(3));
 }
@@ -330,49 +356,32 @@ void TestDeviceLinkE2E::reconnectionGuard() {
     }
 }
 
-void TestDeviceLinkE2E::rateButtonFollowed() {
-    // The DPI button is followed the same way; the sensor suite checks it with its page.
-    bringUp(kReceiverPath);
-    NewsSpy rate(&PostMsg::SigUpDataReportRate);
-    const int before = CurrentRecord::snapshot().reportRate;
-    QVERIFY(v.PressRateButton(kMouse));
-    waitFor(rate, 1);
-    const int now = flash().reportRate;
-    QVERIFY(now != before);
-    QCOMPARE(rate.last().at(0).toInt(), now);
-    QCOMPARE(int(CurrentRecord::snapshot().reportRate), now);
-    // The device's own change is the new baseline: a later write does not send the old rate back.
-    QVERIFY(SetLod(4));
-    QTRY_COMPARE(int(flash().lod), 4);
-    QCOMPARE(int(flash().reportRate), now);
-}
-
 void TestDeviceLinkE2E::behindAClassEightReceiver() {
     // The receiver takes its class from the table's list holding its PID.
     IniStore& ini = ConfigIniStore::instance();
     ini.setList("Option", "Wireless8_PID", {"3008"});
     ini.sync();
-    const QString description = m_appDir.path() + "/class8.txt";
-    QFile file(description);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("receiver receiver0 pid=3008\nmouse mouse0 receiver=receiver0\n");
-    file.close();
-    qputenv("ZF_HIDUSB_DEVICES", description.toLocal8Bit());
-    const bool loaded = v.Reload();
-    qunsetenv("ZF_HIDUSB_DEVICES");
-    QVERIFY(loaded);
+    QVERIFY(reloadWith("receiver receiver0 pid=3008\nmouse mouse0 receiver=receiver0\n"));
     bringUp(kReceiverPath);
     const DeviceAllInfo selected = SelectedDevice::get();
     QCOMPARE(int(selected.kind), 5);
     QCOMPARE(int(selected.wired), 0);
     QCOMPARE(Discovery::receiverClass(selected.kind), 8);
-    // The mouse's own button steps up through 2000 and 4000 to 8000 Hz, and the program follows.
+    // From 1000 Hz (the flash keeps what earlier cases left), the mouse's own button steps up through
+    // 2000 and 4000 to 8000 Hz, and the program follows.
+    QVERIFY(SetReportRate(1));
+    QTRY_COMPARE(int(flash().reportRate), 1);
     NewsSpy rate(&PostMsg::SigUpDataReportRate);
     for (int press = 0; press < 3; ++press)
         QVERIFY(v.PressRateButton(kMouse));
     // Waits for the value, not a count: a slow run may see a report of the bring-up among the three.
     QTRY_COMPARE_WITH_TIMEOUT(int(CurrentRecord::snapshot().reportRate), 64, 10000);
     QTRY_VERIFY(!rate.isEmpty() && rate.last().at(0).toInt() == 64);
+    QCOMPARE(int(flash().reportRate), 64);
+    // The device's own change is the new baseline: a later write does not send the old rate back.
+    QVERIFY(SetLod(4));
+    QTRY_COMPARE(int(flash().lod), 4);
+    QCOMPARE(int(flash().reportRate), 64);
     ini.remove("Option", "Wireless8_PID");
 }
 
@@ -419,11 +428,7 @@ void TestDeviceLinkE2E::offlineStartShowsOnlyASoundCache() {
 }
 
 void TestDeviceLinkE2E::cacheOnlyUnderItsOwnMouse() {
-    QFile description(m_appDir.path() + "/two-models.txt");
-    QVERIFY(description.open(QIODevice::WriteOnly) && description.write(kTwoModels) == kTwoModels.size());
-    description.close();
-    qputenv("ZF_HIDUSB_DEVICES", description.fileName().toLocal8Bit());
-    QVERIFY(v.Reload());
+    QVERIFY(reloadWith(kTwoModels));
     const auto cachedFiles = [] { return QDir(DeviceCache::folder()).entryList(QDir::Files); };
 
     // Closed from the device list with nothing chosen: nothing is cached.

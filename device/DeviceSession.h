@@ -1,0 +1,31 @@
+#pragma once
+// What windows do with the device library, as plain steps: start and stop the service, tell it whether
+// the program is in front, watch USB changes, ask whether a mouse answers. Windows call these, never the
+// library itself.
+
+#include "HIDUsb.h"
+
+#include <QString>
+
+namespace DeviceSession {
+// A plain function: the library calls it on a thread of its own.
+using UsbChangeHandler = HidUsbChangedCallback;
+
+// Ends the device service (leaving the device pages, quitting).
+void stopService();
+// Starts the selected device's service again with the worker's report handler (after pairing ran the
+// receiver's service).
+void resumeService();
+// Tells the library whether the configuration program is the active one for the mouse.
+void setProgramActive(bool active);
+// `handler` becomes the one USB-change callback (600 ms period); it replaces the previous one.
+void watchUsbChanges(UsbChangeHandler handler);
+void stopWatching();
+// True when the mouse at `path` answers.
+bool isOnline(const QString& path);
+
+// Whether the library loaded whole; else the file that was tried and why it failed, for the notice.
+bool libraryLoaded();
+QString libraryFile();
+QString libraryError();
+} // namespace DeviceSession
