@@ -4,6 +4,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "device/DeviceTable.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "sensor/DpiCodec.h"
@@ -166,7 +167,7 @@ bool Sensor::modeSelectable() const {
 
 void Sensor::selectModeQuietly(int index) {
     const QSignalBlocker block(ui->ModelChoose);
-    if (index >= 0 && index < ui->ModelChoose->count())
+    if (index >= -1 && index < ui->ModelChoose->count())
         ui->ModelChoose->setCurrentIndex(index);
 }
 
@@ -230,13 +231,14 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
     }
 
     // 4: model, level count, XIn1 and ranges of the device's row.
-    cap.loadDeviceCapabilities(device.row);
+    cap.loadRow(DeviceTable::row(device.row));
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
 
-    // 5
-    if (!modeSelectable())
+    // 5: a model without the choice shows none, not the mode of the mouse shown before.
+    if (!modeSelectable()) {
         ui->ModelChoose->setEnabled(false);
-    else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
+        selectModeQuietly(-1);
+    } else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
         lockSensorMode();
     else
         freeSensorMode(r.sensorMode);
@@ -367,26 +369,23 @@ void Sensor::arrangeOptions() {
 void Sensor::SlotFormReset() {
     SensorDPI* dpi = ui->frameDpi;
     SensorCapability& cap = SensorCapability::current();
-    IniStore& ini = ConfigIniStore::instance();
     const DeviceAllInfo device = SelectedDevice::get();
-    const QString group = QStringLiteral("Drive") + QString::number(device.row + 1);
+    const ModelRow row = DeviceTable::row(device.row);
 
     LinkFlags::SensorLoading = true;
-    dpi->setSliderRange(ini.intValue(group, QStringLiteral("DPIMin")),
-                        ini.intValue(group, QStringLiteral("DPIMax")));
-    dpi->resetToConfiguration(device.row);
-    const int maxGrade =
-        qBound(1, ini.intValue(group, QStringLiteral("DPIMaxGrade")), int(SensorDPI::kLevels));
+    cap.loadRow(row);
+    dpi->setSliderRange(row.dpiMin, row.dpiMax);
+    dpi->showSeparateXY(false); // the table's levels are joint values
+    dpi->resetToConfiguration(row);
+    const int maxGrade = qBound(1, row.dpiMaxGrade, int(SensorDPI::kLevels));
     dpi->clearLevelChooser();
     dpi->fillLevelChooser(maxGrade);
     dpi->setLevelCount(maxGrade);
     dpi->setChooserIndex(maxGrade - 1);
-    const int current = ini.intValue(group, QStringLiteral("CurrentPos"));
-    if (current >= 0 && current < maxGrade) {
-        dpi->setCurrentLevel(current);
-        dpi->moveMarker(current);
-        dpi->selectLevel(current);
-    }
+    const int current = row.currentPos >= 0 && row.currentPos < maxGrade ? row.currentPos : 0;
+    dpi->setCurrentLevel(current);
+    dpi->moveMarker(current);
+    dpi->selectLevel(current);
     {
         const QSignalBlocker block(ui->Performance);
         ui->Performance->setEnabled(true);
@@ -394,16 +393,17 @@ void Sensor::SlotFormReset() {
     }
     ui->PerformanceOpen->setEnabled(true);
     ui->frame_3->setChecked(true);
-    const int currentDpi = ini.intValue(group, QStringLiteral("CurrentDPI"));
+    // The level's table value; "CurrentDPI" only for a row without levels.
+    const int currentDpi = row.dpiGrade.size() > current ? row.dpiGrade[current] : row.currentDpi;
     dpi->setCurrentValue(currentDpi);
+    dpi->setCurrentValueY(currentDpi);
     PostMsg::instance()->SendAddSensor(currentDpi);
     ui->frameRate->setMode(SensorRate::modeForKind(device.kind));
     ui->frameRate->selectIndex(3);
     setHiddenRow(ui->ModelChoose, kCordedMode, false);
-    selectModeQuietly(0);
+    selectModeQuietly(modeSelectable() ? 0 : -1);
     m_modeIndex = 0;
 
-    cap.loadDeviceCapabilities(device.row);
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
     ui->frameLOD->selectByCode(0);
     ui->ModelChoose->setEnabled(modeSelectable());

@@ -359,23 +359,18 @@ int SensorDPI::currentValueY() const {
     return ui->spinBoxY->value();
 }
 
-void SensorDPI::resetToConfiguration(int deviceIndex) {
-    const QString group = QStringLiteral("Drive") + QString::number(deviceIndex + 1);
-    IniStore& ini = ConfigIniStore::instance();
-    const QStringList colours = ini.list(group, QStringLiteral("DPIColor"));
+void SensorDPI::resetToConfiguration(const ModelRow& row) {
     // A short list would leave levels without a colour: all levels take the defaults then.
+    const bool colours = row.dpiColor.size() >= 3 * kLevels;
     for (int i = 0; i < kLevels; ++i)
-        m_colours[i] = colours.size() >= 3 * kLevels ? QStringLiteral("%1,%2,%3")
-                                                           .arg(colours[3 * i].trimmed().toInt())
-                                                           .arg(colours[3 * i + 1].trimmed().toInt())
-                                                           .arg(colours[3 * i + 2].trimmed().toInt())
-                                                     : QLatin1String(kDefaultColours[i]);
-    const QStringList grades = ini.list(group, QStringLiteral("DPIGrade"));
-    if (grades.size() >= kLevels)
-        for (int i = 0; i < kLevels; ++i) {
-            const int v = grades[i].trimmed().toInt();
-            setLevelValues(i, v, v);
-        }
+        m_colours[i] = colours ? QStringLiteral("%1,%2,%3")
+                                     .arg(row.dpiColor[3 * i])
+                                     .arg(row.dpiColor[3 * i + 1])
+                                     .arg(row.dpiColor[3 * i + 2])
+                               : QLatin1String(kDefaultColours[i]);
+    if (row.dpiGrade.size() >= kLevels)
+        for (int i = 0; i < kLevels; ++i)
+            setLevelValues(i, row.dpiGrade[i], row.dpiGrade[i]);
     restyleSwatches();
 }
 

@@ -61,7 +61,6 @@ private slots:
     void wideAxesKeepTheirOwnScale();
     void colourGoesToItsLevelOnly();
     void markerDragSelectsTheDroppedLevel();
-    void resetFromConfiguration();
     void mirroredInRightToLeft();
 
 private:
@@ -343,24 +342,6 @@ void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(4));
     QCOMPARE(marker->x(), 391);
     QVERIFY(child<QPushButton>(m_dpi.get(), "GreenButton")->isChecked());
-}
-
-void TestSensorDpi::resetFromConfiguration() {
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setList("Drive1", "DPIColor", {"1", "2", "3"}); // short: the default colours
-    ini.setList("Drive1", "DPIGrade", {"100", "200", "300", "400", "500", "600", "700", "800"});
-    const FlashDataMap before = CurrentRecord::snapshot();
-    m_dpi->resetToConfiguration(0);
-    QCOMPARE(m_dpi->levelColour(0), QStringLiteral("255,0,0"));
-    QCOMPARE(m_dpi->levelColour(7), QStringLiteral("0,212,252"));
-    QCOMPARE(child<QPushButton>(m_dpi.get(), "PurpleButton")->text(), QStringLiteral("600"));
-    QStringList colours;
-    for (int i = 0; i < 24; ++i)
-        colours << QString::number(i);
-    ini.setList("Drive1", "DPIColor", colours);
-    m_dpi->resetToConfiguration(0);
-    QCOMPARE(m_dpi->levelColour(1), QStringLiteral("3,4,5"));
-    QVERIFY(CurrentRecord::snapshot() == before); // a reset writes nothing
 }
 
 // Built in a right-to-left language, or switched to one: the level row, the marker and the step

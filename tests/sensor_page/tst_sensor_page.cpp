@@ -41,6 +41,7 @@ private slots:
     void lodCodesFollowTheModel();
     void deviceReportedLevelAndRate();
     void optionSwitchRestoredWhenRefused();
+    void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
 
@@ -75,13 +76,21 @@ void TestSensorPage::initTestCase() {
     QVERIFY(m_fake.load());
     ConfigIniStore::resetForTests();
     IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "4");
     for (int i = 0; i < 4; ++i) {
         const QString g = QStringLiteral("Drive%1").arg(i + 1);
         ini.setValue(g, "Sensor", kModels[i]);
         ini.setValue(g, "DPIMaxGrade", "6");
         ini.setValue(g, "XIn1", i == 3 ? "2" : "0");
         ini.setList(g, "DPIRange", {"50", "10000", "50", "10100", "20000", "100", "22"});
+        ini.setValue(g, "CurrentPos", "2");
+        ini.setList(g, "DPIGrade", {"100", "200", "300", "400", "500", "600", "700", "800"});
     }
+    QStringList colours;
+    for (int i = 0; i < 24; ++i)
+        colours << QString::number(i);
+    ini.setList("Drive3", "DPIColor", colours);
+    ini.setList("Drive1", "DPIColor", {"1", "2", "3"}); // short: the default colours
     ini.sync();
     QFile header(m_appDir.path() + "/driver_sensor.h");
     QVERIFY(header.open(QIODevice::WriteOnly));
@@ -372,11 +381,18 @@ void TestSensorPage::visibilityRulesLeaveNoHoles() {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
     QVERIFY(balanced());
 
-    // "3950" lists no ripple, angle or motion flag and no sensor mode choice.
+    // "3950" lists no ripple, angle or motion flag and no sensor mode choice: the disabled box shows no
+    // mode rather than the one of the mouse shown before.
+    FlashDataMap lowPower = record();
+    lowPower.sensorMode = 1;
+    select(0, 0);
+    fill(lowPower);
+    QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 1);
     select(2, 0);
     fill(record());
     QVERIFY(child<QWidget>("frame")->isHidden() && child<QWidget>("frame_3")->isHidden());
     QVERIFY(!child<QWidget>("ModelChoose")->isEnabled());
+    QVERIFY(child<QComboBox>("ModelChoose")->currentText().isEmpty());
     QVERIFY(balanced());
 }
 
@@ -438,6 +454,35 @@ void TestSensorPage::optionSwitchRestoredWhenRefused() {
     QTest::mouseClick(motion, Qt::LeftButton);
     QVERIFY(!motion->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
+}
+
+// An offline mouse without a cache: the page shows the model's table levels, colours and current level,
+// and writes nothing.
+void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
+    auto* dpi = child<SensorDPI>("frameDpi");
+    const FlashDataMap before = CurrentRecord::snapshot();
+    *m_fake.online = 0;
+    select(2, 1);
+    PostMsg::instance()->SendFormReset();
+    QCOMPARE(dpi->levelCount(), 6);
+    QCOMPARE(dpi->currentLevel(), 2);
+    QCOMPARE(dpi->currentValue(), 300);
+    QCOMPARE(dpi->levelValueX(5), 600);
+    QCOMPARE(dpi->levelText(5), QStringLiteral("600"));
+    QCOMPARE(dpi->levelColour(1), QStringLiteral("3,4,5"));
+    QVERIFY(child<QWidget>("PurpleButton")->isVisibleTo(dpi) &&
+            !child<QWidget>("LightBlueButton")->isVisibleTo(dpi));
+    QVERIFY(child<QAbstractButton>("RedButton")->isChecked());
+    QVERIFY(!child<QComboBox>("ModelChoose")->isEnabled());
+    QVERIFY(child<QComboBox>("ModelChoose")->currentText().isEmpty());
+
+    select(0, 1); // a short "DPIColor": the default colours
+    PostMsg::instance()->SendFormReset();
+    QCOMPARE(dpi->levelColour(0), QStringLiteral("255,0,0"));
+    QCOMPARE(dpi->levelColour(7), QStringLiteral("0,212,252"));
+    QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 0);
+    QVERIFY(CurrentRecord::snapshot() == before);
+    QCOMPARE(*m_fake.updateCalls, 0);
 }
 
 QTEST_MAIN(TestSensorPage)
