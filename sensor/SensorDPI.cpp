@@ -107,8 +107,6 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
         m_valueX[i] = m_valueY[i] = 400 * (i + 1);
     }
 
-    m_colourDialog = new QColorDialog(this);
-    connect(m_colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
     connect(PostMsg::instance(), &PostMsg::SigTouchkey, this, &SensorDPI::SlotTouchkey);
 
     ui->label_8->installEventFilter(this);
@@ -606,6 +604,11 @@ void SensorDPI::swatchToggled(int level, bool checked) {
 void SensorDPI::swatchClicked(int level) {
     if (!m_swatches[level]->isChecked())
         return;
+    if (!m_colourDialog) {
+        // Built on first use: most starts never open it, and it is costly to build.
+        m_colourDialog = new QColorDialog(this);
+        connect(m_colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
+    }
     const QStringList rgb = m_colours[level].split(',');
     if (rgb.size() == 3)
         m_colourDialog->setCurrentColor(QColor(rgb[0].toInt(), rgb[1].toInt(), rgb[2].toInt()));

@@ -313,7 +313,9 @@ void TestSensorDpi::wideAxesKeepTheirOwnScale() {
     QCOMPARE(r.dpiLevels[1].xCode, startRecord().dpiLevels[1].xCode); // the narrow form is left alone
 }
 
+// The dialog is built at the first swatch click, then reused.
 void TestSensorDpi::colourGoesToItsLevelOnly() {
+    QVERIFY(!m_dpi->findChild<QColorDialog*>());
     auto* swatch = child<QPushButton>(m_dpi.get(), "RedButtonA");
     QTest::mouseClick(swatch, Qt::LeftButton); // selects level 2 and opens the dialog
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
@@ -330,6 +332,12 @@ void TestSensorDpi::colourGoesToItsLevelOnly() {
     QVERIFY(CurrentRecord::snapshot() == expected);
     QCOMPARE(m_dpi->levelColour(2), QStringLiteral("1,2,254"));
     QVERIFY(swatch->styleSheet().contains("rgb(1,2,254)"));
+    dialog->reject();
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QCOMPARE(m_dpi->findChildren<QColorDialog*>().size(), 1);
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(dialog->currentColor(), QColor(1, 2, 254));
+    dialog->reject();
 }
 
 void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
