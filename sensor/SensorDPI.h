@@ -146,7 +146,6 @@ private:
     void checkSwatchQuietly(int level);
     int checkedSwatch() const;
     int levelAtX(int x) const;
-    QString imagePath(const QString& name) const;
     QRect ltrGeometry(QWidget* child) const;
     void alignXYCaption();
 
