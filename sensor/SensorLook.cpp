@@ -33,7 +33,7 @@ void checkBox(QCheckBox* box) {
 void comboBox(QComboBox* box) {
     const QString select = Theme::rgb("ComboxSelectColor");
     box->setStyleSheet(
-        QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding-left:12px;}"
+        QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding:0px 12px;}"
                        "QComboBox:disabled{color:black;border-image:none;background-color:rgb(120,126,138);"
                        "border-radius:6px;}"
                        "QComboBox::drop-down{border:0px;width:30px;}"

@@ -9,6 +9,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
 #include "sensor/SensorRate.h"
+#include "sensor/SensorToggle.h"
 #include "sensor/StopCloseTime.h"
 
 #include <QAbstractButton>
@@ -136,6 +137,11 @@ void TestSensorPage::everyLanguageFitsAndMirrors() {
         return QString();
     };
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    m_page->SlotAllLanguage(0); // English
+    QStringList english;
+    for (const SensorToggle* t : m_page->findChildren<SensorToggle*>())
+        english << t->title();
+    QCOMPARE(english.size(), 3);
     for (int i = 0; i < 11; ++i) {
         const QString code = QLatin1String(Language::allLanguages()[i].code);
         QApplication::setLayoutDirection(code == "ar" ? Qt::RightToLeft : Qt::LeftToRight);
@@ -150,6 +156,9 @@ void TestSensorPage::everyLanguageFitsAndMirrors() {
                 QVERIFY2(!text(w).contains(han), qPrintable(what));
             if (code == "cn" && w->objectName() == "label_5")
                 QVERIFY2(text(w).contains(han), qPrintable(what));
+            // The switches' captions are translated, not English copies.
+            if (code != "en" && w->objectName() == "label" && w->parent()->inherits("SensorToggle"))
+                QVERIFY2(!english.contains(text(w)), qPrintable(what));
             if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
                 const int need = l->wordWrap() ? l->heightForWidth(l->contentsRect().width())
                                                : l->fontMetrics().horizontalAdvance(l->text());
