@@ -55,7 +55,6 @@ private slots:
     void everyValueInputSnapsAndWrites();
     void rangeWithoutStepIsNotSnapped();
     void levelSelectionWritesAndOfflineKeepsThePrevious();
-    void offlineSliderIsPutBackAndDisabled();
     void countBelowCurrentLevelSwapsTheEntries();
     void xyOffCopiesXToY();
     void wideAxesKeepTheirOwnScale();
@@ -123,7 +122,7 @@ void TestSensorDpi::fill() {
 }
 
 // Slider, page keys, step buttons, a typed value and the box's arrow keys all snap onto the range
-// steps and write through the same writer.
+// steps and write through the same writer; offline none of them writes.
 void TestSensorDpi::everyValueInputSnapsAndWrites() {
     auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
     auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
@@ -180,6 +179,14 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     QCOMPARE(spin->value(), 10000);
     QCOMPARE(DpiCodec::decodeX(1), 10000);
     QCOMPARE(offline.count(), 2);
+    // The slider the typed value moved is put back and stays disabled until the next full update.
+    QCOMPARE(slider->value(), 10000);
+    QVERIFY(!slider->isEnabled());
+    *m_fake.online = 1;
+    m_dpi->enableSliders(true);
+    fill();
+    slider->setValue(5000);
+    QCOMPARE(DpiCodec::decodeX(1), 5000);
 }
 
 void TestSensorDpi::rangeWithoutStepIsNotSnapped() {
@@ -221,24 +228,6 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     QVERIFY(!child<QPushButton>(m_dpi.get(), "BlueButton")->isChecked());
     QCOMPARE(m_dpi->currentLevel(), 3);
     QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
-}
-
-void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
-    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
-    const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
-    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-    slider->setValue(5000);
-    QCOMPARE(slider->value(), 800);
-    QVERIFY(!slider->isEnabled());
-    QCOMPARE(offline.count(), 1);
-    QVERIFY(CurrentRecord::snapshot() == before);
-    // The next full update brings it back.
-    *m_fake.online = 1;
-    m_dpi->enableSliders(true);
-    fill();
-    slider->setValue(5000);
-    QCOMPARE(DpiCodec::decodeX(1), 5000);
 }
 
 void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {

@@ -1,5 +1,6 @@
 // The sensor page and the DPI editor against the real device library and its virtual mice.
 #include "app/core/PostMsg.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -30,7 +31,6 @@ private slots:
     void init();
     void shippedMiceShowTheirRowsLevels();
     void mouseButtonMovesLevelAndPageChangeReachesFlash();
-    void editorChangesSurviveARestart();
     void wideXYSurvivesARestart();
     void cleanupTestCase();
 
@@ -89,9 +89,8 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     ConfigIniStore::resetForTests();
     QVERIFY(fn<int (*)()>("HidVirt_Reload")());
     auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
-    IniStore& ini = ConfigIniStore::instance();
-    const int rows = ini.value("Option", "DeviceTotal").toInt();
-    QVERIFY(rows >= 8);
+    const DeviceTable table = DeviceTable::load();
+    QVERIFY(table.size() >= 8);
 
     const QRegularExpression line(R"(^mouse (\S+) .*cid=([0-9A-Fa-f]+) mid=([0-9A-Fa-f]+))",
                                   QRegularExpression::MultilineOption);
@@ -100,29 +99,22 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     for (auto m = line.globalMatch(QString::fromUtf8(description)); m.hasNext();) {
         const auto match = m.next();
         const QByteArray name = match.captured(1).toUtf8();
-        int row = -1;
-        for (int i = 0; i < rows && row < 0; ++i) {
-            const QString group = QStringLiteral("Drive%1").arg(i + 1);
-            if (ini.value(group, "CID").toInt() == match.captured(2).toInt(nullptr, 16) &&
-                ini.value(group, "MID").toInt() == match.captured(3).toInt(nullptr, 16))
-                row = i;
-        }
+        const int row = table.find(uint8_t(match.captured(2).toInt(nullptr, 16)),
+                                   uint8_t(match.captured(3).toInt(nullptr, 16)));
         QVERIFY2(row >= 0, name.constData());
+        const ModelRow model = table.at(row);
         SensorCapability cap;
         QVERIFY(cap.loadCapabilityHeader());
-        cap.loadDeviceCapabilities(row);
-        const QStringList grades = ini.list(QStringLiteral("Drive%1").arg(row + 1), "DPIGrade");
-        QCOMPARE(grades.size(), 8);
+        cap.loadRow(model);
+        QCOMPARE(model.dpiGrade.size(), 8);
 
         FlashDataMap record;
         QVERIFY(readFlash(name, -1, reinterpret_cast<unsigned char*>(&record)));
         QString shown, expected;
         FlashDataMap want = record;
         for (int level = 0; level < 8; ++level) {
-            const int value = grades[level].toInt();
             shown += QString::number(DpiCodec::decodeX(cap, record, level)) + ' ';
-            encodeJoint(cap, want.dpiLevels[level], value);
-            QCOMPARE(DpiCodec::decodeX(cap, want, level), value); // the rules themselves round-trip
+            encodeJoint(cap, want.dpiLevels[level], model.dpiGrade[level]);
         }
         const auto bytes = [](const FlashDataMap& r) {
             return QByteArray(reinterpret_cast<const char*>(&r.dpiLevels), sizeof r.dpiLevels);
@@ -187,57 +179,8 @@ void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
     hid().UsbServer_Exit();
 }
 
-// The DPI editor's slider and level count reach the flash and come back on a fresh start.
-void TestSensorE2E::editorChangesSurviveARestart() {
-    prepare3395("mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
-    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
-    QCOMPARE(found.size(), 1);
-    const DeviceAllInfo mouse = found.first();
-    SensorCapability::current().loadDeviceCapabilities(mouse.row);
-
-    FlashDataMap received;
-    int form = 0;
-    QObject context;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
-                                    [&](FlashDataMap r) { received = r; });
-    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
-    Worker worker;
-    run(worker, mouse);
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
-
-    SensorFlags::Armed = true;
-    SensorDPI dpi;
-    dpi.setSliderRange(50, 26000);
-    dpi.fillLevelChooser(8);
-    dpi.setChooserIndex(received.dpiLevelCount - 1);
-    dpi.setCurrentLevel(received.currentDpiLevel);
-    dpi.selectLevel(received.currentDpiLevel);
-    dpi.show();
-    const int level = received.currentDpiLevel;
-    dpi.findChild<QSlider*>("horizontalSliderC")->setValue(12345);
-    QCOMPARE(DpiCodec::decodeX(level), 12300);
-    dpi.findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
-    QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
-    QVERIFY(worker.shutdown(3000));
-    hid().UsbServer_Exit();
-
-    // A fresh start reads the record back from the virtual mouse.
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
-    Worker again;
-    run(again, mouse);
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
-    QCOMPARE(int(received.dpiLevelCount), 7);
-    QCOMPARE(int(received.dpiLevels[level].xCode), 12300 / 100 - 1);
-    QCOMPARE(int(received.dpiLevels[level].nibbles), 0x22);
-    QCOMPARE(DpiCodec::decodeY(SensorCapability::current(), received, level), 12300);
-    QVERIFY(again.shutdown(3000));
-    hid().UsbServer_Exit();
-}
-
-// Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends, and
-// X–Y editing comes back from the record after a restart.
+// Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends; the
+// editor's values, level count and X–Y editing reach the flash and come back after a restart.
 void TestSensorE2E::wideXYSurvivesARestart() {
     IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state,
                                                "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
@@ -284,6 +227,8 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QTest::mouseClick(xy, Qt::LeftButton);
     sliderY->setValue(800);
     QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    page->findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
+    QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
     worker.reset();
@@ -303,6 +248,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QVERIFY(page->findChild<QAbstractButton*>("XYOpen")->isChecked());
     QVERIFY(page->findChild<QSlider*>("horizontalSliderY")->isVisible());
     QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    QCOMPARE(dpi->levelCount(), 7);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
 }
