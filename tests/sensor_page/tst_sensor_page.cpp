@@ -33,14 +33,12 @@ class TestSensorPage : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void reportRateByConnection();
-    void rateClickWritesAndLocksSensorMode();
-    void sensorModeItemTwoWritesNothing();
+    void ratesAndSensorModeLock();
     void offlinePerformanceClickChangesNothing();
     void timeoutChoicesAndSleepWidgetMatchByValue();
     void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
-    void deviceReportedLevelAndRate();
+    void deviceReportedLevel();
     void optionSwitchRestoredWhenRefused();
     void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
@@ -234,69 +232,59 @@ void TestSensorPage::select(int row, int kind) {
     SelectedDevice::set(info);
 }
 
-void TestSensorPage::reportRateByConnection() {
+// The offered rates follow the connection. A fast rate (clicked or reported by the mouse) and the cable
+// lock the sensor mode on item 2, which is never written when chosen.
+void TestSensorPage::ratesAndSensorModeLock() {
     auto* rate = child<SensorRate>("frameRate");
-    // On the cable 2000 and 4000 Hz are shown as the 1000 Hz the mouse then runs at.
+    auto* mode = child<QComboBox>("ModelChoose");
+    // Cable: 2000 and 4000 Hz show as the 1000 Hz the mouse then runs at.
     select(0, 2);
     QSignalSpy report(PostMsg::instance(), &PostMsg::SigAddReport);
     fill(record(32));
     QVERIFY(rate->button(3)->isChecked());
     QCOMPARE(report.last().at(0).toInt(), 1000);
     QVERIFY(rate->button(4)->isHidden() && rate->button(6)->isHidden());
-
-    // Receiver kind 5 offers all seven and shows 4000 Hz as such.
+    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
+    // Kind 5 offers all seven and shows 4000 Hz as such; kind 4 2000 Hz but not 4000 or 8000 Hz.
     select(0, 5);
     fill(record(32));
-    QVERIFY(rate->button(5)->isChecked());
-    QVERIFY(!rate->button(6)->isHidden());
-    // Kind 4: 2000 Hz but neither 4000 nor 8000 Hz.
+    QVERIFY(rate->button(5)->isChecked() && !rate->button(6)->isHidden());
     select(0, 4);
     fill(record(1));
-    QVERIFY(!rate->button(4)->isHidden());
-    QVERIFY(rate->button(5)->isHidden() && rate->button(6)->isHidden());
+    QVERIFY(!rate->button(4)->isHidden() && rate->button(5)->isHidden() && rate->button(6)->isHidden());
     QCOMPARE(*m_fake.updateCalls, 0); // filling writes nothing
-}
 
-void TestSensorPage::rateClickWritesAndLocksSensorMode() {
     select(0, 1);
     fill(record(1));
-    auto* rate = child<SensorRate>("frameRate");
-    auto* mode = child<QComboBox>("ModelChoose");
     QVERIFY(mode->isEnabled());
     QTest::mouseClick(rate->button(4), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 16);
-    QCOMPARE(mode->currentIndex(), 2);
-    QVERIFY(!mode->isEnabled());
+    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
     QTest::mouseClick(rate->button(2), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-    QVERIFY(mode->isEnabled());
-    QCOMPARE(mode->currentIndex(), 0);
-
-    // Refused: the last accepted rate comes back.
-    *m_fake.online = 0;
+    QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
+    *m_fake.online = 0; // refused: the last accepted rate comes back
     QTest::mouseClick(rate->button(0), Qt::LeftButton);
     QVERIFY(rate->button(2)->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-}
+    *m_fake.online = 1;
 
-void TestSensorPage::sensorModeItemTwoWritesNothing() {
-    auto* mode = child<QComboBox>("ModelChoose");
-    QVERIFY(mode->isEnabled());
-    QCOMPARE(mode->currentIndex(), 0);
+    // The mouse's own rate button: shown and locked alike, nothing written.
+    const int calls = *m_fake.updateCalls;
+    PostMsg::instance()->SendUpDataReportRate(16);
+    QVERIFY(rate->button(4)->isChecked() && !mode->isEnabled() && mode->currentIndex() == 2);
+    PostMsg::instance()->SendUpDataReportRate(8);
+    QVERIFY(rate->button(0)->isChecked() && mode->isEnabled() && mode->currentIndex() == 0);
+    PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
+    QVERIFY(rate->button(0)->isChecked());
+    QCOMPARE(*m_fake.updateCalls, calls);
+
     QTest::keyClick(mode, Qt::Key_Down);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-    const int calls = *m_fake.updateCalls;
-    mode->setCurrentIndex(1);
     QTest::keyClick(mode, Qt::Key_End);
     QCOMPARE(mode->currentIndex(), 2);
-    QCOMPARE(*m_fake.updateCalls, calls);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-
-    // On the cable the mode is locked on item 2.
-    select(0, 2);
-    fill(record());
-    QCOMPARE(mode->currentIndex(), 2);
-    QVERIFY(!mode->isEnabled());
+    QCOMPARE(*m_fake.updateCalls, calls + 1);
 }
 
 void TestSensorPage::offlinePerformanceClickChangesNothing() {
@@ -425,7 +413,7 @@ void TestSensorPage::lodCodesFollowTheModel() {
     QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
 }
 
-void TestSensorPage::deviceReportedLevelAndRate() {
+void TestSensorPage::deviceReportedLevel() {
     auto* dpi = child<SensorDPI>("frameDpi");
     QCOMPARE(dpi->currentLevel(), 1);
     QCOMPARE(dpi->levelValueX(2), 1200);
@@ -436,20 +424,6 @@ void TestSensorPage::deviceReportedLevelAndRate() {
     // Beyond the active levels the mouse's report leaves the editor where it is.
     PostMsg::instance()->SendUpDataDPI(6);
     QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(*m_fake.updateCalls, 0);
-
-    select(0, 1);
-    fill(record(1));
-    auto* rate = child<SensorRate>("frameRate");
-    auto* mode = child<QComboBox>("ModelChoose");
-    PostMsg::instance()->SendUpDataReportRate(16);
-    QVERIFY(rate->button(4)->isChecked());
-    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
-    PostMsg::instance()->SendUpDataReportRate(8);
-    QVERIFY(rate->button(0)->isChecked());
-    QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
-    PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
-    QVERIFY(rate->button(0)->isChecked());
     QCOMPARE(*m_fake.updateCalls, 0);
 }
 
