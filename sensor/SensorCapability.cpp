@@ -159,10 +159,6 @@ void SensorCapability::loadRow(const ModelRow& row) {
         ranges.parse(row.dpiRangeText + QStringList{QString::number(row.rangeMode, 16)});
 }
 
-void SensorCapability::loadDeviceCapabilities(int deviceIndex) {
-    loadRow(DeviceTable::row(deviceIndex));
-}
-
 bool SensorCapability::isSupported(const QString& flag) const {
     // An empty name is contained in every text: it must not switch every control on.
     if (SensorModel.isEmpty())

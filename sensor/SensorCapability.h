@@ -62,8 +62,6 @@ public:
     bool loadCapabilityHeader();
     // Takes the model name, level count, "XIn1" and DPI ranges of a device-table row.
     void loadRow(const ModelRow& row);
-    // The same for row deviceIndex (0-based) of the program's table.
-    void loadDeviceCapabilities(int deviceIndex);
 
     // True when the flag's value lists the current model. An empty model supports nothing.
     bool isSupported(const QString& flag) const;

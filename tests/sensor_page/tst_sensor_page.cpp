@@ -34,12 +34,11 @@ private slots:
     void initTestCase();
     void init();
     void ratesAndSensorModeLock();
-    void offlinePerformanceClickChangesNothing();
+    void switchesWriteOrComeBack();
     void timeoutChoicesAndSleepWidgetMatchByValue();
     void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
     void deviceReportedLevel();
-    void optionSwitchRestoredWhenRefused();
     void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
@@ -287,7 +286,8 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QCOMPARE(*m_fake.updateCalls, calls + 1);
 }
 
-void TestSensorPage::offlinePerformanceClickChangesNothing() {
+// Full performance and the option switches: written online, put back offline.
+void TestSensorPage::switchesWriteOrComeBack() {
     auto* performance = child<QCheckBox>("Performance");
     auto* timeout = child<QComboBox>("PerformanceOpen");
     QVERIFY(performance->isChecked() && timeout->isEnabled());
@@ -306,6 +306,17 @@ void TestSensorPage::offlinePerformanceClickChangesNothing() {
     QVERIFY(!performance->isChecked() && !timeout->isEnabled());
     QCOMPARE(int(CurrentRecord::snapshot().fullPerformance), 0);
     QCOMPARE(open.count(), 1);
+
+    // The option switches alike.
+    auto* ripple = child<QCheckBox>("RippeControl_2");
+    auto* motion = child<QCheckBox>("MotionSync_2");
+    QTest::mouseClick(ripple, Qt::LeftButton);
+    QVERIFY(ripple->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
+    *m_fake.online = 0;
+    QTest::mouseClick(motion, Qt::LeftButton);
+    QVERIFY(!motion->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
 }
 
 void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
@@ -425,18 +436,6 @@ void TestSensorPage::deviceReportedLevel() {
     PostMsg::instance()->SendUpDataDPI(6);
     QCOMPARE(dpi->currentLevel(), 2);
     QCOMPARE(*m_fake.updateCalls, 0);
-}
-
-void TestSensorPage::optionSwitchRestoredWhenRefused() {
-    auto* ripple = child<QCheckBox>("RippeControl_2");
-    auto* motion = child<QCheckBox>("MotionSync_2");
-    QTest::mouseClick(ripple, Qt::LeftButton);
-    QVERIFY(ripple->isChecked());
-    QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
-    *m_fake.online = 0;
-    QTest::mouseClick(motion, Qt::LeftButton);
-    QVERIFY(!motion->isChecked());
-    QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
 }
 
 // An offline mouse without a cache: the page shows the model's table levels, colours and current level,
