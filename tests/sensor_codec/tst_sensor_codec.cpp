@@ -70,7 +70,6 @@ private slots:
     void spotValues();
     void tableLookups();
     void headerLineForms();
-    void flagsBySubstring();
     void rangeItemCounts();
     void shippedHeaderAndRows();
     void levelIniCount();
@@ -232,29 +231,21 @@ void TestSensorCodec::headerLineForms() {
     QCOMPARE(cap.tableCode(1600).value_or(-1), 31);
     QCOMPARE(cap.tableValuesForCode(15), QVector<int>({800}));
     QVERIFY(!cap.tableCode(3200));
+    // A flag lists models as free text: a substring counts; an empty model supports nothing.
+    cap.parseHeader("#define SUPPORT_MOTION_SYNC\t33950\n");
+    QVERIFY(cap.isSupported("SUPPORT_RIPPLE") && cap.isSupported("SUPPORT_MOTION_SYNC"));
+    QVERIFY(!cap.isSupported("SUPPORT_FIXLINE"));
+    cap.SensorModel = "3311";
+    QVERIFY(!cap.isSupported("SUPPORT_RIPPLE"));
+    cap.SensorModel.clear();
+    for (const char* flag : SupportFlags::kNames)
+        QVERIFY(!cap.isSupported(flag));
 
     // Binary junk and an empty text leave the tables usable.
     SensorCapability junk;
     junk.parseHeader(QByteArray("\x00\xff #define \t\t\n\n\t", 11));
     junk.parseHeader(QByteArray());
     QVERIFY(junk.defines.names.isEmpty());
-}
-
-void TestSensorCodec::flagsBySubstring() {
-    SensorCapability cap;
-    cap.parseHeader("#define SUPPORT_RIPPLE\t3395,3950\n"
-                    "#define SUPPORT_MOTION_SYNC\t33950\n");
-    cap.SensorModel = "3395";
-    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
-    QVERIFY(cap.isSupported("SUPPORT_MOTION_SYNC")); // substring of "33950"
-    QVERIFY(!cap.isSupported("SUPPORT_FIXLINE"));
-    cap.SensorModel = "3950";
-    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
-    cap.SensorModel = "3311";
-    QVERIFY(!cap.isSupported("SUPPORT_RIPPLE"));
-    cap.SensorModel.clear(); // an empty name is in every text, yet supports nothing
-    for (const char* flag : SupportFlags::kNames)
-        QVERIFY(!cap.isSupported(flag));
 }
 
 // Item counts are the device table's; here the last item is the mode, and garbage still codes.

@@ -30,13 +30,10 @@ private slots:
     void initTestCase();
     void init();
     void shippedMiceShowTheirRowsLevels();
-    void mouseButtonMovesLevelAndPageChangeReachesFlash();
     void wideXYSurvivesARestart();
     void cleanupTestCase();
 
 private:
-    // A fresh program and device state with the given description and a 3395 in row 1.
-    void prepare3395(const QByteArray& description);
     template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
     static void run(Worker& worker, const DeviceAllInfo& mouse) {
         worker.SlotSelectMouseInfo(mouse);
@@ -63,15 +60,6 @@ void TestSensorE2E::init() {
     PostMsg::resetShutdown();
     CurrentRecord::replace(FlashDataMap{});
     LinkFlags::resetAll();
-}
-
-void TestSensorE2E::prepare3395(const QByteArray& description) {
-    IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
-    ini.setValue("Drive1", "Sensor", "3395");
-    ini.setValue("Drive1", "DPIMaxGrade", "8");
-    ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});
-    ini.sync();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
 }
 
 // Each shipped virtual mouse's factory levels decode, with its row's model rules, to the row's
@@ -133,54 +121,9 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(' ')));
 }
 
-void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
-    prepare3395({});
-    auto press = fn<int (*)(const char*)>("HidVirt_PressDpiButton");
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
-    QVERIFY(press && readFlash);
-
-    Sensor page;
-    page.show();
-    auto* dpi = page.findChild<SensorDPI*>("frameDpi");
-    auto* rate = page.findChild<SensorRate*>("frameRate");
-    QVERIFY(dpi && rate);
-
-    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
-    QVERIFY(!found.isEmpty());
-    int form = 0;
-    QObject context;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
-    PostMsg::instance()->SendSelectMouseInfo(found.first());
-    Worker worker;
-    run(worker, found.first());
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
-    QVERIFY(LinkFlags::SensorFilled);
-    const FlashDataMap first = CurrentRecord::snapshot();
-    QCOMPARE(dpi->currentLevel(), int(first.currentDpiLevel));
-    QVERIFY(first.dpiLevelCount >= 2);
-
-    // The mouse's own DPI button: the page follows without writing back.
-    const int expected = (first.currentDpiLevel + 1) % first.dpiLevelCount;
-    QVERIFY(press("mouse0"));
-    QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), expected, 5000);
-    QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), expected);
-
-    // A click on the page lands in the mouse's flash.
-    const int target = first.reportRate == 2 ? 1 : 2; // 500 Hz, or 250 Hz when it already runs at 500
-    QTest::mouseClick(rate->button(target), Qt::LeftButton);
-    QCOMPARE(int(CurrentRecord::snapshot().reportRate), SensorRate::codeAt(target));
-    QByteArray flash(FlashDataMap::kSize, '\0');
-    QTRY_VERIFY_WITH_TIMEOUT(readFlash("mouse0", -1, reinterpret_cast<unsigned char*>(flash.data())) &&
-                                 uint8_t(flash.at(0)) == SensorRate::codeAt(target),
-                             5000);
-    QCOMPARE(int(uint8_t(flash.at(2))), expected);
-
-    QVERIFY(worker.shutdown(3000));
-    hid().UsbServer_Exit();
-}
-
 // Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends; the
-// editor's values, level count and X–Y editing reach the flash and come back after a restart.
+// editor's values, level count and X–Y editing reach the flash and come back after a restart, and the
+// page follows the mouse's own DPI button.
 void TestSensorE2E::wideXYSurvivesARestart() {
     IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state,
                                                "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
@@ -229,6 +172,16 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
     page->findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
     QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
+
+    // The mouse's own DPI button: the page follows without writing back; a rate click reaches the flash.
+    QVERIFY(fn<int (*)(const char*)>("HidVirt_PressDpiButton")("z1"));
+    const int next = (level + 1) % 7;
+    QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), next, 5000);
+    QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), next);
+    QTest::mouseClick(page->findChild<SensorRate*>("frameRate")->button(1), Qt::LeftButton); // 250 Hz
+    QTRY_VERIFY_WITH_TIMEOUT(
+        readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) && flash.reportRate == 4, 5000);
+    QCOMPARE(int(flash.currentDpiLevel), next);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
     worker.reset();
