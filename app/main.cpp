@@ -11,20 +11,10 @@
 #include "device/Worker.h"
 #include "platform/ScreenMetrics.h"
 #include "sensor/DpiCodec.h"
-#include "sensor/SensorCapability.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
-
-// A cached record's DPI values as the sensor page would show them, for the check before it is shown.
-static int cachedDpiValue(const FlashDataMap& record, const ModelRow& row, int level, bool yAxis) {
-    SensorCapability cap;
-    cap.defines = SensorCapability::current().defines; // read once by the sensor page, never changed
-    cap.SensorModel = row.sensor;
-    cap.ranges.parse(row.dpiRangeText + QStringList{QString::number(row.rangeMode, 16)});
-    return yAxis ? DpiCodec::decodeY(cap, record, level) : DpiCodec::decodeX(cap, record, level);
-}
 
 int main(int argc, char** argv) {
     StartupServices::createUserFolders();
@@ -50,7 +40,7 @@ int main(int argc, char** argv) {
     ConfigIniStore::instance();
     // Once, before any window: every widget and Qt's own dialogs take the look from here.
     Theme::apply(app);
-    RecordCheck::setDpiDecoder(&cachedDpiValue);
+    RecordCheck::setDpiDecoder(&DpiCodec::decodeForRow);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
 

@@ -240,3 +240,10 @@ int decodeY(int level) {
 }
 
 } // namespace DpiCodec
+
+int DpiCodec::decodeForRow(const FlashDataMap& record, const ModelRow& row, int level, bool yAxis) {
+    SensorCapability cap;
+    cap.defines = SensorCapability::current().defines;
+    cap.loadRow(row);
+    return yAxis ? decodeY(cap, record, level) : decodeX(cap, record, level);
+}

@@ -5,6 +5,7 @@
 // level functions use SensorCapability::current() and the current record.
 
 #include "app/core/FlashDataMap.h"
+#include "device/DeviceTable.h"
 
 #include <cstdint>
 
@@ -36,6 +37,11 @@ int decodeWide(const SensorCapability& cap, int code, uint8_t flags);
 // Display values of a level of a record (0 for a level outside 0 … 7).
 int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level);
 int decodeY(const SensorCapability& cap, const FlashDataMap& record, int level);
+
+// A level of a record from outside the mouse (a cache file) as the sensor page would show it for that
+// row: the installed decoder of the device link's record check. Uses the define table of the
+// capability header as the sensor page loaded it (read once, never changed afterwards).
+int decodeForRow(const FlashDataMap& record, const ModelRow& row, int level, bool yAxis);
 
 // Whether the first `count` levels of a record hold X and Y apart (codes or scale nibbles differ):
 // the record's own X–Y separate state.

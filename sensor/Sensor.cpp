@@ -1,13 +1,14 @@
 #include "sensor/Sensor.h"
 
 #include "app/core/AppPaths.h"
-#include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "device/DeviceTable.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorLook.h"
 #include "sensor/StopCloseTime.h"
 #include "ui_Sensor.h"
 
@@ -31,15 +32,6 @@ bool isFastRateCode(int code) {
     return code == 16 || code == 32 || code == 64;
 }
 
-// "r,g,b" of a colour key of group "Option"; a missing or short entry falls back so the page keeps a
-// readable look with a broken configuration.
-QString optionColour(const char* key, const char* fallback) {
-    const QStringList rgb = ConfigIniStore::instance().list(QStringLiteral("Option"), QLatin1String(key));
-    if (rgb.size() < 3)
-        return QLatin1String(fallback);
-    return QStringLiteral("rgb(%1,%2,%3)").arg(rgb.at(0).trimmed(), rgb.at(1).trimmed(), rgb.at(2).trimmed());
-}
-
 QString hexColour(const DpiLevelEntry& e) {
     return QStringLiteral("#%1%2%3")
         .arg(e.red, 2, 16, QLatin1Char('0'))
@@ -60,12 +52,12 @@ void setHiddenRow(QComboBox* box, int row, bool hidden) {
 } // namespace
 
 Sensor::Sensor(QWidget* parent) : QWidget(parent), ui(new Ui::Sensor) {
+    SensorLook::setFontSize(this, 13);
     ui->setupUi(this);
     setObjectName(QStringLiteral("Sensor"));
     // The page's column is 883 px wide and sits in the middle of whatever room the frame gives it.
     ui->SenSorPage->setFixedWidth(883);
     ui->outerLayout->setAlignment(ui->SenSorPage, Qt::AlignHCenter);
-    m_imagePath = AppPaths::appDir() + QStringLiteral("/Picture/Sensor/");
     m_settingsPath = AppPaths::userDataRoot() + QStringLiteral("/usersetting/SensorPage");
     QDir().mkpath(m_settingsPath);
     ui->frameDpi->setLevelCount(readLevelIniCount());
@@ -113,51 +105,14 @@ int Sensor::timeoutIndexOfValue(int value) {
 }
 
 void Sensor::buildStyle() {
-    const QString label = optionColour("LabelColor", "rgb(230,232,240)");
-    const QString button = optionColour("ButtonColor", "rgb(255,255,255)");
-    const QString comboText = optionColour("ComboxTextColor", "rgb(230,232,240)");
-    const QString comboSelect = optionColour("ComboxSelectColor", "rgb(0,160,98)");
-    const QString comboBack = optionColour("ComboxBackGroundColor", "rgb(24,27,34)");
-    const QString slider = optionColour("SliderColor", "rgb(0,255,153)");
-    const QString img = m_imagePath;
-    auto url = [&img](const char* name) { return QStringLiteral("url(") + img + QLatin1String(name) + ')'; };
-
-    QString s;
-    s += QStringLiteral("#SenSorPage{background:transparent;border:0px;}");
-    s += QStringLiteral("QLabel,QCheckBox{color:%1;font-size:13px;}").arg(label);
-    s += QStringLiteral("#label_5{font-size:15px;font-weight:bold;}");
-    s += QStringLiteral("#TitleButton,#TitleButton_2,#TitleButton_4{border:0px;background:transparent;"
-                        "border-image:%1;}")
-             .arg(url("Title.png"));
-    // Tip icons: the page's two and the option widgets' own.
-    s += QStringLiteral("#modeCell>QLabel#label,#performanceCell>QLabel#label_2,#frame>QLabel#label_2,"
-                        "#frame_3>QLabel#label_2,#frame_4>QLabel#label_2,#frameLOD>QLabel#label_2"
-                        "{border-image:%1;}")
-             .arg(url("Tips.png"));
-    s += QStringLiteral("QCheckBox{spacing:8px;}QCheckBox::indicator{width:20px;height:20px;border-image:%1;}"
-                        "QCheckBox::indicator:checked{border-image:%2;}")
-             .arg(url("CheckBox.png"), url("CheckBoxChecked.png"));
-    s += QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding-left:12px;font-size:13px;}"
-                        "QComboBox:disabled{color:black;border-image:none;background-color:rgb(120,126,138);"
-                        "border-radius:6px;}"
-                        "QComboBox::drop-down{border:0px;width:30px;}"
-                        "QComboBox::down-arrow{image:%3;}QComboBox::down-arrow:on{image:%4;}"
-                        "QComboBox::down-arrow:disabled{image:none;}")
-             .arg(comboText, url("ComboboxBack.png"), url("Menu.png"), url("MenuClicked.png"));
-    s += QStringLiteral(
-             "QComboBox QAbstractItemView{color:%1;background-color:%2;border:1px solid rgb(44,49,60);"
-             "outline:0px;padding:2px;}"
-             "QComboBox QListView::item{min-height:26px;padding-left:8px;border-image:none;}"
-             "QComboBox QListView::item:hover,QComboBox QListView::item:selected{color:white;"
-             "background-color:%3;}")
-             .arg(comboText, comboBack, comboSelect);
-    s += QStringLiteral("SensorRate QPushButton{color:%1;background-color:rgba(255,255,255,10);"
-                        "border:1px solid rgb(44,49,60);border-radius:6px;font-size:12px;}"
-                        "SensorRate QPushButton:hover{border-color:%2;}"
-                        "SensorRate QPushButton:checked{color:%2;background-color:rgba(0,255,153,30);"
-                        "border:1px solid %2;font-weight:bold;}")
-             .arg(button, slider);
-    setStyleSheet(s);
+    SensorLook::setFontSize(ui->label_5, 15, true);
+    for (QWidget* bar : {ui->TitleButton, ui->TitleButton_2, ui->TitleButton_4})
+        SensorLook::titleBar(bar);
+    SensorLook::tipIcon(ui->label);
+    SensorLook::tipIcon(ui->label_2);
+    SensorLook::checkBox(ui->Performance);
+    SensorLook::comboBox(ui->ModelChoose);
+    SensorLook::comboBox(ui->PerformanceOpen);
 }
 
 bool Sensor::modeSelectable() const {
@@ -166,7 +121,7 @@ bool Sensor::modeSelectable() const {
 
 void Sensor::selectModeQuietly(int index) {
     const QSignalBlocker block(ui->ModelChoose);
-    if (index >= 0 && index < ui->ModelChoose->count())
+    if (index >= -1 && index < ui->ModelChoose->count())
         ui->ModelChoose->setCurrentIndex(index);
 }
 
@@ -230,13 +185,14 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
     }
 
     // 4: model, level count, XIn1 and ranges of the device's row.
-    cap.loadDeviceCapabilities(device.row);
+    cap.loadRow(DeviceTable::row(device.row));
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
 
-    // 5
-    if (!modeSelectable())
+    // 5: a model without the choice shows none, not the mode of the mouse shown before.
+    if (!modeSelectable()) {
         ui->ModelChoose->setEnabled(false);
-    else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
+        selectModeQuietly(-1);
+    } else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
         lockSensorMode();
     else
         freeSensorMode(r.sensorMode);
@@ -367,26 +323,23 @@ void Sensor::arrangeOptions() {
 void Sensor::SlotFormReset() {
     SensorDPI* dpi = ui->frameDpi;
     SensorCapability& cap = SensorCapability::current();
-    IniStore& ini = ConfigIniStore::instance();
     const DeviceAllInfo device = SelectedDevice::get();
-    const QString group = QStringLiteral("Drive") + QString::number(device.row + 1);
+    const ModelRow row = DeviceTable::row(device.row);
 
     LinkFlags::SensorLoading = true;
-    dpi->setSliderRange(ini.intValue(group, QStringLiteral("DPIMin")),
-                        ini.intValue(group, QStringLiteral("DPIMax")));
-    dpi->resetToConfiguration(device.row);
-    const int maxGrade =
-        qBound(1, ini.intValue(group, QStringLiteral("DPIMaxGrade")), int(SensorDPI::kLevels));
+    cap.loadRow(row);
+    dpi->setSliderRange(row.dpiMin, row.dpiMax);
+    dpi->showSeparateXY(false); // the table's levels are joint values
+    dpi->resetToConfiguration(row);
+    const int maxGrade = qBound(1, row.dpiMaxGrade, int(SensorDPI::kLevels));
     dpi->clearLevelChooser();
     dpi->fillLevelChooser(maxGrade);
     dpi->setLevelCount(maxGrade);
     dpi->setChooserIndex(maxGrade - 1);
-    const int current = ini.intValue(group, QStringLiteral("CurrentPos"));
-    if (current >= 0 && current < maxGrade) {
-        dpi->setCurrentLevel(current);
-        dpi->moveMarker(current);
-        dpi->selectLevel(current);
-    }
+    const int current = row.currentPos >= 0 && row.currentPos < maxGrade ? row.currentPos : 0;
+    dpi->setCurrentLevel(current);
+    dpi->moveMarker(current);
+    dpi->selectLevel(current);
     {
         const QSignalBlocker block(ui->Performance);
         ui->Performance->setEnabled(true);
@@ -394,16 +347,17 @@ void Sensor::SlotFormReset() {
     }
     ui->PerformanceOpen->setEnabled(true);
     ui->frame_3->setChecked(true);
-    const int currentDpi = ini.intValue(group, QStringLiteral("CurrentDPI"));
+    // The level's table value; "CurrentDPI" only for a row without levels.
+    const int currentDpi = row.dpiGrade.size() > current ? row.dpiGrade[current] : row.currentDpi;
     dpi->setCurrentValue(currentDpi);
+    dpi->setCurrentValueY(currentDpi);
     PostMsg::instance()->SendAddSensor(currentDpi);
     ui->frameRate->setMode(SensorRate::modeForKind(device.kind));
     ui->frameRate->selectIndex(3);
     setHiddenRow(ui->ModelChoose, kCordedMode, false);
-    selectModeQuietly(0);
+    selectModeQuietly(modeSelectable() ? 0 : -1);
     m_modeIndex = 0;
 
-    cap.loadDeviceCapabilities(device.row);
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
     ui->frameLOD->selectByCode(0);
     ui->ModelChoose->setEnabled(modeSelectable());

@@ -56,7 +56,6 @@ private:
     bool modeSelectable() const;
 
     std::unique_ptr<Ui::Sensor> ui;
-    QString m_imagePath;
     QString m_settingsPath;
     int m_modeIndex = 0;    // last accepted sensor mode
     int m_timeoutIndex = 0; // last accepted time-out

@@ -1,7 +1,6 @@
 #include "sensor/SensorCapability.h"
 
 #include "app/core/AppPaths.h"
-#include "app/core/IniStores.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,10 +54,6 @@ int decimal(const QString& text) {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok, 10);
     return ok ? v : 0;
-}
-
-QString deviceGroup(int deviceIndex) {
-    return QStringLiteral("Drive") + QString::number(deviceIndex + 1);
 }
 
 } // namespace
@@ -154,17 +149,14 @@ bool SensorCapability::loadCapabilityHeader() {
     return true;
 }
 
-void SensorCapability::loadSensorModel(int deviceIndex) {
-    SensorModel = ConfigIniStore::instance().value(deviceGroup(deviceIndex), QStringLiteral("Sensor"));
-}
-
-void SensorCapability::loadDeviceCapabilities(int deviceIndex) {
-    IniStore& ini = ConfigIniStore::instance();
-    const QString group = deviceGroup(deviceIndex);
-    SensorModel = ini.value(group, QStringLiteral("Sensor"));
-    dpiMaxGrade = decimal(ini.value(group, QStringLiteral("DPIMaxGrade")));
-    xIn1 = decimal(ini.value(group, QStringLiteral("XIn1")));
-    ranges.parse(ini.list(group, QStringLiteral("DPIRange")));
+void SensorCapability::loadRow(const ModelRow& row) {
+    SensorModel = row.sensor;
+    dpiMaxGrade = row.dpiMaxGrade;
+    xIn1 = row.xIn1;
+    if (row.dpiRangeText.isEmpty())
+        ranges.clear();
+    else
+        ranges.parse(row.dpiRangeText + QStringList{QString::number(row.rangeMode, 16)});
 }
 
 bool SensorCapability::isSupported(const QString& flag) const {

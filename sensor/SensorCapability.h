@@ -3,6 +3,8 @@
 // and the sensor model and DPI ranges of the device's row in Config.ini. One process-wide instance
 // (current()), filled by the sensor page and read by the DPI editor and the codec; tests build their own.
 
+#include "device/DeviceTable.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -58,10 +60,8 @@ public:
     void parseHeader(const QByteArray& text);
     // Reads "driver_sensor.h" from the application folder; a missing file leaves the tables as they are.
     bool loadCapabilityHeader();
-    // Reads "Sensor", "DPIMaxGrade", "XIn1" and "DPIRange" of row "Drive" + (deviceIndex + 1).
-    void loadDeviceCapabilities(int deviceIndex);
-    // Just the model name of that row ("Sensor").
-    void loadSensorModel(int deviceIndex);
+    // Takes the model name, level count, "XIn1" and DPI ranges of a device-table row.
+    void loadRow(const ModelRow& row);
 
     // True when the flag's value lists the current model. An empty model supports nothing.
     bool isSupported(const QString& flag) const;

@@ -2,14 +2,14 @@
 
 #include "ui_SensorDPI.h"
 
-#include "app/core/AppPaths.h"
-#include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorLook.h"
 
 #include <QButtonGroup>
 #include <QColorDialog>
@@ -39,13 +39,6 @@ const char* const kDefaultColours[SensorDPI::kLevels] = {
 
 bool editing() {
     return SensorFlags::Armed && !LinkFlags::SensorLoading;
-}
-
-QString optionColour(const char* key, const char* fallback) {
-    const QStringList parts = ConfigIniStore::instance().list(QStringLiteral("Option"), QLatin1String(key));
-    if (parts.size() != 3)
-        return QStringLiteral("rgb(%1)").arg(QLatin1String(fallback));
-    return QStringLiteral("rgb(%1,%2,%3)").arg(parts[0].trimmed(), parts[1].trimmed(), parts[2].trimmed());
 }
 
 // "r,g,b" from "#rrggbb"; empty when the text is not a colour.
@@ -81,6 +74,7 @@ bool parseLevelText(const QString& text, int* x, int* y) {
 } // namespace
 
 SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
+    SensorLook::setFontSize(this, 13);
     ui->setupUi(this);
     // The form is drawn left to right; children are placed through placeChild, which mirrors them
     // in a right-to-left language.
@@ -107,8 +101,6 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
         m_valueX[i] = m_valueY[i] = 400 * (i + 1);
     }
 
-    m_colourDialog = new QColorDialog(this);
-    connect(m_colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
     connect(PostMsg::instance(), &PostMsg::SigTouchkey, this, &SensorDPI::SlotTouchkey);
 
     ui->label_8->installEventFilter(this);
@@ -121,37 +113,21 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
     connect(ui->spinBoxA, &QSpinBox::editingFinished, this, [this] { spinEdited(false); });
     connect(ui->spinBoxY, &QSpinBox::editingFinished, this, [this] { spinEdited(true); });
 
-    const QString labelColour = optionColour("LabelColor", "230,232,240");
-    const QString buttonColour = optionColour("ButtonColor", "255,255,255");
-    const QString sliderColour = optionColour("SliderColor", "0,170,255");
-    setStyleSheet(
-        QStringLiteral("QLabel{color:%1;font-size:13px;}"
-                       "QCheckBox::indicator{width:20px;height:20px;border-image:url(%2);}"
-                       "QCheckBox::indicator:checked{border-image:url(%3);}"
-                       "QSlider::groove:horizontal{height:4px;background:rgb(70,74,86);border-radius:2px;}"
-                       "QSlider::sub-page:horizontal{background:%4;border-radius:2px;}"
-                       "QSlider::handle:horizontal{width:14px;margin:-6px 0;border-radius:7px;"
-                       "background:%4;}"
-                       "QSlider::sub-page:horizontal:disabled,QSlider::handle:horizontal:disabled{"
-                       "background:rgb(110,110,110);}"
-                       "QSpinBox{color:%5;background:rgb(36,38,46);border:1px solid rgb(70,74,86);"
-                       "border-radius:3px;padding-left:6px;font-size:13px;}"
-                       "QComboBox{color:%5;background:rgb(36,38,46);border:1px solid rgb(70,74,86);"
-                       "border-radius:3px;padding-left:8px;}"
-                       "QComboBox QAbstractItemView{color:%5;background:rgb(36,38,46);"
-                       "selection-background-color:%4;}"
-                       "QPushButton#ReduceLevelA,QPushButton#AddLevelA,QPushButton#ReduceLevelY,"
-                       "QPushButton#AddLevelY,QPushButton#SameXY,QToolButton#toolButton{color:%5;"
-                       "background:rgb(46,49,60);border:1px solid rgb(70,74,86);border-radius:4px;"
-                       "font-size:15px;}"
-                       "QPushButton#SameXY{font-size:12px;}"
-                       "QPushButton#pushButton{border:none;border-radius:6px;background:rgb(30,32,40);}")
-            .arg(labelColour, imagePath(QStringLiteral("CheckBox.png")),
-                 imagePath(QStringLiteral("CheckBoxChecked.png")), sliderColour, buttonColour));
+    // The theme's palette draws the labels, step buttons, spin boxes and the level-count list; sheets
+    // only where this editor has rules of its own, and the theme's rules for the sliders in the slider
+    // colour.
+    SensorLook::setFontSize(ui->label, 16, true);
+    for (QWidget* step : std::initializer_list<QWidget*>{ui->ReduceLevelA, ui->AddLevelA, ui->ReduceLevelY,
+                                                         ui->AddLevelY, ui->toolButton})
+        SensorLook::setFontSize(step, 15);
+    SensorLook::setFontSize(ui->SameXY, 12);
+    ui->horizontalSliderC->setStyleSheet(Theme::controlRules());
+    ui->horizontalSliderY->setStyleSheet(Theme::controlRules());
+    SensorLook::checkBox(ui->XYOpen);
+    ui->pushButton->setStyleSheet(QStringLiteral("QPushButton{border:none;border-radius:6px;background:%1;}")
+                                      .arg(Theme::window().lighter(125).name()));
     ui->label_8->setStyleSheet(
-        QStringLiteral("QLabel{border-image:url(%1);}").arg(imagePath(QStringLiteral("DPIChoose.png"))));
-    ui->label->setStyleSheet(
-        QStringLiteral("QLabel{color:%1;font-size:16px;font-weight:bold;}").arg(labelColour));
+        QStringLiteral("QLabel{border-image:%1;}").arg(SensorLook::image("DPIChoose.png")));
 
     // A page built while the language already runs right to left gets no direction change.
     for (QWidget* w : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
@@ -196,10 +172,6 @@ void SensorDPI::changeEvent(QEvent* event) {
 void SensorDPI::alignXYCaption() {
     const bool rtl = layoutDirection() == Qt::RightToLeft;
     ui->XYLabel->setAlignment((rtl ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter | Qt::AlignAbsolute);
-}
-
-QString SensorDPI::imagePath(const QString& name) const {
-    return AppPaths::appDir() + QStringLiteral("/Picture/Sensor/") + name;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -359,23 +331,18 @@ int SensorDPI::currentValueY() const {
     return ui->spinBoxY->value();
 }
 
-void SensorDPI::resetToConfiguration(int deviceIndex) {
-    const QString group = QStringLiteral("Drive") + QString::number(deviceIndex + 1);
-    IniStore& ini = ConfigIniStore::instance();
-    const QStringList colours = ini.list(group, QStringLiteral("DPIColor"));
+void SensorDPI::resetToConfiguration(const ModelRow& row) {
     // A short list would leave levels without a colour: all levels take the defaults then.
+    const bool colours = row.dpiColor.size() >= 3 * kLevels;
     for (int i = 0; i < kLevels; ++i)
-        m_colours[i] = colours.size() >= 3 * kLevels ? QStringLiteral("%1,%2,%3")
-                                                           .arg(colours[3 * i].trimmed().toInt())
-                                                           .arg(colours[3 * i + 1].trimmed().toInt())
-                                                           .arg(colours[3 * i + 2].trimmed().toInt())
-                                                     : QLatin1String(kDefaultColours[i]);
-    const QStringList grades = ini.list(group, QStringLiteral("DPIGrade"));
-    if (grades.size() >= kLevels)
-        for (int i = 0; i < kLevels; ++i) {
-            const int v = grades[i].trimmed().toInt();
-            setLevelValues(i, v, v);
-        }
+        m_colours[i] = colours ? QStringLiteral("%1,%2,%3")
+                                     .arg(row.dpiColor[3 * i])
+                                     .arg(row.dpiColor[3 * i + 1])
+                                     .arg(row.dpiColor[3 * i + 2])
+                               : QLatin1String(kDefaultColours[i]);
+    if (row.dpiGrade.size() >= kLevels)
+        for (int i = 0; i < kLevels; ++i)
+            setLevelValues(i, row.dpiGrade[i], row.dpiGrade[i]);
     restyleSwatches();
 }
 
@@ -611,6 +578,11 @@ void SensorDPI::swatchToggled(int level, bool checked) {
 void SensorDPI::swatchClicked(int level) {
     if (!m_swatches[level]->isChecked())
         return;
+    if (!m_colourDialog) {
+        // Built on first use: most starts never open it, and it is costly to build.
+        m_colourDialog = new QColorDialog(this);
+        connect(m_colourDialog, &QColorDialog::colorSelected, this, &SensorDPI::SetColor);
+    }
     const QStringList rgb = m_colours[level].split(',');
     if (rgb.size() == 3)
         m_colourDialog->setCurrentColor(QColor(rgb[0].toInt(), rgb[1].toInt(), rgb[2].toInt()));
@@ -629,9 +601,15 @@ void SensorDPI::SetColor(QColor colour) {
     restyleSwatches();
 }
 
+// A sheet is set only when it changes: each setting re-polishes the button.
+static void setSheet(QWidget* w, const QString& sheet) {
+    if (w->styleSheet() != sheet)
+        w->setStyleSheet(sheet);
+}
+
 void SensorDPI::restyleLevels() {
     const int shift = SensorFlags::XYSeparate ? kXYShift : 0;
-    const QString buttonColour = optionColour("ButtonColor", "255,255,255");
+    const QString buttonColour = Theme::rgb("ButtonColor");
     for (int i = 0; i < kLevels; ++i) {
         QPushButton* b = m_levelButtons[i];
         const QPoint home = m_levelHome[i] + QPoint(0, shift);
@@ -641,10 +619,10 @@ void SensorDPI::restyleLevels() {
         placeChild(b, big ? QRect(home.x() - 7, home.y() - 7, 68, 70) : QRect(home, QSize(54, 56)));
         // No weight change: a font weight switched through the style sheet is not re-applied reliably,
         // which left a former level bold.
-        b->setStyleSheet(QStringLiteral("QPushButton{border-image:url(%1);color:%2;font-size:%3px;}")
-                             .arg(imagePath(big ? QStringLiteral("MaxA.png") : QStringLiteral("MinA.png")),
-                                  big ? QStringLiteral("rgb(0,212,252)") : buttonColour,
-                                  QString::number(SensorFlags::XYSeparate ? 10 : 12)));
+        setSheet(b, QStringLiteral("QPushButton{border-image:%1;color:%2;font-size:%3px;}")
+                        .arg(SensorLook::image(big ? "MaxA.png" : "MinA.png"),
+                             big ? QStringLiteral("rgb(0,212,252)") : buttonColour,
+                             QString::number(SensorFlags::XYSeparate ? 10 : 12)));
         if (big)
             b->raise();
     }
@@ -658,9 +636,8 @@ void SensorDPI::restyleSwatches() {
         const QPoint home = m_swatchHome[i] + QPoint(0, shift);
         const bool big = s->isChecked();
         placeChild(s, big ? QRect(home.x() - 8, home.y() + 6, 66, 14) : QRect(home, QSize(50, 12)));
-        s->setStyleSheet(
-            QStringLiteral("QPushButton{border:none;border-image:url(%1);background-color:rgb(%2);}")
-                .arg(imagePath(big ? QStringLiteral("MaxB.png") : QStringLiteral("MinB.png")), m_colours[i]));
+        setSheet(s, QStringLiteral("QPushButton{border:none;border-image:%1;background-color:rgb(%2);}")
+                        .arg(SensorLook::image(big ? "MaxB.png" : "MinB.png"), m_colours[i]));
     }
 }
 

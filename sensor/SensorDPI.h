@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+struct ModelRow;
 class QButtonGroup;
 class QColorDialog;
 class QPushButton;
@@ -53,8 +54,8 @@ public:
     void setCurrentValueY(int y); // Y slider and spin box, without writing
     int currentValue() const;
     int currentValueY() const;
-    // Colours from "DPIColor" and level texts from "DPIGrade" of row "Drive" + (deviceIndex + 1).
-    void resetToConfiguration(int deviceIndex);
+    // Colours from "DPIColor" and level values from "DPIGrade" of the model's row.
+    void resetToConfiguration(const ModelRow& row);
     void highlightLevel(int level); // checks the level's button quietly: the checked level looks current
     // X–Y separate editing as the record has it: the check box, the Y controls and the level row,
     // without writing.
@@ -145,7 +146,6 @@ private:
     void checkSwatchQuietly(int level);
     int checkedSwatch() const;
     int levelAtX(int x) const;
-    QString imagePath(const QString& name) const;
     QRect ltrGeometry(QWidget* child) const;
     void alignXYCaption();
 

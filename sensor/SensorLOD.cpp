@@ -4,12 +4,15 @@
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorLook.h"
 #include "ui_SensorLOD.h"
 
 #include <QSignalBlocker>
 
 SensorLOD::SensorLOD(QWidget* parent) : QWidget(parent), ui(new Ui::SensorLOD) {
     ui->setupUi(this);
+    SensorLook::comboBox(ui->LOD);
+    SensorLook::tipIcon(ui->label_2);
 }
 
 SensorLOD::~SensorLOD() = default;

@@ -1,6 +1,7 @@
 #include "sensor/SensorRate.h"
 
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
 #include "ui_SensorRate.h"
@@ -21,6 +22,19 @@ SensorRate::SensorRate(QWidget* parent) : QWidget(parent), ui(new Ui::SensorRate
         m_group->addButton(button(i), i);
     button(m_lastIndex)->setChecked(true);
     setMode(0);
+    // The rate buttons' own look, on the row that holds them; the caption takes the theme's.
+    QColor checkedBack = Theme::colour("SliderColor");
+    checkedBack.setAlpha(30);
+    setStyleSheet(
+        QStringLiteral("QPushButton{color:%1;background-color:rgba(255,255,255,10);border:1px solid %2;"
+                       "border-radius:6px;font-size:12px;}"
+                       "QPushButton:hover{border-color:%3;}"
+                       "QPushButton:checked{color:%3;background-color:rgba(%4,%5,%6,30);border:1px solid %3;"
+                       "font-weight:bold;}")
+            .arg(Theme::rgb("ButtonColor"), Theme::border().name(), Theme::rgb("SliderColor"))
+            .arg(checkedBack.red())
+            .arg(checkedBack.green())
+            .arg(checkedBack.blue()));
 }
 
 SensorRate::~SensorRate() = default;

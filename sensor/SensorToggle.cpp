@@ -3,6 +3,7 @@
 #include "app/core/Language.h"
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorLook.h"
 #include "ui_SensorToggle.h"
 
 #include <QSignalBlocker>
@@ -11,6 +12,8 @@ SensorToggle::SensorToggle(const Setting& setting, QWidget* parent)
     : QWidget(parent), ui(new Ui::SensorToggle), m_setting(setting) {
     ui->setupUi(this);
     ui->toggle->setObjectName(QLatin1String(setting.boxName));
+    SensorLook::checkBox(ui->toggle);
+    SensorLook::tipIcon(ui->label_2);
     connect(ui->toggle, &QCheckBox::clicked, this, &SensorToggle::toggleClicked);
 }
 

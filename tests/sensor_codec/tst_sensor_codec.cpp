@@ -1,4 +1,6 @@
 #include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "device/RecordCheck.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "tests/common/DpiEntry.h"
@@ -66,10 +68,8 @@ private slots:
     void sweepEveryRule();
     void spotValues_data();
     void spotValues();
-    void table3315UsesSecondEntryForCoarseCodes();
-    void tableMissFallsBack();
+    void tableLookups();
     void headerLineForms();
-    void flagsBySubstring();
     void rangeItemCounts();
     void shippedHeaderAndRows();
     void levelIniCount();
@@ -178,7 +178,8 @@ void TestSensorCodec::spotValues() {
     QCOMPARE(decoded, value);
 }
 
-void TestSensorCodec::table3315UsesSecondEntryForCoarseCodes() {
+// "3315" looks coarse codes up by the second table entry; other models fall back on a table miss.
+void TestSensorCodec::tableLookups() {
     SensorCapability cap = capability("3315", "100,3200,100,3400,6400,200,22");
     cap.parseHeader("#define SENSOR_3315_DPI_1700\t0x11\n"
                     "#define SENSOR_3315_DPI_3400\t0x11\n");
@@ -190,10 +191,9 @@ void TestSensorCodec::table3315UsesSecondEntryForCoarseCodes() {
     QCOMPARE(c.code, 0x11);
     QCOMPARE(int(c.flags), 0);
     QCOMPARE(DpiCodec::decodeNarrow(cap, c.code, c.flags), 1700);
-}
 
-void TestSensorCodec::tableMissFallsBack() {
-    SensorCapability cap = capability("3311", "50,10000,50,10100,20000,100,22");
+    // A value the table lacks falls back to the formula, both ways.
+    cap = capability("3311", "50,10000,50,10100,20000,100,22");
     cap.parseHeader("#define SENSOR_3311_DPI_400\t0x07\n");
     QCOMPARE(DpiCodec::encodeNarrow(cap, 400, 0).code, 7);
     QCOMPARE(DpiCodec::encodeNarrow(cap, 800, 0).code, 800 / 50);
@@ -231,6 +231,15 @@ void TestSensorCodec::headerLineForms() {
     QCOMPARE(cap.tableCode(1600).value_or(-1), 31);
     QCOMPARE(cap.tableValuesForCode(15), QVector<int>({800}));
     QVERIFY(!cap.tableCode(3200));
+    // A flag lists models as free text: a substring counts; an empty model supports nothing.
+    cap.parseHeader("#define SUPPORT_MOTION_SYNC\t33950\n");
+    QVERIFY(cap.isSupported("SUPPORT_RIPPLE") && cap.isSupported("SUPPORT_MOTION_SYNC"));
+    QVERIFY(!cap.isSupported("SUPPORT_FIXLINE"));
+    cap.SensorModel = "3311";
+    QVERIFY(!cap.isSupported("SUPPORT_RIPPLE"));
+    cap.SensorModel.clear();
+    for (const char* flag : SupportFlags::kNames)
+        QVERIFY(!cap.isSupported(flag));
 
     // Binary junk and an empty text leave the tables usable.
     SensorCapability junk;
@@ -239,80 +248,68 @@ void TestSensorCodec::headerLineForms() {
     QVERIFY(junk.defines.names.isEmpty());
 }
 
-void TestSensorCodec::flagsBySubstring() {
-    SensorCapability cap;
-    cap.parseHeader("#define SUPPORT_RIPPLE\t3395,3950\n"
-                    "#define SUPPORT_MOTION_SYNC\t33950\n");
-    cap.SensorModel = "3395";
-    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
-    QVERIFY(cap.isSupported("SUPPORT_MOTION_SYNC")); // substring of "33950"
-    QVERIFY(!cap.isSupported("SUPPORT_FIXLINE"));
-    cap.SensorModel = "3950";
-    QVERIFY(cap.isSupported("SUPPORT_RIPPLE"));
-    cap.SensorModel = "3311";
-    QVERIFY(!cap.isSupported("SUPPORT_RIPPLE"));
-    cap.SensorModel.clear(); // an empty name is in every text, yet supports nothing
-    for (const char* flag : SupportFlags::kNames)
-        QVERIFY(!cap.isSupported(flag));
-}
-
+// Item counts are the device table's; here the last item is the mode, and garbage still codes.
 void TestSensorCodec::rangeItemCounts() {
     DpiRanges r;
-    r.parse(QString("50,10000,50,10100,20000,100,22").split(','));
-    QCOMPARE(r.count, 2);
-    QCOMPARE(r.mode, 0x22);
-    QCOMPARE(r.minimums, QVector<int>({50, 10100}));
-    QCOMPARE(r.maximums, QVector<int>({10000, 20000}));
     r.parse(QString("50,10000,50,10100,20000,100,99,33").split(','));
     QCOMPARE(r.count, 2);
-    QCOMPARE(r.mode, 0x33); // the eighth item; the seventh is unused
+    QCOMPARE(r.mode, 0x33);
+    QCOMPARE(r.maximums, QVector<int>({10000, 20000}));
     r.parse(QString("50,10000,50").split(','));
-    QCOMPARE(r.count, 0);
-    QVERIFY(r.minimums.isEmpty() && r.maximums.isEmpty());
-    r.parse(QStringList());
     QCOMPARE(r.count, 0);
     r.parse(QString("a,b,c,zz").split(','));
     QCOMPARE(r.count, 1);
     QCOMPARE(r.steps, QVector<int>({0}));
-    QCOMPARE(r.mode, 0);
-    // Garbage ranges still encode and decode without a fault.
     SensorCapability cap;
     cap.SensorModel = "3395";
     cap.ranges = r;
     QCOMPARE(DpiCodec::decodeNarrow(cap, DpiCodec::encodeNarrow(cap, 800, 0).code, 0), 800);
 }
 
-// The shipped header and every shipped row: each step of each row decodes to itself.
+// The shipped header and every shipped row, read as the page reads them: each step of each row decodes
+// to itself, and so does the record check's decoder for a cached record of that row, which refuses a
+// value outside the row's span.
 void TestSensorCodec::shippedHeaderAndRows() {
     const QString src = qEnvironmentVariable("ZF_SOURCE_DIR");
     QFile header(src + "/resources/driver_sensor.h");
     QVERIFY(header.open(QIODevice::ReadOnly));
-    const QByteArray headerText = header.readAll();
-    QSettings rows(src + "/resources/usersetting/Config.source.ini", QSettings::IniFormat);
-    const int total = rows.value("Option/DeviceTotal").toInt();
-    QVERIFY(total >= 8);
+    SensorCapability::current().parseHeader(header.readAll());
+    const DeviceTable table =
+        DeviceTable::load(IniStore(src + "/resources/usersetting/Config.source.ini", "UTF-8", false));
+    QVERIFY(table.rows().size() >= 8);
+    RecordCheck::setDpiDecoder(&DpiCodec::decodeForRow);
     QSet<QString> models;
-    for (int n = 1; n <= total; ++n) {
-        rows.beginGroup(QStringLiteral("Drive%1").arg(n));
+    for (const ModelRow& row : table.rows()) {
         SensorCapability cap;
-        cap.parseHeader(headerText);
-        cap.SensorModel = rows.value("Sensor").toString();
-        cap.ranges.parse(rows.value("DPIRange").toStringList());
-        const int grade = rows.value("DPIMaxGrade").toInt();
-        const int dpiMin = rows.value("DPIMin").toInt(), dpiMax = rows.value("DPIMax").toInt();
-        const QStringList colours = rows.value("DPIColor").toStringList();
-        const QStringList grades = rows.value("DPIGrade").toStringList();
-        const int pos = rows.value("CurrentPos").toInt(), current = rows.value("CurrentDPI").toInt();
-        rows.endGroup();
-        const QString row = QStringLiteral("Drive%1 (%2)").arg(n).arg(cap.SensorModel);
-        models << cap.SensorModel;
-        QVERIFY2(cap.ranges.count >= 1 && grade >= 1 && grade <= 8, qPrintable(row));
-        QVERIFY2(dpiMin == cap.ranges.lowest() && dpiMax == cap.ranges.highest(), qPrintable(row));
-        QVERIFY2(colours.size() == 24 && grades.size() >= 8 && pos >= 0 && pos < grade, qPrintable(row));
-        QVERIFY2(grades.value(pos).toInt() == current, qPrintable(row));
-        for (int v : stepValues(cap.ranges) + QVector<int>{current})
-            QVERIFY2(roundTrip(cap, v) == qMakePair(v, v), qPrintable(row + " " + QString::number(v)));
+        cap.defines = SensorCapability::current().defines;
+        cap.loadRow(row);
+        const QString name = row.group(row.index) + " (" + row.sensor + ")";
+        models << row.sensor;
+        QVERIFY2(row.problems.isEmpty(), qPrintable(name + ": " + row.problems.join("; ")));
+        QVERIFY2(cap.ranges.count >= 1 && row.dpiMaxGrade >= 1 && row.dpiMaxGrade <= 8, qPrintable(name));
+        QVERIFY2(row.dpiMin == cap.ranges.lowest() && row.dpiMax == cap.ranges.highest(), qPrintable(name));
+        QVERIFY2(row.dpiColor.size() == 24 && row.dpiGrade.size() >= 8, qPrintable(name));
+        QVERIFY2(row.currentPos >= 0 && row.currentPos < row.dpiMaxGrade, qPrintable(name));
+        QVERIFY2(row.dpiGrade.value(row.currentPos) == row.currentDpi, qPrintable(name));
+        FlashDataMap record;
+        record.clear();
+        record.dpiLevelCount = 1;
+        for (int v : stepValues(cap.ranges)) {
+            encodeJoint(cap, record.dpiLevels[0], v);
+            const int x = DpiCodec::decodeForRow(record, row, 0, false);
+            const int y = DpiCodec::decodeForRow(record, row, 0, true);
+            QVERIFY2(x == v && y == v,
+                     qPrintable(name + " " + QString::number(v) + " as " + QString::number(x)));
+            QVERIFY2(RecordCheck::problem(record, row).isEmpty(), qPrintable(name));
+        }
+        record.dpiLevels[0].xValue = record.dpiLevels[0].yValue = 0xFFFF;
+        record.dpiLevels[0].xCode = record.dpiLevels[0].yCode = 0xFF;
+        record.dpiLevels[0].nibbles = record.dpiLevels[0].wideFlags = 0xFF;
+        const int junk = DpiCodec::decodeForRow(record, row, 0, false);
+        QVERIFY2(junk == 0 || junk > row.highestDpi(), qPrintable(name + " " + QString::number(junk)));
+        QVERIFY2(!RecordCheck::problem(record, row).isEmpty(), qPrintable(name));
     }
+    RecordCheck::setDpiDecoder({});
     for (const char* m : {"3955", "3950", "3395", "3315", "3311", "S312", "OM76"})
         QVERIFY2(models.contains(m), m);
 }

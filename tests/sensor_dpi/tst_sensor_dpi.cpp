@@ -55,13 +55,11 @@ private slots:
     void everyValueInputSnapsAndWrites();
     void rangeWithoutStepIsNotSnapped();
     void levelSelectionWritesAndOfflineKeepsThePrevious();
-    void offlineSliderIsPutBackAndDisabled();
     void countBelowCurrentLevelSwapsTheEntries();
     void xyOffCopiesXToY();
     void wideAxesKeepTheirOwnScale();
     void colourGoesToItsLevelOnly();
     void markerDragSelectsTheDroppedLevel();
-    void resetFromConfiguration();
     void mirroredInRightToLeft();
 
 private:
@@ -124,7 +122,7 @@ void TestSensorDpi::fill() {
 }
 
 // Slider, page keys, step buttons, a typed value and the box's arrow keys all snap onto the range
-// steps and write through the same writer.
+// steps and write through the same writer; offline none of them writes.
 void TestSensorDpi::everyValueInputSnapsAndWrites() {
     auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
     auto* spin = child<QSpinBox>(m_dpi.get(), "spinBoxA");
@@ -181,6 +179,14 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     QCOMPARE(spin->value(), 10000);
     QCOMPARE(DpiCodec::decodeX(1), 10000);
     QCOMPARE(offline.count(), 2);
+    // The slider the typed value moved is put back and stays disabled until the next full update.
+    QCOMPARE(slider->value(), 10000);
+    QVERIFY(!slider->isEnabled());
+    *m_fake.online = 1;
+    m_dpi->enableSliders(true);
+    fill();
+    slider->setValue(5000);
+    QCOMPARE(DpiCodec::decodeX(1), 5000);
 }
 
 void TestSensorDpi::rangeWithoutStepIsNotSnapped() {
@@ -222,24 +228,6 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     QVERIFY(!child<QPushButton>(m_dpi.get(), "BlueButton")->isChecked());
     QCOMPARE(m_dpi->currentLevel(), 3);
     QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
-}
-
-void TestSensorDpi::offlineSliderIsPutBackAndDisabled() {
-    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
-    const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
-    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-    slider->setValue(5000);
-    QCOMPARE(slider->value(), 800);
-    QVERIFY(!slider->isEnabled());
-    QCOMPARE(offline.count(), 1);
-    QVERIFY(CurrentRecord::snapshot() == before);
-    // The next full update brings it back.
-    *m_fake.online = 1;
-    m_dpi->enableSliders(true);
-    fill();
-    slider->setValue(5000);
-    QCOMPARE(DpiCodec::decodeX(1), 5000);
 }
 
 void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {
@@ -314,7 +302,9 @@ void TestSensorDpi::wideAxesKeepTheirOwnScale() {
     QCOMPARE(r.dpiLevels[1].xCode, startRecord().dpiLevels[1].xCode); // the narrow form is left alone
 }
 
+// The dialog is built at the first swatch click, then reused.
 void TestSensorDpi::colourGoesToItsLevelOnly() {
+    QVERIFY(!m_dpi->findChild<QColorDialog*>());
     auto* swatch = child<QPushButton>(m_dpi.get(), "RedButtonA");
     QTest::mouseClick(swatch, Qt::LeftButton); // selects level 2 and opens the dialog
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
@@ -331,6 +321,12 @@ void TestSensorDpi::colourGoesToItsLevelOnly() {
     QVERIFY(CurrentRecord::snapshot() == expected);
     QCOMPARE(m_dpi->levelColour(2), QStringLiteral("1,2,254"));
     QVERIFY(swatch->styleSheet().contains("rgb(1,2,254)"));
+    dialog->reject();
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QCOMPARE(m_dpi->findChildren<QColorDialog*>().size(), 1);
+    QTRY_VERIFY(dialog->isVisible());
+    QCOMPARE(dialog->currentColor(), QColor(1, 2, 254));
+    dialog->reject();
 }
 
 void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
@@ -343,24 +339,6 @@ void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(4));
     QCOMPARE(marker->x(), 391);
     QVERIFY(child<QPushButton>(m_dpi.get(), "GreenButton")->isChecked());
-}
-
-void TestSensorDpi::resetFromConfiguration() {
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setList("Drive1", "DPIColor", {"1", "2", "3"}); // short: the default colours
-    ini.setList("Drive1", "DPIGrade", {"100", "200", "300", "400", "500", "600", "700", "800"});
-    const FlashDataMap before = CurrentRecord::snapshot();
-    m_dpi->resetToConfiguration(0);
-    QCOMPARE(m_dpi->levelColour(0), QStringLiteral("255,0,0"));
-    QCOMPARE(m_dpi->levelColour(7), QStringLiteral("0,212,252"));
-    QCOMPARE(child<QPushButton>(m_dpi.get(), "PurpleButton")->text(), QStringLiteral("600"));
-    QStringList colours;
-    for (int i = 0; i < 24; ++i)
-        colours << QString::number(i);
-    ini.setList("Drive1", "DPIColor", colours);
-    m_dpi->resetToConfiguration(0);
-    QCOMPARE(m_dpi->levelColour(1), QStringLiteral("3,4,5"));
-    QVERIFY(CurrentRecord::snapshot() == before); // a reset writes nothing
 }
 
 // Built in a right-to-left language, or switched to one: the level row, the marker and the step

@@ -1,5 +1,6 @@
 // The sensor page and the DPI editor against the real device library and its virtual mice.
 #include "app/core/PostMsg.h"
+#include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -29,14 +30,10 @@ private slots:
     void initTestCase();
     void init();
     void shippedMiceShowTheirRowsLevels();
-    void mouseButtonMovesLevelAndPageChangeReachesFlash();
-    void editorChangesSurviveARestart();
     void wideXYSurvivesARestart();
     void cleanupTestCase();
 
 private:
-    // A fresh program and device state with the given description and a 3395 in row 1.
-    void prepare3395(const QByteArray& description);
     template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
     static void run(Worker& worker, const DeviceAllInfo& mouse) {
         worker.SlotSelectMouseInfo(mouse);
@@ -65,15 +62,6 @@ void TestSensorE2E::init() {
     LinkFlags::resetAll();
 }
 
-void TestSensorE2E::prepare3395(const QByteArray& description) {
-    IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
-    ini.setValue("Drive1", "Sensor", "3395");
-    ini.setValue("Drive1", "DPIMaxGrade", "8");
-    ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "22"});
-    ini.sync();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
-}
-
 // Each shipped virtual mouse's factory levels decode, with its row's model rules, to the row's
 // "DPIGrade" values; a mismatch prints the factory bytes the description should carry.
 void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
@@ -89,9 +77,8 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     ConfigIniStore::resetForTests();
     QVERIFY(fn<int (*)()>("HidVirt_Reload")());
     auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
-    IniStore& ini = ConfigIniStore::instance();
-    const int rows = ini.value("Option", "DeviceTotal").toInt();
-    QVERIFY(rows >= 8);
+    const DeviceTable table = DeviceTable::load();
+    QVERIFY(table.size() >= 8);
 
     const QRegularExpression line(R"(^mouse (\S+) .*cid=([0-9A-Fa-f]+) mid=([0-9A-Fa-f]+))",
                                   QRegularExpression::MultilineOption);
@@ -100,29 +87,22 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     for (auto m = line.globalMatch(QString::fromUtf8(description)); m.hasNext();) {
         const auto match = m.next();
         const QByteArray name = match.captured(1).toUtf8();
-        int row = -1;
-        for (int i = 0; i < rows && row < 0; ++i) {
-            const QString group = QStringLiteral("Drive%1").arg(i + 1);
-            if (ini.value(group, "CID").toInt() == match.captured(2).toInt(nullptr, 16) &&
-                ini.value(group, "MID").toInt() == match.captured(3).toInt(nullptr, 16))
-                row = i;
-        }
+        const int row = table.find(uint8_t(match.captured(2).toInt(nullptr, 16)),
+                                   uint8_t(match.captured(3).toInt(nullptr, 16)));
         QVERIFY2(row >= 0, name.constData());
+        const ModelRow model = table.at(row);
         SensorCapability cap;
         QVERIFY(cap.loadCapabilityHeader());
-        cap.loadDeviceCapabilities(row);
-        const QStringList grades = ini.list(QStringLiteral("Drive%1").arg(row + 1), "DPIGrade");
-        QCOMPARE(grades.size(), 8);
+        cap.loadRow(model);
+        QCOMPARE(model.dpiGrade.size(), 8);
 
         FlashDataMap record;
         QVERIFY(readFlash(name, -1, reinterpret_cast<unsigned char*>(&record)));
         QString shown, expected;
         FlashDataMap want = record;
         for (int level = 0; level < 8; ++level) {
-            const int value = grades[level].toInt();
             shown += QString::number(DpiCodec::decodeX(cap, record, level)) + ' ';
-            encodeJoint(cap, want.dpiLevels[level], value);
-            QCOMPARE(DpiCodec::decodeX(cap, want, level), value); // the rules themselves round-trip
+            encodeJoint(cap, want.dpiLevels[level], model.dpiGrade[level]);
         }
         const auto bytes = [](const FlashDataMap& r) {
             return QByteArray(reinterpret_cast<const char*>(&r.dpiLevels), sizeof r.dpiLevels);
@@ -141,103 +121,9 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join(' ')));
 }
 
-void TestSensorE2E::mouseButtonMovesLevelAndPageChangeReachesFlash() {
-    prepare3395({});
-    auto press = fn<int (*)(const char*)>("HidVirt_PressDpiButton");
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
-    QVERIFY(press && readFlash);
-
-    Sensor page;
-    page.show();
-    auto* dpi = page.findChild<SensorDPI*>("frameDpi");
-    auto* rate = page.findChild<SensorRate*>("frameRate");
-    QVERIFY(dpi && rate);
-
-    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
-    QVERIFY(!found.isEmpty());
-    int form = 0;
-    QObject context;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
-    PostMsg::instance()->SendSelectMouseInfo(found.first());
-    Worker worker;
-    run(worker, found.first());
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
-    QVERIFY(LinkFlags::SensorFilled);
-    const FlashDataMap first = CurrentRecord::snapshot();
-    QCOMPARE(dpi->currentLevel(), int(first.currentDpiLevel));
-    QVERIFY(first.dpiLevelCount >= 2);
-
-    // The mouse's own DPI button: the page follows without writing back.
-    const int expected = (first.currentDpiLevel + 1) % first.dpiLevelCount;
-    QVERIFY(press("mouse0"));
-    QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), expected, 5000);
-    QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), expected);
-
-    // A click on the page lands in the mouse's flash.
-    const int target = first.reportRate == 2 ? 1 : 2; // 500 Hz, or 250 Hz when it already runs at 500
-    QTest::mouseClick(rate->button(target), Qt::LeftButton);
-    QCOMPARE(int(CurrentRecord::snapshot().reportRate), SensorRate::codeAt(target));
-    QByteArray flash(FlashDataMap::kSize, '\0');
-    QTRY_VERIFY_WITH_TIMEOUT(readFlash("mouse0", -1, reinterpret_cast<unsigned char*>(flash.data())) &&
-                                 uint8_t(flash.at(0)) == SensorRate::codeAt(target),
-                             5000);
-    QCOMPARE(int(uint8_t(flash.at(2))), expected);
-
-    QVERIFY(worker.shutdown(3000));
-    hid().UsbServer_Exit();
-}
-
-// The DPI editor's slider and level count reach the flash and come back on a fresh start.
-void TestSensorE2E::editorChangesSurviveARestart() {
-    prepare3395("mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
-    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
-    QCOMPARE(found.size(), 1);
-    const DeviceAllInfo mouse = found.first();
-    SensorCapability::current().loadDeviceCapabilities(mouse.row);
-
-    FlashDataMap received;
-    int form = 0;
-    QObject context;
-    PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
-                                    [&](FlashDataMap r) { received = r; });
-    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &context, [&] { ++form; });
-    Worker worker;
-    run(worker, mouse);
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
-
-    SensorFlags::Armed = true;
-    SensorDPI dpi;
-    dpi.setSliderRange(50, 26000);
-    dpi.fillLevelChooser(8);
-    dpi.setChooserIndex(received.dpiLevelCount - 1);
-    dpi.setCurrentLevel(received.currentDpiLevel);
-    dpi.selectLevel(received.currentDpiLevel);
-    dpi.show();
-    const int level = received.currentDpiLevel;
-    dpi.findChild<QSlider*>("horizontalSliderC")->setValue(12345);
-    QCOMPARE(DpiCodec::decodeX(level), 12300);
-    dpi.findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
-    QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
-    QVERIFY(worker.shutdown(3000));
-    hid().UsbServer_Exit();
-
-    // A fresh start reads the record back from the virtual mouse.
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
-    Worker again;
-    run(again, mouse);
-    QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
-    QCOMPARE(int(received.dpiLevelCount), 7);
-    QCOMPARE(int(received.dpiLevels[level].xCode), 12300 / 100 - 1);
-    QCOMPARE(int(received.dpiLevels[level].nibbles), 0x22);
-    QCOMPARE(DpiCodec::decodeY(SensorCapability::current(), received, level), 12300);
-    QVERIFY(again.shutdown(3000));
-    hid().UsbServer_Exit();
-}
-
-// Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends, and
-// X–Y editing comes back from the record after a restart.
+// Model 3955 (wide codes): a wide X written per axis is copied whole when X–Y editing ends; the
+// editor's values, level count and X–Y editing reach the flash and come back after a restart, and the
+// page follows the mouse's own DPI button.
 void TestSensorE2E::wideXYSurvivesARestart() {
     IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state,
                                                "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
@@ -284,6 +170,18 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QTest::mouseClick(xy, Qt::LeftButton);
     sliderY->setValue(800);
     QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    page->findChild<QComboBox*>("ChooseEvent")->setCurrentIndex(6);
+    QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
+
+    // The mouse's own DPI button: the page follows without writing back; a rate click reaches the flash.
+    QVERIFY(fn<int (*)(const char*)>("HidVirt_PressDpiButton")("z1"));
+    const int next = (level + 1) % 7;
+    QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), next, 5000);
+    QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), next);
+    QTest::mouseClick(page->findChild<SensorRate*>("frameRate")->button(1), Qt::LeftButton); // 250 Hz
+    QTRY_VERIFY_WITH_TIMEOUT(
+        readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) && flash.reportRate == 4, 5000);
+    QCOMPARE(int(flash.currentDpiLevel), next);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
     worker.reset();
@@ -303,6 +201,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QVERIFY(page->findChild<QAbstractButton*>("XYOpen")->isChecked());
     QVERIFY(page->findChild<QSlider*>("horizontalSliderY")->isVisible());
     QCOMPARE(dpi->levelText(level), QStringLiteral("X 26000\nY 800"));
+    QCOMPARE(dpi->levelCount(), 7);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
 }

@@ -9,6 +9,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
 #include "sensor/SensorRate.h"
+#include "sensor/SensorToggle.h"
 #include "sensor/StopCloseTime.h"
 
 #include <QAbstractButton>
@@ -32,15 +33,13 @@ class TestSensorPage : public QObject {
 private slots:
     void initTestCase();
     void init();
-    void reportRateByConnection();
-    void rateClickWritesAndLocksSensorMode();
-    void sensorModeItemTwoWritesNothing();
-    void offlinePerformanceClickChangesNothing();
+    void ratesAndSensorModeLock();
+    void switchesWriteOrComeBack();
     void timeoutChoicesAndSleepWidgetMatchByValue();
     void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
-    void deviceReportedLevelAndRate();
-    void optionSwitchRestoredWhenRefused();
+    void deviceReportedLevel();
+    void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
 
@@ -75,13 +74,21 @@ void TestSensorPage::initTestCase() {
     QVERIFY(m_fake.load());
     ConfigIniStore::resetForTests();
     IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", "4");
     for (int i = 0; i < 4; ++i) {
         const QString g = QStringLiteral("Drive%1").arg(i + 1);
         ini.setValue(g, "Sensor", kModels[i]);
         ini.setValue(g, "DPIMaxGrade", "6");
         ini.setValue(g, "XIn1", i == 3 ? "2" : "0");
         ini.setList(g, "DPIRange", {"50", "10000", "50", "10100", "20000", "100", "22"});
+        ini.setValue(g, "CurrentPos", "2");
+        ini.setList(g, "DPIGrade", {"100", "200", "300", "400", "500", "600", "700", "800"});
     }
+    QStringList colours;
+    for (int i = 0; i < 24; ++i)
+        colours << QString::number(i);
+    ini.setList("Drive3", "DPIColor", colours);
+    ini.setList("Drive1", "DPIColor", {"1", "2", "3"}); // short: the default colours
     ini.sync();
     QFile header(m_appDir.path() + "/driver_sensor.h");
     QVERIFY(header.open(QIODevice::WriteOnly));
@@ -127,6 +134,11 @@ void TestSensorPage::everyLanguageFitsAndMirrors() {
         return QString();
     };
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    m_page->SlotAllLanguage(0); // English
+    QStringList english;
+    for (const SensorToggle* t : m_page->findChildren<SensorToggle*>())
+        english << t->title();
+    QCOMPARE(english.size(), 3);
     for (int i = 0; i < 11; ++i) {
         const QString code = QLatin1String(Language::allLanguages()[i].code);
         QApplication::setLayoutDirection(code == "ar" ? Qt::RightToLeft : Qt::LeftToRight);
@@ -141,6 +153,9 @@ void TestSensorPage::everyLanguageFitsAndMirrors() {
                 QVERIFY2(!text(w).contains(han), qPrintable(what));
             if (code == "cn" && w->objectName() == "label_5")
                 QVERIFY2(text(w).contains(han), qPrintable(what));
+            // The switches' captions are translated, not English copies.
+            if (code != "en" && w->objectName() == "label" && w->parent()->inherits("SensorToggle"))
+                QVERIFY2(!english.contains(text(w)), qPrintable(what));
             if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty()) {
                 const int need = l->wordWrap() ? l->heightForWidth(l->contentsRect().width())
                                                : l->fontMetrics().horizontalAdvance(l->text());
@@ -216,72 +231,63 @@ void TestSensorPage::select(int row, int kind) {
     SelectedDevice::set(info);
 }
 
-void TestSensorPage::reportRateByConnection() {
+// The offered rates follow the connection. A fast rate (clicked or reported by the mouse) and the cable
+// lock the sensor mode on item 2, which is never written when chosen.
+void TestSensorPage::ratesAndSensorModeLock() {
     auto* rate = child<SensorRate>("frameRate");
-    // On the cable 2000 and 4000 Hz are shown as the 1000 Hz the mouse then runs at.
+    auto* mode = child<QComboBox>("ModelChoose");
+    // Cable: 2000 and 4000 Hz show as the 1000 Hz the mouse then runs at.
     select(0, 2);
     QSignalSpy report(PostMsg::instance(), &PostMsg::SigAddReport);
     fill(record(32));
     QVERIFY(rate->button(3)->isChecked());
     QCOMPARE(report.last().at(0).toInt(), 1000);
     QVERIFY(rate->button(4)->isHidden() && rate->button(6)->isHidden());
-
-    // Receiver kind 5 offers all seven and shows 4000 Hz as such.
+    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
+    // Kind 5 offers all seven and shows 4000 Hz as such; kind 4 2000 Hz but not 4000 or 8000 Hz.
     select(0, 5);
     fill(record(32));
-    QVERIFY(rate->button(5)->isChecked());
-    QVERIFY(!rate->button(6)->isHidden());
-    // Kind 4: 2000 Hz but neither 4000 nor 8000 Hz.
+    QVERIFY(rate->button(5)->isChecked() && !rate->button(6)->isHidden());
     select(0, 4);
     fill(record(1));
-    QVERIFY(!rate->button(4)->isHidden());
-    QVERIFY(rate->button(5)->isHidden() && rate->button(6)->isHidden());
+    QVERIFY(!rate->button(4)->isHidden() && rate->button(5)->isHidden() && rate->button(6)->isHidden());
     QCOMPARE(*m_fake.updateCalls, 0); // filling writes nothing
-}
 
-void TestSensorPage::rateClickWritesAndLocksSensorMode() {
     select(0, 1);
     fill(record(1));
-    auto* rate = child<SensorRate>("frameRate");
-    auto* mode = child<QComboBox>("ModelChoose");
     QVERIFY(mode->isEnabled());
     QTest::mouseClick(rate->button(4), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 16);
-    QCOMPARE(mode->currentIndex(), 2);
-    QVERIFY(!mode->isEnabled());
+    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
     QTest::mouseClick(rate->button(2), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-    QVERIFY(mode->isEnabled());
-    QCOMPARE(mode->currentIndex(), 0);
-
-    // Refused: the last accepted rate comes back.
-    *m_fake.online = 0;
+    QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
+    *m_fake.online = 0; // refused: the last accepted rate comes back
     QTest::mouseClick(rate->button(0), Qt::LeftButton);
     QVERIFY(rate->button(2)->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-}
+    *m_fake.online = 1;
 
-void TestSensorPage::sensorModeItemTwoWritesNothing() {
-    auto* mode = child<QComboBox>("ModelChoose");
-    QVERIFY(mode->isEnabled());
-    QCOMPARE(mode->currentIndex(), 0);
+    // The mouse's own rate button: shown and locked alike, nothing written.
+    const int calls = *m_fake.updateCalls;
+    PostMsg::instance()->SendUpDataReportRate(16);
+    QVERIFY(rate->button(4)->isChecked() && !mode->isEnabled() && mode->currentIndex() == 2);
+    PostMsg::instance()->SendUpDataReportRate(8);
+    QVERIFY(rate->button(0)->isChecked() && mode->isEnabled() && mode->currentIndex() == 0);
+    PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
+    QVERIFY(rate->button(0)->isChecked());
+    QCOMPARE(*m_fake.updateCalls, calls);
+
     QTest::keyClick(mode, Qt::Key_Down);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-    const int calls = *m_fake.updateCalls;
-    mode->setCurrentIndex(1);
     QTest::keyClick(mode, Qt::Key_End);
     QCOMPARE(mode->currentIndex(), 2);
-    QCOMPARE(*m_fake.updateCalls, calls);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-
-    // On the cable the mode is locked on item 2.
-    select(0, 2);
-    fill(record());
-    QCOMPARE(mode->currentIndex(), 2);
-    QVERIFY(!mode->isEnabled());
+    QCOMPARE(*m_fake.updateCalls, calls + 1);
 }
 
-void TestSensorPage::offlinePerformanceClickChangesNothing() {
+// Full performance and the option switches: written online, put back offline.
+void TestSensorPage::switchesWriteOrComeBack() {
     auto* performance = child<QCheckBox>("Performance");
     auto* timeout = child<QComboBox>("PerformanceOpen");
     QVERIFY(performance->isChecked() && timeout->isEnabled());
@@ -300,6 +306,17 @@ void TestSensorPage::offlinePerformanceClickChangesNothing() {
     QVERIFY(!performance->isChecked() && !timeout->isEnabled());
     QCOMPARE(int(CurrentRecord::snapshot().fullPerformance), 0);
     QCOMPARE(open.count(), 1);
+
+    // The option switches alike.
+    auto* ripple = child<QCheckBox>("RippeControl_2");
+    auto* motion = child<QCheckBox>("MotionSync_2");
+    QTest::mouseClick(ripple, Qt::LeftButton);
+    QVERIFY(ripple->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
+    *m_fake.online = 0;
+    QTest::mouseClick(motion, Qt::LeftButton);
+    QVERIFY(!motion->isChecked());
+    QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
 }
 
 void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
@@ -372,11 +389,18 @@ void TestSensorPage::visibilityRulesLeaveNoHoles() {
         QVERIFY2(child<QWidget>(name)->isHidden(), name);
     QVERIFY(balanced());
 
-    // "3950" lists no ripple, angle or motion flag and no sensor mode choice.
+    // "3950" lists no ripple, angle or motion flag and no sensor mode choice: the disabled box shows no
+    // mode rather than the one of the mouse shown before.
+    FlashDataMap lowPower = record();
+    lowPower.sensorMode = 1;
+    select(0, 0);
+    fill(lowPower);
+    QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 1);
     select(2, 0);
     fill(record());
     QVERIFY(child<QWidget>("frame")->isHidden() && child<QWidget>("frame_3")->isHidden());
     QVERIFY(!child<QWidget>("ModelChoose")->isEnabled());
+    QVERIFY(child<QComboBox>("ModelChoose")->currentText().isEmpty());
     QVERIFY(balanced());
 }
 
@@ -400,7 +424,7 @@ void TestSensorPage::lodCodesFollowTheModel() {
     QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
 }
 
-void TestSensorPage::deviceReportedLevelAndRate() {
+void TestSensorPage::deviceReportedLevel() {
     auto* dpi = child<SensorDPI>("frameDpi");
     QCOMPARE(dpi->currentLevel(), 1);
     QCOMPARE(dpi->levelValueX(2), 1200);
@@ -412,32 +436,35 @@ void TestSensorPage::deviceReportedLevelAndRate() {
     PostMsg::instance()->SendUpDataDPI(6);
     QCOMPARE(dpi->currentLevel(), 2);
     QCOMPARE(*m_fake.updateCalls, 0);
-
-    select(0, 1);
-    fill(record(1));
-    auto* rate = child<SensorRate>("frameRate");
-    auto* mode = child<QComboBox>("ModelChoose");
-    PostMsg::instance()->SendUpDataReportRate(16);
-    QVERIFY(rate->button(4)->isChecked());
-    QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
-    PostMsg::instance()->SendUpDataReportRate(8);
-    QVERIFY(rate->button(0)->isChecked());
-    QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
-    PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
-    QVERIFY(rate->button(0)->isChecked());
-    QCOMPARE(*m_fake.updateCalls, 0);
 }
 
-void TestSensorPage::optionSwitchRestoredWhenRefused() {
-    auto* ripple = child<QCheckBox>("RippeControl_2");
-    auto* motion = child<QCheckBox>("MotionSync_2");
-    QTest::mouseClick(ripple, Qt::LeftButton);
-    QVERIFY(ripple->isChecked());
-    QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
+// An offline mouse without a cache: the page shows the model's table levels, colours and current level,
+// and writes nothing.
+void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
+    auto* dpi = child<SensorDPI>("frameDpi");
+    const FlashDataMap before = CurrentRecord::snapshot();
     *m_fake.online = 0;
-    QTest::mouseClick(motion, Qt::LeftButton);
-    QVERIFY(!motion->isChecked());
-    QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
+    select(2, 1);
+    PostMsg::instance()->SendFormReset();
+    QCOMPARE(dpi->levelCount(), 6);
+    QCOMPARE(dpi->currentLevel(), 2);
+    QCOMPARE(dpi->currentValue(), 300);
+    QCOMPARE(dpi->levelValueX(5), 600);
+    QCOMPARE(dpi->levelText(5), QStringLiteral("600"));
+    QCOMPARE(dpi->levelColour(1), QStringLiteral("3,4,5"));
+    QVERIFY(child<QWidget>("PurpleButton")->isVisibleTo(dpi) &&
+            !child<QWidget>("LightBlueButton")->isVisibleTo(dpi));
+    QVERIFY(child<QAbstractButton>("RedButton")->isChecked());
+    QVERIFY(!child<QComboBox>("ModelChoose")->isEnabled());
+    QVERIFY(child<QComboBox>("ModelChoose")->currentText().isEmpty());
+
+    select(0, 1); // a short "DPIColor": the default colours
+    PostMsg::instance()->SendFormReset();
+    QCOMPARE(dpi->levelColour(0), QStringLiteral("255,0,0"));
+    QCOMPARE(dpi->levelColour(7), QStringLiteral("0,212,252"));
+    QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 0);
+    QVERIFY(CurrentRecord::snapshot() == before);
+    QCOMPARE(*m_fake.updateCalls, 0);
 }
 
 QTEST_MAIN(TestSensorPage)

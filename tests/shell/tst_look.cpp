@@ -245,7 +245,9 @@ private slots:
         }
         for (const auto& language : {QString("English"), QString("Arbic")}) {
             PostMsg::instance()->SendAllLanguage(languageIndex(language));
-            // The colour dialog the sensor page opens for a DPI level.
+            // The colour dialog the sensor page opens for a DPI level (built at the first swatch click).
+            if (w.findChildren<QColorDialog*>().isEmpty())
+                w.findChild<QAbstractButton*>("RedButtonA")->click();
             const QList<QColorDialog*> colours = w.findChildren<QColorDialog*>();
             QVERIFY(!colours.isEmpty());
             for (QColorDialog* c : colours) {
