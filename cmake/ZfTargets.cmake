@@ -42,6 +42,10 @@ endfunction()
 # A fuzz target: libFuzzer under Clang with ZF_FUZZ=ON; otherwise the common driver, which runs the seed
 # files once as a test, so every build feeds the shipped files through the fuzzed path.
 option(ZF_FUZZ "Build libFuzzer targets (Clang)" OFF)
+if(ZF_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # The parsers live in the libraries: they need the coverage instrumentation, not only the targets.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 function(zf_add_fuzz name)
   cmake_parse_arguments(ZF "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
   if(ZF_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
