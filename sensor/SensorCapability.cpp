@@ -145,7 +145,12 @@ bool SensorCapability::loadCapabilityHeader() {
     QFile file(AppPaths::appDir() + QStringLiteral("/driver_sensor.h"));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    parseHeader(file.readAll());
+    // The file's tables replace what an earlier page read: each page built would otherwise append
+    // the whole table once more.
+    SensorCapability read;
+    read.parseHeader(file.readAll());
+    defines = std::move(read.defines);
+    flags = std::move(read.flags);
     return true;
 }
 

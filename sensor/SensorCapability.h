@@ -58,7 +58,8 @@ public:
 
     // Parses header text line by line into the define table and the flags (appending).
     void parseHeader(const QByteArray& text);
-    // Reads "driver_sensor.h" from the application folder; a missing file leaves the tables as they are.
+    // Reads "driver_sensor.h" from the application folder into the define table and flags, in place of
+    // what they held; a missing file leaves the tables as they are.
     bool loadCapabilityHeader();
     // Takes the model name, level count, "XIn1" and DPI ranges of a device-table row.
     void loadRow(const ModelRow& row);

@@ -96,9 +96,16 @@ void TestSensorPage::initTestCase() {
                  "#define SUPPORT_LOD_CAL\t3395,3950,3315\n"
                  "#define SUPPORT_RIPPLE\t3395,3315\n"
                  "#define SUPPORT_FIXLINE\t3395,3315\n"
-                 "#define SUPPORT_MOTION_SYNC\t3395,3315\n");
+                 "#define SUPPORT_MOTION_SYNC\t3395,3315\n"
+                 "#define SENSOR_3950_DPI_400\t0x07\n");
     header.close();
     m_page = new Sensor;
+    // A second page (the frame rebuilt, a benchmark) reads the header again into the same tables.
+    const SensorCapability once = SensorCapability::current();
+    QCOMPARE(once.defines.names, QStringList{"SENSOR_3950_DPI_400"});
+    delete new Sensor;
+    QCOMPARE(SensorCapability::current().defines.names, once.defines.names);
+    QCOMPARE(SensorCapability::current().defines.values, once.defines.values);
     m_page->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_page));
 }
