@@ -11,6 +11,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QKeyEvent>
@@ -858,6 +859,18 @@ int SensorDPI::levelAtX(int x) const {
     return std::min(level, m_count - 1);
 }
 
+// A click on the marker that was no drag goes to the swatch (or level button) beneath it.
+void SensorDPI::passClickThrough(const QPoint& at) {
+    for (int i = 0; i < kLevels; ++i) {
+        for (QPushButton* b : {m_swatches[i], m_levelButtons[i]}) {
+            if (b->isVisible() && b->geometry().contains(at)) {
+                b->click();
+                return;
+            }
+        }
+    }
+}
+
 bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->spinBoxA || watched == ui->spinBoxY) {
         // Arrow and page keys and the wheel step like the + and - buttons, on the range steps.
@@ -879,19 +892,27 @@ bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched != ui->label_8)
         return QWidget::eventFilter(watched, event);
+    // The marker sits over the lower part of the current level's swatch: a press becomes a drag only
+    // once the pointer moves; a press and release in place is a click on whatever lies beneath.
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
-        if (e->button() == Qt::LeftButton && editing() && CheckDeviceOnline()) {
-            m_dragging = true;
-            m_dragOffset = e->pos();
-        }
+        m_markerPressed = e->button() == Qt::LeftButton;
+        m_dragging = false;
+        m_dragOffset = e->pos();
         return true;
     }
     case QEvent::MouseMove: {
-        if (!m_dragging)
-            return true;
         auto* e = static_cast<QMouseEvent*>(event);
+        if (!m_dragging) {
+            if (!m_markerPressed ||
+                (e->pos() - m_dragOffset).manhattanLength() < QApplication::startDragDistance())
+                return true;
+            m_markerPressed = false;
+            if (!editing() || !CheckDeviceOnline())
+                return true;
+            m_dragging = true;
+        }
         int x = ui->label_8->mapToParent(e->pos()).x() - m_dragOffset.x();
         if (layoutDirection() == Qt::RightToLeft) // drop positions count from the row's start
             x = width() - x - ui->label_8->width();
@@ -900,6 +921,12 @@ bool SensorDPI::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     case QEvent::MouseButtonRelease: {
+        auto* e = static_cast<QMouseEvent*>(event);
+        if (m_markerPressed && e->button() == Qt::LeftButton) {
+            m_markerPressed = false;
+            passClickThrough(ui->label_8->mapToParent(e->pos()));
+            return true;
+        }
         if (!m_dragging)
             return true;
         m_dragging = false;

@@ -146,6 +146,7 @@ private:
     void checkSwatchQuietly(int level);
     int checkedSwatch() const;
     int levelAtX(int x) const;
+    void passClickThrough(const QPoint& at);
     QRect ltrGeometry(QWidget* child) const;
     void alignXYCaption();
 
@@ -165,7 +166,8 @@ private:
     int m_valueX[kLevels] = {};
     int m_valueY[kLevels] = {};
     QString m_colours[kLevels];
-    bool m_writeNext = true; // one-shot suppression: clear = the next slider change only displays
+    bool m_writeNext = true;      // one-shot suppression: clear = the next slider change only displays
+    bool m_markerPressed = false; // pressed and not moved yet: a click for what lies beneath
     bool m_dragging = false;
     QPoint m_dragOffset;
 };

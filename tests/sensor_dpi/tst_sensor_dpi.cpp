@@ -302,14 +302,25 @@ void TestSensorDpi::wideAxesKeepTheirOwnScale() {
     QCOMPARE(r.dpiLevels[1].xCode, startRecord().dpiLevels[1].xCode); // the narrow form is left alone
 }
 
-// The dialog is built at the first swatch click, then reused.
+// The dialog is built at the first swatch click, then reused. A click lands on whatever is on top at
+// its point, as on screen: the current-level marker covers the middle of the current swatch.
 void TestSensorDpi::colourGoesToItsLevelOnly() {
+    const auto clickMiddle = [this](QWidget* target) {
+        const QPoint at = target->geometry().center();
+        QWidget* top = m_dpi->childAt(at);
+        QTest::mouseClick(top, Qt::LeftButton, {}, top->mapFrom(m_dpi.get(), at));
+    };
     QVERIFY(!m_dpi->findChild<QColorDialog*>());
-    auto* swatch = child<QPushButton>(m_dpi.get(), "RedButtonA");
-    QTest::mouseClick(swatch, Qt::LeftButton); // selects level 2 and opens the dialog
-    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
+    clickMiddle(child<QPushButton>(m_dpi.get(), "BrightRedButtonA")); // the current level's
     auto* dialog = m_dpi->findChild<QColorDialog*>();
     QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    dialog->reject();
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(1));
+
+    auto* swatch = child<QPushButton>(m_dpi.get(), "RedButtonA");
+    clickMiddle(swatch); // selects level 2 and opens the dialog
+    QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
     QTRY_VERIFY(dialog->isVisible());
     const FlashDataMap before = CurrentRecord::snapshot();
     dialog->setCurrentColor(QColor(1, 2, 254));
@@ -322,7 +333,7 @@ void TestSensorDpi::colourGoesToItsLevelOnly() {
     QCOMPARE(m_dpi->levelColour(2), QStringLiteral("1,2,254"));
     QVERIFY(swatch->styleSheet().contains("rgb(1,2,254)"));
     dialog->reject();
-    QTest::mouseClick(swatch, Qt::LeftButton);
+    clickMiddle(swatch); // now under the marker
     QCOMPARE(m_dpi->findChildren<QColorDialog*>().size(), 1);
     QTRY_VERIFY(dialog->isVisible());
     QCOMPARE(dialog->currentColor(), QColor(1, 2, 254));
