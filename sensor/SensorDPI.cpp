@@ -107,7 +107,7 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
     ui->label_8->installEventFilter(this);
     ui->label_8->raise();
     for (QSpinBox* spin : {ui->spinBoxA, ui->spinBoxY}) {
-        spin->setReadOnly(false);
+        SensorLook::valueField(spin);
         spin->setKeyboardTracking(false);
         spin->installEventFilter(this);
     }

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QWidget>
 
 namespace SensorLook {
@@ -44,6 +45,19 @@ void comboBox(QComboBox* box) {
                        "background-color:%5;}")
             .arg(Theme::rgb("ComboxTextColor"), image("ComboboxBack.png"), image("Menu.png"),
                  image("MenuClicked.png"), select));
+}
+
+void valueField(QSpinBox* box) {
+    box->setAlignment(Qt::AlignCenter);
+    box->setStyleSheet(
+        QStringLiteral("QSpinBox{color:%1;background-color:%2;border:1px solid %3;border-radius:6px;"
+                       "padding:0px 4px;selection-color:white;selection-background-color:%4;}"
+                       "QSpinBox:hover{border-color:%5;}"
+                       "QSpinBox:focus{border-color:%6;}"
+                       "QSpinBox:disabled{color:%7;background-color:%8;border-color:%3;}")
+            .arg(Theme::rgb("ComboxTextColor"), Theme::rgb(Theme::base()), Theme::rgb(Theme::border()),
+                 Theme::rgb("ComboxSelectColor"), Theme::rgb(Theme::border().lighter(150)),
+                 Theme::rgb("SliderColor"), Theme::rgb(Theme::mutedText()), Theme::rgb(Theme::window())));
 }
 
 void setFontSize(QWidget* w, int pixelSize, bool bold) {

@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 class QWidget;
 
 namespace SensorLook {
@@ -23,6 +24,10 @@ void checkBox(QCheckBox* box);
 // hovered or selected, and a disabled box shows black text. The list itself is drawn from the theme's
 // palette.
 void comboBox(QComboBox* box);
+// A number the user types into, drawn as a field: the theme's dark input colour inside a border that
+// lights up under the pointer and takes the accent colour while the box has the focus; the number is
+// centred, so the box reads the same in both directions.
+void valueField(QSpinBox* box);
 // Sets the widget's font to pixelSize pixels, bold or not (inherited by its children): before the
 // children are built, as a change travels to each of them.
 void setFontSize(QWidget* w, int pixelSize, bool bold = false);

@@ -1,5 +1,6 @@
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/Theme.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "sensor/DpiCodec.h"
@@ -73,6 +74,7 @@ void TestSensorDpi::initTestCase() {
     QVERIFY(m_appDir.isValid());
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
     ConfigIniStore::resetForTests();
+    Theme::apply(*qApp); // as the program does at start
     QVERIFY2(m_fake.load(), qPrintable(HidLibrary::errorText()));
 }
 
@@ -353,8 +355,29 @@ void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
 }
 
 // Built in a right-to-left language, or switched to one: the level row, the marker and the step
-// buttons mirror, and a dragged marker still drops on the level under it.
+// buttons mirror, and a dragged marker still drops on the level under it. In both directions the value
+// box is drawn as a field: a border around a dark inside, the border in the accent colour with the focus.
 void TestSensorDpi::mirroredInRightToLeft() {
+    const auto distance = [](QColor a, QColor b) {
+        return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+    };
+    const auto checkField = [&](QSpinBox* box) {
+        box->clearFocus();
+        const auto edge = [&] {
+            const QImage shot = box->grab().toImage();
+            return std::make_pair(shot.pixelColor(0, shot.height() / 2),
+                                  shot.pixelColor(3, shot.height() / 2));
+        };
+        const QColor page = m_dpi->palette().color(QPalette::Window);
+        const auto [border, inside] = edge();
+        QVERIFY2(distance(border, inside) >= 40, qPrintable(border.name() + " " + inside.name()));
+        QVERIFY2(inside.lightness() <= page.lightness(), qPrintable(inside.name() + " " + page.name()));
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        const QColor focused = edge().first;
+        QVERIFY2(distance(focused, QColor(0, 255, 153)) <= 30, qPrintable(focused.name()));
+    };
+    checkField(child<QSpinBox>(m_dpi.get(), "spinBoxA"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
     for (bool rebuilt : {false, true}) {
         if (rebuilt) {
@@ -370,6 +393,8 @@ void TestSensorDpi::mirroredInRightToLeft() {
         const QRect current = child<QWidget>(m_dpi.get(), "BrightRedButton")->geometry();
         QVERIFY(current.left() <= marker->x() && marker->geometry().right() <= current.right());
     }
+    QTest::mouseClick(child<QCheckBox>(m_dpi.get(), "XYOpen"), Qt::LeftButton);
+    checkField(child<QSpinBox>(m_dpi.get(), "spinBoxY"));
     auto* marker = child<QLabel>(m_dpi.get(), "label_8");
     QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(5, 5));
     const int dropX = child<QWidget>(m_dpi.get(), "YellowButton")->geometry().center().x();
