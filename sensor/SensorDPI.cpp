@@ -122,8 +122,7 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
                                                          ui->AddLevelY, ui->toolButton})
         SensorLook::setFontSize(step, 15);
     SensorLook::setFontSize(ui->SameXY, 12);
-    ui->horizontalSliderC->setStyleSheet(Theme::controlRules());
-    ui->horizontalSliderY->setStyleSheet(Theme::controlRules());
+    styleSliders();
     SensorLook::checkBox(ui->XYOpen);
     ui->pushButton->setStyleSheet(QStringLiteral("QPushButton{border:none;border-radius:6px;background:%1;}")
                                       .arg(Theme::window().lighter(125).name()));
@@ -165,8 +164,24 @@ void SensorDPI::changeEvent(QEvent* event) {
             if (w->property(kLtrProperty).isValid())
                 placeChild(w, ltrGeometry(w));
         alignXYCaption();
+        styleSliders();
     }
     QWidget::changeEvent(event);
+}
+
+// A style sheet's sub-page is the groove left of the handle whatever the direction; right to left the
+// minimum is on the right, so the filled part is the add-page there.
+void SensorDPI::styleSliders() {
+    QString sheet = Theme::controlRules();
+    if (layoutDirection() == Qt::RightToLeft)
+        sheet += QStringLiteral("QSlider::sub-page:horizontal,QSlider::sub-page:horizontal:disabled{"
+                                "background:transparent;}"
+                                "QSlider::add-page:horizontal{background:%1;border-radius:2px;}"
+                                "QSlider::add-page:horizontal:disabled{background:%2;}")
+                     .arg(Theme::rgb("SliderColor"), Theme::rgb(Theme::mutedText()));
+    for (QSlider* slider : {ui->horizontalSliderC, ui->horizontalSliderY})
+        if (slider->styleSheet() != sheet)
+            slider->setStyleSheet(sheet);
 }
 
 // The caption hugs its check box on the box's side, whichever direction its own text runs.

@@ -149,6 +149,7 @@ private:
     void passClickThrough(const QPoint& at);
     QRect ltrGeometry(QWidget* child) const;
     void alignXYCaption();
+    void styleSliders();
 
     Ui::SensorDPI* ui;
     QPushButton* m_levelButtons[kLevels];
