@@ -54,13 +54,11 @@ private slots:
     void init();
     void cleanup();
     void everyValueInputSnapsAndWrites();
-    void rangeWithoutStepIsNotSnapped();
     void levelSelectionWritesAndOfflineKeepsThePrevious();
     void countBelowCurrentLevelSwapsTheEntries();
     void xyOffCopiesXToY();
     void wideAxesKeepTheirOwnScale();
-    void colourGoesToItsLevelOnly();
-    void markerDragSelectsTheDroppedLevel();
+    void colourAndMarker();
     void mirroredInRightToLeft();
 
 private:
@@ -189,17 +187,15 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     fill();
     slider->setValue(5000);
     QCOMPARE(DpiCodec::decodeX(1), 5000);
-}
 
-void TestSensorDpi::rangeWithoutStepIsNotSnapped() {
+    // A range without a step is not snapped; its gap still leads to the next range.
     SensorCapability::current().ranges.parse(QString("50,10000,0,10100,20000,x,22").split(','));
-    auto* slider = child<QSlider>(m_dpi.get(), "horizontalSliderC");
     slider->setValue(1234);
     QCOMPARE(slider->value(), 1234);
     slider->setValue(12345);
     QCOMPARE(slider->value(), 12345);
     QCOMPARE(SensorDPI::stepUp(500), 500);
-    QCOMPARE(SensorDPI::snapValue(10050), 10100); // the gap still leads to the next range
+    QCOMPARE(SensorDPI::snapValue(10050), 10100);
 }
 
 void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
@@ -305,8 +301,9 @@ void TestSensorDpi::wideAxesKeepTheirOwnScale() {
 }
 
 // The dialog is built at the first swatch click, then reused. A click lands on whatever is on top at
-// its point, as on screen: the current-level marker covers the middle of the current swatch.
-void TestSensorDpi::colourGoesToItsLevelOnly() {
+// its point, as on screen: the current-level marker covers the middle of the current swatch, and passes
+// clicks on, while a drag moves it.
+void TestSensorDpi::colourAndMarker() {
     const auto clickMiddle = [this](QWidget* target) {
         const QPoint at = target->geometry().center();
         QWidget* top = m_dpi->childAt(at);
@@ -340,42 +337,35 @@ void TestSensorDpi::colourGoesToItsLevelOnly() {
     QTRY_VERIFY(dialog->isVisible());
     QCOMPARE(dialog->currentColor(), QColor(1, 2, 254));
     dialog->reject();
-}
 
-void TestSensorDpi::markerDragSelectsTheDroppedLevel() {
+    // Dragged, the marker selects the level it is dropped on, limited to the active levels (5).
     auto* marker = child<QLabel>(m_dpi.get(), "label_8");
     QTest::mousePress(marker, Qt::LeftButton, {}, QPoint(5, 5));
-    // Drag far right: the drop is limited to the active levels (5).
     QMouseEvent move(QEvent::MouseMove, QPoint(600, 5), Qt::NoButton, Qt::LeftButton, {});
     QApplication::sendEvent(marker, &move);
     QTest::mouseRelease(marker, Qt::LeftButton, {}, QPoint(5, 5));
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(4));
     QCOMPARE(marker->x(), 391);
     QVERIFY(child<QPushButton>(m_dpi.get(), "GreenButton")->isChecked());
+    QVERIFY(!dialog->isVisible());
 }
 
 // Built in a right-to-left language, or switched to one: the level row, the marker and the step
 // buttons mirror, and a dragged marker still drops on the level under it. In both directions the value
-// box is drawn as a field: a border around a dark inside, the border in the accent colour with the focus.
+// box is drawn as a field: a border around its inside, in the accent colour with the focus.
 void TestSensorDpi::mirroredInRightToLeft() {
     const auto distance = [](QColor a, QColor b) {
         return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
     };
     const auto checkField = [&](QSpinBox* box) {
-        box->clearFocus();
-        const auto edge = [&] {
+        const auto edge = [box](int x) {
             const QImage shot = box->grab().toImage();
-            return std::make_pair(shot.pixelColor(0, shot.height() / 2),
-                                  shot.pixelColor(3, shot.height() / 2));
+            return shot.pixelColor(x, shot.height() / 2);
         };
-        const QColor page = m_dpi->palette().color(QPalette::Window);
-        const auto [border, inside] = edge();
-        QVERIFY2(distance(border, inside) >= 40, qPrintable(border.name() + " " + inside.name()));
-        QVERIFY2(inside.lightness() <= page.lightness(), qPrintable(inside.name() + " " + page.name()));
+        box->clearFocus();
+        QVERIFY2(distance(edge(0), edge(3)) >= 40, qPrintable(edge(0).name() + " " + edge(3).name()));
         box->setFocus();
-        QTRY_VERIFY(box->hasFocus());
-        const QColor focused = edge().first;
-        QVERIFY2(distance(focused, Theme::colour("SliderColor")) <= 30, qPrintable(focused.name()));
+        QTRY_VERIFY(distance(edge(0), Theme::colour("SliderColor")) <= 30);
     };
     checkField(child<QSpinBox>(m_dpi.get(), "spinBoxA"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
