@@ -183,7 +183,8 @@ QString MacroAreaName(const MacroBlock& area) {
 }
 
 void SetMacroAreaName(MacroBlock& area, const QString& name) {
-    QString cut = name;
+    // Every character takes at least one byte, so no more than 30 characters can fit.
+    QString cut = name.left(kMacroNameBytes);
     QByteArray bytes = cut.toLocal8Bit();
     while (bytes.size() > kMacroNameBytes) {
         cut.chop(cut.size() >= 2 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
