@@ -70,10 +70,6 @@ bool matchesAnyParam(uint8_t type) {
     return type == 0 || type == 7 || type == 9;
 }
 
-const KeySequenceBlock& recordKeyBlock(const FlashDataMap& record, int index) {
-    return record.keyBlocks[index];
-}
-
 } // namespace
 
 int ButtonIndexForKey(int key) {
@@ -248,12 +244,11 @@ std::optional<QString> AssignmentLabel(int buttonIndex, const ButtonAssignment& 
     case ButtonFunctionType::RapidFire:
         return FunctionText(QLatin1String(LabelKeys::kRapidFire), lang);
     case ButtonFunctionType::KeySequence: {
-        const KeySequenceBlock& block = recordKeyBlock(record, buttonIndex);
+        const KeySequenceBlock& block = record.keyBlocks[buttonIndex];
         if (const auto code = BlockConsumerCode(block)) {
             const int row = ConsumerRow(*code);
             if (row < 0)
-                return QStringLiteral("0x") +
-                       QString::number(*code, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+                return WideCodeText(*code);
             return FunctionText(ConsumerKey(row), lang);
         }
         const QString text = CombinationText(block, lang);

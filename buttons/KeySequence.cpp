@@ -157,7 +157,7 @@ QString CombinationKeyName(const KeyEventFields& e, int languageIndex) {
     }
     if (!name.isEmpty())
         return name;
-    return QStringLiteral("0x") + QString::number(e.code, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+    return WideCodeText(e.code);
 }
 
 std::optional<uint16_t> BlockConsumerCode(const KeySequenceBlock& block) {

@@ -118,8 +118,7 @@ int ConsumerRow(uint16_t code) {
 QString ConsumerKey(int row) {
     if (row < 0 || row >= kConsumerFunctionCount)
         return QString();
-    return QStringLiteral("0x") +
-           QString::number(kConsumers[row].code, 16).rightJustified(4, QLatin1Char('0')).toUpper();
+    return WideCodeText(kConsumers[row].code);
 }
 
 QStringList MouseButtonNames(int languageIndex) {
@@ -134,6 +133,10 @@ QStringList MouseButtonNames(int languageIndex) {
 
 QString CodeText(int code) {
     return QStringLiteral("0x") + QString::number(code, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+}
+
+QString WideCodeText(int code) {
+    return QStringLiteral("0x") + QString::number(code, 16).rightJustified(4, QLatin1Char('0')).toUpper();
 }
 
 QString KeyName(const QString& codeText, KeyEventKind kind, int languageIndex) {

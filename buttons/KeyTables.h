@@ -50,6 +50,8 @@ QStringList MouseButtonNames(int languageIndex = -1);
 
 // "0x" and two upper-case hex digits: the code text of keyboard, modifier and mouse codes.
 QString CodeText(int code);
+// "0x" and four upper-case hex digits: consumer label keys, and codes shown without a name.
+QString WideCodeText(int code);
 
 // The name of a code text for a kind; empty for an unknown kind or a code text missing from its table.
 // Code texts are compared exactly ("0x04", never "0x4").

@@ -225,8 +225,10 @@ private slots:
             QCOMPARE(label(ButtonFunctionType::KeySequence, kNone, &b),
                      Label(QString::fromUtf8(ConsumerFunctionTable()[row].defaultText)));
         }
-        const KeySequenceBlock play = EncodeConsumer(0x00CD);
+        const KeySequenceBlock play = EncodeConsumer(0x00CD),
+                               player = EncodeConsumer(0x0083); // low byte decides
         QCOMPARE(label(ButtonFunctionType::KeySequence, kEn, &play), Label("Play/Pause"));
+        QCOMPARE(label(ButtonFunctionType::KeySequence, kEn, &player), Label("Media player"));
         QCOMPARE(label({1, 1}, kEn), Label("Left click"));
         QCOMPARE(label({7, 9}, kEn), Label("Report rate switch"));
         QCOMPARE(label(RapidFire({}), kEn), Label("Rapid fire"));
