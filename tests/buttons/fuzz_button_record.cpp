@@ -1,7 +1,6 @@
 // Fuzz target for the decoders of a record's button bytes and for the combination texts handed to the
 // encoder. Byte 0 picks the sensor, byte 1 is a debounce byte, the rest fills the record from the first
-// button on; the input's lines are also combination texts. libFuzzer under Clang (ZF_FUZZ=ON);
-// otherwise a driver that runs the seed files named on the command line.
+// button on; the input's lines are also combination texts.
 #include "buttons/ButtonFunctions.h"
 #include "sensor/SensorCapability.h"
 
@@ -73,18 +72,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
 }
-
-#ifndef ZF_LIBFUZZER
-int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        QFile f(QString::fromLocal8Bit(argv[i]));
-        if (!f.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "cannot read %s\n", argv[i]);
-            return 1;
-        }
-        const QByteArray data = f.readAll();
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()));
-    }
-    return argc > 1 ? 0 : 1;
-}
-#endif
