@@ -7,8 +7,8 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/ui/Theme.h"
 #include "app/notices/SimpleNotices.h"
+#include "app/ui/Theme.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
@@ -22,6 +22,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -220,8 +221,7 @@ void DialogMain::SlotMouseOffLine(int index) {
     LinkFlags::WaitingForOnline = true;
     LinkFlags::RestartRequested = true;
     MouseOffLine notice(index, this);
-    const QPoint centre = mapToGlobal(rect().center());
-    notice.move(centre.x() - notice.width() / 2, centre.y() - notice.height() / 2 - 20);
+    notice.placeOver(this);
     notice.exec();
 }
 
@@ -285,6 +285,15 @@ void DialogMain::showLibraryNotice() {
     LibraryMissing notice(file, QFileInfo::exists(file), HidLibrary::errorText(), this);
     notice.placeOver(this);
     notice.exec();
+}
+
+void DialogMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager places the window after it is shown, and may do so after a notice opened over
+    // it at start: the notices over this window go along.
+    for (NoticeBase* notice : findChildren<NoticeBase*>(QString(), Qt::FindDirectChildrenOnly))
+        if (notice->isVisible())
+            notice->placeOver(this);
 }
 
 void DialogMain::changeEvent(QEvent* event) {
