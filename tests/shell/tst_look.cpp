@@ -238,6 +238,11 @@ private slots:
         DialogChange list; // the device list, which the program puts on the home window's first page
         list.show();
         bad += lightWidgets(&list);
+        // Its title-bar pictures are the whole button: no text drawn over them, side by side.
+        auto* min = list.findChild<QToolButton*>("MinButton");
+        auto* close = list.findChild<QToolButton*>("CloseButton");
+        QVERIFY(min->text().isEmpty() && close->text().isEmpty());
+        QVERIFY(!min->geometry().intersects(close->geometry()));
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);
