@@ -107,10 +107,14 @@ void DialogChange::applyStyle() {
     css += QStringLiteral("#labelHint{color:%1;font-size:18px;}#labelEmpty{color:%2;font-size:18px;}"
                           "#labelPage{color:%2;font-size:13px;}")
                .arg(caption, muted);
+    // Padding on both sides, so the text keeps off the border in either direction; a drop-down without a
+    // button frame of its own, which would cover the rounded outline at its end.
     css += QStringLiteral("#comboBox{color:%1;background-color:%2;border:1px solid %3;border-radius:6px;"
-                          "padding-left:10px;}#comboBox:hover{border-color:%4;}")
+                          "padding:0px 10px;}#comboBox:hover{border-color:%4;}"
+                          "#comboBox::drop-down{border:none;background:transparent;width:20px;}"
+                          "#comboBox::down-arrow{image:%5;}")
                .arg(Theme::rgb("ComboxTextColor"), Theme::rgb("ComboxBackGroundColor"),
-                    Theme::rgb(Theme::border()), accent);
+                    Theme::rgb(Theme::border()), accent, url(pics + QStringLiteral("Menu.png")));
     // Device cards: the picture is the icon, the online state the text under it.
     css += QStringLiteral("#widgetDevices QToolButton{border:none;border-image:%1;color:%5;font-size:14px;"
                           "padding-bottom:18px;}#widgetDevices QToolButton:hover{border-image:%2;color:%6;}"

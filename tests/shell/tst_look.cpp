@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -243,6 +245,25 @@ private slots:
         auto* close = list.findChild<QToolButton*>("CloseButton");
         QVERIFY(min->text().isEmpty() && close->text().isEmpty());
         QVERIFY(!min->geometry().intersects(close->geometry()));
+        // The language box keeps its outline and gives its text room from the border in both directions.
+        auto* languageBox = list.findChild<QComboBox*>("comboBox");
+        for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            languageBox->setLayoutDirection(direction);
+            QStyleOptionComboBox option;
+            option.initFrom(languageBox);
+            const QRect field = languageBox->style()->subControlRect(
+                QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, languageBox);
+            const QRect arrow = languageBox->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                                     QStyle::SC_ComboBoxArrow, languageBox);
+            QVERIFY(field.left() >= 8 && field.right() <= languageBox->width() - 9);
+            const QImage image = languageBox->grab().toImage();
+            int drawn = 0; // and still shows its arrow
+            for (int y = arrow.top(); y <= arrow.bottom(); ++y)
+                for (int x = arrow.left(); x <= arrow.right(); ++x)
+                    drawn += QColor(image.pixel(x, y)).lightness() > 120;
+            QVERIFY(drawn > 4);
+        }
+        languageBox->setLayoutDirection(Qt::LeftToRight);
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);
