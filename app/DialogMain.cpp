@@ -127,7 +127,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());
     // The pages' background pictures have rounded corners.
-    Theme::makeTranslucent(this);
+    Theme::makeTranslucent(this, 12);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
