@@ -270,6 +270,29 @@ private slots:
             QVERIFY(drawn > 4);
         }
         languageBox->setLayoutDirection(Qt::LeftToRight);
+        // In every language the Repair caption is drawn clear of the wrench at the start of its picture.
+        auto* repair = list.findChild<QToolButton*>("RepairButton");
+        for (int lang = 0; lang < Language::loadedCount(); ++lang) {
+            Language::setCurrentIndex(lang);
+            PostMsg::instance()->SendAllLanguage(lang);
+            const QString text = repair->text();
+            repair->setText(QString());
+            const QImage bare = repair->grab().toImage();
+            repair->setText(text);
+            const QImage shown = repair->grab().toImage();
+            int wrenchEnd = 0, textStart = repair->width();
+            for (int y = 0; y < bare.height(); ++y)
+                for (int x = 0; x < bare.width(); ++x) {
+                    if (x < bare.width() / 2 && QColor(bare.pixel(x, y)).lightness() > 120)
+                        wrenchEnd = qMax(wrenchEnd, x);
+                    if (shown.pixel(x, y) != bare.pixel(x, y))
+                        textStart = qMin(textStart, x);
+                }
+            QVERIFY2(textStart >= wrenchEnd + 10,
+                     qPrintable(QString("%1: %2 %3").arg(text).arg(textStart).arg(wrenchEnd)));
+        }
+        Language::setCurrentIndex(0);
+        PostMsg::instance()->SendAllLanguage(0);
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);
