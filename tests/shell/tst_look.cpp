@@ -155,7 +155,9 @@ private slots:
         QToolButton* first = frame->button("PreButton");
         QToolButton* last = frame->button("FormSetting");
         QToolButton* close = frame->findChild<QToolButton*>("CloseButton");
-        const QRect firstLtr = first->geometry(), closeLtr = close->geometry();
+        QLabel* offline = frame->findChild<QLabel*>("OfflineCaption");
+        const QRect firstLtr = first->geometry(), closeLtr = close->geometry(),
+                    offlineLtr = offline->geometry();
         QLabel* caption = summary->label("labelDPI");
         QVERIFY(first->x() < last->x());
         QVERIFY(caption->x() < summary->label("DPIValue")->x());
@@ -164,7 +166,8 @@ private slots:
         QCOMPARE(QApplication::layoutDirection(), Qt::RightToLeft);
         QVERIFY(first->x() > last->x());
         QCOMPARE(first->x(), frame->width() - firstLtr.right() - 1);
-        QCOMPARE(close->geometry(), closeLtr); // the title bar stays beside the background's logo
+        QCOMPARE(close->geometry(), closeLtr);     // the title bar stays beside the background's logo
+        QCOMPARE(offline->geometry(), offlineLtr); // and "Offline" beside the battery
         QVERIFY(caption->x() > summary->label("DPIValue")->geometry().right());
         // Captions end at the column's right edge even when their own text is left-to-right ("DPI").
         QVERIFY(caption->alignment() & Qt::AlignRight);
