@@ -120,7 +120,7 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
                        static_cast<QWidget*>(ui->progressBar), static_cast<QWidget*>(ui->label),
                        static_cast<QWidget*>(ui->label_2), static_cast<QWidget*>(ui->label_4),
                        static_cast<QWidget*>(ui->SetButton), static_cast<QWidget*>(ui->MinButton),
-                       static_cast<QWidget*>(ui->CloseButton)})
+                       static_cast<QWidget*>(ui->CloseButton), static_cast<QWidget*>(m_offlineCaption)})
         Theme::keepPlace(w);
     ui->progressBar->setLayoutDirection(Qt::LeftToRight); // the gauge fills toward the battery's tip
     Theme::mirrorWithDirection(ui->frame_2);

@@ -65,7 +65,7 @@ void DialogChange::retranslate() {
     QToolButton* repair = ui->RepairButton;
     const int right = repair->geometry().right();
     repair->setText(label("RepairDevice", "Repair"));
-    const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + 28 + 24);
+    const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + kRepairEnds + 8);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
     ui->comboBox->move(repair->x() - 12 - ui->comboBox->width(), ui->comboBox->y());
     redraw();
@@ -89,8 +89,16 @@ void DialogChange::applyStyle() {
     // The drop-down list of the language box and the rest of the shared control rules come first.
     QString css = Theme::controlRules();
     css += states(QStringLiteral("MinButton"), QStringLiteral("Min"), false) +
-           states(QStringLiteral("CloseButton"), QStringLiteral("Close"), false) +
-           states(QStringLiteral("RepairButton"), QStringLiteral("Repair"), false);
+           states(QStringLiteral("CloseButton"), QStringLiteral("Close"), false);
+    // The wrench at the start and the rounded end keep their size; only the middle stretches with a
+    // longer caption, which is drawn between them.
+    const auto sliced = [&](const char* file) {
+        return QStringLiteral("url(%1) 0 16 0 40 stretch").arg(pics + QLatin1String(file));
+    };
+    css += QStringLiteral("#RepairButton{border-style:solid;border-width:0px 16px 0px 40px;border-image:%1;"
+                          "padding:0px;}#RepairButton:hover{border-image:%2;}"
+                          "#RepairButton:pressed{border-image:%3;}")
+               .arg(sliced("Repair.png"), sliced("RepairHover.png"), sliced("RepairClick.png"));
     for (const QString& side : {QStringLiteral("Left"), QStringLiteral("Right")})
         css += QStringLiteral("#%1Button{border:none;border-image:%2;}#%1Button:hover{border-image:%3;}"
                               "#%1Button:pressed{border-image:%2;}#%1Button:disabled{border-image:%4;}")
@@ -100,17 +108,19 @@ void DialogChange::applyStyle() {
     // Colours from the theme; sizes and pictures are this window's own.
     const QString caption = Theme::rgb(Theme::captionText()), muted = Theme::rgb(Theme::mutedText()),
                   accent = Theme::rgb("SliderColor"), bright = Theme::rgb("ButtonColor");
-    // The text of "Repair" sits right of the wrench drawn in its picture.
-    css += QStringLiteral("#RepairButton{color:%1;font-size:14px;padding-left:28px;}"
-                          "#RepairButton:hover{color:%2;}")
+    css += QStringLiteral("#RepairButton{color:%1;font-size:14px;}#RepairButton:hover{color:%2;}")
                .arg(caption, accent);
     css += QStringLiteral("#labelHint{color:%1;font-size:18px;}#labelEmpty{color:%2;font-size:18px;}"
                           "#labelPage{color:%2;font-size:13px;}")
                .arg(caption, muted);
+    // Padding on both sides, so the text keeps off the border in either direction; a drop-down without a
+    // button frame of its own, which would cover the rounded outline at its end.
     css += QStringLiteral("#comboBox{color:%1;background-color:%2;border:1px solid %3;border-radius:6px;"
-                          "padding-left:10px;}#comboBox:hover{border-color:%4;}")
+                          "padding:0px 10px;}#comboBox:hover{border-color:%4;}"
+                          "#comboBox::drop-down{border:none;background:transparent;width:20px;}"
+                          "#comboBox::down-arrow{image:%5;}")
                .arg(Theme::rgb("ComboxTextColor"), Theme::rgb("ComboxBackGroundColor"),
-                    Theme::rgb(Theme::border()), accent);
+                    Theme::rgb(Theme::border()), accent, url(pics + QStringLiteral("Menu.png")));
     // Device cards: the picture is the icon, the online state the text under it.
     css += QStringLiteral("#widgetDevices QToolButton{border:none;border-image:%1;color:%5;font-size:14px;"
                           "padding-bottom:18px;}#widgetDevices QToolButton:hover{border-image:%2;color:%6;}"

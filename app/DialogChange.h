@@ -19,6 +19,8 @@ class DialogChange : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kPerPage = 3;
+    // The Repair picture's ends that keep their size: the wrench (40 px) and the rounded end (16 px).
+    static constexpr int kRepairEnds = 40 + 16;
 
     explicit DialogChange(QWidget* parent = nullptr);
     ~DialogChange() override;

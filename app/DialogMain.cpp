@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -125,7 +126,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());
     // The pages' background pictures have rounded corners.
-    Theme::makeTranslucent(this);
+    Theme::makeTranslucent(this, 12);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
@@ -219,8 +220,7 @@ void DialogMain::SlotMouseOffLine(int index) {
     LinkFlags::WaitingForOnline = true;
     LinkFlags::RestartRequested = true;
     MouseOffLine notice(index, this);
-    const QPoint centre = mapToGlobal(rect().center());
-    notice.move(centre.x() - notice.width() / 2, centre.y() - notice.height() / 2 - 20);
+    notice.placeOver(this);
     notice.exec();
 }
 
@@ -284,6 +284,15 @@ void DialogMain::showLibraryNotice() {
     LibraryMissing notice(file, QFileInfo::exists(file), DeviceSession::libraryError(), this);
     notice.placeOver(this);
     notice.exec();
+}
+
+void DialogMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager places the window after it is shown, and may do so after a notice opened over
+    // it at start: the notices over this window go along.
+    for (NoticeBase* notice : findChildren<NoticeBase*>(QString(), Qt::FindDirectChildrenOnly))
+        if (notice->isVisible())
+            notice->placeOver(this);
 }
 
 void DialogMain::changeEvent(QEvent* event) {

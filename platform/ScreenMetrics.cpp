@@ -2,6 +2,8 @@
 
 #ifdef ZF_HAVE_X11
 #include <X11/Xlib.h>
+
+#include <string>
 #ifdef ZF_HAVE_XRANDR
 #include <X11/extensions/Xrandr.h>
 #endif
@@ -83,6 +85,21 @@ int desktopWidthPixels() {
     return width;
 #else
     return -1;
+#endif
+}
+
+bool x11CompositingManagerRunning() {
+#ifdef ZF_HAVE_X11
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const std::string name = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
+    const Atom selection = XInternAtom(display, name.c_str(), False);
+    const bool running = XGetSelectionOwner(display, selection) != None;
+    XCloseDisplay(display);
+    return running;
+#else
+    return false;
 #endif
 }
 

@@ -13,4 +13,7 @@ int openingMonitorWidth(const std::vector<Monitor>& monitors, int screenWidth);
 // That width for the running display, read before the application object exists: monitors through
 // RandR, the whole screen when RandR is absent; -1 when unknown (no display or built without X11).
 int desktopWidthPixels();
+// Whether a compositing manager runs on the X display (it owns "_NET_WM_CM_S<screen>"): only then do
+// translucent window backgrounds show what lies behind. False without a display or X11.
+bool x11CompositingManagerRunning();
 } // namespace ScreenMetrics

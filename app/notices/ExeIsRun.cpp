@@ -44,7 +44,7 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
     m_ui->setupUi(this); // connects the on_… slots by name
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
     setFixedSize(320, 160);
-    Theme::makeTranslucent(this);
+    Theme::makeTranslucent(this, 10);
     m_ui->NewHong_2->hide();
     const QString pics = AppPaths::appDir() + QStringLiteral("/Picture/WarningDialog/");
     setStyleSheet(QStringLiteral("#ExeIsRun{border-image: url(%1BackGround.png);}").arg(pics));

@@ -33,7 +33,7 @@ NoticeBase::NoticeBase(QWidget* parent) : QDialog(parent), m_ui(new Ui::NoticeDi
     // The picture's rounded corners are the dialog's outline; a missing picture shows no image.
     m_ui->BackGround->setScaledContents(true);
     m_ui->BackGround->setPixmap(QPixmap(dir + "BackGround.png"));
-    Theme::makeTranslucent(this);
+    Theme::makeTranslucent(this, 10);
 
     const QString labelSheet = colourSheet("QLabel", "LabelColor");
     m_label->setStyleSheet(labelSheet); // without the key the theme's text colour stays

@@ -2,13 +2,18 @@
 
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
+#include "platform/ScreenMetrics.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QPainterPath>
 #include <QPointer>
+#include <QRegion>
 #include <QStyleFactory>
 #include <QToolTip>
 #include <QVector>
@@ -84,6 +89,38 @@ void placeChildren(QWidget* form, bool rtl) {
             child->setGeometry(target);
     }
 }
+
+bool compositing() {
+    static const bool composited = [] {
+        const QString platform = QGuiApplication::platformName();
+        if (platform.startsWith(QLatin1String("wayland")))
+            return true;
+        return platform == QLatin1String("xcb") && ScreenMetrics::x11CompositingManagerRunning();
+    }();
+    return composited;
+}
+
+// Keeps a window cut to its rounded outline whatever size it is given.
+class RoundedMask : public QObject {
+public:
+    RoundedMask(QWidget* window, int radius) : QObject(window), m_radius(radius) {
+        window->installEventFilter(this);
+        apply(window);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            apply(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    void apply(QWidget* window) const {
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(window->rect()), m_radius, m_radius);
+        window->setMask(QRegion(outline.toFillPolygon().toPolygon()));
+    }
+    int m_radius;
+};
 
 } // namespace
 
@@ -260,9 +297,11 @@ void keepPlace(QWidget* child) {
         child->setProperty(kKeepPlace, true);
 }
 
-void makeTranslucent(QWidget* window) {
+void makeTranslucent(QWidget* window, int radius) {
     // Also turns off the window's own background: its children (or its paintEvent) draw the picture.
     window->setAttribute(Qt::WA_TranslucentBackground);
+    if (!compositing())
+        new RoundedMask(window, radius);
 }
 
 void fitText(QAbstractButton* button, int padding) {

@@ -57,9 +57,11 @@ void mirrorWithDirection(QWidget* form);
 // form's background picture, such as the title bar beside the logo).
 void keepPlace(QWidget* child);
 
-// A frameless window whose background picture has rounded corners: without a translucent background the
-// corners show the window system's fill.
-void makeTranslucent(QWidget* window);
+// A frameless window whose background picture has rounded corners (of `radius` pixels): without a
+// translucent background the corners show the window system's fill. Where nothing composites windows
+// (an X desktop without a compositing manager) translucent parts come out black, so there the window is
+// cut to its rounded outline instead.
+void makeTranslucent(QWidget* window, int radius);
 
 // Shrinks the button's font until its text fits beside `padding` pixels of picture (not below 8 px).
 void fitText(QAbstractButton* button, int padding);

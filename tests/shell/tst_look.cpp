@@ -19,6 +19,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStackedWidget>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -153,7 +155,9 @@ private slots:
         QToolButton* first = frame->button("PreButton");
         QToolButton* last = frame->button("FormSetting");
         QToolButton* close = frame->findChild<QToolButton*>("CloseButton");
-        const QRect firstLtr = first->geometry(), closeLtr = close->geometry();
+        QLabel* offline = frame->findChild<QLabel*>("OfflineCaption");
+        const QRect firstLtr = first->geometry(), closeLtr = close->geometry(),
+                    offlineLtr = offline->geometry();
         QLabel* caption = summary->label("labelDPI");
         QVERIFY(first->x() < last->x());
         QVERIFY(caption->x() < summary->label("DPIValue")->x());
@@ -162,7 +166,8 @@ private slots:
         QCOMPARE(QApplication::layoutDirection(), Qt::RightToLeft);
         QVERIFY(first->x() > last->x());
         QCOMPARE(first->x(), frame->width() - firstLtr.right() - 1);
-        QCOMPARE(close->geometry(), closeLtr); // the title bar stays beside the background's logo
+        QCOMPARE(close->geometry(), closeLtr);     // the title bar stays beside the background's logo
+        QCOMPARE(offline->geometry(), offlineLtr); // and "Offline" beside the battery
         QVERIFY(caption->x() > summary->label("DPIValue")->geometry().right());
         // Captions end at the column's right edge even when their own text is left-to-right ("DPI").
         QVERIFY(caption->alignment() & Qt::AlignRight);
@@ -210,7 +215,7 @@ private slots:
         for (QWidget* w : std::initializer_list<QWidget*>{
                  new DialogMain, new MouseOffLine(0), new QuestiondialogB, new DeleteConfirm, new InportFail,
                  new FindNewVer, new UpDateWarning, new LessThree, new UpDataParam(nullptr),
-                 new QuestionDialog, new ExeIsRun})
+                 new QuestionDialog, new ExeIsRun, new LibraryMissing("/x/libHIDUsb.so", false, "")})
             windows.emplace_back(w);
         for (const auto& w : windows) {
             QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
@@ -223,6 +228,12 @@ private slots:
                          qAlpha(image.pixel(w->width() - 1, w->height() - 1)) < 40,
                      w->metaObject()->className());
             QVERIFY2(qAlpha(image.pixel(w->width() / 2, w->height() / 2)) > 200,
+                     w->metaObject()->className());
+            // Nothing composites windows here (as on an X desktop without a compositing manager, where
+            // the see-through corners would come out black): the window is cut to its outline instead.
+            const QRegion mask = w->mask();
+            QVERIFY2(mask.boundingRect() == w->rect() && !mask.contains(QPoint(0, 0)) &&
+                         !mask.contains(QPoint(w->width() - 1, w->height() - 1)),
                      w->metaObject()->className());
         }
     }
@@ -238,6 +249,53 @@ private slots:
         DialogChange list; // the device list, which the program puts on the home window's first page
         list.show();
         bad += lightWidgets(&list);
+        // Its title-bar pictures are the whole button: no text drawn over them, side by side.
+        auto* min = list.findChild<QToolButton*>("MinButton");
+        auto* close = list.findChild<QToolButton*>("CloseButton");
+        QVERIFY(min->text().isEmpty() && close->text().isEmpty());
+        QVERIFY(!min->geometry().intersects(close->geometry()));
+        // The language box keeps its outline and gives its text room from the border in both directions.
+        auto* languageBox = list.findChild<QComboBox*>("comboBox");
+        for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+            languageBox->setLayoutDirection(direction);
+            QStyleOptionComboBox option;
+            option.initFrom(languageBox);
+            const QRect field = languageBox->style()->subControlRect(
+                QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, languageBox);
+            const QRect arrow = languageBox->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                                     QStyle::SC_ComboBoxArrow, languageBox);
+            QVERIFY(field.left() >= 8 && field.right() <= languageBox->width() - 9);
+            const QImage image = languageBox->grab().toImage();
+            int drawn = 0; // and still shows its arrow
+            for (int y = arrow.top(); y <= arrow.bottom(); ++y)
+                for (int x = arrow.left(); x <= arrow.right(); ++x)
+                    drawn += QColor(image.pixel(x, y)).lightness() > 120;
+            QVERIFY(drawn > 4);
+        }
+        languageBox->setLayoutDirection(Qt::LeftToRight);
+        // In every language the Repair caption is drawn clear of the wrench at the start of its picture.
+        auto* repair = list.findChild<QToolButton*>("RepairButton");
+        for (int lang = 0; lang < Language::loadedCount(); ++lang) {
+            Language::setCurrentIndex(lang);
+            PostMsg::instance()->SendAllLanguage(lang);
+            const QString text = repair->text();
+            repair->setText(QString());
+            const QImage bare = repair->grab().toImage();
+            repair->setText(text);
+            const QImage shown = repair->grab().toImage();
+            int wrenchEnd = 0, textStart = repair->width();
+            for (int y = 0; y < bare.height(); ++y)
+                for (int x = 0; x < bare.width(); ++x) {
+                    if (x < bare.width() / 2 && QColor(bare.pixel(x, y)).lightness() > 120)
+                        wrenchEnd = qMax(wrenchEnd, x);
+                    if (shown.pixel(x, y) != bare.pixel(x, y))
+                        textStart = qMin(textStart, x);
+                }
+            QVERIFY2(textStart >= wrenchEnd + 10,
+                     qPrintable(QString("%1: %2 %3").arg(text).arg(textStart).arg(wrenchEnd)));
+        }
+        Language::setCurrentIndex(0);
+        PostMsg::instance()->SendAllLanguage(0);
         w.stack()->setCurrentIndex(1);
         for (int page = 0; page < frame->stack()->count(); ++page) {
             frame->stack()->setCurrentIndex(page);
