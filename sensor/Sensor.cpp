@@ -482,6 +482,7 @@ void Sensor::SlotAllLanguage(int index) {
     ui->label->setToolTip(Language::text(sensor, QStringLiteral("SensorModeTips"), index));
     ui->frameLOD->setTexts(textOr(QStringLiteral("LOD"), ui->frameLOD->title(), index),
                            Language::text(sensor, QStringLiteral("LODTips"), index));
+    ui->frameLOD->setItemTexts(Language::options(QStringLiteral("LODOptions"), index));
     ui->frame_3->relabel(index);
     ui->Performance->setText(textOr(QStringLiteral("Performance"), ui->Performance->text(), index));
     ui->label_2->setToolTip(Language::text(sensor, QStringLiteral("PerformanceTips"), index));

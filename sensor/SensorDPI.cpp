@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QColorDialog>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QWheelEvent>
@@ -123,6 +124,9 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
         SensorLook::setFontSize(step, 15);
     SensorLook::setFontSize(ui->SameXY, 12);
     styleSliders();
+    // The level count is a drop-down like the page's others: same face, arrow and padding at both ends.
+    ui->ChooseEvent->setView(new QListView(ui->ChooseEvent));
+    SensorLook::comboBox(ui->ChooseEvent);
     SensorLook::checkBox(ui->XYOpen);
     ui->pushButton->setStyleSheet(QStringLiteral("QPushButton{border:none;border-radius:6px;background:%1;}")
                                       .arg(Theme::window().lighter(125).name()));

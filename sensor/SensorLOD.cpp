@@ -50,14 +50,44 @@ SensorLOD::ItemSet SensorLOD::itemSetForModel(const QString& model) {
     return ItemSet::Two;
 }
 
+QStringList SensorLOD::itemKeys(ItemSet set) {
+    // The language files' "LODOptions" list is keyed by tenths of a millimetre.
+    switch (set) {
+    case ItemSet::Five:
+        return {QStringLiteral("7"), QStringLiteral("9"), QStringLiteral("12"), QStringLiteral("14"),
+                QStringLiteral("16")};
+    case ItemSet::Three:
+        return {QStringLiteral("7"), QStringLiteral("10"), QStringLiteral("20")};
+    case ItemSet::Two:
+        break;
+    }
+    return {QStringLiteral("10"), QStringLiteral("20")};
+}
+
 void SensorLOD::chooseItemSet(ItemSet set) {
+    const bool sameSet = m_set == set;
     m_set = set;
     const QStringList texts = itemTexts(set);
-    if (ui->LOD->count() == texts.size())
+    if (ui->LOD->count() != texts.size()) {
+        const QSignalBlocker block(ui->LOD);
+        ui->LOD->clear();
+        ui->LOD->addItems(texts);
+    } else if (sameSet) {
         return;
-    const QSignalBlocker block(ui->LOD);
-    ui->LOD->clear();
-    ui->LOD->addItems(texts);
+    }
+    showItemTexts();
+}
+
+void SensorLOD::setItemTexts(const QMap<QString, QString>& byKey) {
+    m_itemTexts = byKey;
+    showItemTexts();
+}
+
+void SensorLOD::showItemTexts() {
+    const QStringList keys = itemKeys(m_set);
+    const QStringList fallback = itemTexts(m_set);
+    for (int i = 0; i < ui->LOD->count() && i < keys.size(); ++i)
+        ui->LOD->setItemText(i, m_itemTexts.value(keys[i], fallback[i]));
 }
 
 int SensorLOD::indexOfCode(int code) const {

@@ -1,6 +1,7 @@
 #pragma once
 // Lift-off distance: a choice whose items carry the code stored in record byte 0x05. The item set
 // depends on the sensor model.
+#include <QMap>
 #include <QVector>
 #include <QWidget>
 #include <memory>
@@ -25,12 +26,16 @@ public:
     void selectByCode(int codeMinusOne);
     void setChoiceEnabled(bool enabled);
     void setTexts(const QString& title, const QString& tip);
+    // Item texts of the language ("LODOptions", keyed by tenths of a millimetre); an item without a
+    // text keeps its plain one.
+    void setItemTexts(const QMap<QString, QString>& byKey);
     QString title() const;
 
     int currentCode() const; // 0 when nothing is selected
     QString currentText() const;
     static QStringList itemTexts(ItemSet set);
     static QVector<int> itemCodes(ItemSet set);
+    static QStringList itemKeys(ItemSet set);
 
 public slots:
     void on_LOD_currentIndexChanged(int index);
@@ -38,8 +43,10 @@ public slots:
 private:
     int indexOfCode(int code) const;
     void selectQuietly(int index);
+    void showItemTexts();
 
     std::unique_ptr<Ui::SensorLOD> ui;
     ItemSet m_set = ItemSet::Two;
     int m_lastCode = 1; // last code the mouse took or reported
+    QMap<QString, QString> m_itemTexts;
 };

@@ -21,6 +21,7 @@
 #include <QLayout>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 
 namespace {
@@ -177,6 +178,19 @@ void TestSensorPage::everyLanguageFitsAndMirrors() {
                 if (other != w && r.intersects(QRect(other->mapTo(m_page, QPoint()), other->size())))
                     QFAIL(qPrintable(what + " overlaps " + other->objectName()));
         }
+        // Drop-down texts keep off the border at both ends, whichever end the arrow is on.
+        for (QComboBox* box : m_page->findChildren<QComboBox*>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            const QRect field =
+                box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+            QVERIFY2(field.left() >= 8 && field.right() <= box->width() - 9,
+                     qPrintable(code + " " + box->objectName()));
+        }
+        // The lift-off items are the language's, as the summary shows them.
+        const QMap<QString, QString> lods = Language::options("LODOptions", i);
+        QCOMPARE(child<QComboBox>("LOD")->itemText(0), lods.value("10"));
+        QCOMPARE(child<QComboBox>("LOD")->itemText(1), lods.value("20"));
         // Tip icons follow their captions in the reading direction; title bars sit beside their titles.
         const auto at = [this](const char* name) {
             // "label" names several captions: the page's own is the sensor-mode tip, the editor's its title.
