@@ -145,6 +145,22 @@ void Sensor::freeSensorMode(int recordMode) {
     setHiddenRow(ui->ModelChoose, kCordedMode, true);
 }
 
+// One rule for every way a mouse reaches the page (chosen, moved between links, restarted, reset), so
+// the box does not depend on what it showed before.
+void Sensor::showSensorMode(int rateCode, int recordMode) {
+    const DeviceAllInfo device = SelectedDevice::get();
+    if (!modeSelectable()) {
+        // A model without the choice shows none, not the mode of the mouse shown before.
+        ui->ModelChoose->setEnabled(false);
+        selectModeQuietly(-1);
+        m_modeIndex = 0;
+    } else if (device.wired || (isReceiverKind(device.kind) && isFastRateCode(rateCode))) {
+        lockSensorMode();
+    } else {
+        freeSensorMode(recordMode);
+    }
+}
+
 void Sensor::SlotSelectMouseInfo(DeviceAllInfo) {
     SensorFlags::Armed = true;
 }
@@ -188,14 +204,8 @@ void Sensor::fullUpdate(const FlashDataMap& r, bool marksLoaded) {
     cap.loadRow(DeviceTable::row(device.row));
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
 
-    // 5: a model without the choice shows none, not the mode of the mouse shown before.
-    if (!modeSelectable()) {
-        ui->ModelChoose->setEnabled(false);
-        selectModeQuietly(-1);
-    } else if (wired || (isReceiverKind(kind) && isFastRateCode(r.reportRate)))
-        lockSensorMode();
-    else
-        freeSensorMode(r.sensorMode);
+    // 5
+    showSensorMode(r.reportRate, r.sensorMode);
 
     // 6
     ui->frameLOD->selectByCode(int(r.lod) - 1);
@@ -354,13 +364,11 @@ void Sensor::SlotFormReset() {
     PostMsg::instance()->SendAddSensor(currentDpi);
     ui->frameRate->setMode(SensorRate::modeForKind(device.kind));
     ui->frameRate->selectIndex(3);
-    setHiddenRow(ui->ModelChoose, kCordedMode, false);
-    selectModeQuietly(modeSelectable() ? 0 : -1);
-    m_modeIndex = 0;
+    // The first mode, unless the cable holds the box on its own item as a record from the mouse would.
+    showSensorMode(SensorRate::codeAt(3), 0);
 
     ui->frameLOD->chooseItemSet(SensorLOD::itemSetForModel(cap.SensorModel));
     ui->frameLOD->selectByCode(0);
-    ui->ModelChoose->setEnabled(modeSelectable());
     applyVisibilityRules();
     LinkFlags::SensorLoading = false;
     SensorFlags::Armed = true;

@@ -49,6 +49,7 @@ private:
     void applyVisibilityRules();
     void arrangeOptions();
     // Sensor mode: the item-2 lock (shown, selected, disabled) or the free choice (item 2 hidden).
+    void showSensorMode(int rateCode, int recordMode);
     void lockSensorMode();
     void freeSensorMode(int recordMode);
     void selectModeQuietly(int index);

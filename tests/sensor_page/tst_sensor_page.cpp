@@ -484,6 +484,11 @@ void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
     QCOMPARE(dpi->levelColour(0), QStringLiteral("255,0,0"));
     QCOMPARE(dpi->levelColour(7), QStringLiteral("0,212,252"));
     QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 0);
+    QVERIFY(child<QComboBox>("ModelChoose")->isEnabled());
+    select(0, 2); // on the cable the box holds the cable's item, as a record from the mouse makes it
+    PostMsg::instance()->SendFormReset();
+    QVERIFY(!child<QComboBox>("ModelChoose")->isEnabled());
+    QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 2);
     QVERIFY(CurrentRecord::snapshot() == before);
     QCOMPARE(*m_fake.updateCalls, 0);
 }
