@@ -265,6 +265,10 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QCOMPARE(report.last().at(0).toInt(), 1000);
     QVERIFY(rate->button(4)->isHidden() && rate->button(6)->isHidden());
     QVERIFY(!mode->isEnabled() && mode->currentIndex() == 2);
+    // A model without the choice shows no mode, not the one the box held for the mouse before.
+    select(2, 2);
+    fill(record(1));
+    QVERIFY(!mode->isEnabled() && mode->currentText().isEmpty());
     // Kind 5 offers all seven and shows 4000 Hz as such; kind 4 2000 Hz but not 4000 or 8000 Hz.
     select(0, 5);
     fill(record(32));
