@@ -33,7 +33,7 @@ using namespace Buttons;
 namespace {
 
 constexpr int kPictureSide = 250;
-constexpr int kKeyWidth = 150;
+constexpr int kKeyWidth = 160;
 
 // Designer names of the sixteen keys, in key order.
 const char* const kKeyNames[kButtonCount] = {
@@ -245,6 +245,13 @@ QWidget* Buttoninterface::buildMenu() {
     // The menu lies on the page's background, not on a field of its own.
     m_menu->setAutoFillBackground(false);
     m_menuScroll->viewport()->setAutoFillBackground(false);
+    // Only the shown sub-page sizes the menu, so the list does not scroll into the longest page's room.
+    connect(m_menu, &QStackedWidget::currentChanged, this, [this](int current) {
+        for (int i = 0; i < m_menu->count(); ++i)
+            m_menu->widget(i)->setSizePolicy(QSizePolicy::Preferred,
+                                             i == current ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+        m_menu->adjustSize();
+    });
 
     // The function list: groups open a sub-page, the rest are choices themselves. Rapid fire, key
     // combinations and macros have no entry until their dialogs exist.
@@ -294,6 +301,7 @@ QWidget* Buttoninterface::buildMenu() {
         addChoice(page, kMultimediaNames[row], ButtonFunction(ButtonFunctionType::KeySequence), row);
     for (int i = 1; i < m_menu->count(); ++i)
         static_cast<QVBoxLayout*>(m_menu->widget(i)->layout())->addStretch();
+    emit m_menu->currentChanged(ListPage);
     return m_menuScroll;
 }
 
@@ -441,6 +449,8 @@ void Buttoninterface::setKeyText(int buttonIndex, const FlashDataMap& record) {
         k->setText(*text);
     else if (k->text().isEmpty())
         k->setText(QStringLiteral("--"));
+    k->setFont(font());
+    Theme::fitText(k, 18); // long labels (Russian, macro names) shrink rather than lose their ends
     k->setToolTip(k->text());
 }
 
