@@ -3,8 +3,8 @@
 #include "app/core/AppPaths.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
-#include "app/notices/NoticeBase.h"
 #include "app/ui/Theme.h"
+#include "buttons/ButtonDialogs.h"
 #include "buttons/KeySequence.h"
 #include "buttons/KeyTables.h"
 #include "device/DeviceTable.h"
@@ -57,24 +57,6 @@ const char* const kDpiLockNames[DpiLock::kValueCount] = {
 
 // Sub-pages of the menu.
 enum Page { ListPage = 0, MousePage, WheelPage, HWheelPage, DpiPage, LockPage, LightPage, MediaPage };
-
-// "Left button must be retained".
-class LeftButtonOnly : public NoticeBase {
-public:
-    explicit LeftButtonOnly(QWidget* parent) : NoticeBase(parent) {
-        setObjectName(QStringLiteral("LeftButtonOnly"));
-        applyTexts(Language::currentIndex());
-    }
-
-protected:
-    void applyTexts(int index) override {
-        const QString text =
-            Language::text(QStringLiteral("common"), QStringLiteral("DialogKeepLeftKey"), index);
-        setLabelText(text.isEmpty() ? QStringLiteral("必须保留左键") : text);
-        const QString ok = Language::text(QStringLiteral("common"), QStringLiteral("OK"), index);
-        setButtonText(ok.isEmpty() ? QStringLiteral("确定") : ok);
-    }
-};
 
 QString keyText(const char* key, int index) {
     return Language::text(QStringLiteral("key"), QLatin1String(key), index);
@@ -214,7 +196,19 @@ QPushButton* Buttoninterface::addChoice(QWidget* page, const char* objectName, c
     static_cast<QVBoxLayout*>(page->layout())->addWidget(control);
     const int index = m_choices.size();
     m_choices << Choice{control, f, consumerRow, dpiValue};
-    connect(control, &QPushButton::toggled, this, [this, index](bool on) { onChoiceToggled(index, on); });
+    if (f.is(ButtonFunctionType::RapidFire) || (f.is(ButtonFunctionType::KeySequence) && consumerRow < 0)) {
+        // Dialog choices open on every click, so a key's rapid fire or combination can be edited while
+        // its control shows checked.
+        connect(control, &QPushButton::clicked, this, [this, control, index] {
+            {
+                const QSignalBlocker block(control);
+                control->setChecked(true);
+            }
+            onChoiceToggled(index, true);
+        });
+    } else {
+        connect(control, &QPushButton::toggled, this, [this, index](bool on) { onChoiceToggled(index, on); });
+    }
     return control;
 }
 
@@ -253,8 +247,8 @@ QWidget* Buttoninterface::buildMenu() {
         m_menu->adjustSize();
     });
 
-    // The function list: groups open a sub-page, the rest are choices themselves. Rapid fire, key
-    // combinations and macros have no entry until their dialogs exist.
+    // The function list: groups open a sub-page, the rest are choices themselves (rapid fire and key
+    // combinations through their dialogs). Macros have no entry until macro files exist.
     auto* list = new QWidget;
     list->setObjectName(QStringLiteral("FunctionList"));
     auto* listBox = new QVBoxLayout(list);
@@ -268,6 +262,9 @@ QWidget* Buttoninterface::buildMenu() {
     addGroupEntry(list, "DPI_7", LabelKeys::kDpiLock, LockPage);
     addGroupEntry(list, "VolumeUp_25", LabelKeys::kLightingGroup, LightPage);
     addGroupEntry(list, "DPI_9", LabelKeys::kMultimedia, MediaPage);
+    addChoice(list, "DPI_6",
+              ButtonFunction(ButtonFunctionType::RapidFire, kFireIntervalDefault, kFireCountDefault));
+    addChoice(list, "DPI_8", ButtonFunction(ButtonFunctionType::KeySequence));
     addChoice(list, "DPI_2", ButtonFunction(ButtonFunctionType::ReportRateSwitch));
     addChoice(list, "DPI_3", ButtonFunction(ButtonFunctionType::ProfileSwitch));
     addChoice(list, "DPI_5", ButtonFunction(ButtonFunctionType::Disabled));
@@ -522,6 +519,9 @@ void Buttoninterface::showCurrentFunction(int i) {
         } else if (choice.dpiValue > 0) {
             if (DpiLock::Decode(rowSensor(), f.param1) == choice.dpiValue)
                 match = c;
+        } else if (f.is(ButtonFunctionType::KeySequence)) {
+            if (!BlockConsumerCode(m_record.keyBlocks[i]))
+                match = c; // a combination
         } else if (FindFixedFunction(f) == FindFixedFunction(choice.function)) {
             match = c;
         }
@@ -566,7 +566,34 @@ void Buttoninterface::onChoiceToggled(int index, bool checked) {
     }
     ButtonFunction f = choice.function;
     bool written = false;
-    if (choice.consumerRow >= 0) {
+    if (f.is(ButtonFunctionType::RapidFire)) {
+        const auto cancel = [&] {
+            const QSignalBlocker block(choice.control);
+            choice.control->setChecked(false);
+            showFunctionList();
+        };
+        if (!LinkFlags::DeviceOnline && !LinkFlags::ButtonLoading)
+            return cancel();
+        FireKey dialog(RapidFireStart(stored(i)), this);
+        dialog.placeOver(this);
+        dialog.exec();
+        if (!dialog.result())
+            return cancel();
+        f = RapidFire(dialog.setting());
+        written = SetButtonAssignment(i, f.assignment());
+    } else if (f.is(ButtonFunctionType::KeySequence) && choice.consumerRow < 0) {
+        GroupKey dialog(this);
+        dialog.placeOver(this);
+        dialog.exec();
+        KeySequenceBlock block{};
+        if (!dialog.result() || !EncodeCombination(dialog.text(), block)) {
+            const QSignalBlocker blocker(choice.control);
+            choice.control->setChecked(false);
+            showFunctionList();
+            return;
+        }
+        written = SetButtonKeys(i, f.assignment(), block);
+    } else if (choice.consumerRow >= 0) {
         const KeySequenceBlock block = EncodeConsumer(ConsumerFunctionTable()[choice.consumerRow].code);
         written = SetButtonKeys(i, f.assignment(), block);
     } else if (choice.dpiValue > 0) {
@@ -653,6 +680,10 @@ void Buttoninterface::applyTexts(int index) {
             continue;
         if (c.consumerRow >= 0)
             c.control->setText(FunctionText(ConsumerKey(c.consumerRow), index));
+        else if (c.function.is(ButtonFunctionType::RapidFire))
+            c.control->setText(FunctionText(LabelKeys::kRapidFire, index));
+        else if (c.function.is(ButtonFunctionType::KeySequence))
+            c.control->setText(FunctionText(LabelKeys::kCombination, index));
         else if (const FunctionRow* row = FindFixedFunction(c.function))
             c.control->setText(FunctionText(QLatin1String(row->labelKey), index));
     }

@@ -2,6 +2,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "buttons/ButtonDialogs.h"
 #include "buttons/Buttoninterface.h"
 #include "buttons/KeySequence.h"
 #include "device/HidApi.h"
@@ -10,12 +11,15 @@
 #include "tests/sensor_page/FakeHid.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -32,6 +36,8 @@ private slots:
     void aChoiceIsOneWrite();
     void offlineWritesNothingAndRestores();
     void lastLeftClickIsKept();
+    void rapidFireDialog();
+    void combinationDialog();
     void profileRowAndEveryLanguage();
 
 private:
@@ -59,6 +65,15 @@ private:
         if (group)
             QTest::mouseClick(child<QPushButton>(group), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(choice), Qt::LeftButton);
+    }
+    // Runs `act` on the next modal dialog of type T once it is open.
+    template <typename T, typename F> void onDialog(F act) {
+        QTimer::singleShot(0, this, [this, act] {
+            if (auto* d = qobject_cast<T*>(QApplication::activeModalWidget()))
+                act(d);
+            else
+                QTimer::singleShot(10, this, [this, act] { onDialog<T>(act); });
+        });
     }
     static QByteArray assignmentBytes(int index) {
         const FlashDataMap r = CurrentRecord::snapshot();
@@ -229,6 +244,84 @@ void TestButtonsPage::lastLeftClickIsKept() {
     QTest::mouseClick(m_page->key(1), Qt::LeftButton);
     QCOMPARE(m_page->checkedButtonIndex(), 0);
     QVERIFY(child<QPushButton>("LeftKey_3")->isChecked());
+}
+
+// The dialog starts with the key's own rapid-fire values, or 10 and 3; OK writes (4, interval, count).
+void TestButtonsPage::rapidFireDialog() {
+    LinkFlags::DeviceOnline = true;
+    DeviceAllInfo all;
+    all.row = 1; // sixteen keys
+    SelectedDevice::set(all);
+    FlashDataMap r = record();
+    r.buttons[10] = ButtonFunction(ButtonFunctionType::RapidFire, 40, 2).assignment();
+    fill(r);
+    QTest::mouseClick(m_page->key(11), Qt::LeftButton);
+    QVERIFY(child<QPushButton>("DPI_6")->isChecked()); // the key's function shows
+    QTest::mouseClick(m_page->key(6), Qt::LeftButton);
+    RapidFireSetting seen;
+    onDialog<FireKey>([&](FireKey* d) {
+        seen = d->setting();
+        d->findChild<QSpinBox*>("IntervalBox")->setValue(120);
+        d->findChild<QSpinBox*>("CountBox")->setValue(0);
+        d->on_NewHong_clicked();
+    });
+    choose(nullptr, "DPI_6");
+    QCOMPARE(seen, (RapidFireSetting{10, 3}));
+    QCOMPARE(assignmentBytes(5), QByteArray("\x04\x78\x00", 3));
+    QCOMPARE(m_page->key(6)->text(), FunctionText("4"));
+
+    QTest::mouseClick(m_page->key(11), Qt::LeftButton);
+    onDialog<FireKey>([&](FireKey* d) {
+        seen = d->setting();
+        d->on_CloseButton_clicked();
+    });
+    const int calls = *m_fake.updateCalls;
+    choose(nullptr, "DPI_6");
+    QCOMPARE(seen, (RapidFireSetting{40, 2}));
+    QCOMPARE(*m_fake.updateCalls, calls); // cancelled: nothing written
+}
+
+// Keys pressed in the dialog build the combination; four keys are refused and the dialog stays; a key
+// after the 2000 ms window starts a new line; OK writes type 5 with the encoded block.
+void TestButtonsPage::combinationDialog() {
+    DeviceAllInfo all;
+    all.row = 1;
+    SelectedDevice::set(all);
+    fill(record());
+    QTest::mouseClick(m_page->key(7), Qt::LeftButton);
+    QString refused, firstLine, afterWindow;
+    onDialog<GroupKey>([&](GroupKey* d) {
+        d->findChild<QCheckBox*>("Shift")->setChecked(true);
+        d->findChild<QCheckBox*>("Ctrl")->setChecked(true);
+        QTest::keyClick(d, Qt::Key_A);
+        QTest::keyClick(d, Qt::Key_A); // the same key again: ignored
+        QTest::keyClick(d, Qt::Key_F5);
+        firstLine = d->line()->text();
+        onDialog<GroupMaxThree>([&](GroupMaxThree* limit) {
+            refused = limit->objectName();
+            limit->on_NewHong_clicked();
+        });
+        d->on_NewHong_clicked(); // Shift + Ctrl + two keys
+        QVERIFY(d->isVisible() && d->line()->text().isEmpty());
+        QTest::keyClick(d, Qt::Key_Plus, Qt::KeypadModifier);
+        QTest::qWait(GroupKey::kWindowMs + 100);
+        QTest::keyClick(d, Qt::Key_B);
+        afterWindow = d->line()->text();
+        d->findChild<QCheckBox*>("Shift")->setChecked(false);
+        d->on_NewHong_clicked();
+    });
+    choose(nullptr, "DPI_8");
+    QCOMPARE(firstLine, QStringLiteral("A+F5"));
+    QCOMPARE(refused, QStringLiteral("GroupMaxThree"));
+    QCOMPARE(afterWindow, QStringLiteral("B"));
+    QCOMPARE(assignmentBytes(6), QByteArray("\x05\x00\x00", 3));
+    KeySequenceBlock expected{};
+    QVERIFY(EncodeCombination("Ctrl+B", expected));
+    const FlashDataMap now = CurrentRecord::snapshot();
+    QVERIFY(memcmp(&now.keyBlocks[6], &expected, sizeof expected) == 0);
+    QCOMPARE(m_page->key(7)->text(), CombinationText(expected));
+    QTest::mouseClick(m_page->key(7), Qt::LeftButton);
+    QVERIFY(child<QPushButton>("DPI_8")->isChecked());
 }
 
 // The profile row feeds the summary; in every language the page's texts come from the language files
