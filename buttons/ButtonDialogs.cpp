@@ -42,6 +42,24 @@ void GroupMaxThree::applyTexts(int index) {
     setButtonText(commonText("OK", index, "确定"));
 }
 
+ContainReset::ContainReset(QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("ContainReset"));
+    m_ok->setGeometry(50, 110, 90, 32);
+    m_cancel = new QToolButton(this);
+    m_cancel->setObjectName(QStringLiteral("NewHong_2"));
+    m_cancel->setGeometry(160, 110, 90, 32);
+    m_cancel->setStyleSheet(m_ok->styleSheet());
+    connect(m_cancel, &QToolButton::clicked, this, &NoticeBase::on_CloseButton_clicked);
+    Theme::mirrorWithDirection(this);
+    applyTexts(Language::currentIndex());
+}
+
+void ContainReset::applyTexts(int index) {
+    setLabelText(commonText("DialogRestore", index, "是否恢复默认设置？"));
+    setButtonText(commonText("OK", index, "确定"));
+    m_cancel->setText(commonText("Cancel", index, "取消"));
+}
+
 FireKey::FireKey(const RapidFireSetting& start, QWidget* parent) : NoticeBase(parent) {
     setObjectName(QStringLiteral("FireKey"));
     m_label->setGeometry(20, 28, 260, 36);

@@ -31,6 +31,19 @@ protected:
     void applyTexts(int index) override;
 };
 
+// "Restore the default settings?" with OK and Cancel; result() true on OK.
+class ContainReset : public NoticeBase {
+    Q_OBJECT
+public:
+    explicit ContainReset(QWidget* parent = nullptr);
+
+protected:
+    void applyTexts(int index) override;
+
+private:
+    QToolButton* m_cancel;
+};
+
 // Rapid fire: interval 10 … 255 ms and count 0 … 3; result() true on OK.
 class FireKey : public NoticeBase {
     Q_OBJECT

@@ -7,9 +7,11 @@
 #include "buttons/ButtonDialogs.h"
 #include "buttons/KeySequence.h"
 #include "buttons/KeyTables.h"
+#include "device/DevicePagesLink.h"
 #include "device/DeviceTable.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
+#include "device/Worker.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
 
@@ -120,6 +122,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
 
     SlotMouseIndex(0);
     PostMsg* hub = PostMsg::instance();
+    PostMsg::connectBlocking(&PostMsg::SigFormReset, this, &Buttoninterface::SlotFormResetButton);
     PostMsg::connectBlocking(&PostMsg::SigUpDataLightUIButton, this,
                              &Buttoninterface::SlotUpDataButtonUIButton);
     connect(hub, &PostMsg::SigUpDataButtonUIC, this, &Buttoninterface::SlotUpDataButtonUIB);
@@ -362,6 +365,12 @@ QWidget* Buttoninterface::buildDebounce() {
     m_profileCaption = caption("Profile", "ProfileLabel");
     grid->addWidget(m_profileCaption, 3, 1, 1, 3);
     grid->addWidget(m_profile, 3, 4);
+    auto* reset = new QPushButton(box);
+    reset->setObjectName(QStringLiteral("Reset"));
+    reset->setProperty("role", "reset");
+    reset->setFixedSize(150, 30);
+    grid->addWidget(reset, 3, 5, Qt::AlignRight);
+    m_resetButton = reset;
     grid->setColumnStretch(5, 1);
     return box;
 }
@@ -700,6 +709,11 @@ void Buttoninterface::applyTexts(int index) {
         else if (auto* button = qobject_cast<QPushButton*>(w))
             button->setText(text + QStringLiteral("  ›"));
     }
+    if (const QString reset = keyText("Reset", index); !reset.isEmpty()) {
+        m_resetButton->setText(reset);
+        m_resetButton->setFont(font());
+        Theme::fitText(m_resetButton, 30);
+    }
     for (const auto& caption : qAsConst(m_captions)) {
         const QString text = keyText(caption.second, index);
         if (!text.isEmpty())
@@ -715,4 +729,39 @@ void Buttoninterface::SlotAllLanguage(int index) {
     placeCallouts();
     if (m_profileCount > 0)
         SlotUpDataConfigUI(m_profileCount, m_profile->currentIndex(), m_profile->isEnabled());
+}
+
+void Buttoninterface::on_Reset_clicked() {
+    if (!CheckDeviceOnline())
+        return; // the writer's check has raised the offline notice
+    ContainReset question(this);
+    question.placeOver(this);
+    question.exec();
+    if (!question.result())
+        return;
+    if (Worker* worker = DevicePagesLink::currentWorker())
+        worker->restoreDefaults([] { PostMsg::instance()->SendUpDataParam(1); });
+}
+
+void Buttoninterface::SlotFormResetButton() {
+    LinkFlags::ButtonLoading = true;
+    showFunctionList();
+    const ModelRow row = DeviceTable::row(SelectedDevice::get().row);
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonFunction f = DefaultAssignments()[i];
+        m_types[i] = f.type;
+        m_param1[i] = f.param1;
+        m_param2[i] = f.param2;
+        m_record.buttons[i] = f.assignment();
+    }
+    for (int i = 0; i < m_keyNumber; ++i)
+        setKeyText(i, m_record);
+    m_keyDebounce->setValue(row.debounceTime);
+    {
+        const QSignalBlocker a(m_release), b(m_wheel);
+        m_release->setCurrentIndex(m_releaseIndex = Debounce::kRestoreIndex);
+        m_wheel->setCurrentIndex(m_wheelIndex = Debounce::kRestoreIndex);
+    }
+    PostMsg::instance()->SendLightToFrom(60);
+    LinkFlags::ButtonLoading = false;
 }

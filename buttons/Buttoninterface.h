@@ -40,8 +40,10 @@ public slots:
     void SlotUpDataButtonUIB(FlashDataMap DataMap);
     void SlotMouseIndex(int index);
     void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
+    void SlotFormResetButton();
 
 private slots:
+    void on_Reset_clicked();
     void on_DebunceRelease_currentIndexChanged(int index);
     void on_WheelDebunce_currentIndexChanged(int index);
     void on_KeyDebunce_clicked(bool checked);
@@ -91,6 +93,7 @@ private:
     QComboBox* m_wheel = nullptr;
     QComboBox* m_profile = nullptr;
     QLabel* m_profileCaption = nullptr;
+    QPushButton* m_resetButton = nullptr;
 
     QVector<int> m_types, m_param1, m_param2;
     FlashDataMap m_record{};

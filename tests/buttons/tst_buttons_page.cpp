@@ -38,6 +38,7 @@ private slots:
     void lastLeftClickIsKept();
     void rapidFireDialog();
     void combinationDialog();
+    void resetAndItsDefaults();
     void profileRowAndEveryLanguage();
 
 private:
@@ -322,6 +323,41 @@ void TestButtonsPage::combinationDialog() {
     QCOMPARE(m_page->key(7)->text(), CombinationText(expected));
     QTest::mouseClick(m_page->key(7), Qt::LeftButton);
     QVERIFY(child<QPushButton>("DPI_8")->isChecked());
+}
+
+// Reset: offline it only raises the notice; cancelled it sends nothing. After a restore the page shows
+// the default functions, the row's key debounce and both combos on index 2, without writing.
+void TestButtonsPage::resetAndItsDefaults() {
+    auto* reset = child<QPushButton>("Reset");
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    const int calls = *m_fake.updateCalls;
+    *m_fake.online = 0;
+    QTest::mouseClick(reset, Qt::LeftButton);
+    QCOMPARE(offline.count(), 1);
+    *m_fake.online = 1;
+    QString asked;
+    onDialog<ContainReset>([&](ContainReset* d) {
+        asked = d->labelText();
+        d->on_CloseButton_clicked();
+    });
+    QTest::mouseClick(reset, Qt::LeftButton);
+    QCOMPARE(asked, QStringLiteral("是否恢复默认设置？"));
+    QCOMPARE(*m_fake.updateCalls, calls);
+
+    ConfigIniStore::instance().setValue("Drive1", "DebunceTime", "7");
+    FlashDataMap r = record();
+    r.buttons[1] = ButtonFunction(ButtonFunctionType::Disabled).assignment();
+    fill(r);
+    QSignalSpy light(PostMsg::instance(), &PostMsg::SigLightToFrom);
+    PostMsg::instance()->SendFormReset();
+    QCOMPARE(m_page->stored(1), DefaultAssignments()[1]);
+    QCOMPARE(m_page->key(2)->text(), FunctionText("0x0200"));
+    QCOMPARE(m_page->key(5)->text(), FunctionText("0x0800")); // index 3
+    QCOMPARE(child<QSpinBox>("KeyDebunceValue")->value(), 7);
+    QCOMPARE(child<QComboBox>("WheelDebunce")->currentIndex(), 2);
+    QCOMPARE(child<QComboBox>("DebunceRelease")->currentIndex(), 2);
+    QCOMPARE(light.last().at(0).toInt(), 60);
+    QCOMPARE(*m_fake.updateCalls, calls);
 }
 
 // The profile row feeds the summary; in every language the page's texts come from the language files
