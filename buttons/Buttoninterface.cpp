@@ -369,7 +369,7 @@ QWidget* Buttoninterface::buildDebounce() {
     reset->setObjectName(QStringLiteral("Reset"));
     reset->setProperty("role", "reset");
     reset->setFixedSize(150, 30);
-    grid->addWidget(reset, 3, 5, Qt::AlignRight);
+    grid->addWidget(reset, 4, 4, Qt::AlignLeft);
     m_resetButton = reset;
     grid->setColumnStretch(5, 1);
     return box;

@@ -391,6 +391,17 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
                          qPrintable(what + " is cut off"));
             }
         }
+        // The settings rows below the menu neither overlap nor leave the page.
+        const QList<QWidget*> rows =
+            child<QWidget>("DebounceBox")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        for (QWidget* w : rows) {
+            const QRect r(w->mapTo(m_page, QPoint()), w->size());
+            QVERIFY2(m_page->rect().contains(r),
+                     qPrintable(code + " " + w->objectName() + " is off the page"));
+            for (QWidget* other : rows)
+                QVERIFY2(other == w || !r.intersects(QRect(other->mapTo(m_page, QPoint()), other->size())),
+                         qPrintable(code + " " + w->objectName() + " overlaps " + other->objectName()));
+        }
         for (QLabel* l : m_page->findChildren<QLabel*>())
             if (l->isVisible() && !l->text().isEmpty())
                 QVERIFY2(code != "en" || !l->text().contains(han), qPrintable(code + " " + l->text()));
