@@ -4,6 +4,7 @@
 #include "app/ui/Theme.h"
 #include "buttons/KeySequence.h"
 #include "buttons/KeyTables.h"
+#include "sensor/SensorLook.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -103,6 +104,7 @@ GroupKey::GroupKey(QWidget* parent) : NoticeBase(parent) {
         m_modifiers[i]->setObjectName(QLatin1String(names[i]));
         m_modifiers[i]->setGeometry(24 + i * 66, 52, 64, 22);
         m_modifiers[i]->setFocusPolicy(Qt::NoFocus); // keys go to the capture, not to the boxes
+        SensorLook::checkBox(m_modifiers[i]);
     }
     m_line = new QLineEdit(this);
     m_line->setObjectName(QStringLiteral("lineEdit"));
