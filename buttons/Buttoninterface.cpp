@@ -696,18 +696,22 @@ void Buttoninterface::applyTexts(int index) {
         else if (const FunctionRow* row = FindFixedFunction(c.function))
             c.control->setText(FunctionText(QLatin1String(row->labelKey), index));
     }
+    // Chevrons point the reading way: into a group, and back out of it.
+    const bool rtl = Theme::isRightToLeft(index);
+    const QString into = rtl ? QStringLiteral("  ‹") : QStringLiteral("  ›");
     for (QWidget* w : m_menu->findChildren<QWidget*>()) {
+        if (auto* back = qobject_cast<QToolButton*>(w); back && back->property("role") == "back")
+            back->setText(rtl ? QStringLiteral("›") : QStringLiteral("‹"));
         const QString labelKey = w->property("labelKey").toString();
         if (labelKey.isEmpty())
             continue;
         QString text = keyText(qPrintable(labelKey), index);
         if (text.isEmpty())
-            text = labelKey == QLatin1String(LabelKeys::kDpiLock) ? DpiLockText(index)
-                                                                  : FunctionText(labelKey, index);
+            text = FunctionText(labelKey, index);
         if (auto* label = qobject_cast<QLabel*>(w))
             label->setText(text);
         else if (auto* button = qobject_cast<QPushButton*>(w))
-            button->setText(text + QStringLiteral("  ›"));
+            button->setText(text + into);
     }
     if (const QString reset = keyText("Reset", index); !reset.isEmpty()) {
         m_resetButton->setText(reset);
