@@ -38,6 +38,10 @@ void setWorker(Worker* w) {
     worker() = w;
 }
 
+Worker* currentWorker() {
+    return worker();
+}
+
 void startWatching() {
     DeviceSession::watchUsbChanges(&usbChanged);
 }

@@ -9,6 +9,8 @@ class Worker;
 namespace DevicePagesLink {
 // The worker that re-selection starts; set by whoever builds the device pages.
 void setWorker(Worker* worker);
+// That worker; nullptr before one is set (a page's restore then does nothing).
+Worker* currentWorker();
 // One refresh after a USB change (GUI thread).
 void refresh();
 // The library's USB-change callback while the device pages are shown (any thread).

@@ -207,6 +207,13 @@ ModelRow ModelRow::readGroup(const IniStore& store, int32_t index) {
         row.keyParams << param;
     }
     row.adveanced = trimmedList(store, g, "Adveanced");
+    row.keyNumber = number(store, g, "KeyNumber", kKeyCount, row.problems);
+    if (row.keyNumber < 1 || row.keyNumber > kKeyCount) {
+        row.problems << QStringLiteral("\"KeyNumber\" must be 1 to %1").arg(kKeyCount);
+        row.keyNumber = qBound(1, row.keyNumber, int(kKeyCount));
+    }
+    row.realKey = number(store, g, "RealKey", 6, row.problems) == 5 ? 5 : 6;
+    row.debounceTime = qBound(0, number(store, g, "DebunceTime", 0, row.problems), 255);
 
     row.mouseImage = store.value(g, QStringLiteral("MM")).trimmed();
     const char* const receiverKeys[4] = {"DM", "D2M", "D4M", "D8M"};

@@ -50,6 +50,9 @@ struct ModelRow {
 
     QList<QStringList> keyParams; // "KeyParam" + (k + 1), k = 0 … 15, items trimmed; empty when missing
     QStringList adveanced;        // "Adveanced": stored long-range choice, stored receiver RGB value
+    int keyNumber = kKeyCount;    // "KeyNumber": programmable buttons, 1 … 16 (16 when missing or outside)
+    int realKey = 6;              // "RealKey": 5 or 6 side-key arrangement (6 when missing or other)
+    int debounceTime = 0;         // "DebunceTime": key debounce after a restore, 0 when missing
 
     // Firmware image names: "MM" for the mouse, "DM", "D2M", "D4M", "D8M" per receiver class.
     QString mouseImage;

@@ -1,0 +1,292 @@
+#include "buttons/ButtonDialogs.h"
+
+#include "app/core/Language.h"
+#include "app/ui/Theme.h"
+#include "buttons/KeySequence.h"
+#include "buttons/KeyTables.h"
+#include "sensor/SensorLook.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QToolButton>
+
+using namespace Buttons;
+
+namespace {
+QString commonText(const char* key, int index, const char* fallback) {
+    const QString text = Language::text(QStringLiteral("common"), QLatin1String(key), index);
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
+}
+} // namespace
+
+LeftButtonOnly::LeftButtonOnly(QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("LeftButtonOnly"));
+    applyTexts(Language::currentIndex());
+}
+
+void LeftButtonOnly::applyTexts(int index) {
+    setLabelText(commonText("DialogKeepLeftKey", index, "必须保留左键"));
+    setButtonText(commonText("OK", index, "确定"));
+}
+
+GroupMaxThree::GroupMaxThree(QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("GroupMaxThree"));
+    applyTexts(Language::currentIndex());
+}
+
+void GroupMaxThree::applyTexts(int index) {
+    setLabelText(commonText("DialogMaxThreeKey", index, "组合键最多只能包含三个按键"));
+    setButtonText(commonText("OK", index, "确定"));
+}
+
+ContainReset::ContainReset(QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("ContainReset"));
+    m_ok->setGeometry(50, 110, 90, 32);
+    m_cancel = new QToolButton(this);
+    m_cancel->setObjectName(QStringLiteral("NewHong_2"));
+    m_cancel->setGeometry(160, 110, 90, 32);
+    m_cancel->setStyleSheet(m_ok->styleSheet());
+    connect(m_cancel, &QToolButton::clicked, this, &NoticeBase::on_CloseButton_clicked);
+    Theme::mirrorWithDirection(this);
+    applyTexts(Language::currentIndex());
+}
+
+void ContainReset::applyTexts(int index) {
+    setLabelText(commonText("DialogRestore", index, "是否恢复默认设置？"));
+    setButtonText(commonText("OK", index, "确定"));
+    m_cancel->setText(commonText("Cancel", index, "取消"));
+}
+
+FireKey::FireKey(const RapidFireSetting& start, QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("FireKey"));
+    m_label->setGeometry(20, 28, 260, 36);
+    m_label->setStyleSheet(m_label->styleSheet() + QStringLiteral("QLabel{font-size:11px;}"));
+    const auto row = [this](int y, int min, int max, int value, const char* name, QLabel*& caption) {
+        caption = new QLabel(this);
+        caption->setGeometry(30, y, 150, 26);
+        caption->setProperty("role", "caption");
+        auto* box = new QSpinBox(this);
+        box->setObjectName(QLatin1String(name));
+        box->setGeometry(190, y, 80, 26);
+        box->setRange(min, max);
+        box->setValue(value);
+        return box;
+    };
+    m_interval = row(68, kFireIntervalMin, kFireIntervalMax, start.interval, "IntervalBox", m_intervalLabel);
+    m_count = row(98, 0, kFireCountMax, start.count, "CountBox", m_countLabel);
+    setStyleSheet(Theme::controlRules() + Theme::roleRules());
+    m_ok->move(m_ok->x(), 132);
+    Theme::mirrorWithDirection(this);
+    applyTexts(Language::currentIndex());
+}
+
+RapidFireSetting FireKey::setting() const {
+    return {m_interval->value(), m_count->value()};
+}
+
+void FireKey::applyTexts(int index) {
+    setLabelText(commonText("DialogFireKeyTips", index, "次数设置为0时, 按下按键一直发, 松开按键结束"));
+    m_intervalLabel->setText(commonText("DialogFireKeyInterval", index, "间隔 (10-255)"));
+    m_countLabel->setText(commonText("DialogFireKeyTimes", index, "次数 (0-3)"));
+    setButtonText(commonText("OK", index, "确定"));
+}
+
+GroupKey::GroupKey(QWidget* parent) : NoticeBase(parent) {
+    setObjectName(QStringLiteral("GroupKey"));
+    m_label->setGeometry(20, 24, 260, 24);
+    const char* const names[4] = {"Shift", "Ctrl", "Alt", "Win"};
+    for (int i = 0; i < 4; ++i) {
+        m_modifiers[i] = new QCheckBox(QLatin1String(names[i]), this);
+        m_modifiers[i]->setObjectName(QLatin1String(names[i]));
+        m_modifiers[i]->setGeometry(24 + i * 66, 52, 64, 22);
+        m_modifiers[i]->setFocusPolicy(Qt::NoFocus); // keys go to the capture, not to the boxes
+        SensorLook::checkBox(m_modifiers[i]);
+    }
+    m_line = new QLineEdit(this);
+    m_line->setObjectName(QStringLiteral("lineEdit"));
+    m_line->setReadOnly(true);
+    m_line->setFocusPolicy(Qt::NoFocus);
+    m_line->setAlignment(Qt::AlignCenter);
+    m_line->setGeometry(40, 80, 220, 26);
+    m_ok->move(m_ok->x(), 118);
+    setStyleSheet(Theme::controlRules());
+    Theme::mirrorWithDirection(this);
+    applyTexts(Language::currentIndex());
+    // Every key pressed while the dialog is open is captured, whichever child has the focus.
+    qApp->installEventFilter(this);
+}
+
+GroupKey::~GroupKey() {
+    qApp->removeEventFilter(this);
+}
+
+void GroupKey::applyTexts(int index) {
+    setLabelText(commonText("ComKey", index, "请输入组合键"));
+    setButtonText(commonText("OK", index, "确定"));
+}
+
+bool GroupKey::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && isVisible()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat())
+            addVirtualKey(virtualKeyFor(*key));
+        return true;
+    }
+    return NoticeBase::eventFilter(watched, event);
+}
+
+void GroupKey::addVirtualKey(int virtualKey) {
+    const QString name = VirtualKeyName(virtualKey);
+    if (name.isEmpty())
+        return;
+    if (!m_window.isValid()) {
+        m_window.start();
+    } else if (m_window.elapsed() > kWindowMs) {
+        m_line->clear();
+        m_last = 0;
+        m_window.restart();
+    }
+    if (virtualKey == m_last)
+        return;
+    m_last = virtualKey;
+    const QStringList names = m_line->text().isEmpty() ? QStringList() : SplitCombination(m_line->text());
+    if (names.size() >= kMaxCombinationKeys)
+        m_line->setText(name);
+    else if (!names.contains(name))
+        m_line->setText(names.isEmpty() ? name : m_line->text() + QLatin1Char('+') + name);
+}
+
+void GroupKey::on_NewHong_clicked() {
+    QStringList parts;
+    for (QCheckBox* box : m_modifiers)
+        if (box->isChecked())
+            parts << box->text();
+    const int modifiers = parts.size();
+    const QStringList names = m_line->text().isEmpty() ? QStringList() : SplitCombination(m_line->text());
+    if (modifiers + names.size() > kMaxCombinationKeys) {
+        GroupMaxThree limit(this);
+        limit.placeOver(this);
+        limit.exec();
+        m_line->clear();
+        m_last = 0;
+        return;
+    }
+    parts << names;
+    m_text = parts.join(QLatin1Char('+'));
+    m_result = !m_text.isEmpty();
+    close();
+}
+
+int GroupKey::virtualKeyFor(const QKeyEvent& event) {
+    const int key = event.key();
+    const bool keypad = event.modifiers() & Qt::KeypadModifier;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return keypad ? 96 + (key - Qt::Key_0) : key;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return 112 + (key - Qt::Key_F1);
+    if (keypad) {
+        switch (key) {
+        case Qt::Key_Asterisk:
+            return 106;
+        case Qt::Key_Plus:
+            return 107;
+        case Qt::Key_Minus:
+            return 109;
+        case Qt::Key_Period:
+            return 110;
+        case Qt::Key_Slash:
+            return 111;
+        case Qt::Key_Enter:
+            return 13;
+        default:
+            break;
+        }
+    }
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Print:
+        return 44;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_Menu:
+        return 93;
+    case Qt::Key_NumLock:
+        return 144;
+    case Qt::Key_ScrollLock:
+        return 145;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+        return 187;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 188;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+        return 189;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 222;
+    default:
+        return 0;
+    }
+}
