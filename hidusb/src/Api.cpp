@@ -357,7 +357,12 @@ int UsbServer_ReadCurrentDPI(void) {
 }
 
 int UsbServer_ReadReportRate(void) {
-    return request([](Mouse& m) { sendFromMouse(m, kAnswer, 0, kFullOrRate, {m.flash()[0]}); });
+    return request([](Mouse& m) {
+        // The answer is the device's own value: the program echoes it back with ProtocolDataUpdate, and by
+        // then the mouse may have moved on (a second press), so the echo must find nothing to send.
+        host().baseline[0] = m.flash()[0];
+        sendFromMouse(m, kAnswer, 0, kFullOrRate, {m.flash()[0]});
+    });
 }
 
 int UsbServer_ReadDPILed(void) {

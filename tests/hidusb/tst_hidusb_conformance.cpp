@@ -244,6 +244,19 @@ TEST_F(HidUsb, WritesSendOneReportPerChangedRun) {
     EXPECT_EQ(0u, counter(2)) << "the program's baseline";
     record[7] ^= 1; // back to what the mouse holds
 
+    // The program echoes a rate answer back; a press of the rate button after that answer must survive it.
+    collector().clear();
+    ASSERT_EQ(1, L.HidVirt_PressRateButton("mouse0"));
+    ASSERT_EQ(1, L.UsbServer_ReadReportRate());
+    const Bytes answered = dataOf(8, 0);
+    ASSERT_EQ(1u, answered.size());
+    ASSERT_EQ(1, L.HidVirt_PressRateButton("mouse0"));
+    const uint8_t pressed = flash()[0];
+    record[0] = answered[0];
+    ASSERT_EQ(1, L.ProtocolDataUpdate(record.data()));
+    EXPECT_EQ(pressed, flash()[0]) << "an echo of an older answer undid the newer press";
+    record[0] = pressed;
+
     for (int i = 2000; i < 8000; ++i) // 6000 bytes: 100 packets, about 100 ms on the wire
         record[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 3 + 1);
     L.HidVirt_SetPacketTime(1000);
