@@ -204,9 +204,13 @@ Record Registry::defaults() {
     r[162] = 3;
     r[163] = 3;
     r[164] = 1;
-    for (int b = 0; b < 16; ++b) { // button i sends mouse button i by default
-        r[165 + 3 * b] = 1;
-        r[166 + 3 * b] = static_cast<uint8_t>(b);
+    // Factory buttons (type, parameter): left, right, middle, back, forward, DPI cycle/up/down, two
+    // report-rate switches, rapid fire at 10 ms, one unassigned, DPI cycle on the rest.
+    static const uint8_t buttons[16][2] = {{1, 1}, {1, 2}, {1, 4},  {1, 8}, {1, 16}, {2, 1}, {2, 2}, {2, 3},
+                                           {7, 0}, {7, 0}, {4, 10}, {0, 0}, {2, 1},  {2, 1}, {2, 1}, {2, 1}};
+    for (int b = 0; b < 16; ++b) {
+        r[165 + 3 * b] = buttons[b][0];
+        r[166 + 3 * b] = buttons[b][1];
     }
     return r;
 }

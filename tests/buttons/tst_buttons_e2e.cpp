@@ -41,6 +41,12 @@ void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     SelectedDevice::set(found.first());
+    // A fresh mouse holds the factory buttons the page restores (key 1 left click, not "Disabled").
+    FlashDataMap fresh;
+    QVERIFY(readFlash("z1", -1, reinterpret_cast<unsigned char*>(&fresh)));
+    for (int i = 0; i < 16; ++i)
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(fresh.buttons[i].bytes), 2),
+                 QByteArray(reinterpret_cast<const char*>(DefaultAssignments()[i].assignment().bytes), 2));
 
     QStringList labels;
     for (int round = 0; round < 2; ++round) {
