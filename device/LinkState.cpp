@@ -1,5 +1,7 @@
 #include "device/LinkState.h"
 
+#include "device/HidApi.h"
+
 namespace LinkFlags {
 std::atomic<bool> RunRequested{false};
 std::atomic<bool> DeviceOnline{false};
@@ -123,4 +125,11 @@ void SelectedDevice::setOnline(bool online) {
 void SelectedDevice::setMouseVersion(const QString& version) {
     std::lock_guard<std::mutex> lock(selectedMutex());
     selected().mouseVersion = version;
+}
+
+int CurrentRecord::send() {
+    static std::mutex sending;
+    std::lock_guard<std::mutex> lock(sending);
+    const FlashDataMap now = snapshot();
+    return hid().ProtocolDataUpdate(now.data());
 }

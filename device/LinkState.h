@@ -58,6 +58,9 @@ public:
     // A copy with the ids of the model it belongs to; false when none was read or loaded since the
     // last selection.
     static bool ownedSnapshot(FlashDataMap& out, uint8_t& cid, uint8_t& mid);
+    // Sends the record as it stands at this moment (ProtocolDataUpdate), one send at a time: a copy taken
+    // before another thread's change and sent after it would write the older bytes back over the mouse.
+    static int send();
     // Runs f(record&) under the lock; f must not emit hub signals or call into the library.
     template <typename F> static auto modify(F&& f) -> decltype(f(std::declval<FlashDataMap&>())) {
         std::lock_guard<std::mutex> lock(mutex());

@@ -19,8 +19,8 @@ void offlineNotice() {
         PostMsg::instance()->SendMouseOffLineo(0);
 }
 
-// The common writer: online test, patch under the lock, send from a copy. A failed send puts the
-// record back so it keeps mirroring what the mouse holds.
+// The common writer: online test, patch under the lock, send the record as it then stands. A failed
+// send puts the record back so it keeps mirroring what the mouse holds.
 template <typename Patch> bool writeSetting(Patch&& patch) {
     if (!deviceAnswers()) {
         offlineNotice();
@@ -32,7 +32,7 @@ template <typename Patch> bool writeSetting(Patch&& patch) {
         patch(r);
         return r;
     });
-    if (hid().ProtocolDataUpdate(after.data()) != 0)
+    if (CurrentRecord::send() != 0)
         return true;
     // Restore only if nobody else changed the record since our patch.
     CurrentRecord::modify([&](FlashDataMap& r) {
@@ -326,8 +326,7 @@ bool SendRecord() {
 }
 
 bool PushRecord() {
-    const FlashDataMap record = CurrentRecord::snapshot();
-    return hid().ProtocolDataUpdate(record.data()) != 0;
+    return CurrentRecord::send() != 0;
 }
 
 bool CheckDeviceOnline() {

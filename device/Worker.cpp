@@ -254,12 +254,10 @@ void handleReport(const unsigned char* header, int headerLength, const unsigned 
             CurrentRecord::modify([&](FlashDataMap& rec) { hid().BufferToLedBar(d, rec.data() + 158); });
             PostMsg::instance()->SendUpDataLightLight(CurrentRecord::snapshot());
         } else if (subCode == 0 && length == 1) {
-            const FlashDataMap r = CurrentRecord::modify([&](FlashDataMap& rec) {
-                rec.reportRate = d[0];
-                return rec;
-            });
+            CurrentRecord::modify([&](FlashDataMap& rec) { rec.reportRate = d[0]; });
             PostMsg::instance()->SendUpDataReportRate(d[0]);
-            hid().ProtocolDataUpdate(r.data());
+            // Echoed as the record stands after the pages ran: a change made meanwhile is not undone.
+            CurrentRecord::send();
         } else if (subCode == 0 && length == kFullDataLength) {
             handleFullData(d);
         }
