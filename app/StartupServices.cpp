@@ -9,14 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSharedMemory>
 #include <QVector>
 #include <QWidget>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <memory>
 
 namespace StartupServices {
 
@@ -96,8 +94,7 @@ void installCrashHandler() {
 struct SingleInstance::Impl {
     QString key;
     QSharedMemory memory;
-    int lockFd = -1;
-    ssize_t written = 0;
+    std::unique_ptr<QLockFile> lock;
 };
 
 SingleInstance::SingleInstance(const QString& key) : d(new Impl) {
@@ -106,8 +103,6 @@ SingleInstance::SingleInstance(const QString& key) : d(new Impl) {
 }
 
 SingleInstance::~SingleInstance() {
-    if (d->lockFd >= 0)
-        ::close(d->lockFd);
     delete d;
 }
 
@@ -117,18 +112,18 @@ bool SingleInstance::acquire() {
     const QString dir = RuntimeDir::path();
     if (!dir.isEmpty()) {
         d->memory.setNativeKey(dir + QStringLiteral("/") + d->key + QStringLiteral(".shm"));
-        // The lock is held by the kernel for the owner's life, so a killed owner frees it at once.
-        const QString lockPath = dir + QStringLiteral("/") + d->key + QStringLiteral(".lock");
-        d->lockFd =
-            ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    }
-    if (d->lockFd >= 0 && ::flock(d->lockFd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(d->lockFd);
-        d->lockFd = -1;
-        return false;
+        d->lock = std::make_unique<QLockFile>(dir + QStringLiteral("/") + d->key + QStringLiteral(".lock"));
+        // Never stale by age, only when the pid it names is gone (or is another program): a killed owner
+        // frees it at the next start.
+        d->lock->setStaleLockTime(0);
+        if (!d->lock->tryLock(0)) {
+            if (d->lock->error() == QLockFile::LockFailedError)
+                return false;
+            d->lock.reset(); // the folder refused the file: the segment alone decides
+        }
     }
     if (d->memory.attach(QSharedMemory::ReadWrite)) {
-        if (d->lockFd < 0)
+        if (!d->lock)
             return false; // no lock file to tell: trust the segment
         // We hold the lock, so the segment's owner is gone: drop the stale segment and take over.
         d->memory.detach();
@@ -138,12 +133,6 @@ bool SingleInstance::acquire() {
         if (d->memory.attach())
             d->memory.detach();
         d->memory.create(1, QSharedMemory::ReadWrite);
-    }
-    if (d->lockFd >= 0) {
-        const QByteArray pid = QByteArray::number(static_cast<qint64>(getpid()));
-        // The pid is only informative for a person looking at the file; the lock is what counts.
-        if (::ftruncate(d->lockFd, 0) == 0)
-            d->written = ::write(d->lockFd, pid.constData(), static_cast<size_t>(pid.size()));
     }
     return true;
 }

@@ -16,9 +16,9 @@ void applyFontScale(QWidget* root, double factor);
 // Registers the fatal-signal handler; later calls do nothing.
 void installCrashHandler();
 
-// The single-instance rule: a shared-memory segment keyed by the application name, guarded by a lock
-// file holding the owner's pid so that a segment left behind by a killed process is reclaimed. Both are
-// per session: their files live in the session's runtime folder (RuntimeDir).
+// The single-instance rule: a shared-memory segment keyed by the application name, guarded by a
+// QLockFile naming the owner's pid, so that a segment left behind by a killed process is reclaimed. Both
+// are per session: their files live in the session's runtime folder (RuntimeDir).
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& key);
