@@ -181,7 +181,7 @@ int bindSocket(const std::string& path) {
 // another or the shutdown.
 void serve(int stopFd) {
     const std::string path = controlSocketPath();
-    int fd = bindSocket(path);
+    int fd = path.empty() ? -1 : bindSocket(path);
     if (fd < 0)
         return;
     std::vector<Client> clients;
@@ -236,7 +236,7 @@ void serve(int stopFd) {
 std::string controlSocketPath() {
     if (const char* p = std::getenv("ZF_HIDUSB_SOCKET"); p && *p)
         return p;
-    return Registry::stateDir() + "/control.sock";
+    return defaultControlSocketPath();
 }
 
 void startControlServer() {

@@ -2,11 +2,37 @@
 // The control socket: a local (unix) socket through which zentrafox-mouse drives the virtual devices of a
 // running program. Line-based text: one command per line, answered by zero or more data lines and a last
 // line "ok" or "error: <reason>".
+#include <cstdlib>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zf {
 
-// $ZF_HIDUSB_SOCKET, else "control.sock" in the state folder.
+// The socket belongs to one program of one login session: "zentrafox-control.sock" in $XDG_RUNTIME_DIR
+// when that is a private folder of ours, else in a private per-user folder of the temporary folder (the
+// one the program's single-instance lock uses). Inline: zentrafox-mouse finds the socket the same way.
+inline std::string defaultControlSocketPath() {
+    const auto isPrivateFolder = [](const std::string& path) {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+               (st.st_mode & 077) == 0;
+    };
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string dir;
+    if (runtime && runtime[0] == '/' && isPrivateFolder(runtime)) {
+        dir = runtime;
+    } else {
+        const char* tmp = std::getenv("TMPDIR");
+        dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/zentrafox-" + std::to_string(::getuid());
+        ::mkdir(dir.c_str(), 0700);
+        if (!isPrivateFolder(dir))
+            return {}; // someone else's folder: no socket rather than one others could reach
+    }
+    return dir + "/zentrafox-control.sock";
+}
+
+// $ZF_HIDUSB_SOCKET, else defaultControlSocketPath().
 std::string controlSocketPath();
 // Starts the server thread once per loaded library; returns at once (binding happens on that thread).
 void startControlServer();

@@ -12,6 +12,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "hidusb/src/ControlSocket.h"
+
 namespace {
 
 constexpr int kAnswerTimeoutMs = 5000;
@@ -42,8 +44,8 @@ Commands:
   counters                        link counters: reports and bytes each way, packets
   help                            the command list, as the program knows it
 
-Socket: --socket PATH, else $ZF_HIDUSB_SOCKET, else "control.sock" in the library's state folder
-($ZF_HIDUSB_STATE_DIR, default ~/.local/share/zentrafox-virtual). The program opens it the first time it
+Socket: --socket PATH, else $ZF_HIDUSB_SOCKET, else "zentrafox-control.sock" in the session's runtime
+folder ($XDG_RUNTIME_DIR, else $TMPDIR/zentrafox-UID). The program opens it the first time it
 uses its device library; ZF_HIDUSB_SOCKET=none in the program's environment keeps it closed. Clients are
 served side by side (up to 128); one that neither sends nor reads for 10 s is dropped.
 
@@ -57,14 +59,7 @@ answering on the socket.
 std::string defaultSocket() {
     if (const char* p = std::getenv("ZF_HIDUSB_SOCKET"); p && *p)
         return p;
-    std::string dir;
-    if (const char* d = std::getenv("ZF_HIDUSB_STATE_DIR"); d && *d)
-        dir = d;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        dir = std::string(home) + "/.local/share/zentrafox-virtual";
-    else
-        dir = "/tmp/.local/share/zentrafox-virtual";
-    return dir + "/control.sock";
+    return zf::defaultControlSocketPath();
 }
 
 int connectTo(const std::string& path) {
