@@ -13,10 +13,14 @@
 #include "sensor/DpiCodec.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    // Earlier builds kept the per-user folder under ~/AppData/Local: bring the user's macros and caches
+    // along.
+    AppPaths::migrateLegacyUserData();
     StartupServices::createUserFolders();
     MacroIniStore::instance();
 
@@ -36,6 +40,9 @@ int main(int argc, char** argv) {
     StartupServices::pruneOldFiles(root + QStringLiteral("/Exception"));
 
     QApplication app(argc, argv);
+    // Ties the windows to the installed .desktop entry (task bars, Wayland) and names their icon.
+    QGuiApplication::setDesktopFileName(AppPaths::desktopId());
+    QApplication::setWindowIcon(QIcon::fromTheme(AppPaths::desktopId(), QIcon(AppPaths::iconFile())));
     // Opened once the application object knows the executable's folder, before any window or thread.
     ConfigIniStore::instance();
     // Once, before any window: every widget and Qt's own dialogs take the look from here.

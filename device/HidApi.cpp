@@ -1,6 +1,7 @@
 #include "device/HidApi.h"
 
-#include <QCoreApplication>
+#include "app/core/AppPaths.h"
+
 #include <QFileInfo>
 #include <QLibrary>
 #include <QLoggingCategory>
@@ -228,8 +229,7 @@ const HidApi& HidLibrary::api() {
         if (g_tried)
             return g_api;
     }
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString(".");
-    load(dir + QStringLiteral("/libHIDUsb.so"));
+    load(AppPaths::deviceLibraryFile());
     return g_api;
 }
 

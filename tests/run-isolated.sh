@@ -4,7 +4,7 @@
 # temporary folder without one), and a Zentrafox started by someone else on the machine must not turn a
 # test's start into "already running".
 home=$(mktemp -d "${TMPDIR:-/tmp}/zf-test-home.XXXXXX") || exit 1
-HOME="$home" XDG_CONFIG_HOME="$home/.config" TMPDIR="$home" XDG_RUNTIME_DIR="$home" "$@"
+HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" TMPDIR="$home" XDG_RUNTIME_DIR="$home" "$@"
 rc=$?
 rm -rf "$home"
 exit $rc

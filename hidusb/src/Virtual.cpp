@@ -131,7 +131,13 @@ std::string deviceTablePath() {
     std::string dir = self.dli_fname;
     const auto slash = dir.rfind('/');
     dir = slash == std::string::npos ? "." : dir.substr(0, slash);
-    return dir + "/usersetting/Config.ini";
+    const std::string beside = dir + "/usersetting/Config.ini";
+#ifdef ZF_LIB_TO_DATA
+    // Installed, the library sits in a private library folder and the shipped files under share/.
+    if (::access(beside.c_str(), F_OK) != 0)
+        return dir + "/" ZF_LIB_TO_DATA "/usersetting/Config.ini";
+#endif
+    return beside;
 }
 
 void makeDirs(const std::string& dir) {
