@@ -177,6 +177,8 @@ Registry& registry() {
 std::string Registry::stateDir() {
     if (const char* d = std::getenv("ZF_HIDUSB_STATE_DIR"); d && *d)
         return d;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
+        return std::string(data) + "/zentrafox-virtual";
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : "/tmp") + "/.local/share/zentrafox-virtual";
 }
