@@ -42,6 +42,9 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 [ "${answered:-0}" -gt 0 ] || fail "the installed device library does not answer on the control socket"
+# Receiver classes above 1 come from the device table, which the installed library finds under share/.
+"$stage/usr/bin/zentrafox-mouse" list | grep -q '^receiver .*class=[248]' \
+  || fail "the installed device library did not read the device table"
 if grep "Could not create pixmap\|device library not usable" "$log"; then
   fail "the installed program misses files"
 fi
