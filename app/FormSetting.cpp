@@ -117,19 +117,25 @@ void FormSetting::build() {
             "#settingsTitle{font-size:20px;font-weight:bold;}"
             "#settingsPanel QLabel[role=\"section\"]{font-size:16px;font-weight:bold;}"
             "#settingsPanel QLabel[role=\"value\"]{color:%4;}"
-            "#Mark{color:%5;font-size:16px;}"
+            "#settingsPanel QLabel#Mark{color:%5;font-size:16px;}"
             "#settingsPanel QPushButton{min-height:30px;padding:0 14px;border:1px solid %1;"
             "border-radius:4px;color:%6;background:%7;}"
             "#settingsPanel QPushButton:hover{border-color:%5;}"
             "#settingsPanel QPushButton:disabled{color:%8;}"
             "#pushButton_3{border:none;background:transparent;color:%5;text-decoration:underline;}"
-            "#settingsPanel QCheckBox{color:%3;font-size:14px;}"
+            "#settingsPanel QCheckBox{color:%3;font-size:14px;spacing:10px;}"
+            "#settingsPanel QCheckBox::indicator{width:18px;height:18px;border:1px solid %1;"
+            "border-radius:4px;background:%2;}"
+            "#settingsPanel QCheckBox::indicator:hover{border-color:%5;}"
+            "#settingsPanel QCheckBox::indicator:checked{background:%5;border-color:%5;image:url(%11);}"
+            "#comboBox::drop-down{border:none;width:24px;}#comboBox::down-arrow{image:url(%12);}"
             "#comboBox{min-height:28px;padding:0 8px;border:1px solid %1;border-radius:4px;color:%9;"
             "background:%10;}")
             .arg(Theme::rgb(Theme::border()), Theme::rgb(Theme::base()), Theme::rgb("LabelColor"),
                  Theme::rgb(Theme::captionText()), Theme::rgb("SliderColor"), button,
                  Theme::rgb(Theme::window()), Theme::rgb(Theme::mutedText()), Theme::rgb("ComboxTextColor"),
-                 Theme::rgb("ComboxBackGroundColor")));
+                 Theme::rgb("ComboxBackGroundColor"), m_imagePath + QStringLiteral("Check.png"),
+                 AppPaths::appDir() + QStringLiteral("/Picture/DialogChange/Menu.png")));
 
     m_panel = new QWidget(this);
     m_panel->setObjectName(QStringLiteral("settingsPanel"));
@@ -402,6 +408,7 @@ void FormSetting::SetVer(int) {
                            .isEmpty();
     m_mouseValue->setText(m_mouseVersion.isEmpty() ? QStringLiteral("—") : m_mouseVersion);
     m_receiverValue->setText(m_receiverVersion.isEmpty() ? QStringLiteral("—") : m_receiverVersion);
+    m_receiverButton->setEnabled(!m_receiverVersion.isEmpty()); // no receiver in reach
     PostMsg::instance()->SendAddVer(0, m_mouseVersion);
     PostMsg::instance()->SendAddVer(1, m_receiverVersion);
     showMarkers();

@@ -49,6 +49,9 @@ UpgradeWindow::UpgradeWindow(QWidget* parent) : QDialog(parent) {
     m_close = new QToolButton(this);
     m_close->setObjectName(QStringLiteral("UpgradeClose"));
     m_close->setText(QStringLiteral("✕"));
+    QSizePolicy keep = m_close->sizePolicy();
+    keep.setRetainSizeWhenHidden(true); // the title stays put while the close button is hidden
+    m_close->setSizePolicy(keep);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("UpgradeText"));
     m_text->setWordWrap(true);
@@ -110,16 +113,20 @@ void UpgradeWindow::placeOver(const QWidget* caller, int dx, int dy) {
 }
 
 void UpgradeWindow::applyTexts() {
-    const QStringList title = titleKey().split(QLatin1Char('/'));
-    const QString t =
-        title.size() == 2 ? Language::text(title[0], title[1], Language::currentIndex()) : QString();
-    m_title->setText(t.isEmpty() ? updateText(QStringLiteral("Upgrade")) : t);
+    const QString title = Language::text(m_titleGroup, m_titleKey, Language::currentIndex());
+    m_title->setText(title.isEmpty() ? updateText(QStringLiteral("Upgrade")) : title);
     m_text->setText(updateText(m_textKey));
     m_start->setText(updateText(QStringLiteral("DialogUpgradeStart")));
     m_cancel->setText(updateText(QStringLiteral("Cancel")));
     m_close->setToolTip(
         Language::text(QStringLiteral("home"), QStringLiteral("Close"), Language::currentIndex()));
     m_bar->setLayoutDirection(layoutDirection());
+}
+
+void UpgradeWindow::setTitle(const QString& group, const QString& key) {
+    m_titleGroup = group;
+    m_titleKey = key;
+    applyTexts();
 }
 
 void UpgradeWindow::SlotAllLanguage(int) {
@@ -219,6 +226,7 @@ Progress::Progress(const Upgrade::Plan& plan, QWidget* parent) : UpgradeWindow(p
 }
 
 UpDateRepair::UpDateRepair(QWidget* parent) : UpgradeWindow(parent) {
+    setTitle(QStringLiteral("home"), QStringLiteral("FirmwareRepair"));
     m_check = Upgrade::checkRepair(Discovery::enumerate(Discovery::Finder::Default));
     setPlan(m_check.plan);
     if (!m_check.needed) {

@@ -38,7 +38,7 @@ protected:
     void setPlan(const Upgrade::Plan& plan) { m_plan = plan; }
     void setKeyText(const QString& key);
     void setStartEnabled(bool enabled);
-    virtual QString titleKey() const = 0; // "group/key" of the title
+    void setTitle(const QString& group, const QString& key);
 
     Upgrade::Plan m_plan;
     bool m_canStart = true;
@@ -55,15 +55,14 @@ private:
     QToolButton* m_cancel;
     QToolButton* m_close;
     QString m_textKey;
+    QString m_titleGroup = QStringLiteral("update");
+    QString m_titleKey = QStringLiteral("Upgrade");
 };
 
 class Progress : public UpgradeWindow {
     Q_OBJECT
 public:
     Progress(const Upgrade::Plan& plan, QWidget* parent = nullptr);
-
-protected:
-    QString titleKey() const override { return QStringLiteral("update/Upgrade"); }
 };
 
 class UpDateRepair : public UpgradeWindow {
@@ -72,9 +71,6 @@ public:
     // Checks the failure record against the devices found now; the window says what stops the repair.
     explicit UpDateRepair(QWidget* parent = nullptr);
     const Upgrade::RepairCheck& check() const { return m_check; }
-
-protected:
-    QString titleKey() const override { return QStringLiteral("home/FirmwareRepair"); }
 
 private:
     Upgrade::RepairCheck m_check;
