@@ -19,6 +19,7 @@ public:
     QString text() const;
     int percent() const;
     bool busy() const { return m_run.running(); }
+    const Upgrade::Plan& plan() const { return m_plan; }
 
     // Centre over `caller` in global coordinates, then shift by (dx, dy).
     void placeOver(const QWidget* caller, int dx, int dy);
