@@ -243,7 +243,9 @@ void FormSetting::build() {
     m_systemMouse->setVisible(!MousePanel::find().program.isEmpty());
     const QString address =
         ConfigIniStore::instance().value(QStringLiteral("Option"), QStringLiteral("Website"));
-    m_link->setText(address);
+    // An address reads left to right in every language: marks keep its trailing "/" in place.
+    m_link->setText(QChar(0x200E) + address + QChar(0x200E));
+    m_link->setProperty("address", address);
     const QUrl url(address);
     m_link->setVisible(url.isValid() &&
                        (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http")));
@@ -375,7 +377,7 @@ void FormSetting::on_pushButton_2_clicked() {
 }
 
 void FormSetting::on_pushButton_3_clicked() {
-    const QUrl url(m_link->text().trimmed());
+    const QUrl url(m_link->property("address").toString().trimmed());
     // Only web addresses: the text comes from a file a user can edit.
     if (url.isValid() && (url.scheme() == QLatin1String("https") || url.scheme() == QLatin1String("http")))
         QDesktopServices::openUrl(url);
@@ -493,8 +495,10 @@ void FormSetting::on_Receive_2_clicked() {
 
 void FormSetting::on_Start() {
     // Whatever has a newer image; with none marked, both stages are tried and the window says why not.
+    // A mouse away from its cable cannot take its image: then its receiver alone, when it has one.
+    const bool mouseReachable = isWired(SelectedDevice::get()) || !m_receiverImage;
     const bool any = m_mouseImage || m_receiverImage;
-    openUpgrade(!any || m_mouseImage, !any || m_receiverImage);
+    openUpgrade(!any || (m_mouseImage && mouseReachable), !any || m_receiverImage);
 }
 
 void FormSetting::SlotUpdateFrame(bool IsVis) {
