@@ -73,7 +73,6 @@ public slots:
     void SlotCheckUpdate();
     void SlotScroolChange(int index);
 
-
 private:
     void build();
     void applyTexts(int index);
