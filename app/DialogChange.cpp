@@ -135,7 +135,7 @@ void DialogChange::applyStyle() {
 }
 
 void DialogChange::on_RepairButton_clicked() {
-    // The repair window answers this once firmware upgrades exist; until then nothing opens.
+    // The home window opens the repair window.
     PostMsg::instance()->SendRepairCheckUpdate();
 }
 

@@ -9,6 +9,7 @@
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
 #include "app/ui/Theme.h"
+#include "app/upgrade/UpgradeWindows.h"
 #include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "platform/RegistryStore.h"
@@ -133,6 +134,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     connect(hub, &PostMsg::SigChangeMainDialog, this, &DialogMain::SlotChangeMainDialog);
     connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
     connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
+    connect(hub, &PostMsg::SigRepairCheckUpdate, this, &DialogMain::SlotRepairCheckUpdate);
 
     m_tray = new QSystemTrayIcon();
     m_tray->setIcon(QIcon(m_imagePath + QStringLiteral("Logo.png")));
@@ -213,6 +215,22 @@ void DialogMain::SlotChangeSize(int index) {
         // The window may be hidden while the tray is the only thing left; leave the loop either way.
         qApp->quit();
     }
+}
+
+void DialogMain::SlotRepairCheckUpdate() {
+    if (findChild<UpDateRepair*>())
+        return; // already open
+    UpDateRepair repair(this);
+    repair.placeOver(this, 0, -20);
+    repair.exec();
+    // The list's cards and the pages' markers follow what the repair changed.
+    PostMsg::instance()->SendCheckUpdate();
+}
+
+void DialogMain::offerRepair() {
+    Upgrade::FailInfo info;
+    if (Upgrade::readFailInfo(info))
+        QTimer::singleShot(0, this, &DialogMain::SlotRepairCheckUpdate);
 }
 
 void DialogMain::SlotMouseOffLine(int index) {

@@ -64,6 +64,10 @@ public slots:
     void slotActionMain();
     void slotActionExitApp();
     void SlotAllLanguage(int index);
+    // The firmware repair window over this window (the device list's "Repair" button).
+    void SlotRepairCheckUpdate();
+    // At start: an upgrade that a previous run left unfinished is offered for repair.
+    void offerRepair();
     void SlotUpPageLight() {}
     // Tells the user that the device library could not be loaded, naming the file tried.
     void showLibraryNotice();

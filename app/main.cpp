@@ -9,6 +9,7 @@
 #include "device/DevicePagesLink.h"
 #include "device/RecordCheck.h"
 #include "device/Worker.h"
+#include "platform/Autostart.h"
 #include "platform/ScreenMetrics.h"
 #include "sensor/DpiCodec.h"
 
@@ -82,7 +83,13 @@ int main(int argc, char** argv) {
 
     DialogMain window;
     StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
-    window.show();
+    // Started with the session: into the tray where there is one, else on the screen as usual.
+    if (app.arguments().contains(Autostart::startHiddenArgument()) && DialogMain::trayAvailable()) {
+        window.SlotChangeSize(2);
+    } else {
+        window.show();
+        window.offerRepair();
+    }
     qCInfo(lcShell, "Zentrafox home window shown");
     const int rc = app.exec();
     DevicePagesLink::saveCache();

@@ -34,6 +34,10 @@ bool isOnline(const QString& path) {
     return hid().UsbFinderC_GetDeviceOnLine(path.toLatin1().constData()) != 0;
 }
 
+bool setLongRangeMode(const QString& path, bool on) {
+    return hid().UsbFinderC_SetLongRangeMode(path.toLatin1().constData(), on ? 1 : 0) != 0;
+}
+
 bool libraryLoaded() {
     return HidLibrary::loaded();
 }

@@ -23,6 +23,8 @@ void watchUsbChanges(UsbChangeHandler handler);
 void stopWatching();
 // True when the mouse at `path` answers.
 bool isOnline(const QString& path);
+// Long-range radio mode of the device at `path`; false when the library refused.
+bool setLongRangeMode(const QString& path, bool on);
 
 // Whether the library loaded whole; else the file that was tried and why it failed, for the notice.
 bool libraryLoaded();

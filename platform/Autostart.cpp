@@ -16,19 +16,39 @@ bool Autostart::isEnabled() {
     return QFileInfo::exists(entryPath());
 }
 
+QString Autostart::startHiddenArgument() {
+    return QStringLiteral("--autostart");
+}
+
+QString Autostart::execLine(const QString& executable) {
+    if (executable.isEmpty() || executable.contains(QLatin1Char('\n')) ||
+        executable.contains(QLatin1Char('\r')))
+        return QString();
+    QString quoted;
+    for (const QChar c : executable) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    QString value = QLatin1Char('"') + quoted + QStringLiteral("\" ") + startHiddenArgument();
+    // The string-value escape comes on top of the quoting; field codes start with %.
+    value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    value.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return value;
+}
+
 bool Autostart::setEnabled(bool enabled, const QString& executable) {
     const QString path = entryPath();
     if (!enabled)
         return !QFileInfo::exists(path) || QFile::remove(path);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    const QString exec = execLine(executable);
+    if (exec.isEmpty() || !QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
-    QString exec = executable;
-    exec.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=Zentrafox\nExec=\"") + exec +
-                         QStringLiteral("\"\nX-GNOME-Autostart-enabled=true\n");
+    const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=Zentrafox\nExec=") + exec +
+                         QStringLiteral("\nIcon=zentrafox\nTerminal=false\nX-GNOME-Autostart-enabled=true\n");
     file.write(text.toUtf8());
     return file.commit();
 }

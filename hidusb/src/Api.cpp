@@ -84,7 +84,18 @@ template <typename F> int request(F answer) {
 struct ImageHeader {
     uint8_t type, cid, mid;
     uint16_t version;
+    uint32_t payloadCrc; // CRC-32 of the bytes after the header, at offset 28 (u32, little-endian)
 };
+
+uint32_t crc32(const unsigned char* data, size_t length) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
 
 // Images carry their own length at offset 24 (u32, little-endian), so a cut-off file is recognised.
 bool parseImage(const unsigned char* image, int length, ImageHeader& out) {
@@ -98,6 +109,8 @@ bool parseImage(const unsigned char* image, int length, ImageHeader& out) {
     out.cid = image[21];
     out.mid = image[22];
     out.version = static_cast<uint16_t>(image[16] | image[17] << 8);
+    out.payloadCrc = static_cast<uint32_t>(image[28] | image[29] << 8 | image[30] << 16) |
+                     static_cast<uint32_t>(image[31]) << 24;
     return out.type == kMouseImage || out.type == kReceiverImage;
 }
 
@@ -702,6 +715,9 @@ int UsbUpgrade_Start(const unsigned char* image, int imageLength, HidUpgradeProg
     ImageHeader header;
     if (!callback || timeoutMs <= 0 || !parseImage(image, imageLength, header))
         return 0;
+    // The boot loader checks the payload once it has all of it; a corrupt image leaves the old firmware.
+    const bool payloadSound =
+        crc32(image + kImageHeaderSize, size_t(imageLength - kImageHeaderSize)) == header.payloadCrc;
     auto w = std::make_shared<Watcher>();
     std::shared_ptr<Watcher> old;
     {
@@ -723,7 +739,7 @@ int UsbUpgrade_Start(const unsigned char* image, int imageLength, HidUpgradeProg
         old = std::move(gUpgrade);
         gUpgrade = w;
         const int packets = packetsFor(imageLength);
-        w->thread = std::thread([w, header, target, failAt, packets, callback, imageLength] {
+        w->thread = std::thread([w, header, target, failAt, packets, callback, imageLength, payloadSound] {
             Pacer pacer{packetUs()};
             int percent = -1;
             bool ok = true;
@@ -747,6 +763,10 @@ int UsbUpgrade_Start(const unsigned char* image, int imageLength, HidUpgradeProg
                     Receiver* r = header.type == kReceiverImage ? registry().receiverByName(target) : nullptr;
                     bool present = (m && m->link == Link::Cable) || (r && r->plugged);
                     if (!present || (failAt >= 0 && now >= failAt)) {
+                        ok = false;
+                        break;
+                    }
+                    if (i == packets && !payloadSound) {
                         ok = false;
                         break;
                     }

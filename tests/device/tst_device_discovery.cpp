@@ -317,6 +317,8 @@ void writeImage(const QString& file, uint8_t type, uint8_t mid, uint16_t version
 void TestDeviceDiscovery::selectionLooksForAMouseImage() {
     IniStore& ini = ConfigIniStore::instance();
     ini.setValue("Drive1", "MM", "ZF-M1");
+    QTemporaryDir images; // never the application folder's shipped images
+    qputenv("ZF_FIRMWARE_DIR", QFile::encodeName(images.path() + "/bin"));
     const QString bin = FirmwareImage::folder();
     QDir(bin).removeRecursively();
     addDevice("1001", "/fake/1", 5, 31, 2);
@@ -345,6 +347,7 @@ void TestDeviceDiscovery::selectionLooksForAMouseImage() {
     QCOMPARE(FirmwareImage::find(FirmwareImage::kMouseImage, "ZF-M1", 5, 31, ""), bin + "/e.bin");
     QVERIFY(FirmwareImage::find(FirmwareImage::kMouseImage, "", 5, 31, firmware).isEmpty());
     QDir(bin).removeRecursively();
+    qunsetenv("ZF_FIRMWARE_DIR");
 }
 
 QTEST_MAIN(TestDeviceDiscovery)

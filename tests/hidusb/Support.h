@@ -115,8 +115,8 @@ inline Bytes dataOf(int type, int sub = -1) {
     return r ? r->data : Bytes();
 }
 
-// Header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), model name at
-// 87; 856 header bytes, then the body.
+// Header: version at 16 (u16 LE), type at 20, CID 21, MID 22, whole length at 24 (u32 LE), CRC-32 of the
+// body at 28 (u32 LE), model name at 87; 856 header bytes, then the body.
 inline Bytes firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid, uint16_t version) {
     Bytes image(static_cast<size_t>(size), 0);
     for (size_t i = 856; i < image.size(); ++i)
@@ -127,6 +127,15 @@ inline Bytes firmwareImage(int size, uint8_t type, uint8_t cid, uint8_t mid, uin
         uint8_t(n >> 16), uint8_t(n >> 24)};
     std::memcpy(&image[16], fields, sizeof fields);
     std::memcpy(&image[87], "Virtual", 7);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 856; i < image.size(); ++i) {
+        crc ^= image[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        image[28 + size_t(i)] = uint8_t(crc >> (8 * i));
     return image;
 }
 

@@ -465,6 +465,13 @@ TEST_F(Upgrade, RefusedOrInterruptedFlashesKeepTheOldFirmware) {
     EXPECT_EQ(0, start(otherModel));
     EXPECT_FALSE(collector().take(7, -1, 20)) << "a refused image starts nothing";
 
+    Bytes corrupt = firmwareImage(8192, 0xD3, kCid, kMid, 0x0300);
+    corrupt[5000] ^= 0x40;
+    ASSERT_EQ(1, start(corrupt)) << "the payload is checked once it has arrived";
+    std::vector<int> seen;
+    EXPECT_EQ(0, waitEnd(seen));
+    EXPECT_EQ(0x0105, L.HidVirt_MouseVersion("mouse0"));
+
     ASSERT_EQ(1, L.HidVirt_FailNextUpgrade(50));
     ASSERT_EQ(1, start(firmwareImage(16384, 0xD3, kCid, kMid, 0x0300)));
     std::vector<int> percents;

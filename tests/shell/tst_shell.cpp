@@ -10,7 +10,6 @@
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
-#include "platform/Autostart.h"
 #include "platform/CrashHandler.h"
 #include "platform/RegistryStore.h"
 #include "platform/ScreenMetrics.h"
@@ -153,20 +152,6 @@ private slots:
         QFile dump(exceptionDir + "/" + dumps[0]);
         QVERIFY(dump.open(QIODevice::ReadOnly));
         QVERIFY(dump.readAll().startsWith("signal 11"));
-    }
-
-    void autostartEntryWrittenAndRemoved() {
-        QVERIFY(Autostart::entryPath().startsWith(QDir::homePath()) ||
-                qEnvironmentVariableIsSet("XDG_CONFIG_HOME"));
-        QVERIFY(Autostart::setEnabled(true, "/opt/zf/zen trafox"));
-        QVERIFY(Autostart::isEnabled());
-        QFile entry(Autostart::entryPath());
-        QVERIFY(entry.open(QIODevice::ReadOnly));
-        QVERIFY(entry.readAll().contains("Exec=\"/opt/zf/zen trafox\""));
-        entry.close();
-        QVERIFY(Autostart::setEnabled(false, QString()));
-        QVERIFY(!Autostart::isEnabled());
-        QVERIFY(Autostart::setEnabled(false, QString())); // already off
     }
 
     void scaleFactorFromTheOpeningMonitor_data() {

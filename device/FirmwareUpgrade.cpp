@@ -1,0 +1,390 @@
+#include "device/FirmwareUpgrade.h"
+
+#include "app/core/AppPaths.h"
+#include "device/DeviceTable.h"
+#include "device/Discovery.h"
+#include "device/HidApi.h"
+#include "device/Worker.h"
+#include "platform/RegistryStore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <mutex>
+
+namespace Upgrade {
+namespace {
+// The store of Part-wide device values (last mouse version, unfinished upgrade).
+RegistryStore store() {
+    return RegistryStore(QStringLiteral("Software/Zentrafox/Zentrafox/Vodir Eziza Rode"));
+}
+
+std::mutex g_activeMutex; // guards the three below against a run being destroyed during a callback
+Run* g_active = nullptr;
+int g_activeGeneration = 0;
+int g_activeIndex = 0; // 0 mouse, 1 receiver
+} // namespace
+
+QString failInfoName() {
+    return QStringLiteral("UpdateFailInfo");
+}
+
+bool parseFailInfo(const QString& text, FailInfo& out) {
+    const QStringList fields = text.split(QLatin1Char(','));
+    if (fields.size() != 4)
+        return false;
+    int values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = fields.at(i).trimmed().toInt(&ok, 10);
+        if (!ok || values[i] < 0 || values[i] > 255)
+            return false;
+    }
+    out = {values[0], values[1], values[2], values[3]};
+    return true;
+}
+
+bool readFailInfo(FailInfo& out) {
+    return parseFailInfo(store().value(failInfoName()).toString(), out);
+}
+
+void writeFailInfo(const FailInfo& info) {
+    store().setValue(
+        failInfoName(),
+        QStringLiteral("%1,%2,%3,%4").arg(info.type).arg(info.receiverClass).arg(info.cid).arg(info.mid));
+}
+
+void clearFailInfo() {
+    store().remove(failInfoName());
+}
+
+QString logPath() {
+    return AppPaths::userDataRoot() + QStringLiteral("/Exception/UpDateLog.txt");
+}
+
+void log(const QString& line) {
+    QDir().mkpath(AppPaths::userDataRoot() + QStringLiteral("/Exception"));
+    QFile file(logPath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return;
+    file.write((QDateTime::currentDateTime().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + line +
+                QLatin1Char('\n'))
+                   .toUtf8());
+}
+
+int overallPercent(int percent, int plannedImages, bool receiverStage) {
+    percent = qBound(0, percent, 100);
+    if (plannedImages < 2)
+        return percent;
+    return percent / 2 + (receiverStage ? 50 : 0);
+}
+
+int receiverClassFor(const DeviceAllInfo& selected, const QList<DeviceAllInfo>& listed) {
+    if (!DeviceAllInfo::isWiredKind(selected.kind) && !selected.wired)
+        return Discovery::receiverClass(selected.kind);
+    if (listed.size() != 2)
+        return 0;
+    for (const DeviceAllInfo& d : listed) {
+        if (d.wired || DeviceAllInfo::isWiredKind(d.kind))
+            continue;
+        if (const int c = Discovery::receiverClass(d.kind))
+            return c;
+    }
+    return 0;
+}
+
+namespace {
+Plan planForModel(int32_t row, uint8_t cid, uint8_t mid, int receiverClass) {
+    Plan plan;
+    const ModelRow model = DeviceTable::row(row);
+    plan.cid = cid;
+    plan.mid = mid;
+    plan.receiverClass = receiverClass;
+    plan.mouseName = model.mouseImage;
+    plan.receiverName = model.receiverImage(receiverClass);
+    return plan;
+}
+
+bool isWired(const DeviceAllInfo& d) {
+    return d.wired || DeviceAllInfo::isWiredKind(d.kind);
+}
+} // namespace
+
+Plan planFor(const DeviceAllInfo& selected, const QList<DeviceAllInfo>& listed, bool mouse, bool receiver) {
+    const ModelRow model = DeviceTable::row(selected.row);
+    Plan plan = planForModel(selected.row, model.cid, model.mid, receiverClassFor(selected, listed));
+    plan.mouseVersion = selected.mouseVersion;
+    if (!isWired(selected)) {
+        plan.receiverVersion = selected.firmware;
+    } else {
+        for (const DeviceAllInfo& d : listed)
+            if (!isWired(d) && d.mid == plan.mid) {
+                plan.receiverVersion = d.firmware;
+                break;
+            }
+    }
+    plan.mouseStage = mouse;
+    plan.receiverStage = receiver && plan.receiverClass != 0;
+    return plan;
+}
+
+RepairCheck checkRepair(const QList<DeviceAllInfo>& devices) {
+    FailInfo info;
+    if (!readFailInfo(info))
+        return RepairCheck();
+    return checkRepair(info, devices);
+}
+
+RepairCheck checkRepair(const FailInfo& info, const QList<DeviceAllInfo>& devices) {
+    RepairCheck check;
+    check.needed = true;
+    const bool receiverFailed = info.type == FirmwareImage::kReceiverImage;
+    const bool mouseFailed = info.type == FirmwareImage::kMouseImage;
+    if (devices.isEmpty()) {
+        check.problem = receiverFailed ? QStringLiteral("NoRecieve")
+                        : mouseFailed  ? QStringLiteral("NoUSB")
+                                       : QStringLiteral("NotDevice");
+        return check;
+    }
+    QList<DeviceAllInfo> wired, wireless;
+    for (const DeviceAllInfo& d : devices)
+        (isWired(d) ? wired : wireless).append(d);
+    if (wired.size() >= 2 || (receiverFailed && wired.size() == 1 && wired.at(0).mid != info.mid)) {
+        check.problem = QStringLiteral("MultiMouse");
+        return check;
+    }
+    if (wireless.size() >= 2 || (mouseFailed && wireless.size() == 1 && wireless.at(0).mid != info.mid)) {
+        check.problem = QStringLiteral("MultiDongle");
+        return check;
+    }
+    const QList<DeviceAllInfo>& needed = receiverFailed ? wireless : wired;
+    if ((!receiverFailed && !mouseFailed) || needed.isEmpty() || needed.at(0).mid != info.mid) {
+        check.problem = receiverFailed ? QStringLiteral("NoRecieve") : QStringLiteral("NoUSB");
+        return check;
+    }
+    const DeviceTable table = DeviceTable::load();
+    const int row = table.find(uint8_t(info.cid), uint8_t(info.mid));
+    int receiverClass = info.receiverClass;
+    if (receiverClass == 0 && !wireless.isEmpty())
+        receiverClass = Discovery::receiverClass(wireless.at(0).kind);
+    check.plan = planForModel(row, uint8_t(info.cid), uint8_t(info.mid), receiverClass);
+    // A repair flashes whatever image there is: the failed flash left no version worth comparing.
+    check.plan.mouseStage = mouseFailed;
+    check.plan.receiverStage = receiverClass != 0 && !check.plan.receiverName.isEmpty();
+    return check;
+}
+
+void progressCallback(const unsigned char* status, int length) {
+    if (!status || length < 3 || status[0] != 7)
+        return;
+    const int kind = status[1];
+    const int value = status[2];
+    if (kind != 1 && kind != 2)
+        return;
+    std::lock_guard<std::mutex> lock(g_activeMutex);
+    Run* run = g_active;
+    if (!run)
+        return;
+    if (kind == 2) {
+        int flashing = Flashing;
+        run->m_state[g_activeIndex].compare_exchange_strong(flashing, value == 1 ? Done : Failed);
+    }
+    const int generation = g_activeGeneration;
+    QMetaObject::invokeMethod(
+        run,
+        [run, generation, kind, value] {
+            if (run->m_generation == generation)
+                run->onStatus(kind, value);
+        },
+        Qt::QueuedConnection);
+}
+
+Run::Run(QObject* parent) : QObject(parent) {
+    m_state[0] = None;
+    m_state[1] = None;
+    m_timer.setInterval(kCheckIntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &Run::step);
+}
+
+Run::~Run() {
+    std::lock_guard<std::mutex> lock(g_activeMutex);
+    if (g_active == this)
+        g_active = nullptr;
+}
+
+void Run::setTimeouts(int stallMs, int limitMs) {
+    m_stallMs = stallMs;
+    m_limitMs = limitMs;
+}
+
+void Run::setCheckInterval(int ms) {
+    m_timer.setInterval(ms);
+}
+
+ImageState Run::state(uint8_t type) const {
+    return ImageState(m_state[type == FirmwareImage::kReceiverImage ? 1 : 0].load());
+}
+
+uint8_t Run::currentType() const {
+    return m_receiverStage ? FirmwareImage::kReceiverImage : FirmwareImage::kMouseImage;
+}
+
+bool Run::start(const Plan& plan) {
+    if (m_running || plan.plannedImages() == 0)
+        return false;
+    m_plan = plan;
+    m_running = true;
+    m_receiverStage = !plan.mouseStage;
+    m_stage = 0;
+    m_state[0] = None;
+    m_state[1] = None;
+    log(QStringLiteral("run: cid=%1 mid=%2 class=%3 mouse=%4 receiver=%5")
+            .arg(plan.cid)
+            .arg(plan.mid)
+            .arg(plan.receiverClass)
+            .arg(plan.mouseStage ? plan.mouseName : QStringLiteral("-"))
+            .arg(plan.receiverStage ? plan.receiverName : QStringLiteral("-")));
+    m_timer.start();
+    step();
+    return true;
+}
+
+void Run::step() {
+    if (!m_running)
+        return;
+    const uint8_t type = currentType();
+    const int index = m_receiverStage ? 1 : 0;
+    switch (m_stage) {
+    case 0: {
+        // A receiver stage that follows the mouse stage takes any image: the pair is upgraded together.
+        const bool chained = m_receiverStage && m_plan.mouseStage;
+        const QString name = m_receiverStage ? m_plan.receiverName : m_plan.mouseName;
+        const QString version =
+            chained ? QString() : (m_receiverStage ? m_plan.receiverVersion : m_plan.mouseVersion);
+        m_image = FirmwareImage::load(type, name, m_plan.cid, m_plan.mid, version);
+        if (m_image.isNull()) {
+            m_state[index] = NoImage;
+            log(QStringLiteral("stage %1: no image named \"%2\"").arg(type).arg(name));
+            if (chained) {
+                clearFailInfo(); // the mouse is sound and its receiver has nothing newer
+                finish(true);
+            } else {
+                m_timer.stop();
+                emit warning(QStringLiteral("ErrorFile"));
+                finish(false);
+            }
+            return;
+        }
+        m_stage = 1;
+        Q_FALLTHROUGH();
+    }
+    case 1: {
+        const auto* data = reinterpret_cast<const unsigned char*>(m_image.data.constData());
+        const int length = m_image.data.size();
+        int count = 0;
+        const bool known = hid().UsbUpgradeC_FindBootDevices(data, length, &count) != 0;
+        if (!known || count != 1) {
+            m_state[index] = None;
+            log(QStringLiteral("stage %1: %2, %3 boot devices").arg(type).arg(m_image.path).arg(count));
+            m_timer.stop(); // the warning may be a modal dialog: no tick may run under it
+            emit warning(!known       ? QStringLiteral("Error")
+                         : count == 0 ? QStringLiteral("NotDevice")
+                                      : QStringLiteral("SameDevice"));
+            finish(false);
+            return;
+        }
+        {
+            // Flashing before the start: the library may report from its thread before the call returns.
+            std::lock_guard<std::mutex> lock(g_activeMutex);
+            g_active = this;
+            g_activeGeneration = ++m_generation;
+            g_activeIndex = index;
+            m_state[index] = Flashing;
+        }
+        m_sinceStatus.start();
+        m_sinceStart.start();
+        log(QStringLiteral("stage %1: flashing %2 (%3 bytes, version %4)")
+                .arg(type)
+                .arg(m_image.path)
+                .arg(length)
+                .arg(FirmwareImage::versionText(m_image.header.version)));
+        if (!hid().UsbUpgrade_Start(data, length, progressCallback, kLibraryTimeoutMs)) {
+            ++m_generation;
+            m_state[index] = Failed;
+            log(QStringLiteral("stage %1: the library refused to start").arg(type));
+            m_timer.stop();
+            emit warning(QStringLiteral("Error"));
+            finish(false);
+            return;
+        }
+        m_stage = 3;
+        return;
+    }
+    case 3:
+        if (m_state[index] == Flashing) {
+            if (m_sinceStatus.elapsed() < m_stallMs && m_sinceStart.elapsed() < m_limitMs)
+                return;
+            ++m_generation; // whatever the library still reports belongs to no run
+            m_state[index] = Failed;
+            log(QStringLiteral("stage %1: no answer from the boot loader, given up").arg(type));
+        }
+        endStage(m_state[index] == Done);
+        return;
+    default:
+        return;
+    }
+}
+
+void Run::onStatus(int kind, int value) {
+    if (!m_running || m_stage != 3)
+        return;
+    m_sinceStatus.restart();
+    if (kind == 1) {
+        emit progress(overallPercent(value, m_plan.plannedImages(), m_receiverStage));
+        return;
+    }
+    step();
+}
+
+void Run::endStage(bool ok) {
+    const uint8_t type = currentType();
+    if (!ok) {
+        writeFailInfo({type, m_plan.receiverClass, m_plan.cid, m_plan.mid});
+        log(QStringLiteral("stage %1: failed").arg(type));
+        finish(false);
+        return;
+    }
+    const QString version = QStringLiteral("v") + FirmwareImage::versionText(m_image.header.version);
+    log(QStringLiteral("stage %1: done, now %2").arg(type).arg(version));
+    emit progress(overallPercent(100, m_plan.plannedImages(), m_receiverStage));
+    if (!m_receiverStage) {
+        // The mouse's version as the worker stores it, so the next start compares against the new one.
+        const QString key = DeviceReports::mouseVersionKey(DeviceTable::load().find(m_plan.cid, m_plan.mid));
+        if (!key.isEmpty())
+            store().setValue(key, version);
+    }
+    emit stageFinished(type, version);
+    if (!m_receiverStage && m_plan.receiverStage) {
+        m_receiverStage = true;
+        m_stage = 0;
+        step();
+        return;
+    }
+    clearFailInfo();
+    finish(true);
+}
+
+void Run::finish(bool ok) {
+    m_timer.stop();
+    {
+        std::lock_guard<std::mutex> lock(g_activeMutex);
+        if (g_active == this)
+            g_active = nullptr;
+    }
+    m_running = false;
+    m_image = FirmwareImage::Image();
+    log(ok ? QStringLiteral("run: done") : QStringLiteral("run: failed"));
+    emit finished(ok);
+}
+} // namespace Upgrade
