@@ -49,7 +49,12 @@ Advanced::Advanced(QWidget* parent) : QWidget(parent) {
             "background:%2;color:%3;}"
             "QPushButton[role=\"choice\"]:hover{border-color:%4;}"
             "QPushButton[role=\"choice\"]:checked{background:%4;color:white;}"
-            "QToolButton[role=\"reset\"]{padding:5px 14px;border:1px solid %4;border-radius:5px;color:%3;}")
+            "QToolButton[role=\"reset\"]{padding:5px 14px;border:1px solid %4;border-radius:5px;color:%3;}"
+            "QTabWidget::pane{border:1px solid %1;border-radius:6px;background:transparent;top:-1px;}"
+            "QTabBar::tab{padding:6px 18px;margin-right:4px;border:1px solid %1;border-bottom:0px;"
+            "border-top-left-radius:6px;border-top-right-radius:6px;background:%2;color:%3;}"
+            "QTabBar::tab:selected{color:%4;border-color:%4;}"
+            "QTabBar::tab:hover{color:white;}")
             .arg(Theme::rgb(Theme::border()), Theme::rgb(Theme::base()), Theme::rgb("LabelColor"),
                  Theme::rgb("SliderColor")));
     auto* outer = new QVBoxLayout(this);

@@ -82,7 +82,7 @@ AdvancedSection::AdvancedSection(const char* objectName, const char* titleKey, c
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 8);
     layout->setSpacing(6);
-    auto* head = new QHBoxLayout;
+    auto* head = m_head = new QHBoxLayout;
     auto* bar = new QPushButton(this);
     bar->setFixedSize(6, 22);
     bar->setFocusPolicy(Qt::NoFocus);
@@ -101,6 +101,11 @@ AdvancedSection::AdvancedSection(const char* objectName, const char* titleKey, c
     layout->addLayout(head);
     m_body = new QWidget(this);
     layout->addWidget(m_body);
+}
+
+void AdvancedSection::addToHeader(QWidget* w) {
+    m_head->insertWidget(m_head->count() - 1, w);
+    m_head->insertSpacing(m_head->count() - 2, 12);
 }
 
 QLabel* AdvancedSection::caption(const char* key, QWidget* parent) {
@@ -127,11 +132,9 @@ void AdvancedSection::relabel(int languageIndex) {
 
 // 20K frame-rate mode.
 KFPS20::KFPS20(QWidget* parent) : AdvancedSection("FrameFPS", "Scanning", "scanningTips", parent) {
-    auto* row = new QHBoxLayout(body());
-    row->setContentsMargins(16, 0, 0, 0);
-    m_box = makeToggle(body(), "KFPS");
-    row->addWidget(m_box);
-    row->addStretch();
+    m_box = makeToggle(this, "KFPS");
+    addToHeader(m_box);
+    body()->hide();
     QMetaObject::connectSlotsByName(this);
 }
 
@@ -147,11 +150,9 @@ void KFPS20::on_KFPS_clicked(bool checked) {
 // Long-range wireless mode: a command of the library, not a record byte.
 LongMode::LongMode(QWidget* parent)
     : AdvancedSection("FrameLongMode", "LongDistance", "LongDistanceTips", parent) {
-    auto* row = new QHBoxLayout(body());
-    row->setContentsMargins(16, 0, 0, 0);
-    m_box = makeToggle(body(), "checkBox");
-    row->addWidget(m_box);
-    row->addStretch();
+    m_box = makeToggle(this, "checkBox");
+    addToHeader(m_box);
+    body()->hide();
     QMetaObject::connectSlotsByName(this);
 }
 
@@ -587,7 +588,8 @@ VirtualPoint::VirtualPoint(QWidget* parent)
     : AdvancedSection("frame", "VirtualPoint", "VirtualPointTips", parent) {
     auto* row = new QHBoxLayout(body());
     row->setContentsMargins(16, 0, 0, 0);
-    m_toggle = makeToggle(body(), "StraightLine_2");
+    m_toggle = makeToggle(this, "StraightLine_2");
+    addToHeader(m_toggle);
     auto* view = new QLabel(body());
     view->setObjectName(QStringLiteral("VirtualView"));
     view->setFixedSize(100, 156);
@@ -615,7 +617,6 @@ VirtualPoint::VirtualPoint(QWidget* parent)
     amounts->addWidget(m_up, 0, 1);
     amounts->addWidget(caption("Down", body()), 1, 0);
     amounts->addWidget(m_down, 1, 1);
-    row->addWidget(m_toggle, 0, Qt::AlignTop);
     row->addWidget(view);
     row->addWidget(m_slider);
     row->addLayout(amounts);

@@ -30,6 +30,8 @@ public:
 
 protected:
     QWidget* body() const { return m_body; }
+    // A switch sits in the title row, after the title and its tip.
+    void addToHeader(QWidget* w);
     QLabel* caption(const char* key, QWidget* parent);
     QList<QPair<QLabel*, const char*>> m_captions;
     QList<QPair<QAbstractButton*, const char*>> m_buttonTexts;
@@ -38,6 +40,7 @@ private:
     QLabel* m_title;
     QLabel* m_tip;
     QWidget* m_body;
+    class QHBoxLayout* m_head;
     const char* m_titleKey;
     const char* m_tipKey;
 };
