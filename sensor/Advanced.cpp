@@ -89,21 +89,19 @@ Advanced::Advanced(QWidget* parent) : QWidget(parent) {
     curveGrid->setHorizontalSpacing(8);
     const char* boxNames[5] = {"checkBox_2", "checkBox_3", "checkBox_4", "checkBox_5", "checkBox_6"};
     for (int i = 0; i < 5; ++i) {
+        // The caption is the box's own text, so a click on it ticks the box.
         m_curveBoxes[i] = new QCheckBox(tab2);
         m_curveBoxes[i]->setObjectName(QLatin1String(boxNames[i]));
         SensorLook::checkBox(m_curveBoxes[i]);
-        m_curveLabels[i] = new QLabel(tab2);
-        m_curveLabels[i]->setProperty("role", "caption");
         if (i == 0) {
-            curveGrid->addWidget(m_curveBoxes[i], 0, 0);
-            curveGrid->addWidget(m_curveLabels[i], 0, 1, 1, 7);
+            curveGrid->addWidget(m_curveBoxes[i], 0, 0, 1, 4);
         } else {
-            curveGrid->addWidget(m_curveBoxes[i], 1, 2 * (i - 1));
-            curveGrid->addWidget(m_curveLabels[i], 1, 2 * (i - 1) + 1);
+            curveGrid->addWidget(m_curveBoxes[i], 1, i - 1);
             m_curveBoxes[i]->setEnabled(false);
         }
     }
-    curveGrid->setColumnStretch(8, 1);
+    curveGrid->setColumnStretch(4, 1);
+    curveGrid->setHorizontalSpacing(24);
     m_modeTab = new QStackedWidget(tab2);
     m_modeTab->setObjectName(QStringLiteral("ModeTab"));
     const char* viewNames[4] = {"PicA", "PicB", "PicC", "PicD"};
@@ -283,7 +281,7 @@ void Advanced::SlotAllLanguage(int index) {
                                 "CurvePreset3"};
     for (int i = 0; i < 5; ++i)
         if (const QString s = Language::text(kGroup, QLatin1String(curveKeys[i]), index); !s.isEmpty())
-            m_curveLabels[i]->setText(s);
+            m_curveBoxes[i]->setText(s);
     QStringList sleepTexts;
     for (int i = 0; i < StopCloseTime::kCount; ++i)
         sleepTexts << Language::text(kGroup, QString::number(StopCloseTime::storedValue(i)), index);

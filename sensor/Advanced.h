@@ -71,7 +71,6 @@ private:
     KeyVoice* m_keyVoice;
     VirtualPoint* m_virtual;
     QCheckBox* m_curveBoxes[5];
-    QLabel* m_curveLabels[5];
     QStackedWidget* m_modeTab;
     QList<AdvancedSection*> m_sections;
     int m_preset = 0;

@@ -28,9 +28,8 @@ QVector<QPointF> presetPoints(int preset) {
 }
 
 Curve curveFor(int preset, const QVector<QPointF>& userPoints) {
-    QVector<QPointF> points = presetPoints(preset);
-    if (preset == kUserPreset)
-        points = userPoints.size() >= kCurvePoints ? userPoints : presetPoints(0);
+    // The user's curve until it has its five points, and anything unknown, fall back to preset 0.
+    QVector<QPointF> points = preset == kUserPreset ? userPoints : presetPoints(preset);
     if (points.size() < kCurvePoints)
         points = presetPoints(0);
     Curve curve{};
