@@ -43,7 +43,9 @@ const char* const kKeyNames[kButtonCount] = {
     "LeftKey", "RightKey", "BackKey",  "FireKey",  "StartPause", "TopMusic", "Button7",  "Button8",
     "Button9", "Button10", "Button11", "Button12", "Button13",   "Button14", "Button15", "Button16"};
 
-// Callout centres on the 480 × 480 picture for model indices 0 … 2, key order; side keys 4 and 5
+// Pictures "mouse0" … "mouse8" draw the same shell, so one set of callouts serves every model index.
+constexpr int kCalloutPictures = 9;
+// Callout centres on the 480 × 480 picture, key order; side keys 4 and 5
 // sit lower on the five-key shell ("RealKey" 5), where the front side key is the DPI key.
 const QPoint kCallouts[kButtonCount] = {
     {170, 120}, {310, 120}, {240, 90}, {118, 250}, {118, 300}, {240, 230}, {362, 250}, {362, 300},
@@ -485,8 +487,8 @@ void Buttoninterface::SlotMouseIndex(int index) {
 }
 
 void Buttoninterface::placeCallouts() {
-    // Fixed positions exist for the first three models; other pictures show no callouts.
-    const bool known = m_mouseIndex >= 0 && m_mouseIndex <= 2;
+    // An index without a shipped picture shows no callouts: they would point at nothing.
+    const bool known = m_mouseIndex >= 0 && m_mouseIndex < kCalloutPictures;
     const double scale = double(kPictureSide) / 480.0;
     for (int k = 1; k <= kButtonCount; ++k) {
         QLabel* c = m_callouts[k - 1];
