@@ -9,6 +9,7 @@
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
 #include "profile/ConfigTransfer.h"
+#include "profile/ExportFail.h"
 #include "tests/common/VirtualMouseSetup.h"
 
 #include <QApplication>
@@ -122,6 +123,16 @@ void TestProfileE2E::exportOneMouseImportIntoAnother() {
     const QString file = m_files.filePath(QStringLiteral("za.bin"));
     QVERIFY(ConfigTransfer::exportTo(file, nullptr));
     QCOMPARE(QFile(file).size(), qint64(ConfigFile::kFileSize));
+    // A file that cannot be written says so in a notice instead of failing silently.
+    bool exportNotice = false;
+    QTimer::singleShot(50, this, [&] {
+        if (auto* n = qobject_cast<ExportFail*>(QApplication::activeModalWidget())) {
+            exportNotice = true;
+            n->close();
+        }
+    });
+    QVERIFY(!ConfigTransfer::exportTo(m_files.filePath(QStringLiteral("missing/za.bin")), nullptr));
+    QVERIFY(exportNotice);
     const FlashDataMap source = flash("za");
     cleanup();
 
