@@ -157,6 +157,7 @@ void Advanced::applyDeviceSection() {
     const QStringList adveanced =
         ConfigIniStore::instance().list(QStringLiteral("Drive%1").arg(row + 1), QStringLiteral("Adveanced"));
     m_longMode->setVisible(showsLongRange(adveanced));
+    m_longMode->showState(!adveanced.isEmpty() && adveanced.first().trimmed() == QLatin1String("1"));
 }
 
 void Advanced::showCurve(const FlashDataMap& r) {

@@ -1,6 +1,7 @@
 #include "sensor/AdvancedSections.h"
 
 #include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/ui/Theme.h"
 #include "device/LinkState.h"
@@ -161,8 +162,19 @@ void LongMode::showState(bool on) {
 }
 
 void LongMode::on_checkBox_toggled(bool on) {
-    if (!advancedWritesAllowed() || !SetLongRangeMode(on))
+    if (!advancedWritesAllowed() || !SetLongRangeMode(on)) {
         setQuietly(m_box, !on);
+        return;
+    }
+    // The mouse does not report the mode in its record: the device section keeps the last choice
+    // (first "Adveanced" item; the second belongs to the lighting page).
+    IniStore& ini = ConfigIniStore::instance();
+    const QString group = QStringLiteral("Drive%1").arg(SelectedDevice::get().row + 1);
+    QStringList items = ini.list(group, QStringLiteral("Adveanced"));
+    if (items.isEmpty())
+        items.append(QString());
+    items[0] = on ? QStringLiteral("1") : QStringLiteral("0");
+    ini.setList(group, QStringLiteral("Adveanced"), items);
 }
 
 // Angle tuning: −30 … 30 degrees, with a preview of the mouse turned by that angle.
@@ -220,6 +232,8 @@ void AngleMove::on_AngleSet_valueChanged(int v) {
         m_accepted = v;
         return;
     }
+    // Refused: the slider rests until the next record from the mouse enables it again.
+    m_slider->setEnabled(false);
     setQuietly(m_slider, m_accepted);
     showAngle(m_accepted);
 }

@@ -222,6 +222,15 @@ void TestAdvanced::oneWritePerChange() {
     QCOMPARE(CurrentRecord::snapshot().virtualPointValue, uint8_t(1));
     QCOMPARE(m_page->virtualPoint()->marker()->y(), virtualPointY(25));
     QCOMPARE(writes(), before + 3);
+
+    // Long range is a library command: no record send; the device section keeps the choice.
+    m_page->longMode()->box()->click();
+    QCOMPARE(writes(), before + 3);
+    QCOMPARE(ConfigIniStore::instance().list("Drive1", "Adveanced"), QStringList({"1", "0"}));
+    fill(record());
+    QVERIFY(m_page->longMode()->box()->isChecked() && m_page->angle()->slider()->isEnabled());
+    m_page->longMode()->box()->click();
+    QCOMPARE(ConfigIniStore::instance().list("Drive1", "Adveanced"), QStringList({"0", "0"}));
 }
 
 // Offline: the record and the controls stay as they were and each change raises one notice.
@@ -238,11 +247,14 @@ void TestAdvanced::offlineChangesNothing() {
     QVERIFY(m_page->curveBox(3)->isChecked() && !m_page->curveBox(1)->isChecked());
     m_page->angle()->slider()->setValue(5);
     QCOMPARE(m_page->angle()->slider()->value(), -30);
+    QVERIFY(!m_page->angle()->slider()->isEnabled()); // until the next record
     m_page->virtualPoint()->toggle()->click();
     QVERIFY(m_page->virtualPoint()->toggle()->isChecked());
     QVERIFY(CurrentRecord::snapshot() == before);
     QCOMPARE(writes(), sent);
-    QCOMPARE(offline.count(), 4);
+    m_page->longMode()->box()->click();
+    QVERIFY(!m_page->longMode()->box()->isChecked());
+    QCOMPARE(offline.count(), 5);
 
     // Not armed yet: the page does nothing and raises nothing.
     *m_fake.online = 1;
