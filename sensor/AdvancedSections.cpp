@@ -636,6 +636,8 @@ VirtualPoint::VirtualPoint(QWidget* parent)
     row->addLayout(amounts);
     row->addStretch();
     m_slider->setEnabled(false);
+    // The marker follows the drag; the write waits for the release.
+    connect(m_slider, &QSlider::sliderMoved, this, [this](int v) { showValue(v); });
     showValue(0);
     QMetaObject::connectSlotsByName(this);
 }
