@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLibrary>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -256,12 +257,24 @@ void TestAdvanced::offlineChangesNothing() {
     QVERIFY(!m_page->longMode()->box()->isChecked());
     QCOMPARE(offline.count(), 5);
 
-    // Not armed yet: the page does nothing and raises nothing.
+    // Online but the send is refused: all five points and the preset stay as the mouse has them.
     *m_fake.online = 1;
+    QLibrary raw(qEnvironmentVariable("ZF_FAKE_HID"));
+    QVERIFY(raw.load());
+    auto* sendResult = reinterpret_cast<int*>(raw.resolve("g_fakeUpdateResult"));
+    QVERIFY(sendResult);
+    *sendResult = 0;
+    QTest::mouseClick(m_page->curveBox(2), Qt::LeftButton);
+    *sendResult = 1;
+    QVERIFY(CurrentRecord::snapshot() == before);
+    QVERIFY(m_page->curveBox(3)->isChecked() && !m_page->curveBox(2)->isChecked());
+
+    // Not armed yet: the page does nothing and raises nothing.
     SensorFlags::Armed = false;
+    const int tried = writes();
     m_page->fps()->box()->click();
     QVERIFY(m_page->fps()->box()->isChecked());
-    QCOMPARE(writes(), sent);
+    QCOMPARE(writes(), tried);
 }
 
 void TestAdvanced::calibrationOnThePage() {
