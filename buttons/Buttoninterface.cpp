@@ -12,6 +12,7 @@
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "profile/ConfigTransfer.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
 
@@ -42,7 +43,9 @@ const char* const kKeyNames[kButtonCount] = {
     "LeftKey", "RightKey", "BackKey",  "FireKey",  "StartPause", "TopMusic", "Button7",  "Button8",
     "Button9", "Button10", "Button11", "Button12", "Button13",   "Button14", "Button15", "Button16"};
 
-// Callout centres on the 480 × 480 picture for model indices 0 … 2, key order; side keys 4 and 5
+// Pictures "mouse0" … "mouse8" draw the same shell, so one set of callouts serves every model index.
+constexpr int kCalloutPictures = 9;
+// Callout centres on the 480 × 480 picture, key order; side keys 4 and 5
 // sit lower on the five-key shell ("RealKey" 5), where the front side key is the DPI key.
 const QPoint kCallouts[kButtonCount] = {
     {170, 120}, {310, 120}, {240, 90}, {118, 250}, {118, 300}, {240, 230}, {362, 250}, {362, 300},
@@ -350,7 +353,7 @@ QWidget* Buttoninterface::buildDebounce() {
     m_profile = new QComboBox(box);
     m_profile->setObjectName(QStringLiteral("ProjectChoose"));
     m_profile->setFixedSize(150, 30);
-    m_profile->setEnabled(false); // shows the active profile; switching comes with the profile files
+    m_profile->setEnabled(false); // until the mouse reports its profiles
     SensorLook::comboBox(m_profile);
 
     grid->addWidget(m_keyDebounceBox, 0, 0);
@@ -371,6 +374,20 @@ QWidget* Buttoninterface::buildDebounce() {
     reset->setFixedSize(150, 30);
     grid->addWidget(reset, 4, 4, Qt::AlignLeft);
     m_resetButton = reset;
+    // Export and import of the whole configuration share the reset button's look.
+    auto* transfer = new QHBoxLayout;
+    transfer->setSpacing(8);
+    for (const char* name : {"ImportData", "OutputData"}) {
+        auto* b = new QPushButton(box);
+        b->setObjectName(QLatin1String(name));
+        b->setProperty("role", "reset");
+        b->setFixedHeight(30);
+        b->setMinimumWidth(90);
+        transfer->addWidget(b);
+        m_transferButtons.append(b);
+    }
+    transfer->addStretch();
+    grid->addLayout(transfer, 4, 0, 1, 4);
     grid->setColumnStretch(5, 1);
     return box;
 }
@@ -470,8 +487,8 @@ void Buttoninterface::SlotMouseIndex(int index) {
 }
 
 void Buttoninterface::placeCallouts() {
-    // Fixed positions exist for the first three models; other pictures show no callouts.
-    const bool known = m_mouseIndex >= 0 && m_mouseIndex <= 2;
+    // An index without a shipped picture shows no callouts: they would point at nothing.
+    const bool known = m_mouseIndex >= 0 && m_mouseIndex < kCalloutPictures;
     const double scale = double(kPictureSide) / 480.0;
     for (int k = 1; k <= kButtonCount; ++k) {
         QLabel* c = m_callouts[k - 1];
@@ -657,20 +674,41 @@ void Buttoninterface::on_WheelDebunce_2_clicked(bool checked) {
 }
 
 void Buttoninterface::SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable) {
-    Q_UNUSED(ItemEnable) // switching profiles is not offered yet
-    m_profileCount = qBound(0, ToTalItem, 16);
+    m_profileCount = qBound(0, ToTalItem, 255);
     {
         const QSignalBlocker block(m_profile);
         m_profile->clear();
         QString prefix = Language::options(QStringLiteral("ProfileOptions")).value(QStringLiteral("0"));
         prefix.remove(QLatin1Char('1'));
-        for (int k = 0; k < m_profileCount; ++k)
+        // A mouse that reports no profiles still shows its one configuration.
+        for (int k = 0; k < qMax(1, m_profileCount); ++k)
             m_profile->addItem(prefix + QString::number(k + 1));
-        if (SelectIndex >= 0 && SelectIndex < m_profileCount)
+        if (m_profileCount > 0 && SelectIndex >= 0 && SelectIndex < m_profileCount)
             m_profile->setCurrentIndex(SelectIndex);
     }
-    if (m_profile->currentIndex() >= 0)
-        PostMsg::instance()->SendAddConfig(m_profile->currentText());
+    m_profile->setEnabled(ItemEnable);
+    m_profileIndex = m_profile->currentIndex();
+    PostMsg::instance()->SendAddConfig(m_profile->currentText());
+}
+
+void Buttoninterface::on_ProjectChoose_activated(int index) {
+    // The writer raises the offline notice (unless the page is loading); the mouse then reports its
+    // new profile and settings, which rebuild the chooser and refill the pages.
+    if (!SwitchProfile(index)) {
+        const QSignalBlocker block(m_profile);
+        m_profile->setCurrentIndex(m_profileIndex);
+        return;
+    }
+    m_profileIndex = index;
+    PostMsg::instance()->SendAddConfig(m_profile->currentText());
+}
+
+void Buttoninterface::on_ImportData_clicked() {
+    ConfigTransfer::importConfiguration(this);
+}
+
+void Buttoninterface::on_OutputData_clicked() {
+    ConfigTransfer::exportConfiguration(this);
 }
 
 void Buttoninterface::dpiLockTexts() {
@@ -713,6 +751,13 @@ void Buttoninterface::applyTexts(int index) {
         else if (auto* button = qobject_cast<QPushButton*>(w))
             button->setText(text + into);
     }
+    for (QPushButton* b : qAsConst(m_transferButtons)) {
+        const QString text = keyText(qPrintable(b->objectName()), index);
+        if (!text.isEmpty())
+            b->setText(text);
+        b->setFont(font());
+        Theme::fitText(b, 28);
+    }
     if (const QString reset = keyText("Reset", index); !reset.isEmpty()) {
         m_resetButton->setText(reset);
         m_resetButton->setFont(font());
@@ -731,7 +776,7 @@ void Buttoninterface::SlotAllLanguage(int index) {
     for (int i = 0; i < m_keyNumber; ++i)
         setKeyText(i, m_record);
     placeCallouts();
-    if (m_profileCount > 0)
+    if (m_profile->count() > 0) // rebuilt in the new language once the mouse has reported its profiles
         SlotUpDataConfigUI(m_profileCount, m_profile->currentIndex(), m_profile->isEnabled());
 }
 

@@ -48,6 +48,9 @@ private slots:
     void on_WheelDebunce_currentIndexChanged(int index);
     void on_KeyDebunce_clicked(bool checked);
     void on_WheelDebunce_2_clicked(bool checked);
+    void on_ProjectChoose_activated(int index);
+    void on_ImportData_clicked();
+    void on_OutputData_clicked();
 
 private:
     struct Choice {
@@ -94,6 +97,7 @@ private:
     QComboBox* m_profile = nullptr;
     QLabel* m_profileCaption = nullptr;
     QPushButton* m_resetButton = nullptr;
+    QList<QPushButton*> m_transferButtons; // ImportData, OutputData
 
     QVector<int> m_types, m_param1, m_param2;
     FlashDataMap m_record{};
@@ -103,5 +107,6 @@ private:
     int m_releaseIndex = 0;
     int m_wheelIndex = 0;
     int m_profileCount = 0;
+    int m_profileIndex = 0; // the profile last accepted, for rolling the chooser back
     QString m_sensorName;
 };

@@ -321,6 +321,61 @@ bool SetVirtualPoint(uint8_t value, bool setLevel, uint8_t level) {
     });
 }
 
+bool SetCurvePoints(uint8_t mode, const CurvePoint (&points)[5]) {
+    return writeSetting([&](FlashDataMap& r) {
+        r.curveMode = mode;
+        for (int i = 0; i < 5; ++i) {
+            r.curve[i].value = points[i].value;
+            r.curve[i].byte = points[i].byte;
+        }
+    });
+}
+
+bool SetTriggerBit(int bit, bool atBottom) {
+    if (bit != 0 && bit != 1)
+        return false;
+    const uint8_t mask = uint8_t(1u << bit);
+    return writeSetting([&](FlashDataMap& r) {
+        r.triggerBits = atBottom ? uint8_t(r.triggerBits | mask) : uint8_t(r.triggerBits & ~mask);
+    });
+}
+
+bool ImportRecord(const FlashDataMap& record) {
+    return writeSetting([&](FlashDataMap& r) { r = record; });
+}
+
+bool SwitchProfile(int index) {
+    if (!deviceAnswers()) {
+        offlineNotice();
+        return false;
+    }
+    if (hid().UsbServer_SetCurrentConfig(index & 255) == 0)
+        return false;
+    // The mouse reports only the new index; its settings are those of the new profile, so read them.
+    hid().UsbServer_ReadAllFlashData();
+    return true;
+}
+
+bool SetLongRangeMode(bool on) {
+    if (!deviceAnswers()) {
+        offlineNotice();
+        return false;
+    }
+    const QByteArray path = SelectedDevice::pathLatin1();
+    return hid().UsbFinderC_SetLongRangeMode(path.constData(), on ? 1 : 0) != 0;
+}
+
+bool SetAdjustMode(bool start) {
+    if (!deviceAnswers()) {
+        if (start) // ending on a mouse that has gone needs no notice
+            offlineNotice();
+        return false;
+    }
+    const QByteArray path = SelectedDevice::pathLatin1();
+    const unsigned char request[10] = {};
+    return hid().UsbFinderC_StartAdjustMode(path.constData(), request, start ? 1 : 0) != 0;
+}
+
 bool SendRecord() {
     return writeSetting([](FlashDataMap&) {});
 }

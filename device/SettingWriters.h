@@ -50,6 +50,17 @@ bool SetButtonKeys(int32_t button, const ButtonAssignment& assignment, const Key
 bool SetAdvancedValue(uint8_t value);
 bool SetCurvePoint(uint8_t mode, int32_t index, uint8_t byte, float value);
 bool SetVirtualPoint(uint8_t value, bool setLevel, uint8_t level);
+// The five curve points with the preset number, one send; a refused send restores all five.
+bool SetCurvePoints(uint8_t mode, const CurvePoint (&points)[5]);
+// Trigger-point bit 0 or 1 of byte 0x04.
+bool SetTriggerBit(int bit, bool atBottom);
+// A whole imported configuration; a refused send leaves the record as it was.
+bool ImportRecord(const FlashDataMap& record);
+// Makes profile `index` (0 … 255) the mouse's active one; the mouse then reports its new state.
+bool SwitchProfile(int index);
+bool SetLongRangeMode(bool on);
+// Starts (or, with false, ends) the mouse's main-button calibration.
+bool SetAdjustMode(bool start);
 bool SendRecord();
 bool PushRecord();
 bool CheckDeviceOnline();

@@ -135,7 +135,7 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
     QVERIFY(LinkFlags::ButtonFilled && !LinkFlags::ButtonLoading);
     QCOMPARE(*m_fake.updateCalls, before);
 
-    // Callouts exist for the first three pictures only.
+    // Callouts for every shipped picture (mouse0 … mouse8), none beyond.
     const auto callouts = [this] {
         int shown = 0;
         for (QLabel* l : child<QWidget>("MouseWidget")->findChildren<QLabel*>())
@@ -144,7 +144,9 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
     };
     m_page->SlotMouseIndex(2);
     QCOMPARE(callouts(), 6);
-    m_page->SlotMouseIndex(5);
+    m_page->SlotMouseIndex(8);
+    QCOMPARE(callouts(), 6);
+    m_page->SlotMouseIndex(9);
     QCOMPARE(callouts(), 0);
     m_page->SlotMouseIndex(0);
 
@@ -373,6 +375,22 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     m_page->SlotUpDataConfigUI(3, 1, true);
     QCOMPARE(child<QComboBox>("ProjectChoose")->count(), 3);
     QCOMPARE(config.last().at(0).toString(), QStringLiteral("Profile 2"));
+    // The chooser switches through the library; offline it rolls back with one notice.
+    auto* chooser = child<QComboBox>("ProjectChoose");
+    QVERIFY(chooser->isEnabled());
+    *m_fake.online = 0;
+    QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
+    chooser->setCurrentIndex(2);
+    QMetaObject::invokeMethod(chooser, "activated", Q_ARG(int, 2));
+    QCOMPARE(chooser->currentIndex(), 1);
+    QCOMPARE(offline.count(), 1);
+    *m_fake.online = 1;
+    // A mouse reporting no profiles still shows its one configuration.
+    m_page->SlotUpDataConfigUI(0, 0, false);
+    QCOMPARE(chooser->count(), 1);
+    QCOMPARE(chooser->currentText(), QStringLiteral("Profile 1"));
+    QVERIFY(!chooser->isEnabled());
+    m_page->SlotUpDataConfigUI(3, 1, true);
 
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
     for (int i = 0; i < 11; ++i) {
