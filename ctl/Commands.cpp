@@ -334,8 +334,12 @@ int run(const QStringList& arguments) {
         const QString topic = o.args.value(0);
         if (!topic.isEmpty() && !commands().contains(topic))
             return usage(QStringLiteral("no command '%1'").arg(topic));
+        if (o.command.isEmpty() && !o.help) {
+            err() << kUsage;
+            return Usage;
+        }
         out() << (topic.isEmpty() ? QString::fromUtf8(kUsage) : commandHelp(topic));
-        return o.command.isEmpty() && !o.help ? Usage : Done;
+        return Done;
     }
     if (!commands().contains(o.command))
         return usage(QStringLiteral("unknown command '%1'").arg(o.command));
@@ -359,6 +363,10 @@ int run(const QStringList& arguments) {
             return fail(Usage, message);
     }
 
+    // Only a watching tool takes the virtual devices' control socket (when no program has it), so
+    // zentrafox-mouse can drive what it watches; one-shot commands leave it alone.
+    if (c != QLatin1String("watch") && !qEnvironmentVariableIsSet("ZF_HIDUSB_SOCKET"))
+        qputenv("ZF_HIDUSB_SOCKET", "none");
     if (!DeviceSession::libraryLoaded())
         return fail(
             Refused,

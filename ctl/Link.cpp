@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <cstring>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -138,6 +140,8 @@ Session::Session() {
     PostMsg* hub = PostMsg::instance();
     // Plain queued connections: the report thread goes on at once; news is handled here in order.
     connect(hub, &PostMsg::SigForm, this, [this] {
+        const FlashDataMap r = CurrentRecord::snapshot();
+        std::memcpy(m_lights + kDpiLight, r.data() + kDpiLight, kDpiLightBytes);
         m_recordArrived = true;
         if (onFullRecord)
             onFullRecord();
@@ -167,14 +171,18 @@ Session::Session() {
         if (onReportRate)
             onReportRate(code);
     });
-    connect(hub, &PostMsg::SigUpDataDPILed, this, [this](FlashDataMap) {
-        if (onDpiLight)
+    // The light signals also come with every full record: only bytes that differ from the last seen
+    // are news.
+    connect(hub, &PostMsg::SigUpDataDPILed, this, [this](FlashDataMap r) {
+        if (std::memcmp(m_lights + kDpiLight, r.data() + kDpiLight, kDpiLightBytes) != 0 && onDpiLight)
             onDpiLight();
+        std::memcpy(m_lights + kDpiLight, r.data() + kDpiLight, kDpiLightBytes);
     });
-    connect(hub, &PostMsg::SigUpDataLightLight, this, [this](FlashDataMap) {
-        // Also part of every full record; only a light-bar report on its own is news.
-        if (onLightBar && !LinkFlags::Parsing)
+    connect(hub, &PostMsg::SigUpDataLightLight, this, [this](FlashDataMap r) {
+        if (std::memcmp(m_lights + kLightBar, r.data() + kLightBar, kLightBarBytes) != 0 && m_recordArrived &&
+            onLightBar)
             onLightBar();
+        std::memcpy(m_lights + kLightBar, r.data() + kLightBar, kLightBarBytes);
     });
     connect(hub, &PostMsg::SigMouseDropped, this, [this] {
         if (onDropped)

@@ -93,6 +93,9 @@ private:
     int m_profile = -1;
     int m_profileCount = 0;
     bool m_closed = false;
+    // The lighting bytes as last seen: the DPI light from 154, the light bar from 158.
+    static constexpr int kDpiLight = 154, kDpiLightBytes = 4, kLightBar = 158, kLightBarBytes = 7;
+    uint8_t m_lights[FlashDataMap::kSize] = {};
 };
 
 } // namespace Ctl
