@@ -3,9 +3,12 @@
 #include "ctl/Link.h"
 #include "ctl/Settings.h"
 #include "ctl/Watch.h"
+#include "device/ConfigFile.h"
 #include "device/DeviceSession.h"
+#include "device/DeviceTable.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/SettingWriters.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -323,6 +326,65 @@ int switchProfile(const Options& o) {
     return Done;
 }
 
+int exportConfiguration(const Options& o) {
+    Session session;
+    int code = Done;
+    if (!openDevice(o, session, code))
+        return code;
+    const DeviceAllInfo device = session.device();
+    const ModelRow row = DeviceTable::row(device.row);
+    const FlashDataMap record = session.record();
+    const bool cached = session.fromCache();
+    session.close();
+    QString reason;
+    if (!ConfigFile::write(o.args[0], record, row.sensor, &reason))
+        return fail(Refused, QStringLiteral("cannot write %1: %2").arg(o.args[0], reason));
+    if (cached)
+        err() << "zentrafoxctl: " << deviceName(device)
+              << " is offline; the settings last read from it were saved\n";
+    out() << "saved the configuration of " << deviceName(device) << " to " << o.args[0] << '\n';
+    return Done;
+}
+
+int importConfiguration(const Options& o) {
+    Session session;
+    int code = Done;
+    if (!openDevice(o, session, code))
+        return code;
+    const DeviceAllInfo device = session.device();
+    const ModelRow row = DeviceTable::row(device.row);
+    if (!session.online() || !CheckDeviceOnline()) {
+        session.close();
+        return fail(Refused, QStringLiteral("the mouse is offline; nothing was imported"));
+    }
+    const ConfigFile::Outcome file = ConfigFile::read(o.args[0], row.sensor, row.dpiMaxGrade);
+    if (file.result != ConfigFile::Accepted) {
+        session.close();
+        return fail(
+            Refused,
+            QStringLiteral("%1 refused, nothing changed: %2")
+                .arg(o.args[0], file.result == ConfigFile::Mismatch
+                                    ? QStringLiteral("it does not match the device (%1)").arg(file.reason)
+                                    : file.reason));
+    }
+    // The whole record at once, as the program imports it; put back if the mouse does not take it.
+    const FlashDataMap before = session.record();
+    CurrentRecord::replace(file.record);
+    const bool pushed = PushRecord();
+    if (!pushed)
+        CurrentRecord::modify([&](FlashDataMap& r) {
+            if (r == file.record)
+                r = before;
+        });
+    else
+        session.saveCache();
+    session.close();
+    if (!pushed)
+        return fail(Refused, QStringLiteral("the mouse did not take the configuration"));
+    out() << "imported " << o.args[0] << " into " << deviceName(device) << '\n';
+    return Done;
+}
+
 } // namespace
 
 int run(const QStringList& arguments) {
@@ -388,7 +450,9 @@ int run(const QStringList& arguments) {
             return code;
         return watch(session, out());
     }
-    return fail(Refused, QStringLiteral("%1 is not available yet").arg(c));
+    if (c == QLatin1String("export"))
+        return exportConfiguration(o);
+    return importConfiguration(o);
 }
 
 } // namespace Ctl
