@@ -337,9 +337,11 @@ QString configurationText(const QJsonObject& c) {
     line(QStringLiteral("debounce"),
          QStringLiteral("%1 ms").arg(s.value(QStringLiteral("debounce")).toInt()));
     line(QStringLiteral("sleep"), QStringLiteral("%1 s").arg(s.value(QStringLiteral("sleep")).toInt()));
-    for (const char* key : {"motionSync", "ripple", "angleSnap"})
-        if (s.contains(QLatin1String(key)))
-            line(QLatin1String(key), onOff(s.value(QLatin1String(key))));
+    const std::pair<const char*, const char*> switches[] = {
+        {"motionSync", "motion sync"}, {"ripple", "ripple"}, {"angleSnap", "angle snap"}};
+    for (const auto& sw : switches)
+        if (s.contains(QLatin1String(sw.first)))
+            line(QLatin1String(sw.second), onOff(s.value(QLatin1String(sw.first))));
     for (const QJsonValue& v : c.value(QStringLiteral("buttons")).toArray()) {
         const QJsonObject b = v.toObject();
         line(QStringLiteral("button %1").arg(b.value(QStringLiteral("key")).toInt()),
