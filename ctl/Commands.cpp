@@ -1,6 +1,7 @@
 #include "ctl/Commands.h"
 
 #include "ctl/Link.h"
+#include "ctl/Options.h"
 #include "ctl/Settings.h"
 #include "ctl/Watch.h"
 #include "device/ConfigFile.h"
@@ -35,15 +36,6 @@ int fail(Exit code, const QString& line) {
     err().flush();
     return code;
 }
-
-struct Options {
-    QString command;
-    QStringList args;
-    QString device;
-    bool json = false;
-    bool force = false;
-    bool help = false;
-};
 
 const char* const kUsage =
     "Usage: zentrafoxctl [--device DEVICE] [--force] COMMAND [ARGUMENTS]\n"
@@ -124,42 +116,6 @@ const QStringList& commands() {
         QStringLiteral("list"),   QStringLiteral("get"),    QStringLiteral("set"),  QStringLiteral("profile"),
         QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("watch")};
     return list;
-}
-
-// Options may stand anywhere; the first other word is the command, the rest its arguments.
-bool parse(const QStringList& arguments, Options& o, QString& error) {
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--device") || a == QLatin1String("-d")) {
-            if (i + 1 >= arguments.size()) {
-                error = QStringLiteral("--device needs a value");
-                return false;
-            }
-            o.device = arguments[++i];
-        } else if (a.startsWith(QLatin1String("--device="))) {
-            o.device = a.mid(9);
-        } else if (a == QLatin1String("--json")) {
-            o.json = true;
-        } else if (a == QLatin1String("--force")) {
-            o.force = true;
-        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            o.help = true;
-        } else if (a == QLatin1String("--")) {
-            o.args += arguments.mid(i + 1);
-            if (o.command.isEmpty() && !o.args.isEmpty())
-                o.command = o.args.takeFirst();
-            return true;
-        } else if (a.startsWith(QLatin1String("--")) ||
-                   (a.startsWith(QLatin1Char('-')) && a.size() == 2 && !a.at(1).isDigit())) {
-            error = QStringLiteral("unknown option '%1'").arg(a);
-            return false;
-        } else if (o.command.isEmpty()) {
-            o.command = a;
-        } else {
-            o.args.append(a);
-        }
-    }
-    return true;
 }
 
 int usage(const QString& line) {
@@ -390,7 +346,7 @@ int importConfiguration(const Options& o) {
 int run(const QStringList& arguments) {
     Options o;
     QString error;
-    if (!parse(arguments, o, error))
+    if (!parseOptions(arguments, o, error))
         return usage(error);
     if (o.command.isEmpty() || o.command == QLatin1String("help")) {
         const QString topic = o.args.value(0);

@@ -1,5 +1,7 @@
 #include "ctl/Settings.h"
 
+#include "ctl/Values.h"
+
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
@@ -76,62 +78,6 @@ const FunctionWord kWords[] = {
     {"wheel-down", {11, 2}}, {"rate-switch", {7, 0}}, {"profile-switch", {9, 0}}, {"lights-all", {8, 0}},
     {"dpi-light", {8, 1}},   {"light-strip", {8, 3}}, {"light-effect", {8, 4}},
 };
-
-bool parseSwitch(const QString& text, uint8_t& out) {
-    const QString t = text.toLower();
-    if (t == QLatin1String("on") || t == QLatin1String("1") || t == QLatin1String("true")) {
-        out = 1;
-        return true;
-    }
-    if (t == QLatin1String("off") || t == QLatin1String("0") || t == QLatin1String("false")) {
-        out = 0;
-        return true;
-    }
-    return false;
-}
-
-bool parseInt(QString text, int& out, const QString& unit = QString()) {
-    text = text.trimmed();
-    if (!unit.isEmpty() && text.endsWith(unit, Qt::CaseInsensitive))
-        text.chop(unit.size());
-    bool ok = false;
-    out = text.toInt(&ok, 10);
-    return ok;
-}
-
-bool parseColour(const QString& text, int rgb[3]) {
-    static const QRegularExpression hex(QStringLiteral("^#?([0-9a-fA-F]{6})$"));
-    const QRegularExpressionMatch m = hex.match(text);
-    if (m.hasMatch()) {
-        const uint v = m.captured(1).toUInt(nullptr, 16);
-        rgb[0] = int(v >> 16) & 0xFF;
-        rgb[1] = int(v >> 8) & 0xFF;
-        rgb[2] = int(v) & 0xFF;
-        return true;
-    }
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 3)
-        return false;
-    for (int i = 0; i < 3; ++i)
-        if (!parseInt(parts[i], rgb[i]) || rgb[i] < 0 || rgb[i] > 255)
-            return false;
-    return true;
-}
-
-// Seconds as "300", "300s" or "5min".
-bool parseSeconds(const QString& text, int& seconds) {
-    int n = 0;
-    if (text.endsWith(QLatin1String("min"), Qt::CaseInsensitive) &&
-        parseInt(text, n, QStringLiteral("min"))) {
-        seconds = n * 60;
-        return true;
-    }
-    if (parseInt(text, n, QStringLiteral("s"))) {
-        seconds = n;
-        return true;
-    }
-    return false;
-}
 
 } // namespace
 
