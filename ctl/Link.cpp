@@ -10,6 +10,7 @@
 #include "device/Worker.h"
 #include "platform/RuntimeDir.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -127,12 +128,12 @@ Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& spec) {
 bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, &QEventLoop::quit);
-    tick.start(10);
+    // Woken by each event (the queued news, the signal pipe), not by polling; the timer bounds the wait.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(timeoutMs);
     while (!done() && clock.elapsed() < timeoutMs)
-        loop.exec();
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return done();
 }
 
