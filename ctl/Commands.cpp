@@ -192,7 +192,8 @@ int listDevices(const Options& o) {
 }
 
 // Finds and brings up the device of the command line; false with the exit code set on failure.
-bool openDevice(const Options& o, Session& session, int& code) {
+// `watch` also follows a device that is offline with nothing read of it yet: it waits for it.
+bool openDevice(const Options& o, Session& session, int& code, bool withoutRecord = false) {
     const Choice choice = chooseDevice(findDevices(), o.device);
     if (!choice.found) {
         code = fail(choice.failure, choice.reason);
@@ -204,7 +205,7 @@ bool openDevice(const Options& o, Session& session, int& code) {
         return false;
     }
     prepareRules(choice.device);
-    if (!session.open(choice.device)) {
+    if (!session.open(choice.device) && !(withoutRecord && session.started())) {
         code =
             fail(Refused, session.online()
                               ? QStringLiteral("%1 did not send its settings").arg(deviceName(choice.device))
@@ -402,7 +403,7 @@ int run(const QStringList& arguments) {
         return switchProfile(o);
     if (c == QLatin1String("watch")) {
         Session session;
-        if (!openDevice(o, session, code))
+        if (!openDevice(o, session, code, true))
             return code;
         return watch(session, out());
     }

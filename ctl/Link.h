@@ -58,6 +58,8 @@ public:
     // Waits a little for battery, version and profile reports still on their way.
     void waitForDetails(int timeoutMs = 1500);
     bool online() const;
+    // The worker ran: a record arrived, or the mouse is offline with no cached one.
+    bool started() const { return m_recordArrived || m_reset; }
     bool fromCache() const { return m_fromCache; }
     FlashDataMap record() const;
     DeviceAllInfo device() const;
