@@ -274,7 +274,7 @@ int switchProfile(const Options& o) {
     }
     hid().UsbServer_SetCurrentConfig((wanted - 1) & 255);
     // The mouse answers with its new profile and then its records.
-    waitUntil([&session, wanted] { return session.profile() == wanted - 1; }, 3000);
+    waitUntil([&session, wanted] { return session.profile() == wanted - 1; }, 5000);
     const bool switched = session.profile() == wanted - 1;
     session.close();
     if (!switched)

@@ -55,8 +55,9 @@ public:
 
     // False when neither the mouse's record nor a cached one arrived in time.
     bool open(const DeviceAllInfo& device, int timeoutMs = 8000);
-    // Waits a little for battery, version and profile reports still on their way.
-    void waitForDetails(int timeoutMs = 1500);
+    // Waits for battery, version and profile reports still on their way (they come within milliseconds;
+    // the bound is for a loaded machine).
+    void waitForDetails(int timeoutMs = 3000);
     bool online() const;
     // The worker ran: a record arrived, or the mouse is offline with no cached one.
     bool started() const { return m_recordArrived || m_reset; }
