@@ -33,3 +33,10 @@ function(zf_require_no_widgets target)
     endif()
   endforeach()
 endfunction()
+
+# The widget-free value rules of the pages, and the command-line tool built on them and the device link.
+foreach(_zf_no_widgets zf_sensor_core zf_buttons_core zentrafoxctl)
+  if(TARGET ${_zf_no_widgets})
+    zf_require_no_widgets(${_zf_no_widgets})
+  endif()
+endforeach()

@@ -10,6 +10,7 @@
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
+#include "sensor/SensorRules.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -375,49 +376,15 @@ void SensorDPI::highlightLevel(int level) {
 // Value snapping and steps
 
 int SensorDPI::snapValue(int value, int* pageStep) {
-    const DpiRanges& r = SensorCapability::current().ranges;
-    for (int j = 0; j < r.count; ++j) {
-        if (value >= r.minimums[j] && value <= r.maximums[j]) {
-            const int step = r.steps[j];
-            if (step <= 0)
-                return value; // no snapping in a range without a step
-            if (pageStep)
-                *pageStep = step;
-            return std::max(r.minimums[j], value - value % step);
-        }
-        if (j + 1 < r.count && value > r.maximums[j] && value < r.minimums[j + 1]) {
-            if (pageStep && r.steps[j + 1] > 0)
-                *pageStep = r.steps[j + 1];
-            return r.minimums[j + 1];
-        }
-    }
-    return value;
+    return SensorRules::snapDpi(SensorCapability::current().ranges, value, pageStep);
 }
 
 int SensorDPI::stepUp(int value) {
-    const DpiRanges& r = SensorCapability::current().ranges;
-    for (int j = 0; j < r.count; ++j) {
-        if (j + 1 < r.count && value >= r.maximums[j] && value < r.minimums[j + 1])
-            return r.minimums[j + 1];
-        if (value >= r.minimums[j] && value <= r.maximums[j])
-            return value + r.steps[j];
-    }
-    return value;
+    return SensorRules::stepDpiUp(SensorCapability::current().ranges, value);
 }
 
 int SensorDPI::stepDown(int value) {
-    const DpiRanges& r = SensorCapability::current().ranges;
-    for (int j = 0; j < r.count; ++j) {
-        // A value in a gap steps down to the end of the range below it, never up.
-        if (j + 1 < r.count && value > r.maximums[j] && value < r.minimums[j + 1])
-            return r.maximums[j];
-        if (value >= r.minimums[j] && value <= r.maximums[j]) {
-            const int down = value - r.steps[j];
-            // From the start of a range, the next value down is the end of the range below.
-            return j > 0 && down < r.minimums[j] ? r.maximums[j - 1] : down;
-        }
-    }
-    return value;
+    return SensorRules::stepDpiDown(SensorCapability::current().ranges, value);
 }
 
 void SensorDPI::valueChanged(bool yAxis, int value) {

@@ -5,6 +5,7 @@
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
+#include "sensor/SensorRules.h"
 #include "ui_SensorLOD.h"
 
 #include <QSignalBlocker>
@@ -18,50 +19,19 @@ SensorLOD::SensorLOD(QWidget* parent) : QWidget(parent), ui(new Ui::SensorLOD) {
 SensorLOD::~SensorLOD() = default;
 
 QStringList SensorLOD::itemTexts(ItemSet set) {
-    switch (set) {
-    case ItemSet::Five:
-        return {QStringLiteral("0.7mm"), QStringLiteral("0.9mm"), QStringLiteral("1.2mm"),
-                QStringLiteral("1.4mm"), QStringLiteral("1.6mm")};
-    case ItemSet::Three:
-        return {QStringLiteral("0.7mm"), QStringLiteral("1mm"), QStringLiteral("2mm")};
-    case ItemSet::Two:
-        break;
-    }
-    return {QStringLiteral("1mm"), QStringLiteral("2mm")};
+    return SensorRules::lodTexts(set);
 }
 
 QVector<int> SensorLOD::itemCodes(ItemSet set) {
-    switch (set) {
-    case ItemSet::Five:
-        return {1, 2, 3, 4, 5};
-    case ItemSet::Three:
-        return {3, 1, 2}; // 0.7 mm was added after 1 mm and 2 mm had their codes
-    case ItemSet::Two:
-        break;
-    }
-    return {1, 2};
+    return SensorRules::lodCodes(set);
 }
 
 SensorLOD::ItemSet SensorLOD::itemSetForModel(const QString& model) {
-    if (model == QLatin1String("3955"))
-        return ItemSet::Five;
-    if (model == QLatin1String("3950"))
-        return ItemSet::Three;
-    return ItemSet::Two;
+    return SensorRules::lodSetForModel(model);
 }
 
 QStringList SensorLOD::itemKeys(ItemSet set) {
-    // The language files' "LODOptions" list is keyed by tenths of a millimetre.
-    switch (set) {
-    case ItemSet::Five:
-        return {QStringLiteral("7"), QStringLiteral("9"), QStringLiteral("12"), QStringLiteral("14"),
-                QStringLiteral("16")};
-    case ItemSet::Three:
-        return {QStringLiteral("7"), QStringLiteral("10"), QStringLiteral("20")};
-    case ItemSet::Two:
-        break;
-    }
-    return {QStringLiteral("10"), QStringLiteral("20")};
+    return SensorRules::lodKeys(set);
 }
 
 void SensorLOD::chooseItemSet(ItemSet set) {

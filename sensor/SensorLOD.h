@@ -1,6 +1,8 @@
 #pragma once
 // Lift-off distance: a choice whose items carry the code stored in record byte 0x05. The item set
 // depends on the sensor model.
+#include "sensor/SensorRules.h"
+
 #include <QMap>
 #include <QVector>
 #include <QWidget>
@@ -13,7 +15,7 @@ class SensorLOD;
 class SensorLOD : public QWidget {
     Q_OBJECT
 public:
-    enum class ItemSet { Two, Three, Five };
+    using ItemSet = SensorRules::LodSet;
 
     explicit SensorLOD(QWidget* parent = nullptr);
     ~SensorLOD() override;

@@ -4,15 +4,11 @@
 #include "app/ui/Theme.h"
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorRules.h"
 #include "ui_SensorRate.h"
 
 #include <QButtonGroup>
 #include <QMap>
-
-namespace {
-const int kRates[SensorRate::kCount] = {125, 250, 500, 1000, 2000, 4000, 8000};
-const int kCodes[SensorRate::kCount] = {8, 4, 2, 1, 16, 32, 64};
-} // namespace
 
 SensorRate::SensorRate(QWidget* parent) : QWidget(parent), ui(new Ui::SensorRate) {
     ui->setupUi(this);
@@ -40,32 +36,19 @@ SensorRate::SensorRate(QWidget* parent) : QWidget(parent), ui(new Ui::SensorRate
 SensorRate::~SensorRate() = default;
 
 int SensorRate::rateAt(int index) {
-    return index >= 0 && index < kCount ? kRates[index] : 0;
+    return SensorRules::rateAt(index);
 }
 
 int SensorRate::codeAt(int index) {
-    return index >= 0 && index < kCount ? kCodes[index] : 0;
+    return SensorRules::rateCodeAt(index);
 }
 
 int SensorRate::indexOfCode(int code) {
-    for (int i = 0; i < kCount; ++i)
-        if (kCodes[i] == code)
-            return i;
-    return -1;
+    return SensorRules::rateIndexOfCode(code);
 }
 
 int SensorRate::modeForKind(int kind) {
-    switch (kind) {
-    case 1:
-        return 1;
-    case 4:
-        return 2;
-    case 3:
-    case 5:
-        return 3;
-    default:
-        return 0;
-    }
+    return SensorRules::rateModeForKind(kind);
 }
 
 QAbstractButton* SensorRate::button(int index) const {
@@ -80,14 +63,13 @@ void SensorRate::selectIndex(int index) {
         return;
     button(index)->setChecked(true);
     m_lastIndex = index;
-    PostMsg::instance()->SendAddReport(kRates[index]);
+    PostMsg::instance()->SendAddReport(rateAt(index));
 }
 
 void SensorRate::setMode(int mode) {
     m_mode = mode;
-    ui->Button2000HZ->setVisible(mode >= 1);
-    ui->Button4000HZ->setVisible(mode == 1 || mode == 3);
-    ui->Button8000HZ->setVisible(mode == 3);
+    for (int i = 4; i < kCount; ++i)
+        button(i)->setVisible(SensorRules::rateOffered(mode, i));
 }
 
 QString SensorRate::title() const {
@@ -100,7 +82,7 @@ void SensorRate::setTitle(const QString& title) {
 
 void SensorRate::setRateTexts(const QMap<QString, QString>& byRate) {
     for (int i = 0; i < kCount; ++i) {
-        const QString text = byRate.value(QString::number(kRates[i]));
+        const QString text = byRate.value(QString::number(rateAt(i)));
         if (!text.isEmpty())
             button(i)->setText(text);
     }
@@ -111,12 +93,12 @@ void SensorRate::choose(int index) {
         button(m_lastIndex)->setChecked(true);
         return;
     }
-    if (!SetReportRate(uint8_t(kCodes[index]))) {
+    if (!SetReportRate(uint8_t(codeAt(index)))) {
         selectIndex(m_lastIndex);
         return;
     }
     PostMsg* hub = PostMsg::instance();
-    hub->SendAddReport(kRates[index]);
+    hub->SendAddReport(rateAt(index));
     m_lastIndex = index;
     hub->SendHideModel(index >= 4 ? 1 : 0);
 }

@@ -4,13 +4,10 @@
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "sensor/SensorCapability.h"
+#include "sensor/SensorRules.h"
 #include "ui_StopCloseTime.h"
 
 #include <QSignalBlocker>
-
-namespace {
-const int kValues[StopCloseTime::kCount] = {1, 3, 6, 12, 18, 30, 60, 90, 180, 210, 240};
-} // namespace
 
 StopCloseTime::StopCloseTime(QWidget* parent) : QWidget(parent), ui(new Ui::StopCloseTime) {
     ui->setupUi(this);
@@ -21,14 +18,11 @@ StopCloseTime::StopCloseTime(QWidget* parent) : QWidget(parent), ui(new Ui::Stop
 StopCloseTime::~StopCloseTime() = default;
 
 int StopCloseTime::storedValue(int index) {
-    return index >= 0 && index < kCount ? kValues[index] : 0;
+    return SensorRules::sleepValue(index);
 }
 
 int StopCloseTime::indexOfStoredValue(int value) {
-    for (int i = 0; i < kCount; ++i)
-        if (kValues[i] == value)
-            return i;
-    return -1;
+    return SensorRules::sleepIndexOfValue(value);
 }
 
 QComboBox* StopCloseTime::choice() const {
@@ -69,7 +63,7 @@ void StopCloseTime::setItemTexts(const QStringList& texts) {
 void StopCloseTime::on_StopClose_activated(int index) {
     if (index < 0 || index >= kCount)
         return;
-    if (SensorFlags::Armed && !LinkFlags::ButtonLoading && SetSleepTime(uint8_t(kValues[index]))) {
+    if (SensorFlags::Armed && !LinkFlags::ButtonLoading && SetSleepTime(uint8_t(storedValue(index)))) {
         m_lastIndex = index;
         PostMsg::instance()->SendFireOpen(index);
         return;
