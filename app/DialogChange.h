@@ -2,6 +2,7 @@
 // The device list: one picture button per found device with its online mark, paged three at a time.
 // Choosing a device makes it the selected device and brings the device pages up.
 
+#include "HIDUsb.h"
 #include "app/core/DeviceAllInfo.h"
 
 #include <QList>
@@ -33,6 +34,9 @@ public:
     int pageCount() const;
     // The list's order: the same mouse keeps its place from start to start and across cable and receiver.
     static void sortForList(QList<DeviceAllInfo>& devices);
+    // Space with one listed device: a receiver whose mouse does not answer opens the pairing window
+    // for it; `usbHandler` is registered again when that window closes.
+    void pairingChecks(HidUsbChangedCallback usbHandler);
     // Whether the last chosen device has a newer (or other) mouse image in "/bin".
     bool mouseImageAvailable() const { return m_mouseImageAvailable; }
 
