@@ -36,14 +36,16 @@ bool endAttempt(State state) {
 void handleReport(const unsigned char* header, int headerLength, const unsigned char* data, int dataLength) {
     if (!header || headerLength < 2 || header[1] != kPairReportType || !data || dataLength < 1)
         return;
+    // The receiver's codes: 1 still pairing, 2 failed, 3 paired (not the pair state's numbering).
     const int code = data[0];
-    if (code != Failed && code != Succeeded)
-        return; // 1: still pairing
-    if (!endAttempt(State(code == Succeeded ? Succeeded : Failed)))
+    if (code != 2 && code != 3)
         return;
-    qCInfo(lcDevice) << (code == Succeeded ? "success" : "fail");
+    const bool paired = code == 3;
+    if (!endAttempt(paired ? Succeeded : Failed))
+        return;
+    qCInfo(lcDevice) << (paired ? "success" : "fail");
     PostMsg::instance()->SendTimerStop();
-    PostMsg::instance()->SendButtonEnable(code == Succeeded ? 1 : 0);
+    PostMsg::instance()->SendButtonEnable(paired ? 1 : 0);
 }
 
 QStringList foundPaths(char** paths, int count, int preset) {
@@ -114,7 +116,22 @@ Target targetFor(const DeviceAllInfo& device) {
     t.pid = device.pid;
     t.wired = device.wired != 0;
     const ModelRow row = DeviceTable::row(device.row);
-    t.cid = row.present && row.idsValid ? row.cid : device.cid;
+    if (row.valid()) {
+        t.cid = row.cid;
+        return t;
+    }
+    t.cid = device.cid;
+    // A receiver without a mouse reports no model; when the table has one model class, that is the CID.
+    if (t.cid == 0) {
+        const DeviceTable table = DeviceTable::load();
+        for (const ModelRow& r : table.rows()) {
+            if (!r.valid())
+                continue;
+            if (t.cid != 0 && r.cid != t.cid)
+                return Target{t.path, t.vid, t.pid, 0, t.wired};
+            t.cid = r.cid;
+        }
+    }
     return t;
 }
 

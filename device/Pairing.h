@@ -76,7 +76,8 @@ struct Target {
     uint8_t cid = 0;
     bool wired = false;
 };
-// Target for a device: the CID from the device's table row, the device's own when the row has none.
+// Target for a device: the CID from the device's table row, else the device's own, else (a receiver with
+// no mouse reports none) the table's one model class; 0 when the table holds several.
 Target targetFor(const DeviceAllInfo& device);
 // Starts the receiver's service with the pair report handler and puts the receiver into pairing for the
 // CID; false when the library refuses either.
