@@ -170,10 +170,13 @@ void Match::showButton(const QString& key, const QString& picture, bool enabled)
     m_button->setEnabled(enabled);
     // A disabled button keeps the plain picture and shows black text.
     const QString shown = enabled || key != QLatin1String("StartPair") ? picture : QStringLiteral("Pair.png");
-    m_button->setStyleSheet(QStringLiteral("QToolButton{border-image: url(%1%2); border: none; color: %3;"
-                                           "padding-left: 36px; padding-right: 12px; font-size: 15px;}"
-                                           "QToolButton:disabled{color: black;}")
-                                .arg(pictures(), shown, Theme::rgb("ButtonColor")));
+    m_button->setStyleSheet(
+        QStringLiteral("QToolButton{border-image: url(%1%2); border: none; color: %3;"
+                       "padding-left: 36px; padding-right: 12px; font-size: 15px;}"
+                       "QToolButton:disabled{color: %4;}")
+            .arg(pictures(), shown, Theme::rgb("ButtonColor"),
+                 // black on the plain picture; the success picture is dark
+                 shown == QLatin1String("Pair.png") ? QStringLiteral("black") : Theme::rgb("SliderColor")));
     const QString t = pairText(key);
     if (!t.isEmpty())
         m_button->setText(t);
@@ -247,6 +250,13 @@ void Match::onUSBTimeupDestroy() {
     const bool enable = !m_target.wired && !succeeded;
     m_noPair->setVisible(m_target.wired);
     m_rePair->setVisible(m_target.wired);
+    // The wired notice and the re-pair button need the lower part; without them the window is shorter.
+    const int height = m_target.wired ? 280 : 200;
+    if (this->height() != height) {
+        setFixedSize(440, height);
+        if (auto* bg = findChild<QLabel*>(QStringLiteral("BackGround")))
+            bg->setGeometry(rect());
+    }
     if (enable == m_buttonEnabled)
         return;
     if (succeeded)
