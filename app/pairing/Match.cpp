@@ -92,6 +92,10 @@ Match::Match(QWidget* parent)
     m_button->setObjectName(QStringLiteral("MatchButton"));
     m_button->setGeometry(110, 124, 220, 44);
     m_button->setCursor(Qt::PointingHandCursor);
+    // Set here, not in the style sheet: a sheet's font size would win over the fitting of long texts.
+    QFont font = m_button->font();
+    font.setPixelSize(15);
+    m_button->setFont(font);
     connect(m_button, &QToolButton::clicked, this, &Match::on_MatchButton_clicked);
 
     m_noPair = new QLabel(this);
@@ -172,7 +176,7 @@ void Match::showButton(const QString& key, const QString& picture, bool enabled)
     const QString shown = enabled || key != QLatin1String("StartPair") ? picture : QStringLiteral("Pair.png");
     m_button->setStyleSheet(
         QStringLiteral("QToolButton{border-image: url(%1%2); border: none; color: %3;"
-                       "padding-left: 36px; padding-right: 12px; font-size: 15px;}"
+                       "padding-left: 36px; padding-right: 12px;}"
                        "QToolButton:disabled{color: %4;}")
             .arg(pictures(), shown, Theme::rgb("ButtonColor"),
                  // black on the plain picture; the success picture is dark
