@@ -108,7 +108,7 @@ Match::Match(QWidget* parent)
 
     m_rePair = new QToolButton(this);
     m_rePair->setObjectName(QStringLiteral("RePairButton"));
-    m_rePair->setGeometry(145, 224, 150, 34);
+    m_rePair->setGeometry(120, 224, 200, 34);
     m_rePair->setCursor(Qt::PointingHandCursor);
     m_rePair->setStyleSheet(confirmSheet());
     m_rePair->hide();
