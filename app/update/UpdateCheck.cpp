@@ -83,7 +83,8 @@ void UpdateFetch::onReadyRead() {
 }
 
 void UpdateFetch::onFinished() {
-    if (!m_stopped)
+    // What is left of a sound answer; a failed one keeps its own error rather than "status 0".
+    if (!m_stopped && m_reply->error() == QNetworkReply::NoError)
         onReadyRead();
     m_idle->stop();
     m_cap->stop();
