@@ -273,7 +273,7 @@ void DialogChange::SlotSelect(int index) {
     });
 }
 
-void DialogChange::pairingChecks(HidUsbChangedCallback usbHandler) {
+void DialogChange::pairingChecks(DeviceSession::UsbChangeHandler usbHandler) {
     DeviceAllInfo entry;
     if (!Pairing::listCandidate(m_devices, entry))
         return;

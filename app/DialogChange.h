@@ -2,8 +2,8 @@
 // The device list: one picture button per found device with its online mark, paged three at a time.
 // Choosing a device makes it the selected device and brings the device pages up.
 
-#include "HIDUsb.h"
 #include "app/core/DeviceAllInfo.h"
+#include "device/DeviceSession.h"
 
 #include <QList>
 #include <QWidget>
@@ -36,7 +36,7 @@ public:
     static void sortForList(QList<DeviceAllInfo>& devices);
     // Space with one listed device: a receiver whose mouse does not answer opens the pairing window
     // for it; `usbHandler` is registered again when that window closes.
-    void pairingChecks(HidUsbChangedCallback usbHandler);
+    void pairingChecks(DeviceSession::UsbChangeHandler usbHandler);
     // Whether the last chosen device has a newer (or other) mouse image in "/bin".
     bool mouseImageAvailable() const { return m_mouseImageAvailable; }
 

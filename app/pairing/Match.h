@@ -2,8 +2,8 @@
 // The pairing window: puts the receiver into pairing mode and waits for its pair report, animating the
 // button text meanwhile. A mouse on its cable cannot pair wirelessly; for it the window offers cable
 // re-pairing with the plugged-in receiver instead.
-#include "HIDUsb.h"
 #include "app/core/DeviceAllInfo.h"
+#include "device/DeviceSession.h"
 #include "device/Pairing.h"
 
 #include <QDialog>
@@ -22,7 +22,7 @@ public:
     // Prepares the window for a device the list remembered instead of the selected one.
     void prepareFor(const DeviceAllInfo& device);
     // The USB-change callback registered again on close (default: the device pages' refresh).
-    void setUsbChangeHandler(HidUsbChangedCallback handler) { m_usbHandler = handler; }
+    void setUsbChangeHandler(DeviceSession::UsbChangeHandler handler) { m_usbHandler = handler; }
     // Clock and overall time-out of the attempts of every window made after the call (tests).
     static void setAttemptClock(Pairing::Clock clock, qint64 timeoutMs);
 
@@ -61,7 +61,7 @@ private:
     bool m_closing = false;
     QString m_textKey = QStringLiteral("StartPair");
     QString m_picture = QStringLiteral("Pair.png");
-    HidUsbChangedCallback m_usbHandler = nullptr;
+    DeviceSession::UsbChangeHandler m_usbHandler = nullptr;
     Pairing::Attempt m_attempt;
     QTimer* m_pairTimer;
     QTimer* m_usbTimer;
