@@ -10,6 +10,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/UpDataParam.h"
+#include "app/pairing/Match.h"
 #include "app/ui/Theme.h"
 #include "buttons/Buttoninterface.h"
 #include "device/DevicePagesLink.h"
@@ -49,6 +50,15 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
           static_cast<QWidget*>(m_setting)})
         ui->stackedWidgetDialog->addWidget(page);
     m_updating = new UpDataParam(nullptr);
+    connect(m_setting, &FormSetting::SigOpenPairing, this, [this] {
+        // Centred over the settings page, 70 px left and 30 px up; the window re-registers the pages'
+        // USB-change handler when it closes, and the selected device's service comes back after it.
+        Match match(this);
+        const QPoint centre = m_setting->mapToGlobal(m_setting->rect().center());
+        match.move(centre.x() - match.width() / 2 - 70, centre.y() - match.height() / 2 - 30);
+        match.exec();
+        DeviceSession::resumeService();
+    });
 
     // A short list would be a broken configuration file: missing items read as empty.
     const QStringList rgb =

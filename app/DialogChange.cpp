@@ -5,6 +5,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
+#include "app/pairing/Match.h"
 #include "app/ui/LanguageBox.h"
 #include "app/ui/Theme.h"
 #include "device/DeviceSession.h"
@@ -12,6 +13,7 @@
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
 #include "device/LinkState.h"
+#include "device/Pairing.h"
 #include "device/Worker.h"
 #include "ui_DialogChange.h"
 
@@ -269,6 +271,20 @@ void DialogChange::SlotSelect(int index) {
         if (worker)
             worker->requestRun();
     });
+}
+
+void DialogChange::pairingChecks(DeviceSession::UsbChangeHandler usbHandler) {
+    DeviceAllInfo entry;
+    if (!Pairing::listCandidate(m_devices, entry))
+        return;
+    Match match(window());
+    match.prepareFor(entry);
+    match.setUsbChangeHandler(usbHandler);
+    const QPoint centre = window()->mapToGlobal(window()->rect().center());
+    match.move(centre.x() - match.width() / 2, centre.y() - match.height() / 2);
+    match.exec();
+    // The receiver may now have a mouse: show it at once.
+    SlotRefresh();
 }
 
 void DialogChange::checkMouseImage(const DeviceAllInfo& chosen) {

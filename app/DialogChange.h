@@ -3,6 +3,7 @@
 // Choosing a device makes it the selected device and brings the device pages up.
 
 #include "app/core/DeviceAllInfo.h"
+#include "device/DeviceSession.h"
 
 #include <QList>
 #include <QWidget>
@@ -33,6 +34,9 @@ public:
     int pageCount() const;
     // The list's order: the same mouse keeps its place from start to start and across cable and receiver.
     static void sortForList(QList<DeviceAllInfo>& devices);
+    // Space with one listed device: a receiver whose mouse does not answer opens the pairing window
+    // for it; `usbHandler` is registered again when that window closes.
+    void pairingChecks(DeviceSession::UsbChangeHandler usbHandler);
     // Whether the last chosen device has a newer (or other) mouse image in "/bin".
     bool mouseImageAvailable() const { return m_mouseImageAvailable; }
 

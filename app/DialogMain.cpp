@@ -2,12 +2,14 @@
 #include "ui_DialogMain.h"
 
 #include "app/Dialog.h"
+#include "app/DialogChange.h"
 #include "app/core/AppPaths.h"
 #include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/SimpleNotices.h"
+#include "app/pairing/Match.h"
 #include "app/ui/Theme.h"
 #include "app/upgrade/UpgradeWindows.h"
 #include "device/DeviceSession.h"
@@ -366,13 +368,25 @@ void DialogMain::keyPressEvent(QKeyEvent* event) {
 void DialogMain::spacePressed() {
     const PairingHooks hooks = pairingHooks(); // a copy: a hook may install others
     if (m_stack->currentIndex() == 0) {
-        if (hooks.listedDevices && hooks.listChecks && hooks.listedDevices() == 1)
-            hooks.listChecks();
+        auto* list = qobject_cast<DialogChange*>(m_deviceList);
+        if (hooks.listedDevices && hooks.listChecks) {
+            if (hooks.listedDevices() == 1)
+                hooks.listChecks();
+        } else if (list && list->devices().size() == 1) {
+            list->pairingChecks(g_listHandler);
+        }
         return;
     }
-    if (m_stack->currentIndex() != 1 || !hooks.makeWindow)
+    if (m_stack->currentIndex() != 1)
         return;
-    std::unique_ptr<QDialog> match(hooks.makeWindow(this));
+    std::unique_ptr<QDialog> match;
+    if (hooks.makeWindow) {
+        match.reset(hooks.makeWindow(this));
+    } else {
+        auto* window = new Match(this);
+        window->setUsbChangeHandler(g_workerHandler);
+        match.reset(window);
+    }
     if (!match)
         return;
     const QPoint centre = mapToGlobal(rect().center());

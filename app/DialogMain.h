@@ -33,8 +33,8 @@ public:
     // Language-index migration and lookup; returns the process language index.
     static int migrateLanguageIndex();
 
-    // What Space needs from the device link. Unset hooks mean "no pairing window yet": Space then does
-    // nothing.
+    // What Space needs from the device link. Unset hooks mean the built-in ones: the pairing window for
+    // the selected device, and the device list's own pairing checks.
     struct PairingHooks {
         // The pairing window prepared for the selected device; the home window runs and deletes it.
         std::function<QDialog*(QWidget* parent)> makeWindow;

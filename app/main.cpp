@@ -5,6 +5,9 @@
 #include "app/core/IniStores.h"
 #include "app/core/Logging.h"
 #include "app/notices/ExeIsRun.h"
+#ifdef ZF_SELF_UPDATE
+#include "app/update/UpdateCheck.h"
+#endif
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
 #include "device/RecordCheck.h"
@@ -52,8 +55,6 @@ int main(int argc, char** argv) {
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;
 
-    // The update check comes later; until then start-up goes on as when it ran no installer.
-
     static StartupServices::SingleInstance instance(AppPaths::appName());
     if (!instance.acquire()) {
         qCInfo(lcShell, "Zentrafox is already running");
@@ -91,6 +92,11 @@ int main(int argc, char** argv) {
         window.offerRepair();
     }
     qCInfo(lcShell, "Zentrafox home window shown");
+#ifdef ZF_SELF_UPDATE
+    // After the single-instance test, so a second start never downloads; in the background, so a slow
+    // or silent server never holds the window back.
+    UpdateCheck::runInBackground(&window);
+#endif
     const int rc = app.exec();
     DevicePagesLink::saveCache();
     if (worker) {

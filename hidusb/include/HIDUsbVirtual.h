@@ -30,6 +30,8 @@ HIDUSB_API int HidVirt_PressRateButton(const char* mouse);
 HIDUSB_API int HidVirt_PressKey(const char* mouse, int side, int down);
 HIDUSB_API int HidVirt_SetBattery(const char* mouse, int level, int charging);
 HIDUSB_API int HidVirt_FailNextPairing(void);
+/* The next pairing never ends: the receiver keeps reporting that it is pairing. */
+HIDUSB_API int HidVirt_HangNextPairing(void);
 /* The next upgrade fails when its progress reaches percent (0-100). */
 HIDUSB_API int HidVirt_FailNextUpgrade(int percent);
 /* Link counters: reports from the device, bytes from the device, reports to it, bytes to it, packets. */

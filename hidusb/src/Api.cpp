@@ -619,6 +619,11 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
         return 0;
     Receiver& r = *ep.receiver;
     sendFromReceiver(r, kPairing, {1});
+    if (h.hangNextPairing) {
+        h.hangNextPairing = false;
+        h.pair = PairState{r.name, 1, Clock::time_point::max()};
+        return 1;
+    }
     Mouse* candidate = nullptr;
     for (auto& m : registry().mice)
         if (m.cid == cid && m.link != Link::Cable && m.battery > 0) {

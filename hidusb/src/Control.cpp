@@ -47,6 +47,7 @@ int HidVirt_Reload(void) {
     h.haveBaseline = false;
     h.lastFull.clear();
     h.pair = PairState{};
+    h.hangNextPairing = false;
     return registry().load().empty() ? 1 : 0;
 }
 
@@ -168,6 +169,12 @@ int HidVirt_SetBattery(const char* mouse, int level, int charging) {
 int HidVirt_FailNextPairing(void) {
     auto lock = lockDevices();
     host().failNextPairing = true;
+    return 1;
+}
+
+int HidVirt_HangNextPairing(void) {
+    auto lock = lockDevices();
+    host().hangNextPairing = true;
     return 1;
 }
 

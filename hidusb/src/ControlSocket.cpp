@@ -36,6 +36,7 @@ const char kHelp[] = "list\n"
                      "key MOUSE left|right down|up\n"
                      "battery MOUSE LEVEL [CHARGING]\n"
                      "fail-pairing\n"
+                     "hang-pairing\n"
                      "fail-upgrade PERCENT\n"
                      "counters\n"
                      "help\n";
@@ -349,6 +350,12 @@ std::string runControlCommand(const std::string& line) {
         if (args.size() != 1)
             return error("usage: fail-pairing");
         HidVirt_FailNextPairing();
+        return "ok\n";
+    }
+    if (cmd == "hang-pairing") {
+        if (args.size() != 1)
+            return error("usage: hang-pairing");
+        HidVirt_HangNextPairing();
         return "ok\n";
     }
     if (cmd == "fail-upgrade") {

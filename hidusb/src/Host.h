@@ -17,7 +17,7 @@ struct Counters {
 
 struct PairState {
     std::string receiver;
-    int result = 0; // 0 idle, 2 failed, 3 paired
+    int result = 0; // 0 idle, 1 pairing without end, 2 failed, 3 paired
     Clock::time_point doneAt{};
 };
 
@@ -31,6 +31,7 @@ struct Host {
     std::string rawPath;
     PairState pair;
     bool failNextPairing = false;
+    bool hangNextPairing = false; // the next pairing never ends (a receiver that stops answering)
     int failUpgradeAt = -1; // percent at which the next upgrade fails, -1 = none
     bool loaded = false;
 };

@@ -40,6 +40,7 @@ Commands:
   key MOUSE left|right down|up    a main key, seen while the program calibrates the keys
   battery MOUSE LEVEL [CHARGING]  battery level 0-100; CHARGING 1 or 0 (default 0)
   fail-pairing                    the next receiver pairing fails
+  hang-pairing                    the next receiver pairing never ends (the receiver keeps pairing)
   fail-upgrade PERCENT            the next firmware upgrade fails when it reaches PERCENT (0-100)
   counters                        link counters: reports and bytes each way, packets
   help                            the command list, as the program knows it
