@@ -71,8 +71,10 @@ Macro::Macro(QWidget* parent) : QWidget(parent), m_folder(MacroNames::folder()) 
     auto* outer = new QHBoxLayout(this);
     outer->setContentsMargins(16, 12, 16, 12);
     outer->setSpacing(16);
-    outer->addWidget(buildLists(), 3);
-    outer->addWidget(buildOptions(), 2);
+    outer->addWidget(buildLists(), 1);
+    QWidget* options = buildOptions();
+    options->setFixedWidth(340); // the lists keep their width whatever the language's texts
+    outer->addWidget(options);
 
     PostMsg* hub = PostMsg::instance();
     connect(hub, &PostMsg::SigAllLanguage, this, &Macro::SlotAllLanguage);
@@ -164,14 +166,17 @@ QWidget* Macro::buildOptions() {
     m_chooseMode = new QComboBox(m_delayBox);
     m_chooseMode->setObjectName(QStringLiteral("ChooseMode"));
     SensorLook::comboBox(m_chooseMode);
+    SensorLook::valueField(m_delayTime);
     for (QCheckBox* c : {m_autoDelay, m_defaultDelay, m_easyDelay})
         SensorLook::checkBox(c);
+    // Each value sits under its box, so a long caption (Russian) never pushes it out.
     delay->addWidget(m_autoDelay, 0, 0, 1, 2);
-    delay->addWidget(m_defaultDelay, 1, 0);
-    delay->addWidget(m_delayTime, 1, 1);
-    delay->addWidget(m_easyDelay, 2, 0);
-    delay->addWidget(m_chooseMode, 2, 1);
-    delay->setColumnStretch(0, 1);
+    delay->addWidget(m_defaultDelay, 1, 0, 1, 2);
+    delay->addWidget(m_delayTime, 2, 1);
+    delay->addWidget(m_easyDelay, 3, 0, 1, 2);
+    delay->addWidget(m_chooseMode, 4, 1);
+    delay->setColumnMinimumWidth(0, 24);
+    delay->setColumnStretch(1, 1);
     m_delayGroup = new QButtonGroup(this);
     m_delayGroup->addButton(m_autoDelay);
     m_delayGroup->addButton(m_defaultDelay);
@@ -186,6 +191,7 @@ QWidget* Macro::buildOptions() {
     m_numberEdit = new QSpinBox(m_repeatBox);
     m_numberEdit->setObjectName(QStringLiteral("NumberEdit"));
     m_numberEdit->setRange(1, MacroFormat::kCycleCountMax);
+    SensorLook::valueField(m_numberEdit);
     m_reUntil = new QCheckBox(m_repeatBox);
     m_reUntil->setObjectName(QStringLiteral("ReUntil"));
     m_reUntilLoose = new QCheckBox(m_repeatBox);
@@ -278,11 +284,21 @@ void Macro::applyTexts(int index) {
         const QString text = events.value(QString::number(e));
         m_chooseEvent->addItem(text.isEmpty() ? QString::fromUtf8(builtInEvents[e - 1]) : text);
     }
+    fitButtons();
+    showItems(m_items->currentRow()); // mouse-button names follow the language
+}
+
+void Macro::fitButtons() {
+    // Long words (Russian) shrink rather than lose their ends; the widths are known once laid out.
     for (QPushButton* b : {m_new, m_deleteMacro, m_amend, m_deleteKey, m_save, m_start, m_stop}) {
         b->setFont(font());
         Theme::fitText(b, 16);
     }
-    showItems(m_items->currentRow()); // mouse-button names follow the language
+}
+
+void Macro::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    fitButtons();
 }
 
 void Macro::SlotAllLanguage(int index) {
@@ -571,6 +587,8 @@ void Macro::on_StartRecord_clicked() {
     LinkFlags::Recording = true;
     m_start->hide();
     m_stop->show();
+    layout()->activate();
+    fitButtons();
     m_stop->setFocus();
 }
 
@@ -588,6 +606,8 @@ void Macro::stopRecording(bool notifyLimit) {
     PostMsg::instance()->SendStartRecord(1);
     m_stop->hide();
     m_start->show();
+    layout()->activate();
+    fitButtons();
     m_save->setEnabled(true);
     if (notifyLimit)
         MacroNotice::show("DialogMaxMacroKey", this);

@@ -67,11 +67,13 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* buildLists();
     QWidget* buildOptions();
     void applyTexts(int index);
+    void fitButtons();
     void refreshMacroList(const QString& select);
     void showItems(int current);
     void showCycle(int cycle);

@@ -24,6 +24,20 @@ const NativeModifier kScanCodes[] = {
     {50, 160}, {62, 161}, {37, 162}, {105, 163}, {64, 164}, {108, 165}, {133, 91}, {134, 92},
 };
 
+// X keycodes (evdev) of the keys that carry characters, by their place on the keyboard: the same virtual
+// key whatever the layout or the shift state makes of the character (Cyrillic letters, "!" for 1).
+int placedKey(quint32 keycode) {
+    static const int kRow[] = {
+        49, 50, 51, 52, 53, 54, 55, 56,  57,  48,  189, 187, 0, 0,   // 10 … 23
+        81, 87, 69, 82, 84, 89, 85, 73,  79,  80,  219, 221, 0, 0,   // 24 … 37
+        65, 83, 68, 70, 71, 72, 74, 75,  76,  186, 222, 192, 0, 220, // 38 … 51
+        90, 88, 67, 86, 66, 78, 77, 188, 190, 191,                   // 52 … 61
+    };
+    if (keycode < 10 || keycode > 61)
+        return 0;
+    return kRow[keycode - 10];
+}
+
 int sidedModifier(const QKeyEvent& e, int leftVk) {
     for (const NativeModifier& m : kKeysyms)
         if (m.keysym == e.nativeVirtualKey())
@@ -80,6 +94,9 @@ int keypadKey(int key) {
 int KeyboardHook::virtualKey(const QKeyEvent& e) {
     const int key = e.key();
     const bool keypad = e.modifiers() & Qt::KeypadModifier;
+    if (!keypad)
+        if (const int placed = placedKey(e.nativeScanCode()))
+            return placed;
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
         return keypad ? 96 + (key - Qt::Key_0) : 48 + (key - Qt::Key_0);
     if (keypad)

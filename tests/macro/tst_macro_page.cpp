@@ -156,6 +156,11 @@ void TestMacroPage::recordsFixedDelaysAndSidedModifiers() {
                               "0x02 4 0\n25ms\n0x02 4 1\n"));
     QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Alt, {}, 108, 0, 0)), 165);
     QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier)), 101);
+    // Keys by their place: "!" is the 1 key, a Cyrillic letter the key it sits on.
+    QCOMPARE(
+        KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21, 0)),
+        49);
+    QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, 0x424, {}, 38, 0x6c6, 0)), 65);
 }
 
 void TestMacroPage::stopsAtSeventyEventsCountingInsertedOnes() {
