@@ -486,8 +486,9 @@ void Macro::DeleteMacro() {
 void Macro::ExPortMacro() {
     if (refusedWhileRecording() || m_current.isEmpty())
         return;
-    const QString path = QFileDialog::getSaveFileName(this, QString(), m_current + QStringLiteral(".ini"),
-                                                      QStringLiteral("File(*.ini)"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QString(), QDir::homePath() + QLatin1Char('/') + m_current + QStringLiteral(".ini"),
+        QStringLiteral("File(*.ini)"));
     if (!path.isEmpty() && !exportTo(path))
         MacroNotice::show("DialogMacroWriteFailed", this);
 }
@@ -505,7 +506,7 @@ void Macro::InPortMacro() {
     if (refusedWhileRecording())
         return;
     const QString path =
-        QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("File(*.ini)"));
+        QFileDialog::getOpenFileName(this, QString(), QDir::homePath(), QStringLiteral("File(*.ini)"));
     if (!path.isEmpty())
         importFrom(path);
 }
