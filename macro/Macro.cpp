@@ -766,9 +766,12 @@ void Macro::SlotButtonToMacro(FlashDataMap DataMap, int KeyNumer) {
     const MacroReconcile::Result r = MacroReconcile::fromArea(
         m_folder, DataMap.macros[KeyNumer], DataMap.buttons[KeyNumer].bytes[2], busy ? m_current : QString());
     if (r.outcome == MacroReconcile::Outcome::Created) {
-        // The list gains the entry without moving the selection or touching the open macro.
-        const QString selected = m_macros->currentItem() ? m_macros->currentItem()->text() : QString();
-        refreshMacroList(selected);
+        // The list gains the entry after the selection (or at its end), and nothing else on the page moves.
+        if (m_macros->findItems(r.name, Qt::MatchExactly).isEmpty()) {
+            const QSignalBlocker block(m_macros);
+            const int row = m_macros->currentRow();
+            m_macros->insertItem(row < 0 ? m_macros->count() : row + 1, r.name);
+        }
         PostMsg::instance()->SendAddMacroButton();
     } else if (r.outcome == MacroReconcile::Outcome::BadName ||
                r.outcome == MacroReconcile::Outcome::WriteFailed) {

@@ -113,14 +113,19 @@ void TestMacroPage::recordsMeasuredGapsAndDropsRepeats() {
     QCOMPARE(started.takeFirst().at(0).toInt(), 0);
     QVERIFY(!child<QListWidget>("listWidgetHong")->isEnabled());
 
-    QElapsedTimer gap;
+    // The real gap lies between what passed from the press's start to the release's end and what passed
+    // from the press's end to the release's start.
+    QElapsedTimer clock;
+    clock.start();
     QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : m_page.get();
     QTest::keyPress(focus, Qt::Key_A);
-    gap.start();
+    const qint64 pressed = clock.elapsed();
     key(QEvent::KeyPress, Qt::Key_A, 38, 'a', true); // held: the system repeats it
     QTest::keyPress(focus, Qt::Key_A);               // a second down without an up
-    QTest::keyRelease(focus, Qt::Key_A, Qt::NoModifier, 60);
-    const qint64 measured = gap.elapsed();
+    QTest::qWait(60);
+    const qint64 releasing = clock.elapsed();
+    QTest::keyRelease(focus, Qt::Key_A);
+    const qint64 released = clock.elapsed();
     QTest::mouseClick(child<QPushButton>("StopRecord"), Qt::LeftButton);
     QVERIFY(!m_page->recording() && !LinkFlags::Recording);
     QCOMPARE(started.takeFirst().at(0).toInt(), 1);
@@ -129,8 +134,10 @@ void TestMacroPage::recordsMeasuredGapsAndDropsRepeats() {
     QCOMPARE(items.size(), 3);
     QCOMPARE(items.at(0), MacroItem::key(1, 0x04, false));
     QCOMPARE(items.at(2), MacroItem::key(1, 0x04, true));
-    QVERIFY2(qAbs(qint64(items.at(1).delay) - measured) <= 5,
-             qPrintable(QStringLiteral("%1 vs %2").arg(items.at(1).delay).arg(measured)));
+    const qint64 recorded = items.at(1).delay;
+    QVERIFY2(recorded >= releasing - pressed - 5 && recorded <= released + 5,
+             qPrintable(
+                 QStringLiteral("%1 outside %2 … %3").arg(recorded).arg(releasing - pressed).arg(released)));
     QCOMPARE(child<QListWidget>("listWidgetKey")->item(1)->text(), QString::number(items.at(1).delay) + "ms");
     QVERIFY(child<QPushButton>("Save")->isEnabled());
     // Keys after the stop are not recorded.
@@ -307,7 +314,8 @@ void TestMacroPage::exportImport() {
 void TestMacroPage::deviceMacrosFillOnlyMissingFiles() {
     m_page = makePage({{"busy", "1\n0x04 1 0\n"}});
     QVERIFY(m_page->selectMacro("busy"));
-    child<QSpinBox>("NumberEdit")->setValue(3); // unsaved work
+    child<QSpinBox>("NumberEdit")->setValue(3); // unsaved work, its file gone meanwhile
+    QFile::remove(MacroNames::filePath("busy"));
     FlashDataMap record{};
     record.macros[2] = MacroPacker::pack("busy", parse("1\n0x05 1 0\n")).block;
     record.macros[5] = MacroPacker::pack("fromMouse", parse("1\n0x06 1 0\n10ms\n0x06 1 1\n")).block;
@@ -317,7 +325,7 @@ void TestMacroPage::deviceMacrosFillOnlyMissingFiles() {
     m_page->SlotButtonToMacro(record, 5);
     m_page->SlotButtonToMacro(record, 5);
     QCOMPARE(rebuilt.size(), 1);
-    QCOMPARE(readFile(MacroNames::filePath("busy")), parse("1\n0x04 1 0\n"));
+    QVERIFY(!QFile::exists(MacroNames::filePath("busy"))); // the open editor's save decides
     QCOMPARE(readFile(MacroNames::filePath("fromMouse")), parse("254\n0x06 1 0\n10ms\n0x06 1 1\n"));
     QCOMPARE(m_page->currentName(), QString("busy"));
     QCOMPARE(m_page->edited().items.size(), 1);
