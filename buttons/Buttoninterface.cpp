@@ -823,6 +823,9 @@ void Buttoninterface::SlotAddMacroButton() {
         control->setToolTip(names.at(n));
     }
     box->addStretch();
+    // Without macro files the group would open onto an empty page.
+    if (QWidget* group = m_menu->widget(ListPage)->findChild<QWidget*>(QStringLiteral("DPI_10")))
+        group->setVisible(!names.isEmpty());
     if (m_menu->currentWidget() == m_macroPage)
         emit m_menu->currentChanged(MacroPage);
 }
