@@ -600,7 +600,9 @@ void Macro::on_StopRecord_clicked() {
 void Macro::stopRecording(bool notifyLimit) {
     if (!m_recorder.active())
         return;
-    m_hook.reset();
+    // The limit stops a recording from inside the hook's own callback: the hook goes once that returns.
+    if (m_hook)
+        m_hook.release()->deleteLater();
     m_recorder.stop();
     LinkFlags::Recording = false;
     setEditing(true);
