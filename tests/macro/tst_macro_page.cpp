@@ -15,12 +15,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -305,6 +308,23 @@ void TestMacroPage::exportImport() {
     QVERIFY(!m_page->importFrom(out.filePath("foreign.ini")));
     QCOMPARE(m_modals.size(), 2); // a foreign file is no macro export: nothing to say
     QVERIFY(!QFile::exists(MacroNames::filePath("ex")));
+    // Files whose items carry real icons, as Qt writes them, read too.
+    QByteArray withIcons;
+    {
+        QDataStream s(&withIcons, QIODevice::WriteOnly);
+        s.setVersion(QDataStream::Qt_5_0);
+        const auto field = [&](QByteArray b, int n) { s << b.append(QByteArray(n - b.size(), '\0')); };
+        QPixmap px(4, 4);
+        px.fill(Qt::red);
+        QIcon icon(px);
+        icon.addPixmap(px, QIcon::Disabled);
+        field("Qorix", 12), field("icons", 48), field("2", 12);
+        s << qint32(2) << QString("A") << icon;
+        field("1", 2);
+        s << QString("7ms") << QIcon();
+    }
+    QCOMPARE(MacroExport::read(withIcons, r), MacroExport::ReadResult::Ok);
+    QCOMPARE(r.items, (QVector<MacroExport::Item>{{"A", true}, {"7ms", false}}));
     // Restored under its own name, with the codes it had (the nameless one is dropped).
     delete child<QListWidget>("listWidgetHong")->takeItem(0);
     QVERIFY(m_page->importFrom(path));
