@@ -374,7 +374,8 @@ bool Macro::checkNewName(const QString& name) {
         return false;
     }
     if (!m_macros->findItems(name, Qt::MatchExactly).isEmpty()) {
-        MacroNotice::show("DialogSameMacroName", this);
+        SameMacro notice(this);
+        MacroNotice::run(notice, this);
         return false;
     }
     return true;
@@ -530,7 +531,8 @@ bool Macro::importFrom(const QString& path) {
     if (dropped > 0)
         qCWarning(lcMacro) << "import:" << dropped << "items with unknown names left out";
     if (macro.keyEvents() > MacroFormat::kMaxEvents) {
-        MacroNotice::show("DialogMaxMacroKey", this);
+        KeyNumberLimit notice(this);
+        MacroNotice::run(notice, this);
         return false;
     }
     QDir().mkpath(m_folder);
@@ -576,7 +578,8 @@ void Macro::on_StartRecord_clicked() {
         return;
     }
     if (m_macro.keyEvents() >= MacroFormat::kMaxEvents) {
-        MacroNotice::show("DialogMaxMacroKey", this);
+        KeyNumberLimit notice(this);
+        MacroNotice::run(notice, this);
         return;
     }
     setEditing(false);
@@ -612,8 +615,10 @@ void Macro::stopRecording(bool notifyLimit) {
     layout()->activate();
     fitButtons();
     m_save->setEnabled(true);
-    if (notifyLimit)
-        MacroNotice::show("DialogMaxMacroKey", this);
+    if (notifyLimit) {
+        KeyNumberLimit notice(this);
+        MacroNotice::run(notice, this);
+    }
 }
 
 void Macro::SlotSetMacroPage() {
@@ -669,7 +674,8 @@ bool Macro::insertItems(const QVector<MacroItem>& items) {
     for (const MacroItem& i : items)
         keys += i.isKey();
     if (m_macro.keyEvents() + keys > MacroFormat::kMaxEvents) {
-        MacroNotice::show("DialogMaxMacroKey", this);
+        KeyNumberLimit notice(this);
+        MacroNotice::run(notice, this);
         return false;
     }
     const int row = m_items->currentRow();

@@ -39,8 +39,20 @@ void MacroNotice::applyTexts(int index) {
 
 void MacroNotice::show(const char* key, QWidget* caller) {
     MacroNotice notice(key, caller);
+    run(notice, caller);
+}
+
+void MacroNotice::run(MacroNotice& notice, QWidget* caller) {
     notice.placeOver(caller);
     notice.exec();
+}
+
+SameMacro::SameMacro(QWidget* parent) : MacroNotice("DialogSameMacroName", parent) {
+    setObjectName(QStringLiteral("SameMacro"));
+}
+
+KeyNumberLimit::KeyNumberLimit(QWidget* parent) : MacroNotice("DialogMaxMacroKey", parent) {
+    setObjectName(QStringLiteral("KeyNumberLimit"));
 }
 
 AddKey::AddKey(QWidget* parent) : NoticeBase(parent) {

@@ -14,12 +14,28 @@ public:
     MacroNotice(const char* key, QWidget* parent = nullptr);
     // Builds, places over `caller` and runs one notice.
     static void show(const char* key, QWidget* caller);
+    // Places a notice over `caller` and runs it.
+    static void run(MacroNotice& notice, QWidget* caller);
 
 protected:
     void applyTexts(int index) override;
 
 private:
     const char* m_key;
+};
+
+// "Already have a same name macro".
+class SameMacro : public MacroNotice {
+    Q_OBJECT
+public:
+    explicit SameMacro(QWidget* parent = nullptr);
+};
+
+// "Macro Key reached the Max limit".
+class KeyNumberLimit : public MacroNotice {
+    Q_OBJECT
+public:
+    explicit KeyNumberLimit(QWidget* parent = nullptr);
 };
 
 // "Please enter a button": the next key pressed while it is open, by the recorder's names.

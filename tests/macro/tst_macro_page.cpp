@@ -183,7 +183,7 @@ void TestMacroPage::stopsAtSeventyEventsCountingInsertedOnes() {
         QTest::keyPress(QApplication::focusWidget(), Qt::Key_A);
         QTest::keyRelease(QApplication::focusWidget(), Qt::Key_A);
     }
-    QTRY_COMPARE(m_modals, QStringList{"DialogMaxMacroKey"});
+    QTRY_COMPARE(m_modals, QStringList{"KeyNumberLimit"});
     QVERIFY(!m_page->recording());
     QCOMPARE(m_page->edited().keyEvents(), 70);
     QVERIFY(m_page->edited().items.last().isKey()); // the 70th event stays, with no delay after it
@@ -264,8 +264,8 @@ void TestMacroPage::createRenameDeleteWithNames() {
         answerModals(bad);
         m_page->CreateMewMacro();
     }
-    QCOMPARE(m_modals, (QStringList{"QuestionDialog", "DialogBadMacroName", "QuestionDialog",
-                                    "DialogSameMacroName", "QuestionDialog", "DialogBadMacroName"}));
+    QCOMPARE(m_modals, (QStringList{"QuestionDialog", "DialogBadMacroName", "QuestionDialog", "SameMacro",
+                                    "QuestionDialog", "DialogBadMacroName"}));
     QVERIFY(!QFile::exists(MacroNames::folder() + "/../evil.ini"));
     answerModals("old"); // names differing in case are different macros
     m_page->CreateMewMacro();
@@ -299,7 +299,7 @@ void TestMacroPage::exportImport() {
     QCOMPARE(r.items.at(5).text, QString("0x009A"));
     answerModals();
     QVERIFY(!m_page->importFrom(path)); // the name is taken
-    QCOMPARE(m_modals, QStringList{"DialogSameMacroName"});
+    QCOMPARE(m_modals, QStringList{"SameMacro"});
     QFile::remove(MacroNames::filePath("ex"));
     QVERIFY(writeBytes(out.filePath("cut.ini"), bytes.left(bytes.size() - 3)));
     QVERIFY(!m_page->importFrom(out.filePath("cut.ini")));
