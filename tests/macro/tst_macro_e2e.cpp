@@ -98,11 +98,17 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
                            592);
             QTRY_COMPARE_WITH_TIMEOUT(flashArea(2), bound, 5000);
             QVERIFY(buttons->key(3)->text().endsWith("m1"));
+            // Key 6 (button index 5) takes the same macro.
+            QTest::mouseClick(buttons->key(6), Qt::LeftButton);
+            QTest::mouseClick(buttons->findChild<QPushButton*>("DPI_10"), Qt::LeftButton);
+            QTest::mouseClick(buttons->findChild<QPushButton*>("pushButton 0"), Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(flashArea(5).left(3), QByteArray("\x06\x05\x03", 3), 5000);
 
             // Rename: the area's name follows, the assignment stays.
             QVERIFY(macro->selectMacro("m1"));
             macro->RenameMacro();
             QTRY_COMPARE_WITH_TIMEOUT(flashArea(2).mid(3, 3), QByteArray("\x02m2", 3), 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(flashArea(5).mid(3, 3), QByteArray("\x02m2", 3), 5000);
             QCOMPARE(flashArea(2).left(3), QByteArray("\x06\x02\x03", 3));
             QVERIFY(buttons->key(3)->text().endsWith("m2"));
 
@@ -112,6 +118,7 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
             QTest::mouseClick(macro->findChild<QPushButton*>("Save"), Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(int(uint8_t(flashArea(2).at(3 + 31))), 4, 5000);
             QCOMPARE(flashArea(2).mid(3 + 32 + 16, 4), QByteArray("\x00\x04\x02\x00", 4));
+            QTRY_COMPARE_WITH_TIMEOUT(flashArea(5).mid(3), flashArea(2).mid(3), 5000); // both buttons
         } else {
             // The file was lost; the mouse's copy comes back as a file and shows in the editor.
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(MacroNames::filePath("m2")), 5000);
@@ -121,6 +128,7 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
             // Deleting the macro gives the button back a function of its own.
             macro->DeleteMacro();
             QTRY_COMPARE_WITH_TIMEOUT(flashArea(2).left(3), QByteArray("\x01\x01\x00", 3), 5000);
+            QCOMPARE(flashArea(5).left(3), QByteArray("\x01\x01\x00", 3));
             QVERIFY(!buttons->key(3)->text().endsWith("m2"));
         }
         QVERIFY(worker->shutdown(3000));
