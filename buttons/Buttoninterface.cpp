@@ -12,6 +12,9 @@
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
+#include "macro/core/MacroFile.h"
+#include "macro/core/MacroNames.h"
+#include "macro/core/MacroPacker.h"
 #include "profile/ConfigTransfer.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
@@ -19,6 +22,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +32,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -61,7 +66,20 @@ const char* const kDpiLockNames[DpiLock::kValueCount] = {
     "VolumeUp_20", "VolumeUp_22", "VolumeUp_18", "VolumeUp_24", "VolumeUp_23", "VolumeUp_21"};
 
 // Sub-pages of the menu.
-enum Page { ListPage = 0, MousePage, WheelPage, HWheelPage, DpiPage, LockPage, LightPage, MediaPage };
+enum Page {
+    ListPage = 0,
+    MousePage,
+    WheelPage,
+    HWheelPage,
+    DpiPage,
+    LockPage,
+    LightPage,
+    MediaPage,
+    MacroPage
+};
+
+// Re-download of a saved macro: after the macro page has finished writing its file.
+constexpr int kMacroReloadMs = 1500;
 
 QString keyText(const char* key, int index) {
     return Language::text(QStringLiteral("key"), QLatin1String(key), index);
@@ -132,6 +150,11 @@ Buttoninterface::Buttoninterface(QWidget* parent)
     connect(hub, &PostMsg::SigMouseIndex, this, &Buttoninterface::SlotMouseIndex);
     connect(hub, &PostMsg::SigUpDataConfigUI, this, &Buttoninterface::SlotUpDataConfigUI);
     connect(hub, &PostMsg::SigAllLanguage, this, &Buttoninterface::SlotAllLanguage);
+    connect(hub, &PostMsg::SigAddMacroButton, this, &Buttoninterface::SlotAddMacroButton);
+    connect(hub, &PostMsg::SigDeleteMacroButton, this, &Buttoninterface::SlotDeleteMacroButton);
+    connect(hub, &PostMsg::SigUpDataMacro, this, &Buttoninterface::SlotUpDataMacro);
+    connect(hub, &PostMsg::SigMacroRename, this, &Buttoninterface::SlotMacroRename);
+    SlotAddMacroButton();
     QMetaObject::connectSlotsByName(this);
     applyTexts(Language::currentIndex());
 }
@@ -254,7 +277,7 @@ QWidget* Buttoninterface::buildMenu() {
     });
 
     // The function list: groups open a sub-page, the rest are choices themselves (rapid fire and key
-    // combinations through their dialogs). Macros have no entry until macro files exist.
+    // combinations through their dialogs).
     auto* list = new QWidget;
     list->setObjectName(QStringLiteral("FunctionList"));
     auto* listBox = new QVBoxLayout(list);
@@ -268,6 +291,7 @@ QWidget* Buttoninterface::buildMenu() {
     addGroupEntry(list, "DPI_7", LabelKeys::kDpiLock, LockPage);
     addGroupEntry(list, "VolumeUp_25", LabelKeys::kLightingGroup, LightPage);
     addGroupEntry(list, "DPI_9", LabelKeys::kMultimedia, MediaPage);
+    addGroupEntry(list, "DPI_10", "MacroFunction", MacroPage);
     addChoice(list, "DPI_6",
               ButtonFunction(ButtonFunctionType::RapidFire, kFireIntervalDefault, kFireCountDefault));
     addChoice(list, "DPI_8", ButtonFunction(ButtonFunctionType::KeySequence));
@@ -302,6 +326,7 @@ QWidget* Buttoninterface::buildMenu() {
     page = addSubPage(LabelKeys::kMultimedia);
     for (int row = 0; row < kConsumerFunctionCount; ++row)
         addChoice(page, kMultimediaNames[row], ButtonFunction(ButtonFunctionType::KeySequence), row);
+    m_macroPage = addSubPage("MacroFunction"); // one choice per macro file, from SlotAddMacroButton
     for (int i = 1; i < m_menu->count(); ++i)
         static_cast<QVBoxLayout*>(m_menu->widget(i)->layout())->addStretch();
     emit m_menu->currentChanged(ListPage);
@@ -443,6 +468,9 @@ void Buttoninterface::refill(const FlashDataMap& record) {
         if (present)
             setKeyText(i, record);
     }
+    for (int i = 0; i < m_keyNumber; ++i)
+        if (m_types[i] == int(ButtonFunctionType::Macro))
+            PostMsg::instance()->SendButtonToMacro(record, i); // the macro page files what it lacks
     placeCallouts();
     dpiLockTexts();
 
@@ -545,6 +573,9 @@ void Buttoninterface::showCurrentFunction(int i) {
         } else if (choice.dpiValue > 0) {
             if (DpiLock::Decode(rowSensor(), f.param1) == choice.dpiValue)
                 match = c;
+        } else if (f.is(ButtonFunctionType::Macro)) {
+            if (choice.control->text() == MacroPacker::name(m_record.macros[i]))
+                match = c;
         } else if (f.is(ButtonFunctionType::KeySequence)) {
             if (!BlockConsumerCode(m_record.keyBlocks[i]))
                 match = c; // a combination
@@ -622,6 +653,13 @@ void Buttoninterface::onChoiceToggled(int index, bool checked) {
     } else if (choice.consumerRow >= 0) {
         const KeySequenceBlock block = EncodeConsumer(ConsumerFunctionTable()[choice.consumerRow].code);
         written = SetButtonKeys(i, f.assignment(), block);
+    } else if (f.is(ButtonFunctionType::Macro)) {
+        if (!assignMacro(i, choice.control->text())) {
+            const QSignalBlocker block(choice.control);
+            choice.control->setChecked(false);
+            showCurrentFunction(i);
+        }
+        return;
     } else if (choice.dpiValue > 0) {
         const std::optional<uint8_t> code = DpiLock::Encode(rowSensor(), choice.dpiValue);
         if (code) {
@@ -813,4 +851,121 @@ void Buttoninterface::SlotFormResetButton() {
     }
     PostMsg::instance()->SendLightToFrom(60);
     LinkFlags::ButtonLoading = false;
+}
+
+void Buttoninterface::SlotAddMacroButton() {
+    // Macro choices are the last of the menu's choices, so the indexes the others hold stay valid.
+    while (!m_choices.isEmpty() && m_choices.last().function.is(ButtonFunctionType::Macro))
+        delete m_choices.takeLast().control;
+    auto* box = static_cast<QVBoxLayout*>(m_macroPage->layout());
+    if (QLayoutItem* stretch = box->takeAt(box->count() - 1))
+        delete stretch;
+    const QStringList names = MacroNames::list();
+    for (int n = 0; n < names.size(); ++n) {
+        QPushButton* control = addChoice(m_macroPage, qPrintable(QStringLiteral("pushButton %1").arg(n)),
+                                         ButtonFunction(ButtonFunctionType::Macro));
+        control->setText(names.at(n));
+        control->setToolTip(names.at(n));
+    }
+    box->addStretch();
+    // Without macro files the group would open onto an empty page.
+    if (QWidget* group = m_menu->widget(ListPage)->findChild<QWidget*>(QStringLiteral("DPI_10")))
+        group->setVisible(!names.isEmpty());
+    if (m_menu->currentWidget() == m_macroPage)
+        emit m_menu->currentChanged(MacroPage);
+}
+
+bool Buttoninterface::assignMacro(int i, const QString& name) {
+    const QString path = MacroNames::filePath(name);
+    if (!MacroNames::usable(name) || !QFileInfo::exists(path))
+        return false;
+    const MacroFormat::MacroData macro = MacroFormat::readFile(path);
+    const MacroPacker::Packed packed = MacroPacker::pack(name, macro);
+    if (!packed.fits)
+        return false; // more events than the area holds: nothing is written
+    const ButtonFunction f(ButtonFunctionType::Macro, uint8_t(i), uint8_t(macro.cycle));
+    if (!SetButtonMacro(i, f.assignment(), packed.block))
+        return false;
+    m_types[i] = f.type;
+    m_param1[i] = f.param1;
+    m_param2[i] = f.param2;
+    m_record = CurrentRecord::snapshot();
+    setKeyText(i, m_record);
+    showFunctionList();
+    return true;
+}
+
+QList<int> Buttoninterface::boundTo(const QString& name) const {
+    QList<int> bound;
+    for (int i = 0; i < m_keyNumber; ++i)
+        if (m_types[i] == int(ButtonFunctionType::Macro) && MacroPacker::name(m_record.macros[i]) == name)
+            bound << i;
+    return bound;
+}
+
+void Buttoninterface::SlotUpDataMacro(QString MacroName, int index) {
+    const QList<int> bound = boundTo(MacroName);
+    if (index == 0) {
+        QTimer::singleShot(kMacroReloadMs, this, [MacroName, bound] {
+            for (int i : bound)
+                PostMsg::instance()->SendMacroDownLoadData(MacroName, i);
+        });
+        return;
+    }
+    int cycle = MacroFormat::kDefaultCycle;
+    if (!MacroFormat::readCycle(MacroNames::filePath(MacroName), cycle))
+        return;
+    for (int i : bound) {
+        const ButtonFunction f(uint8_t(m_types[i]), uint8_t(m_param1[i]), uint8_t(cycle));
+        if (SetButtonMacro(i, f.assignment(), m_record.macros[i]))
+            m_param2[i] = f.param2;
+    }
+    m_record = CurrentRecord::snapshot();
+}
+
+void Buttoninterface::SlotMacroRename(QString MacroName, QString NewName) {
+    for (int i : boundTo(MacroName)) {
+        MacroBlock area = m_record.macros[i];
+        MacroPacker::setName(area, NewName);
+        SetButtonMacro(i, stored(i).assignment(), area);
+    }
+    m_record = CurrentRecord::snapshot();
+    for (int i = 0; i < m_keyNumber; ++i)
+        setKeyText(i, m_record);
+    SlotAddMacroButton();
+}
+
+void Buttoninterface::SlotDeleteMacroButton(QString MacroName) {
+    const ModelRow row = DeviceTable::row(SelectedDevice::get().row);
+    for (int i : boundTo(MacroName)) {
+        // The button's own default from the device table where it is a key sequence, else left click.
+        const QStringList param = row.present ? row.keyParam(i + 1) : QStringList();
+        KeySequenceBlock block{};
+        bool sequence = false;
+        if (param.value(0).compare(QLatin1String("0x05"), Qt::CaseInsensitive) == 0) {
+            bool ok = false;
+            if (param.size() == 3) {
+                const uint code = param.at(1).toUInt(&ok, 16);
+                if (ok) {
+                    block = EncodeConsumer(uint16_t(code));
+                    sequence = true;
+                }
+            } else if (param.size() == 4) {
+                sequence = EncodeCombination(param.at(2), block);
+            }
+        }
+        const ButtonFunction f = sequence ? ButtonFunction(ButtonFunctionType::KeySequence)
+                                          : ButtonFunction(ButtonFunctionType::MouseButton, 1);
+        const bool written =
+            sequence ? SetButtonKeys(i, f.assignment(), block) : SetButtonAssignment(i, f.assignment());
+        if (written) {
+            m_types[i] = f.type;
+            m_param1[i] = f.param1;
+            m_param2[i] = f.param2;
+        }
+    }
+    m_record = CurrentRecord::snapshot();
+    for (int i = 0; i < m_keyNumber; ++i)
+        setKeyText(i, m_record);
+    SlotAddMacroButton();
 }

@@ -41,6 +41,11 @@ public slots:
     void SlotMouseIndex(int index);
     void SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool ItemEnable);
     void SlotFormResetButton();
+    // Macro entries of the menu and the buttons bound to a macro, kept in step with the macro page.
+    void SlotAddMacroButton();
+    void SlotDeleteMacroButton(QString MacroName);
+    void SlotUpDataMacro(QString MacroName, int index);
+    void SlotMacroRename(QString MacroName, QString NewName);
 
 private slots:
     void on_Reset_clicked();
@@ -79,6 +84,8 @@ private:
     void placeCallouts();
     void applyTexts(int index);
     void dpiLockTexts();
+    bool assignMacro(int buttonIndex, const QString& name);
+    QList<int> boundTo(const QString& name) const;
 
     QPushButton* m_keys[Buttons::kButtonCount] = {};
     QToolButton* m_numbers[Buttons::kButtonCount] = {};
@@ -87,6 +94,7 @@ private:
     QWidget* m_picture = nullptr;
     QStackedWidget* m_menu = nullptr;
     QScrollArea* m_menuScroll = nullptr;
+    QWidget* m_macroPage = nullptr;
     QList<Choice> m_choices;
     QList<QPair<QLabel*, const char*>> m_captions; // labels of the page's own group "key"
     QSpinBox* m_keyDebounce = nullptr;

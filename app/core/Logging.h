@@ -8,3 +8,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcDevice) // "zf.device": library bring-up, reports, 
 Q_DECLARE_LOGGING_CATEGORY(lcShell)  // "zf.shell": start-up, home window, frame
 Q_DECLARE_LOGGING_CATEGORY(lcSensor) // "zf.sensor": capability model, sensor pages
 Q_DECLARE_LOGGING_CATEGORY(lcNotice) // "zf.notice": notice dialogs
+Q_DECLARE_LOGGING_CATEGORY(lcMacro)  // "zf.macro": macro files, recording, download
