@@ -11,8 +11,10 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDateTime>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -372,6 +374,8 @@ LightBarSection::LightBarSection(const QString& suffix, EffectPreview::Shape sha
     m_swatch = new QLabel(m_colourRow);
     m_swatch->setObjectName(name("labelPreView"));
     m_swatch->setFixedSize(44, 28);
+    m_swatch->setCursor(Qt::PointingHandCursor);
+    m_swatch->installEventFilter(this);
     QSpinBox** boxes[3] = {&m_r, &m_g, &m_b};
     QPushButton** adds[3] = {&m_addR, &m_addG, &m_addB};
     QPushButton** reduces[3] = {&m_reduceR, &m_reduceG, &m_reduceB};
@@ -444,7 +448,7 @@ void LightBarSection::retranslate(int index) {
     setTextOr(m_gLabel, text("G:", index));
     setTextOr(m_bLabel, text("B:", index));
     const QString preview = text("Preview", index);
-    m_swatch->setToolTip(preview);
+    m_swatch->setToolTip(text("CustomColor", index));
     m_preview->setToolTip(preview);
 }
 
@@ -577,12 +581,30 @@ void LightBarSection::step(QSpinBox* box, int delta) {
 void LightBarSection::preset(int index) {
     if (mayWrite() && !deviceAnswers())
         return;
-    const QColor c = presetColour(index);
-    // All three boxes, then one write.
+    setColour(presetColour(index));
+}
+
+void LightBarSection::setColour(const QColor& c) {
     for (auto pair :
          {std::make_pair(m_r, c.red()), std::make_pair(m_g, c.green()), std::make_pair(m_b, c.blue())})
         setValueQuietly(pair.first, pair.second);
     colourBoxChanged();
+}
+
+void LightBarSection::pickColour() {
+    if (mayWrite() && !deviceAnswers())
+        return;
+    const QColor c = QColorDialog::getColor(colour(), this, m_colourLabel->text());
+    if (c.isValid() && c != colour())
+        setColour(c);
+}
+
+bool LightBarSection::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_swatch && event->type() == QEvent::MouseButtonRelease && m_swatch->isEnabled()) {
+        pickColour();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------------

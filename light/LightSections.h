@@ -113,6 +113,9 @@ protected:
     void colourBoxChanged();
     void step(QSpinBox* box, int delta);
     void preset(int index);
+    // The colour chooser opened from the chosen-colour swatch.
+    void pickColour();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QComboBox* m_mode;
     QSlider *m_light, *m_speed;
@@ -132,6 +135,7 @@ private:
     void applyVisibility();
     void updatePreview();
     void showColour(const QColor& c);
+    void setColour(const QColor& c); // all three boxes, then one write
     void sliderChanged(QSlider* slider, QSpinBox* box, int value, bool (LightBarSection::*write)(int));
     void sliderMoved(QSlider* slider, QSpinBox* box, int value);
     bool writeBrightnessStep(int v) { return writeBrightness(v); }

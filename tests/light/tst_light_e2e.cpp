@@ -226,19 +226,22 @@ void TestLightE2E::offlineChangeWritesNothing() {
     child<QSlider>("horizontalLight")->setValue(3);
     QVERIFY(!child<QSlider>("horizontalLight")->isEnabled()); // until the next record
     QTest::mouseClick(child<QPushButton>("toolButtonColorA"), Qt::LeftButton);
-    QTest::mouseClick(child<QPushButton>("ReUntil_3"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>("ReUntil_3"), Qt::LeftButton, {}, QPoint(10, 10));
     child<QComboBox>("LightMod_4")->setCurrentIndex(2);
     QVERIFY(m_offline >= 4);
     QVERIFY(flash() == device);
 }
 
 void TestLightE2E::receiverLightsLandAndRefusalsRestore() {
-    // The receiver's status value carries bytes of its own besides the behaviour.
+    // The receiver's stored lights; its status value carries bytes of its own besides the behaviour.
+    QFile lights(m_state->path() + "/r8.lights");
+    QVERIFY(lights.open(QIODevice::WriteOnly));
+    lights.write(QByteArray("ZFR1") + QByteArray::fromHex("01ff0000030301"
+                                                          "010101"
+                                                          "0109080706050403"));
+    lights.close();
     bringUp();
-    const QByteArray path = m_mouse.path.toLatin1();
-    const unsigned char status[8] = {1, 9, 8, 7, 6, 5, 4, 3};
-    QVERIFY(hid().UsbFinderC_Set4KDongleRGB(path.constData(), status));
-    QTRY_VERIFY_WITH_TIMEOUT(child<QCheckBox>("ReUntil")->isChecked(), 5000);
+    QVERIFY(child<QCheckBox>("ReUntil")->isChecked());
     for (const char* name : {"ReceiveLight", "OneLed", "ThreeLed"})
         QVERIFY2(child<QWidget>(name)->isVisible() && child<QWidget>(name)->isEnabled(), name);
 

@@ -43,9 +43,10 @@ void TestLightRules::lightOffTable() {
     }
     QCOMPARE(int(lightOffValue(11)), 0);
     QCOMPARE(int(lightOffValue(-1)), 0);
-    // The sensor page's 2 and 3 minutes (12, 18) show the nearest entry here.
+    // The sensor page's 2 and 3 minutes (12, 18) show the nearest entry here, the shorter one on a tie.
     QCOMPARE(lightOffIndex(12), 2);
-    QCOMPARE(lightOffIndex(18), 3);
+    QCOMPARE(lightOffIndex(18), 2);
+    QCOMPARE(lightOffIndex(20), 3);
     QCOMPARE(lightOffIndex(255), 10);
 }
 
@@ -87,33 +88,34 @@ void TestLightRules::recordShownWithinTables() {
     FlashDataMap r;
     r.clear();
     std::memcpy(r.data() + 0x9a, bytes.constData(), 11);
-    r.movingOffLight = uint8_t(bytes[11]);
-    r.sleepTime = uint8_t(bytes[12]);
+    r.movingOffLight = uint8_t(bytes.at(11));
+    r.sleepTime = uint8_t(bytes.at(12));
     const MouseLightView v = viewOf(r);
     QCOMPARE((QVector<int>{v.dpiEffect, v.dpiSpeed, v.dpiBrightness, v.barEffect, v.barBrightness, v.barSpeed,
                            v.lightOffIndex}),
              shown);
-    QCOMPARE(v.barColour, QColor(uint8_t(bytes[5]), uint8_t(bytes[6]), uint8_t(bytes[7])));
-    QCOMPARE(v.movingOff, bytes[11] != 0);
+    QCOMPARE(v.barColour,
+             QColor(int(uint8_t(bytes.at(5))), int(uint8_t(bytes.at(6))), int(uint8_t(bytes.at(7)))));
+    QCOMPARE(v.movingOff, bytes.at(11) != 0);
 }
 
 void TestLightRules::receiverBarOnByteFollowsEffect() {
     ReceiverBar bar;
     bar.bytes = {3, 1, 2, 3, 4, 5, 1};
     bar.setEffect(0);
-    QCOMPARE(int(bar.bytes[0]), 0);
-    QCOMPARE(int(bar.bytes[6]), 0);
+    QCOMPARE(int(bar.bytes.at(0)), 0);
+    QCOMPARE(int(bar.bytes.at(6)), 0);
     QCOMPARE(bar.shownEffect(), 0);
     bar.setEffect(5);
-    QCOMPARE(int(bar.bytes[6]), 1);
+    QCOMPARE(int(bar.bytes.at(6)), 1);
     QCOMPARE(bar.shownEffect(), 5);
-    bar.bytes[0] = 40; // outside the list: the last effect, and the byte kept
+    bar.bytes.at(0) = 40; // outside the list: the last effect, and the byte kept
     QCOMPARE(bar.shownEffect(), 6);
-    QCOMPARE(int(bar.bytes[0]), 40);
+    QCOMPARE(int(bar.bytes.at(0)), 40);
     bar.setBrightnessStep(1);
     bar.setSpeedStep(10);
-    QCOMPARE(int(bar.bytes[5]), 0);
-    QCOMPARE(int(bar.bytes[4]), 9);
+    QCOMPARE(int(bar.bytes.at(5)), 0);
+    QCOMPARE(int(bar.bytes.at(4)), 9);
     QCOMPARE(ledModeOf(9), kLedModeCount - 1);
     QCOMPARE(statusBoxOf(0), -1);
     QCOMPARE(statusBoxOf(3), 2);
