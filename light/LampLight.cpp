@@ -47,7 +47,8 @@ LampLight::LampLight(QWidget* parent) : QWidget(parent) {
     auto* centre = new QHBoxLayout(content);
     centre->setContentsMargins(0, 18, 0, 18);
     auto* column = new QWidget(content);
-    column->setFixedWidth(1000);
+    // The page is 1000 px wide: room on both sides for the scroll bar when the receiver sections need it.
+    column->setFixedWidth(950);
     centre->addStretch(1);
     centre->addWidget(column);
     centre->addStretch(1);
@@ -79,7 +80,7 @@ LampLight::LampLight(QWidget* parent) : QWidget(parent) {
 
     auto* grid = new QGridLayout(column);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(48);
+    grid->setHorizontalSpacing(40);
     grid->setVerticalSpacing(28);
     auto* left = new QVBoxLayout;
     left->setSpacing(28);

@@ -651,13 +651,13 @@ void MouseLight::retranslateAll(int index) {
 bool MouseLight::writeEffect(int effect) {
     if (!SetLightBarEffect(effect))
         return false;
-    if (effect == 0 && m_movingOff->isChecked()) {
+    if (effect == 0) {
+        // A dark bar has nothing to switch off while moving.
         const QSignalBlocker block(m_movingOff);
+        const bool was = m_movingOff->isChecked();
         m_movingOff->setChecked(false);
         if (!SetMovingOffLight(0))
-            m_movingOff->setChecked(true);
-    } else if (effect == 0) {
-        SetMovingOffLight(0);
+            m_movingOff->setChecked(was);
     }
     return true;
 }
