@@ -223,8 +223,8 @@ void LampLight::SlotAllLanguage(int index) {
     if (!title.isEmpty())
         m_lightOffTitle->setText(title);
     for (int i = 0; i < kLightOffCount; ++i) {
-        const QString t = Language::text(QStringLiteral("light"),
-                                         QStringLiteral("LightOff%1").arg(lightOffValue(i)), index);
+        const QString key = QStringLiteral("LightOff") + QString::number(lightOffValue(i));
+        const QString t = Language::text(QStringLiteral("light"), key, index);
         if (!t.isEmpty())
             m_stopCloseTime->setItemText(i, t);
     }

@@ -115,6 +115,29 @@ QStringList effectTexts(int index) {
     return items;
 }
 
+// A preset: a disc of its colour, ringed under the pointer. Painted, so the button keeps the theme's
+// palette like every other control.
+class SwatchButton : public QPushButton {
+public:
+    SwatchButton(const QColor& colour, QWidget* parent) : QPushButton(parent), m_colour(colour) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const bool hover = underMouse();
+        p.setPen(QPen(hover ? QColor(Qt::white) : QColor(70, 74, 84), hover ? 2 : 1));
+        p.setBrush(m_colour);
+        const qreal inset = hover ? 1.5 : 1.0;
+        p.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    }
+    void enterEvent(QEvent*) override { update(); }
+    void leaveEvent(QEvent*) override { update(); }
+
+private:
+    QColor m_colour;
+};
+
 void relabel(QComboBox* box, const QStringList& items) {
     for (int i = 0; i < box->count() && i < items.size(); ++i)
         box->setItemText(i, items.at(i));
@@ -403,7 +426,7 @@ LightBarSection::LightBarSection(const QString& suffix, EffectPreview::Shape sha
     auto* presets = new QHBoxLayout;
     presets->setSpacing(8);
     for (int i = 0; i < kPresetCount; ++i) {
-        auto* b = new QPushButton(m_colourRow);
+        auto* b = new SwatchButton(presetColour(i), m_colourRow);
         b->setObjectName(QStringLiteral("toolButtonColor") + QChar('A' + i) + suffix);
         b->setFixedSize(24, 24);
         b->setCursor(Qt::PointingHandCursor);
@@ -411,9 +434,6 @@ LightBarSection::LightBarSection(const QString& suffix, EffectPreview::Shape sha
                           .arg(presetColour(i).red())
                           .arg(presetColour(i).green())
                           .arg(presetColour(i).blue()));
-        b->setStyleSheet(QStringLiteral("QPushButton{background-color:%1;border:1px solid rgb(70,74,84);"
-                                        "border-radius:12px;}QPushButton:hover{border:2px solid white;}")
-                             .arg(presetColour(i).name()));
         connect(b, &QPushButton::clicked, this, [this, i] { preset(i); });
         m_presets[i] = b;
         presets->addWidget(b);
