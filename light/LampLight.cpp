@@ -11,7 +11,7 @@
 #include "sensor/SensorLook.h"
 
 #include <QComboBox>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QScrollArea>
@@ -78,26 +78,31 @@ LampLight::LampLight(QWidget* parent) : QWidget(parent) {
     SensorLook::comboBox(m_stopCloseTime);
     off->addWidget(m_stopCloseTime, 0, Qt::AlignLeading);
 
-    auto* grid = new QGridLayout(column);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(40);
-    grid->setVerticalSpacing(28);
-    auto* left = new QVBoxLayout;
-    left->setSpacing(28);
-    left->addWidget(m_mouseLight);
-    left->addWidget(m_receiveLight);
-    left->addStretch(1);
-    auto* right = new QVBoxLayout;
+    // The light bars on the leading side, the small sections beside them; a model without a bar shows
+    // the small sections alone at the leading edge rather than beside an empty half.
+    m_bars = new QWidget(column);
+    auto* bars = new QVBoxLayout(m_bars);
+    bars->setContentsMargins(0, 0, 0, 0);
+    bars->setSpacing(28);
+    bars->addWidget(m_mouseLight);
+    bars->addWidget(m_receiveLight);
+    bars->addStretch(1);
+    auto* side = new QWidget(column);
+    side->setFixedWidth(390);
+    auto* right = new QVBoxLayout(side);
+    right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(28);
     right->addWidget(m_sensorEffect);
     right->addWidget(m_lightOff);
     right->addWidget(m_oneLed);
     right->addWidget(m_threeLed);
     right->addStretch(1);
-    grid->addLayout(left, 0, 0);
-    grid->addLayout(right, 0, 1);
-    grid->setColumnStretch(0, 11);
-    grid->setColumnStretch(1, 8);
+    m_row = new QHBoxLayout(column);
+    m_row->setContentsMargins(0, 0, 0, 0);
+    m_row->setSpacing(40);
+    m_row->addWidget(m_bars, 1);
+    m_row->addWidget(side);
+    m_row->addStretch(0);
 
     PostMsg* hub = PostMsg::instance();
     PostMsg::connectBlocking(&PostMsg::SigUpDataLightLight, this, &LampLight::SlotUpDataLightUILight);
@@ -122,6 +127,9 @@ void LampLight::showSections() {
     m_receiveLight->setVisible(s.receiveLight);
     m_oneLed->setVisible(s.oneLed);
     m_threeLed->setVisible(s.threeLed);
+    const bool bars = s.mouseLight || s.receiveLight;
+    m_bars->setVisible(bars);
+    m_row->setStretch(2, bars ? 0 : 1);
 }
 
 void LampLight::selectLightOff(int index) {

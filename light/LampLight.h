@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class MouseLight;
 class OneLed;
@@ -53,6 +54,8 @@ private:
     ReceiveLight* m_receiveLight;
     OneLed* m_oneLed;
     ThreeLed* m_threeLed;
+    QWidget* m_bars;
+    QHBoxLayout* m_row;
     QWidget* m_lightOff;
     QLabel* m_lightOffTitle;
     QComboBox* m_stopCloseTime;

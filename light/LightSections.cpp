@@ -64,7 +64,7 @@ QSlider* slider(QWidget* parent, const char* name, int max) {
     s->setPageStep(1);
     // One write when the handle is let go, not one per step of a drag.
     s->setTracking(false);
-    s->setMinimumWidth(160);
+    s->setMinimumWidth(120);
     return s;
 }
 
@@ -175,7 +175,7 @@ EffectPreview::EffectPreview(Shape shape, QWidget* parent) : QWidget(parent), m_
 }
 
 QSize EffectPreview::sizeHint() const {
-    return m_shape == Shape::Mouse ? QSize(150, 188) : QSize(225, 90);
+    return m_shape == Shape::Mouse ? QSize(150, 188) : QSize(200, 80);
 }
 
 void EffectPreview::setLight(int effect, const QColor& colour, int brightnessStep, int speedStep) {
