@@ -173,6 +173,13 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
     QCOMPARE(int(flash().dpiLightOn), 0);
     QCOMPARE(int(flash().dpiLightEffect), 2);
 
+    // The preview moves only while it can be seen: a hidden page wakes nobody.
+    mode->setCurrentIndex(2);
+    QVERIFY(m_page->mouseLight()->preview()->animating());
+    m_page->hide();
+    QVERIFY(!m_page->mouseLight()->preview()->animating());
+    m_page->show();
+
     auto* off = child<QComboBox>("StopCloseTime");
     off->setCurrentIndex(10);
     emit off->activated(10);
