@@ -215,6 +215,12 @@ ModelRow ModelRow::readGroup(const IniStore& store, int32_t index) {
     row.realKey = number(store, g, "RealKey", 6, row.problems) == 5 ? 5 : 6;
     row.debounceTime = qBound(0, number(store, g, "DebunceTime", 0, row.problems), 255);
 
+    const auto shows = [&](const char* key) { return store.value(g, QLatin1String(key)).trimmed() == "1"; };
+    row.mouseLight = shows("MouseLight");
+    row.recevieLight = shows("RecevieLight");
+    row.oneLed = shows("OneLed");
+    row.threeLed = shows("ThreeLed");
+
     row.mouseImage = store.value(g, QStringLiteral("MM")).trimmed();
     const char* const receiverKeys[4] = {"DM", "D2M", "D4M", "D8M"};
     for (int i = 0; i < 4; ++i)

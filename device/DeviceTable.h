@@ -53,6 +53,12 @@ struct ModelRow {
     int keyNumber = kKeyCount;    // "KeyNumber": programmable buttons, 1 … 16 (16 when missing or outside)
     int realKey = 6;              // "RealKey": 5 or 6 side-key arrangement (6 when missing or other)
     int debounceTime = 0;         // "DebunceTime": key debounce after a restore, 0 when missing
+    // Lights the model has, each "1" to show its section on the lighting page (anything else hides it):
+    // "MouseLight" (light bar), "RecevieLight" (receiver light bar), "OneLed" (status LED), "ThreeLed".
+    bool mouseLight = false;
+    bool recevieLight = false;
+    bool oneLed = false;
+    bool threeLed = false;
 
     // Firmware image names: "MM" for the mouse, "DM", "D2M", "D4M", "D8M" per receiver class.
     QString mouseImage;

@@ -50,6 +50,12 @@ qint64 nowMs() {
 // Touched only by the report handler, which the library calls from its one service thread.
 DongleRGB g_receiverRgb{};
 
+// The pages get a copy of their own: the receivers run on the GUI thread while this thread goes on.
+void sendReceiverRgb() {
+    DongleRGB copy = g_receiverRgb;
+    PostMsg::instance()->SendRGBValue(&copy);
+}
+
 void handleBattery(const uint8_t* data) {
     uint8_t battery[2] = {0, 0};
     hid().GetDeviceBatteryStatus(data, battery);
@@ -77,7 +83,7 @@ void handleFullData(const uint8_t* data) {
             hid().UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb.bytes);
             g_receiverRgb = rgb;
             if (rgb.bytes[0] != 0)
-                PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+                sendReceiverRgb();
         }
         unsigned char answer[8] = {'s', 0, 0, 0, 0, 0, 0, 0};
         hid().UsbFinderC_GetLongRangeMode(path.constData(), answer);
@@ -123,7 +129,7 @@ void handleReset() {
     if (rgbValue >= 1 && !device.wired) {
         g_receiverRgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
         if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), g_receiverRgb.bytes) != 0)
-            PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+            sendReceiverRgb();
     }
     if (longRange == 0 || longRange == 1) {
         hid().UsbFinderC_SetLongRangeMode(path.constData(), longRange);
@@ -278,7 +284,10 @@ void handleReport(const unsigned char* header, int headerLength, const unsigned 
         handleVersion();
         break;
     case 21:
-        PostMsg::instance()->SendRGBValue(&g_receiverRgb);
+        // A report that carries the receiver's value is newer than the one read at bring-up.
+        if (length >= int(sizeof(DongleRGB)))
+            std::memcpy(g_receiverRgb.bytes, d, sizeof(DongleRGB));
+        sendReceiverRgb();
         break;
     case 23:
         if (length == 10)

@@ -26,6 +26,9 @@ HIDUSB_API int HidVirt_SetLink(const char* mouse, int link);
 /* The mouse's own buttons: next DPI level / next report rate; status report with the matching flag. */
 HIDUSB_API int HidVirt_PressDpiButton(const char* mouse);
 HIDUSB_API int HidVirt_PressRateButton(const char* mouse);
+/* Holding the DPI button switches the DPI light to its next effect (off, steady, breathing); status report
+ * with the DPI-light flag. */
+HIDUSB_API int HidVirt_HoldDpiButton(const char* mouse);
 /* Main keys during key calibration: side 0 left, 1 right. */
 HIDUSB_API int HidVirt_PressKey(const char* mouse, int side, int down);
 HIDUSB_API int HidVirt_SetBattery(const char* mouse, int level, int charging);

@@ -563,12 +563,13 @@ int UsbFinderC_StartAdjustMode(const char* path, const unsigned char* request, i
 
 namespace {
 
-template <typename F> int withReceiver(const char* path, const unsigned char* buffer, F f) {
+template <typename F>
+int withReceiver(const char* path, const unsigned char* buffer, bool Receiver::*light, F f) {
     if (!buffer)
         return 0;
     auto lock = lockDevices();
     Endpoint ep = registry().resolve(path);
-    if (!ep.receiver)
+    if (!ep.receiver || !(ep.receiver->*light))
         return 0;
     f(*ep.receiver);
     return 1;
@@ -579,28 +580,38 @@ template <typename F> int withReceiver(const char* path, const unsigned char* bu
 extern "C" {
 
 int UsbFinderC_GetDongleRGBBarMode(const char* path, unsigned char* bar) {
-    return withReceiver(path, bar, [bar](Receiver& r) { std::memcpy(bar, r.bar, sizeof r.bar); });
+    return withReceiver(path, bar, &Receiver::hasBar,
+                        [bar](Receiver& r) { std::memcpy(bar, r.bar, sizeof r.bar); });
 }
 
 int UsbFinderC_SetDongleRGBBarMode(const char* path, const unsigned char* bar) {
-    return withReceiver(path, bar, [bar](Receiver& r) { std::memcpy(r.bar, bar, sizeof r.bar); });
+    return withReceiver(path, bar, &Receiver::hasBar, [bar](Receiver& r) {
+        std::memcpy(r.bar, bar, sizeof r.bar);
+        registry().save(r);
+    });
 }
 
 int UsbFinderC_GetDongleIndicatorLed(const char* path, unsigned char* leds) {
-    return withReceiver(path, leds, [leds](Receiver& r) { std::memcpy(leds, r.leds, sizeof r.leds); });
+    return withReceiver(path, leds, &Receiver::hasLeds,
+                        [leds](Receiver& r) { std::memcpy(leds, r.leds, sizeof r.leds); });
 }
 
 int UsbFinderC_SetDongleIndicatorLed(const char* path, const unsigned char* leds) {
-    return withReceiver(path, leds, [leds](Receiver& r) { std::memcpy(r.leds, leds, sizeof r.leds); });
+    return withReceiver(path, leds, &Receiver::hasLeds, [leds](Receiver& r) {
+        std::memcpy(r.leds, leds, sizeof r.leds);
+        registry().save(r);
+    });
 }
 
 int UsbFinderC_Get4KDongleRGBValue(const char* path, unsigned char* rgb) {
-    return withReceiver(path, rgb, [rgb](Receiver& r) { std::memcpy(rgb, r.rgb, sizeof r.rgb); });
+    return withReceiver(path, rgb, &Receiver::hasStatus,
+                        [rgb](Receiver& r) { std::memcpy(rgb, r.rgb, sizeof r.rgb); });
 }
 
 int UsbFinderC_Set4KDongleRGB(const char* path, const unsigned char* rgb) {
-    return withReceiver(path, rgb, [rgb](Receiver& r) {
+    return withReceiver(path, rgb, &Receiver::hasStatus, [rgb](Receiver& r) {
         std::memcpy(r.rgb, rgb, sizeof r.rgb);
+        registry().save(r);
         sendFromReceiver(r, kReceiverRgb, std::vector<uint8_t>(r.rgb, r.rgb + sizeof r.rgb));
     });
 }

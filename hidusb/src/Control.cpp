@@ -113,6 +113,26 @@ int HidVirt_PressDpiButton(const char* mouse) {
     return 1;
 }
 
+int HidVirt_HoldDpiButton(const char* mouse) {
+    auto lock = lockDevices();
+    Mouse* m = mouseNamed(mouse);
+    if (!m || m->link == Link::Off)
+        return 0;
+    Record& f = m->flash();
+    // Record bytes 154 (effect) and 157 (on): off -> steady -> breathing -> off.
+    if (f[157] == 0) {
+        f[157] = 1;
+        f[154] = 1;
+    } else if (f[154] == 1) {
+        f[154] = 2;
+    } else {
+        f[157] = 0;
+    }
+    registry().save(*m);
+    sendFromMouse(*m, kStatus, 0, 0, statusData(kStatusDpiLight, *m));
+    return 1;
+}
+
 int HidVirt_PressRateButton(const char* mouse) {
     // 125 Hz up to the fastest rate the link carries: 1000 Hz on the cable, 1000 x class behind a receiver.
     static const uint8_t cycle[] = {8, 4, 2, 1, 16, 32, 64};

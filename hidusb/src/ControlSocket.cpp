@@ -32,7 +32,7 @@ constexpr std::chrono::seconds kClientIdle{10}; // a client that neither sends n
 const char kHelp[] = "list\n"
                      "plug NAME | unplug NAME\n"
                      "cable MOUSE | receiver MOUSE | off MOUSE\n"
-                     "dpi MOUSE | rate MOUSE\n"
+                     "dpi MOUSE [hold] | rate MOUSE\n"
                      "key MOUSE left|right down|up\n"
                      "battery MOUSE LEVEL [CHARGING]\n"
                      "fail-pairing\n"
@@ -318,6 +318,13 @@ std::string runControlCommand(const std::string& line) {
                                        : HIDVIRT_LINK_OFF;
         HidVirt_SetLink(args[1].c_str(), link);
         return "ok\n";
+    }
+    if (cmd == "dpi" && args.size() == 3) {
+        if (args[2] != "hold")
+            return error("usage: dpi MOUSE [hold]");
+        if (auto e = needMouse(args, 3); !e.empty())
+            return e;
+        return HidVirt_HoldDpiButton(args[1].c_str()) ? "ok\n" : error(args[1] + " is switched off");
     }
     if (cmd == "dpi" || cmd == "rate") {
         if (auto e = needMouse(args, 2); !e.empty())

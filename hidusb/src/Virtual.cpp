@@ -17,6 +17,8 @@ namespace zf {
 namespace {
 
 constexpr char kStateMagic[4] = {'Z', 'F', 'V', '1'};
+constexpr char kLightsMagic[4] = {'Z', 'F', 'R', '1'};
+constexpr size_t kLightsSize = 7 + 3 + 8; // bar, indicator LEDs, status value
 
 long long envNumber(const char* name, long long fallback) {
     const char* v = std::getenv(name);
@@ -353,7 +355,20 @@ std::string Registry::load() {
                         r.address[2] = static_cast<uint8_t>(n);
                     } else if (kind == "receiver" && key == "plugged")
                         r.plugged = value != "0";
-                    else if (kind == "receiver" && key == "class") {
+                    else if (kind == "receiver" && key == "lights") {
+                        r.hasBar = r.hasLeds = r.hasStatus = false;
+                        std::istringstream parts(value);
+                        for (std::string part; ok && std::getline(parts, part, '+');) {
+                            if (part == "bar")
+                                r.hasBar = true;
+                            else if (part == "leds")
+                                r.hasLeds = true;
+                            else if (part == "status")
+                                r.hasStatus = true;
+                            else
+                                ok = part == "none";
+                        }
+                    } else if (kind == "receiver" && key == "class") {
                         ok = value == "1" || value == "2" || value == "4" || value == "8";
                         r.rateClass = ok ? value[0] - '0' : 0;
                     } else if (ok)
@@ -390,6 +405,8 @@ std::string Registry::load() {
     }
     for (auto& m : mice)
         loadState(m);
+    for (auto& r : receivers)
+        loadState(r);
     return error;
 }
 
@@ -436,6 +453,43 @@ bool Registry::save(const Mouse& m) {
     // Replaced by rename, so a reader sees the old state or the new one. No fsync: it would cost several
     // milliseconds on every setting write, and a virtual mouse need not survive a power cut.
     ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace zf
+
+namespace zf {
+
+void Registry::loadState(Receiver& r) {
+    std::ifstream in(stateDir() + "/" + r.name + ".lights", std::ios::binary);
+    char magic[4];
+    uint8_t bytes[kLightsSize];
+    if (!in || !in.read(magic, 4) || std::memcmp(magic, kLightsMagic, 4) != 0 ||
+        !in.read(reinterpret_cast<char*>(bytes), kLightsSize))
+        return; // missing or unreadable: the receiver keeps its factory lights
+    std::memcpy(r.bar, bytes, 7);
+    std::memcpy(r.leds, bytes + 7, 3);
+    std::memcpy(r.rgb, bytes + 10, 8);
+}
+
+bool Registry::save(const Receiver& r) {
+    std::string dir = stateDir();
+    makeDirs(dir);
+    std::string path = dir + "/" + r.name + ".lights";
+    std::string tmp = path + ".tmp";
+    uint8_t bytes[kLightsSize];
+    std::memcpy(bytes, r.bar, 7);
+    std::memcpy(bytes + 7, r.leds, 3);
+    std::memcpy(bytes + 10, r.rgb, 8);
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(kLightsMagic, 1, 4, f) == 4 && std::fwrite(bytes, 1, kLightsSize, f) == kLightsSize;
     ok = std::fclose(f) == 0 && ok;
     if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
         std::remove(tmp.c_str());

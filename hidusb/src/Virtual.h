@@ -55,6 +55,10 @@ struct Receiver {
     uint8_t bar[7] = {1, 255, 0, 0, 3, 3, 1};
     uint8_t leds[3] = {1, 1, 1};
     uint8_t rgb[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+    // Lights it has (description key lights=bar+leds+status, or none): commands for a light it lacks fail.
+    bool hasBar = true;
+    bool hasLeds = true;
+    bool hasStatus = true;
 };
 
 // A path resolved against the registry.
@@ -86,6 +90,8 @@ public:
 
     // Writes the mouse's profiles and version to its state file (temp file + rename).
     bool save(const Mouse& m);
+    // Writes a receiver's lights to its own state file, so they survive a restart as its firmware's would.
+    bool save(const Receiver& r);
     static Record defaults();
     // The mouse's factory configuration: the defaults with its factory patches.
     static Record factory(const Mouse& m);
@@ -93,6 +99,7 @@ public:
 
 private:
     void loadState(Mouse& m);
+    void loadState(Receiver& r);
     void resolveReceiverClasses();
 };
 

@@ -87,6 +87,8 @@ TEST_F(Control, CommandsReachTheDevicesAndTheProgram) {
 
     ASSERT_EQ(0, tool("dpi mouse0").status);
     EXPECT_EQ(1, nextStatus().at(0));
+    ASSERT_EQ(0, tool("dpi mouse0 hold").status); // the DPI light's next effect
+    EXPECT_EQ(Bytes({0, 0, 0, 1, 0, 0, 0}), nextStatus());
     ASSERT_EQ(0, tool("battery mouse0 7 1").status);
     ASSERT_EQ(1, L.UsbServer_ReadBatteryLevel());
     EXPECT_EQ(Bytes({7, 1}), dataOf(4));
@@ -127,9 +129,9 @@ TEST_F(Control, CommandsReachTheDevicesAndTheProgram) {
 
 TEST_F(Control, BadCommandsGetAReasonAndChangeNothing) {
     const std::string before = tool("list").out;
-    for (const char* bad :
-         {"frobnicate", "dpi", "dpi nobody", "dpi receiver0", "battery mouse0 101", "battery mouse0 50 2",
-          "battery mouse0 x", "key mouse0 middle down", "fail-upgrade -1", "plug", "cable mouse0 extra"}) {
+    for (const char* bad : {"frobnicate", "dpi", "dpi nobody", "dpi receiver0", "dpi mouse0 press",
+                            "battery mouse0 101", "battery mouse0 50 2", "battery mouse0 x",
+                            "key mouse0 middle down", "fail-upgrade -1", "plug", "cable mouse0 extra"}) {
         ToolRun r = tool(bad);
         EXPECT_EQ(1, r.status) << bad;
         EXPECT_FALSE(r.err.empty()) << bad;

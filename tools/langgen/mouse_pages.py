@@ -165,7 +165,18 @@ LIGHT = [
     ('LED1', 'LED 1', '指示灯1', '指示燈1', 'LED 1', 'LED 1', 'Индикатор 1', 'LED 1', 'LED 1', 'LED 1', 'Dioda 1', 'مؤشر 1'),
     ('LED2', 'LED 2', '指示灯2', '指示燈2', 'LED 2', 'LED 2', 'Индикатор 2', 'LED 2', 'LED 2', 'LED 2', 'Dioda 2', 'مؤشر 2'),
     ('LED3', 'LED 3', '指示灯3', '指示燈3', 'LED 3', 'LED 3', 'Индикатор 3', 'LED 3', 'LED 3', 'LED 3', 'Dioda 3', 'مؤشر 3'),
+    ('LightOff', 'Lights off after', '关灯时间', '關燈時間', '消灯までの時間', '조명 꺼짐 시간', 'Отключать подсветку через', 'Apagar luces tras', 'Desligar luzes após', 'Işıkları kapatma süresi', 'Wyłącz światła po', 'إطفاء الإضاءة بعد'),
+    ('StatusLed1', 'Shows the connection', '显示连接状态', '顯示連線狀態', '接続状態を表示', '연결 상태 표시', 'Показывает связь', 'Muestra la conexión', 'Mostra a conexão', 'Bağlantıyı gösterir', 'Pokazuje połączenie', 'يعرض حالة الاتصال'),
+    ('StatusLed2', 'Shows the battery level', '显示电量', '顯示電量', 'バッテリー残量を表示', '배터리 잔량 표시', 'Показывает заряд батареи', 'Muestra la batería', 'Mostra a bateria', 'Pil seviyesini gösterir', 'Pokazuje poziom baterii', 'يعرض مستوى البطارية'),
+    ('StatusLed3', 'Always off', '常灭', '常滅', '常に消灯', '항상 꺼짐', 'Всегда выключен', 'Siempre apagado', 'Sempre desligado', 'Her zaman kapalı', 'Zawsze wyłączona', 'مطفأ دائمًا'),
+    ('LedMode0', 'Off', '关闭', '關閉', 'オフ', '끄기', 'Выкл.', 'Apagado', 'Desligado', 'Kapalı', 'Wyłączona', 'إيقاف'),
+    ('LedMode1', 'Steady', '常亮', '恆亮', '点灯', '켜짐', 'Постоянно', 'Fijo', 'Fixo', 'Sabit', 'Stała', 'ثابت'),
+    ('LedMode2', 'Blinking', '闪烁', '閃爍', '点滅', '깜박임', 'Мигает', 'Parpadeo', 'Piscando', 'Yanıp sönen', 'Miga', 'وامض'),
 ]
+
+# Light-off chooser of the lighting page, keyed "LightOff" + the stored value (units of 10 s).
+LIGHT_OFF_KEYS = ['1', '3', '6', '30', '60', '90', '120', '150', '180', '210', '240']
+LIGHT += [('LightOff' + k,) + duration(k)[1:] for k in LIGHT_OFF_KEYS]
 
 # Light-bar effects, nested in "light" under "LightMode" and keyed "0".."6".
 LIGHT_MODES = [

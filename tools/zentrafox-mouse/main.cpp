@@ -35,6 +35,7 @@ Commands:
   receiver MOUSE                  the mouse goes wireless, answering through its receiver
   off MOUSE                       the mouse is switched off
   dpi MOUSE                       press the DPI-cycle button (next DPI level)
+  dpi MOUSE hold                  hold the DPI button: the DPI light's next effect (off, steady, breathing)
   rate MOUSE                      press the report-rate button: 125, 250, 500, 1000 Hz, then up to what
                                   the link carries (2000/4000/8000 Hz behind a class 2/4/8 receiver)
   key MOUSE left|right down|up    a main key, seen while the program calibrates the keys

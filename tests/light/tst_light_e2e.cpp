@@ -1,0 +1,299 @@
+// The lighting page through its widgets against the real device library: a virtual mouse behind a
+// virtual receiver with every light. Each control must land in the mouse's flash or the receiver, filling
+// must write nothing, and a refused change must leave the control where the device is.
+#include "app/core/PostMsg.h"
+#include "device/Discovery.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/Worker.h"
+#include "light/LampLight.h"
+#include "light/LightSections.h"
+#include "sensor/SensorCapability.h"
+#include "tests/common/VirtualMouseSetup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLibrary>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+const char kDescription[] = "receiver r8 vid=373B pid=1002 address=A10008\n"
+                            "mouse z1 vid=373B pid=1001 cid=05 mid=1F receiver=r8 link=receiver\n";
+} // namespace
+
+class TestLightE2E : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void mouseControlsLandInTheFlash();
+    void fillingWritesNothingAndTheMouseIsFollowed();
+    void offlineChangeWritesNothing();
+    void receiverLightsLandAndRefusalsRestore();
+
+private:
+    template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
+    template <typename T> T* child(const char* name) {
+        T* w = m_page->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no widget %s", name);
+        return w;
+    }
+    FlashDataMap flash() {
+        FlashDataMap r;
+        fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash")("z1", -1, r.data());
+        return r;
+    }
+    void bringUp(const QByteArray& description = kDescription);
+    QByteArray receiverBytes(int (*HidApi::*get)(const char*, unsigned char*), int size) {
+        QByteArray out(8, '\0');
+        (hid().*get)(m_mouse.path.toLatin1().constData(), reinterpret_cast<unsigned char*>(out.data()));
+        return out.left(size);
+    }
+
+    QLibrary m_raw;
+    QScopedPointer<QTemporaryDir> m_appDir, m_state;
+    std::unique_ptr<LampLight> m_page;
+    std::unique_ptr<Worker> m_worker;
+    DeviceAllInfo m_mouse;
+    int m_forms = 0;
+    int m_offline = 0;
+    QObject m_context;
+};
+
+void TestLightE2E::initTestCase() {
+    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
+    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
+    m_raw.setFileName(lib);
+    QVERIFY(m_raw.load());
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &m_context, [this] { ++m_forms; });
+    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &m_context, [this] { ++m_offline; });
+}
+
+void TestLightE2E::init() {
+    m_appDir.reset(new QTemporaryDir);
+    m_state.reset(new QTemporaryDir);
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+    m_forms = m_offline = 0;
+}
+
+void TestLightE2E::cleanup() {
+    if (m_worker)
+        QVERIFY(m_worker->shutdown(3000));
+    hid().UsbServer_Exit();
+    m_worker.reset();
+    m_page.reset();
+    SensorFlags::Armed = false;
+}
+
+void TestLightE2E::bringUp(const QByteArray& description) {
+    IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
+    ini.setList("Option", "Wireless_PID", {"1002"});
+    for (const char* key : {"MouseLight", "RecevieLight", "OneLed", "ThreeLed"})
+        ini.setValue("Drive1", key, "1");
+    ini.setList("Drive1", "Adveanced", {"0", "0"});
+    ini.sync();
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
+    QCOMPARE(found.size(), 1);
+    m_mouse = found.first();
+    m_page = std::make_unique<LampLight>();
+    m_page->resize(1100, 700);
+    m_page->show();
+    m_worker = std::make_unique<Worker>();
+    PostMsg::instance()->SendSelectMouseInfo(m_mouse);
+    m_worker->SlotSelectMouseInfo(m_mouse);
+    LinkFlags::DevicePagesActive = true;
+    m_worker->requestRun();
+    QTRY_VERIFY_WITH_TIMEOUT(m_forms >= 1, 10000);
+    SensorFlags::Armed = true;
+}
+
+void TestLightE2E::mouseControlsLandInTheFlash() {
+    bringUp();
+    auto* mode = child<QComboBox>("LightMod");
+    auto* moving = child<QCheckBox>("RippeControl");
+    auto* light = child<QSlider>("horizontalLight");
+
+    mode->setCurrentIndex(3);
+    QCOMPARE(int(flash().lightBarEffect), 3);
+    QCOMPARE(int(flash().lightBarOn), 1);
+    QVERIFY(light->isVisible() && !child<QSlider>("horizontalSpeed")->isVisible());
+    QTest::mouseClick(moving, Qt::LeftButton, {}, QPoint(10, moving->height() / 2));
+    QCOMPARE(int(flash().movingOffLight), 1);
+    // Off: the bar and moving-off are switched off, the effect byte stays for the next switch-on.
+    mode->setCurrentIndex(0);
+    QCOMPARE(int(flash().lightBarOn), 0);
+    QCOMPARE(int(flash().movingOffLight), 0);
+    QCOMPARE(int(flash().lightBarEffect), 3);
+    QVERIFY(!moving->isChecked() && !light->isVisible());
+
+    mode->setCurrentIndex(2);
+    light->setValue(1);
+    QCOMPARE(int(flash().lightBarBrightness), 0);
+    light->setValue(10);
+    QCOMPARE(int(flash().lightBarBrightness), 9);
+    QCOMPARE(child<QSpinBox>("LightSpinBox_2")->value(), 10);
+    child<QSlider>("horizontalSpeed")->setValue(4);
+    QCOMPARE(int(flash().lightBarSpeed), 3);
+
+    // A preset is one write of all three colour bytes; a stepper one more.
+    unsigned long long before[5], after[5];
+    fn<int (*)(unsigned long long*)>("HidVirt_GetCounters")(before);
+    QTest::mouseClick(child<QPushButton>("toolButtonColorJ"), Qt::LeftButton);
+    fn<int (*)(unsigned long long*)>("HidVirt_GetCounters")(after);
+    const FlashDataMap f = flash();
+    QCOMPARE(QColor(f.lightBarColour[0], f.lightBarColour[1], f.lightBarColour[2]), QColor(96, 25, 133));
+    QCOMPARE(after[2] - before[2], 1ull);
+    QTest::mouseClick(child<QPushButton>("ReduceR"), Qt::LeftButton);
+    QCOMPARE(int(flash().lightBarColour[0]), 95);
+    QCOMPARE(child<QSpinBox>("RSpinBox")->value(), 95);
+
+    // DPI light.
+    auto* model = child<QComboBox>("Model");
+    model->setCurrentIndex(1);
+    child<QSlider>("LightH")->setValue(5);
+    QCOMPARE(int(flash().dpiLightBrightness), 128);
+    model->setCurrentIndex(2);
+    QCOMPARE(int(flash().dpiLightEffect), 2);
+    QCOMPARE(int(flash().dpiLightOn), 1);
+    child<QSlider>("SpeedH")->setValue(3);
+    QCOMPARE(int(flash().dpiLightSpeed), 3);
+    QVERIFY(!child<QSlider>("LightH")->isVisible());
+    model->setCurrentIndex(0);
+    QCOMPARE(int(flash().dpiLightOn), 0);
+    QCOMPARE(int(flash().dpiLightEffect), 2);
+
+    // The preview moves only while it can be seen: a hidden page wakes nobody.
+    mode->setCurrentIndex(2);
+    QVERIFY(m_page->mouseLight()->preview()->animating());
+    m_page->hide();
+    QVERIFY(!m_page->mouseLight()->preview()->animating());
+    m_page->show();
+
+    auto* off = child<QComboBox>("StopCloseTime");
+    off->setCurrentIndex(10);
+    emit off->activated(10);
+    QCOMPARE(int(flash().sleepTime), 240);
+    QCOMPARE(int(flash().sleepTimeCopy), 240);
+    QCOMPARE(m_offline, 0);
+}
+
+void TestLightE2E::fillingWritesNothingAndTheMouseIsFollowed() {
+    bringUp();
+    const FlashDataMap device = flash();
+    // A record that differs from the mouse, with bytes outside the tables: shown, never written back.
+    FlashDataMap odd = device;
+    odd.dpiLightOn = 1;
+    odd.dpiLightEffect = 7;
+    odd.dpiLightBrightness = 100;
+    odd.lightBarOn = 1;
+    odd.lightBarEffect = 9;
+    odd.lightBarBrightness = 40;
+    odd.sleepTime = 12;
+    m_page->SlotUpDataLightUILight(odd);
+    QCOMPARE(child<QComboBox>("Model")->currentIndex(), 2);
+    QCOMPARE(child<QSlider>("LightH")->value(), 4);
+    QCOMPARE(child<QComboBox>("LightMod")->currentIndex(), 6);
+    QCOMPARE(child<QSlider>("horizontalLight")->value(), 10);
+    QCOMPARE(child<QComboBox>("StopCloseTime")->currentIndex(), 2);
+    m_page->SlotUpDataLightUIA(odd);
+    QVERIFY(child<QSlider>("horizontalLight")->isEnabled()); // an import refill leaves them usable
+    QVERIFY(flash() == device);
+
+    // The mouse's own DPI button, held: the page shows the DPI light's next effect and writes nothing.
+    const int next = device.dpiLightOn == 0 ? 1 : device.dpiLightEffect == 1 ? 2 : 0;
+    QVERIFY(fn<int (*)(const char*)>("HidVirt_HoldDpiButton")("z1"));
+    QTRY_COMPARE_WITH_TIMEOUT(child<QComboBox>("Model")->currentIndex(), next, 5000);
+    FlashDataMap expected = device;
+    expected.dpiLightOn = next != 0;
+    if (next != 0)
+        expected.dpiLightEffect = uint8_t(next);
+    QVERIFY(flash() == expected);
+    QCOMPARE(m_offline, 0);
+}
+
+void TestLightE2E::offlineChangeWritesNothing() {
+    bringUp();
+    auto* mode = child<QComboBox>("LightMod");
+    const int shown = mode->currentIndex();
+    const FlashDataMap device = flash();
+    QVERIFY(fn<int (*)(const char*, int)>("HidVirt_SetLink")("z1", 0));
+    mode->setCurrentIndex(shown == 4 ? 5 : 4);
+    QCOMPARE(mode->currentIndex(), shown);
+    child<QSlider>("horizontalLight")->setValue(3);
+    QVERIFY(!child<QSlider>("horizontalLight")->isEnabled()); // until the next record
+    QTest::mouseClick(child<QPushButton>("toolButtonColorA"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>("ReUntil_3"), Qt::LeftButton, {}, QPoint(10, 10));
+    child<QComboBox>("LightMod_4")->setCurrentIndex(2);
+    QVERIFY(m_offline >= 4);
+    QVERIFY(flash() == device);
+}
+
+void TestLightE2E::receiverLightsLandAndRefusalsRestore() {
+    // The receiver's stored lights; its status value carries bytes of its own besides the behaviour.
+    QFile lights(m_state->path() + "/r8.lights");
+    QVERIFY(lights.open(QIODevice::WriteOnly));
+    lights.write(QByteArray("ZFR1") + QByteArray::fromHex("01ff0000030301"
+                                                          "010101"
+                                                          "0109080706050403"));
+    lights.close();
+    bringUp();
+    QVERIFY(child<QCheckBox>("ReUntil")->isChecked());
+    for (const char* name : {"ReceiveLight", "OneLed", "ThreeLed"})
+        QVERIFY2(child<QWidget>(name)->isVisible() && child<QWidget>(name)->isEnabled(), name);
+
+    child<QComboBox>("LightMod_2")->setCurrentIndex(0);
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleRGBBarMode, 7).at(0), '\0');
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleRGBBarMode, 7).at(6), '\0');
+    child<QComboBox>("LightMod_2")->setCurrentIndex(2);
+    QTest::mouseClick(child<QPushButton>("toolButtonColorI_2"), Qt::LeftButton);
+    child<QSlider>("horizontalLight_2")->setValue(7);
+    child<QSlider>("horizontalSpeed_2")->setValue(2);
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleRGBBarMode, 7),
+             QByteArray::fromHex("022ea6df010601"));
+
+    child<QComboBox>("LightMod_4")->setCurrentIndex(2);
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleIndicatorLed, 3), QByteArray::fromHex("010201"));
+    QTest::mouseClick(child<QCheckBox>("ReUntil_2"), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_Get4KDongleRGBValue, 8),
+             QByteArray::fromHex("0209080706050403"));
+    // The receiver's echo of the new value keeps the choice.
+    QTest::qWait(200);
+    QVERIFY(child<QCheckBox>("ReUntil_2")->isChecked() && !child<QCheckBox>("ReUntil")->isChecked());
+
+    // The receiver keeps its lights across a restart of the library.
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleIndicatorLed, 3), QByteArray::fromHex("010201"));
+
+    // A receiver that refuses: each control and buffer goes back, and nothing is sent again.
+    QFile file(m_state->path() + "/devices.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(kDescription).replace("address=A10008", "address=A10008 lights=none"));
+    file.close();
+    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    m_offline = 0;
+    child<QComboBox>("LightMod_4")->setCurrentIndex(1);
+    QCOMPARE(child<QComboBox>("LightMod_4")->currentIndex(), 2);
+    child<QComboBox>("LightMod_2")->setCurrentIndex(5);
+    QCOMPARE(child<QComboBox>("LightMod_2")->currentIndex(), 2);
+    QCOMPARE(m_page->receiveLight()->bar().bytes[0], uint8_t(2));
+    QTest::mouseClick(child<QCheckBox>("ReUntil_3"), Qt::LeftButton, {}, QPoint(10, 10));
+    QVERIFY(child<QCheckBox>("ReUntil_2")->isChecked() && !child<QCheckBox>("ReUntil_3")->isChecked());
+    QCOMPARE(m_offline, 3);
+    // The next full read finds no lights to show: the sections are disabled, not left with old values.
+    m_page->SlotUpDataLightUILight(CurrentRecord::snapshot());
+    QVERIFY(!child<QWidget>("ReceiveLight")->isEnabled() && !child<QWidget>("ThreeLed")->isEnabled());
+}
+
+QTEST_MAIN(TestLightE2E)
+#include "tst_light_e2e.moc"
