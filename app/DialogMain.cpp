@@ -97,11 +97,13 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     // Before the pages are built, so their forms are placed for the language from the start.
     Theme::setLanguageDirection(index);
 
-    m_dialog = new Dialog(this);
+    // Built inside the stack: moved there after construction, each page tree would be restyled once
+    // more, loading every picture of the hidden frame before the first window is shown.
+    m_dialog = new Dialog(m_stack);
     if (deviceListFactory())
-        m_deviceList = deviceListFactory()(this);
+        m_deviceList = deviceListFactory()(m_stack);
     else {
-        m_deviceList = new QWidget(this);
+        m_deviceList = new QWidget(m_stack);
         m_deviceList->setObjectName(QStringLiteral("DialogChange"));
         m_deviceList->setAttribute(Qt::WA_StyledBackground);
         m_deviceList->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + m_imagePath +
@@ -276,6 +278,16 @@ void DialogMain::showEvent(QShowEvent* event) {
         m_libraryChecked = true;
         if (!DeviceSession::libraryLoaded())
             QTimer::singleShot(0, this, &DialogMain::showLibraryNotice);
+    }
+}
+
+void DialogMain::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_framePolished) {
+        m_framePolished = true;
+        // The hidden frame takes its style (pictures, fonts) once the first window is on screen, so that
+        // the first choice of a device does not wait for it.
+        QTimer::singleShot(0, this, [this] { m_dialog->ensurePolished(); });
     }
 }
 

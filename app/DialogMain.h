@@ -70,6 +70,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -95,6 +96,7 @@ private:
     QString m_imagePath;
     bool m_minimised = false;
     bool m_libraryChecked = false;
+    bool m_framePolished = false;
 };
 
 // Language index of the last offline notice reason (0: offline, otherwise time-out).
