@@ -25,6 +25,8 @@
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 #include <memory>
 
 int g_offlineReason = 0;
@@ -41,6 +43,27 @@ DialogMain::PairingHooks& pairingHooks() {
     static DialogMain::PairingHooks hooks;
     return hooks;
 }
+
+// Runs a task once the window's first frame has been painted: queued behind its first expose.
+class FirstExposeThen : public QObject {
+public:
+    FirstExposeThen(QWindow* window, std::function<void()> task) : QObject(window), m_task(std::move(task)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_task();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_task;
+};
 
 QString registryKeyPath() {
     const QString app = AppPaths::appName();
@@ -274,20 +297,17 @@ void DialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Without a usable device library the list can only say "No device found": say why, once, over
     // the window the user now sees.
-    if (!m_libraryChecked) {
-        m_libraryChecked = true;
-        if (!DeviceSession::libraryLoaded())
-            QTimer::singleShot(0, this, &DialogMain::showLibraryNotice);
-    }
-}
-
-void DialogMain::paintEvent(QPaintEvent* event) {
-    QWidget::paintEvent(event);
     if (!m_framePolished) {
         m_framePolished = true;
         // The hidden frame takes its style (pictures, fonts) once the first window is on screen, so that
         // the first choice of a device does not wait for it.
-        QTimer::singleShot(0, this, [this] { m_dialog->ensurePolished(); });
+        if (QWindow* window = windowHandle())
+            window->installEventFilter(new FirstExposeThen(window, [this] { m_dialog->ensurePolished(); }));
+    }
+    if (!m_libraryChecked) {
+        m_libraryChecked = true;
+        if (!DeviceSession::libraryLoaded())
+            QTimer::singleShot(0, this, &DialogMain::showLibraryNotice);
     }
 }
 
