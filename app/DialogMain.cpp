@@ -25,8 +25,6 @@
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
-#include <QWindow>
-#include <functional>
 #include <memory>
 
 int g_offlineReason = 0;
@@ -43,27 +41,6 @@ DialogMain::PairingHooks& pairingHooks() {
     static DialogMain::PairingHooks hooks;
     return hooks;
 }
-
-// Runs a task once the window's first frame has been painted: queued behind its first expose.
-class FirstExposeThen : public QObject {
-public:
-    FirstExposeThen(QWindow* window, std::function<void()> task) : QObject(window), m_task(std::move(task)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                m_task();
-                deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_task;
-};
 
 QString registryKeyPath() {
     const QString app = AppPaths::appName();
@@ -120,8 +97,8 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     // Before the pages are built, so their forms are placed for the language from the start.
     Theme::setLanguageDirection(index);
 
-    // Built inside the stack: moved there after construction, each page tree would be restyled once
-    // more, loading every picture of the hidden frame before the first window is shown.
+    // Built inside the stack: moved there after construction, every page tree would be restyled once
+    // more, decoding its pictures again.
     m_dialog = new Dialog(m_stack);
     if (deviceListFactory())
         m_deviceList = deviceListFactory()(m_stack);
@@ -297,13 +274,6 @@ void DialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // Without a usable device library the list can only say "No device found": say why, once, over
     // the window the user now sees.
-    if (!m_framePolished) {
-        m_framePolished = true;
-        // The hidden frame takes its style (pictures, fonts) once the first window is on screen, so that
-        // the first choice of a device does not wait for it.
-        if (QWindow* window = windowHandle())
-            window->installEventFilter(new FirstExposeThen(window, [this] { m_dialog->ensurePolished(); }));
-    }
     if (!m_libraryChecked) {
         m_libraryChecked = true;
         if (!DeviceSession::libraryLoaded())

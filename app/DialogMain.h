@@ -95,7 +95,6 @@ private:
     QString m_imagePath;
     bool m_minimised = false;
     bool m_libraryChecked = false;
-    bool m_framePolished = false;
 };
 
 // Language index of the last offline notice reason (0: offline, otherwise time-out).
