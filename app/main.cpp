@@ -16,6 +16,36 @@
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+
+namespace {
+
+void setWindowIcon() {
+    QApplication::setWindowIcon(QIcon::fromTheme(AppPaths::desktopId(), QIcon(AppPaths::iconFile())));
+}
+
+// Runs a task once, queued behind the window's first expose, so after its first frame is painted.
+class AfterFirstExpose : public QObject {
+public:
+    AfterFirstExpose(QWindow* window, void (*task)()) : QObject(window), m_task(task) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_task();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    void (*m_task)();
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Earlier builds kept the per-user folder under ~/AppData/Local: bring the user's macros and caches
@@ -42,7 +72,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Ties the windows to the installed .desktop entry (task bars, Wayland) and names their icon.
     QGuiApplication::setDesktopFileName(AppPaths::desktopId());
-    QApplication::setWindowIcon(QIcon::fromTheme(AppPaths::desktopId(), QIcon(AppPaths::iconFile())));
     // Opened once the application object knows the executable's folder, before any window or thread.
     ConfigIniStore::instance();
     // Once, before any window: every widget and Qt's own dialogs take the look from here.
@@ -56,6 +85,7 @@ int main(int argc, char** argv) {
     static StartupServices::SingleInstance instance(AppPaths::appName());
     if (!instance.acquire()) {
         qCInfo(lcShell, "Zentrafox is already running");
+        setWindowIcon();
         ExeIsRun notice;
         // Lets headless checks of the second-instance path end without a click.
         const int autoCloseMs = qEnvironmentVariableIntValue("ZF_NOTICE_AUTOCLOSE_MS");
@@ -83,6 +113,12 @@ int main(int argc, char** argv) {
     DialogMain window;
     StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
     window.show();
+    // Finding the icon in the icon theme reads the themes' index files: it waits until the first window
+    // is on screen, and the window manager takes the icon when it comes.
+    if (QWindow* handle = window.windowHandle())
+        handle->installEventFilter(new AfterFirstExpose(handle, &setWindowIcon));
+    else
+        setWindowIcon();
     qCInfo(lcShell, "Zentrafox home window shown");
     const int rc = app.exec();
     DevicePagesLink::saveCache();
