@@ -34,7 +34,7 @@ class TestPngWriter : public QObject {
     Q_OBJECT
 private slots:
     // Drawn pictures with soft edges, flat areas, noise and see-through parts: decoded, the same pixels;
-    // each row uses a filter that is cheap to undo, and a picture with gradients uses more than one.
+    // no row is filtered, since undoing filters is the costly part of decoding.
     void writtenPicturesDecodeToTheSamePixels() {
         QTemporaryDir dir;
         QImage drawn(97, 61, QImage::Format_ARGB32_Premultiplied);
@@ -68,9 +68,7 @@ private slots:
             const QList<int> filters = rowFilters(file.readAll(), image.height(), image.width() * 4);
             QCOMPARE(filters.size(), image.height());
             for (int f : filters)
-                QVERIFY2(f >= 0 && f <= 2, qPrintable(QStringLiteral("filter %1").arg(f)));
-            if (image.height() > 1)
-                QVERIFY(QSet<int>(filters.begin(), filters.end()).size() > 1);
+                QVERIFY2(f == 0, qPrintable(QStringLiteral("filter %1").arg(f)));
         }
     }
 

@@ -6,7 +6,6 @@
 #include <QtEndian>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -38,14 +37,6 @@ void appendChunk(QByteArray& out, const char* type, const QByteArray& body) {
     out.append(crc, 4);
 }
 
-// The row that sums smallest as signed bytes compresses best (the encoder's usual heuristic).
-long cost(const QByteArray& row) {
-    long sum = 0;
-    for (int i = 1; i < row.size(); ++i)
-        sum += std::abs(int(int8_t(row[i])));
-    return sum;
-}
-
 } // namespace
 
 bool writeFastPng(const QImage& image, const QString& path) {
@@ -54,19 +45,12 @@ bool writeFastPng(const QImage& image, const QString& path) {
     const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
     const int width = rgba.width(), height = rgba.height(), stride = width * 4;
 
+    // Unfiltered rows: each starts with filter type 0 and holds the pixels as they are.
     QByteArray raw;
     raw.reserve((stride + 1) * height);
-    QByteArray none(stride + 1, '\0'), sub(stride + 1, '\1'), up(stride + 1, '\2');
     for (int y = 0; y < height; ++y) {
-        const auto* row = rgba.constScanLine(y);
-        const auto* above = y > 0 ? rgba.constScanLine(y - 1) : nullptr;
-        for (int i = 0; i < stride; ++i) {
-            none[i + 1] = char(row[i]);
-            sub[i + 1] = char(row[i] - (i >= 4 ? row[i - 4] : 0));
-            up[i + 1] = char(row[i] - (above ? above[i] : 0));
-        }
-        const long n = cost(none), s = cost(sub), u = cost(up);
-        raw += (s < n && s <= u) ? sub : (u < n ? up : none);
+        raw.append('\0');
+        raw.append(reinterpret_cast<const char*>(rgba.constScanLine(y)), stride);
     }
 
     QByteArray header(13, '\0');
