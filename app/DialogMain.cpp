@@ -100,11 +100,13 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     // Before the pages are built, so their forms are placed for the language from the start.
     Theme::setLanguageDirection(index);
 
-    m_dialog = new Dialog(this);
+    // Built inside the stack: moved there after construction, every page tree would be restyled once
+    // more, decoding its pictures again.
+    m_dialog = new Dialog(m_stack);
     if (deviceListFactory())
-        m_deviceList = deviceListFactory()(this);
+        m_deviceList = deviceListFactory()(m_stack);
     else {
-        m_deviceList = new QWidget(this);
+        m_deviceList = new QWidget(m_stack);
         m_deviceList->setObjectName(QStringLiteral("DialogChange"));
         m_deviceList->setAttribute(Qt::WA_StyledBackground);
         m_deviceList->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + m_imagePath +

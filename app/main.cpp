@@ -20,6 +20,36 @@
 #include <QIcon>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
+
+namespace {
+
+void setWindowIcon() {
+    QApplication::setWindowIcon(QIcon::fromTheme(AppPaths::desktopId(), QIcon(AppPaths::iconFile())));
+}
+
+// Runs a task once, queued behind the window's first expose, so after its first frame is painted.
+class AfterFirstExpose : public QObject {
+public:
+    AfterFirstExpose(QWindow* window, void (*task)()) : QObject(window), m_task(task) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                m_task();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    void (*m_task)();
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     // Earlier builds kept the per-user folder under ~/AppData/Local: bring the user's macros and caches
@@ -46,7 +76,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Ties the windows to the installed .desktop entry (task bars, Wayland) and names their icon.
     QGuiApplication::setDesktopFileName(AppPaths::desktopId());
-    QApplication::setWindowIcon(QIcon::fromTheme(AppPaths::desktopId(), QIcon(AppPaths::iconFile())));
     // Opened once the application object knows the executable's folder, before any window or thread.
     ConfigIniStore::instance();
     // Once, before any window: every widget and Qt's own dialogs take the look from here.
@@ -58,6 +87,7 @@ int main(int argc, char** argv) {
     static StartupServices::SingleInstance instance(AppPaths::appName());
     if (!instance.acquire()) {
         qCInfo(lcShell, "Zentrafox is already running");
+        setWindowIcon();
         ExeIsRun notice;
         // Lets headless checks of the second-instance path end without a click.
         const int autoCloseMs = qEnvironmentVariableIntValue("ZF_NOTICE_AUTOCLOSE_MS");
@@ -87,8 +117,15 @@ int main(int argc, char** argv) {
     // Started with the session: into the tray where there is one, else on the screen as usual.
     if (app.arguments().contains(Autostart::startHiddenArgument()) && DialogMain::trayAvailable()) {
         window.SlotChangeSize(2);
+        setWindowIcon();
     } else {
         window.show();
+        // Finding the icon in the icon theme reads the themes' index files: it waits until the first
+        // window is on screen, and the window manager takes the icon when it comes.
+        if (QWindow* handle = window.windowHandle())
+            handle->installEventFilter(new AfterFirstExpose(handle, &setWindowIcon));
+        else
+            setWindowIcon();
         window.offerRepair();
     }
     qCInfo(lcShell, "Zentrafox home window shown");

@@ -315,9 +315,25 @@ void fitText(QAbstractButton* button, int padding) {
         px = base;
     else
         button->setProperty("zfBasePixelSize", px);
+    // The largest size up to the base that fits (8 at least). Widths grow about in proportion to the
+    // size, so one measurement lands near it; the steps after it check that guess, since each size
+    // measured loads a font of its own.
+    const QString text = button->text();
+    auto fits = [&](int size) {
+        font.setPixelSize(size);
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
+    };
     font.setPixelSize(px);
-    while (px > 8 && QFontMetrics(font).horizontalAdvance(button->text()) > room)
-        font.setPixelSize(--px);
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    if (width > room && px > 8) {
+        const int top = px;
+        px = qBound(8, int(qint64(px) * qMax(room, 0) / width), top - 1);
+        while (px > 8 && !fits(px))
+            --px;
+        while (px + 1 < top && fits(px + 1))
+            ++px;
+    }
+    font.setPixelSize(px);
     button->setFont(font);
 }
 

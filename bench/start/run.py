@@ -3,7 +3,8 @@
 
 Start: exec -> first top-level window painted (the preloaded probe reports the moment), medians per
 platform and the ratio to the bare window; the CPU time used by then (steadier than wall time on a
-busy machine); peak RSS from wait4(). Idle: voluntary context switches of
+busy machine); peak RSS from wait4(). With --callgrind, the instructions executed up to the first paint
+(valgrind's callgrind, all of the process's threads): the steadiest figure of all on a loaded machine. Idle: voluntary context switches of
 all the program's threads over a window of seconds, on the device list and on a device's pages.
 """
 import argparse
@@ -104,6 +105,50 @@ def run_start(args, programs, platform, home):
               % (name, med, min(t), max(t), ratio, c, cratio, mib))
 
 
+def instructions_once(cmd, env, probe, work):
+    """Instructions executed from exec to the first painted window, counted by callgrind; or None."""
+    out = os.path.join(work, "callgrind.%p")
+    env = dict(env, ZF_PROBE_FD="9", ZF_PROBE_SETTLE_MS="0")
+    # env sets LD_PRELOAD for the program only, not for valgrind itself.
+    subprocess.run(["valgrind", "--tool=callgrind", "--trace-children=yes", "--callgrind-out-file=" + out,
+                    "env", "LD_PRELOAD=" + probe] + cmd, env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=600)
+    total = None
+    for name in os.listdir(work):
+        if name.startswith("callgrind.") and name.endswith(".1"):  # the probe's dump at the first paint
+            with open(os.path.join(work, name)) as f:
+                for line in f:
+                    if line.startswith("summary:") or line.startswith("totals:"):
+                        total = int(line.split()[1])
+                        break
+    for name in os.listdir(work):
+        if name.startswith("callgrind."):
+            os.remove(os.path.join(work, name))
+    return total
+
+
+def run_instructions(args, programs, platform, home):
+    print("\n[%s] instructions to the first painted window (callgrind, %d runs each, median)"
+          % (platform, args.callgrind))
+    counts = {name: [] for name, _, _ in programs}
+    work = tempfile.mkdtemp(prefix="zf-bench-cg.")
+    try:
+        for _ in range(args.callgrind):
+            for name, cmd, extra in programs:
+                n = instructions_once(cmd, base_env(home, platform, args.display, extra), args.probe, work)
+                if n:
+                    counts[name].append(n)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    bare = statistics.median(counts["bare"]) if counts["bare"] else None
+    for name, _, _ in programs:
+        if not counts[name]:
+            print("  %-22s not measured (no paint seen under callgrind)" % name)
+            continue
+        med = statistics.median(counts[name])
+        print("  %-22s %8.1f M  %6.2fx" % (name, med / 1e6, med / bare if bare else float("nan")))
+
+
 def switches(pid):
     """Per-thread (name, voluntary context switches) of a process."""
     out = {}
@@ -187,6 +232,8 @@ def main():
     ap.add_argument("--settle", type=float, default=3)
     ap.add_argument("--gl", action="store_true",
                     help="also start Zentrafox with the GLX integration forced (what QT_XCB_GL_INTEGRATION=none saves)")
+    ap.add_argument("--callgrind", type=int, default=0, metavar="N",
+                    help="also count the instructions to the first paint under callgrind, N runs each")
     ap.add_argument("--shot", help="screenshot of the page used for the idle figure")
     ap.add_argument("--compare", metavar="APP_DIR",
                     help="another build's application folder (say, a copy from before a change), started "
@@ -227,6 +274,8 @@ def main():
                 programs.append(("zentrafox GLX forced", [app], dict(app_env, QT_XCB_GL_INTEGRATION="xcb_glx")))
                 programs.append(("bare GL off", [bare], {"QT_XCB_GL_INTEGRATION": "none"}))
             run_start(args, programs, platform, home)
+            if args.callgrind:
+                run_instructions(args, programs, platform, home)
         if not args.no_idle:
             if args.compare:
                 run_idle(args, "before", before, home, before_env)

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
@@ -207,6 +208,32 @@ private slots:
             QVERIFY2(qMin(diff, 360 - diff) <= 15,
                      qPrintable(QString("%1: summary hue %2, card hue %3").arg(group).arg(a).arg(b)));
         }
+    }
+
+    // A long caption gets the largest pixel size, up to the style's own, whose text fits the button
+    // (8 at least), as a step-by-step search from the top would find; a shorter text grows back.
+    void fitTextPicksTheLargestSizeThatFits() {
+        QPushButton button;
+        QFont styled = button.font();
+        styled.setPixelSize(18);
+        button.setFont(styled);
+        const QString text = QStringLiteral("Wheel functions and more");
+        for (int width : {30, 60, 90, 120, 150, 180, 210, 260, 400}) {
+            button.setText(text);
+            button.resize(width, 30);
+            Theme::fitText(&button, 4);
+            int expected = 18;
+            QFont probe = styled;
+            for (;; --expected) {
+                probe.setPixelSize(expected);
+                if (expected <= 8 || QFontMetrics(probe).horizontalAdvance(text) <= width - 4 - 8)
+                    break;
+            }
+            QCOMPARE(button.font().pixelSize(), expected);
+        }
+        button.setText(QStringLiteral("Wheel"));
+        Theme::fitText(&button, 4);
+        QCOMPARE(button.font().pixelSize(), 18);
     }
 
     // Frameless windows with rounded pictures keep their corners see-through.

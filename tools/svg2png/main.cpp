@@ -8,6 +8,8 @@
 #include <QSvgRenderer>
 #include <cstdio>
 
+#include "PngWriter.h"
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -25,7 +27,7 @@ int main(int argc, char** argv) {
         painter.end();
         const QString target = QString::fromLocal8Bit(argv[2]);
         QDir().mkpath(QFileInfo(target).absolutePath());
-        return image.save(target, "PNG") ? 0 : 1;
+        return writeFastPng(image, target) ? 0 : 1;
     }
     if (argc != 3) {
         std::fprintf(stderr, "usage: svg2png SOURCE_DIR OUTPUT_DIR | svg2png FILE.svg FILE.png SIZE\n");
@@ -53,7 +55,7 @@ int main(int argc, char** argv) {
         renderer.render(&painter);
         painter.end();
         QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!image.save(target, "PNG")) {
+        if (!writeFastPng(image, target)) {
             std::fprintf(stderr, "svg2png: cannot write %s\n", qPrintable(target));
             ++failures;
         }
