@@ -5,6 +5,8 @@
 # Usage: scripts/ci-sanitizers.sh [FUZZ_SECONDS]   (default 30)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Paths relative to the checkout in ccache's keys: another clone of the tree reuses the same cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 fuzz_seconds=${1:-${ZF_CI_FUZZ_SECONDS:-30}}
 jobs=$(nproc)
 

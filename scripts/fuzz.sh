@@ -6,6 +6,8 @@
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Paths relative to the checkout in ccache's keys: another clone of the tree reuses the same cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 seconds=${1:-30}
 shift || true
 jobs=${ZF_FUZZ_JOBS:-$(nproc)}
