@@ -32,7 +32,7 @@ run_one() {
   ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
   LSAN_OPTIONS=suppressions=$src/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 -max_len=16384 \
+    "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2560 \
       -print_final_stats=1 -artifact_prefix="$dir/" "${corpora[@]}" >"$dir/log" 2>&1 || rc=$?
   local execs cov ft
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -n1)

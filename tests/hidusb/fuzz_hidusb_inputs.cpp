@@ -1,6 +1,6 @@
-// Fuzz target for the device library's parsers of outside input: the input is loaded both as the device
-// description and as the device table (whose receiver lists give the classes), and each of its lines is run
-// as a control-socket command.
+// Fuzz target for the device library's parsers of outside input: the input is loaded as the device
+// description, as the device table (whose receiver lists give the classes) and as a mouse's state file,
+// and each of its lines is run as a control-socket command.
 #include "ControlSocket.h"
 #include "HIDUsbVirtual.h"
 
@@ -36,7 +36,9 @@ const std::string& workDir() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    for (const char* file : {"/devices.txt", "/usersetting/Config.ini"})
+    // The state file too: an input that is no description gives the default mouse0, which reads it.
+    std::filesystem::create_directories(workDir() + "/state");
+    for (const char* file : {"/devices.txt", "/usersetting/Config.ini", "/state/mouse0.state"})
         std::ofstream(workDir() + file, std::ios::binary | std::ios::trunc) << text;
     HidVirt_Reload();
     std::istringstream lines(text);
