@@ -1,6 +1,7 @@
 // Faults that must lose nothing, against the real device library and its virtual mouse: a process killed
 // at any moment of a burst of writes leaves every file old or new; a mouse unplugged in the middle of a
-// burst leaves a record that the program and the mouse agree on once it is back.
+// burst leaves a record that the program and the mouse agree on once it is back; a library stuck in a call
+// never holds the window longer than the online check's wait.
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
@@ -43,13 +44,15 @@ struct Virt {
     int (*Reload)() = nullptr;
     int (*SetLink)(const char*, int) = nullptr;
     int (*ReadFlash)(const char*, int, unsigned char*) = nullptr;
+    int (*Hang)(int) = nullptr;
 };
 
 bool bind(QLibrary& lib, Virt& v) {
     v.Reload = reinterpret_cast<decltype(v.Reload)>(lib.resolve("HidVirt_Reload"));
     v.SetLink = reinterpret_cast<decltype(v.SetLink)>(lib.resolve("HidVirt_SetLink"));
     v.ReadFlash = reinterpret_cast<decltype(v.ReadFlash)>(lib.resolve("HidVirt_ReadFlash"));
-    return v.Reload && v.SetLink && v.ReadFlash;
+    v.Hang = reinterpret_cast<decltype(v.Hang)>(lib.resolve("HidVirt_Hang"));
+    return v.Reload && v.SetLink && v.ReadFlash && v.Hang;
 }
 
 // Chooses the first device that answers, as the device list does.
@@ -131,6 +134,7 @@ private slots:
     void initTestCase();
     void killedWritersLeaveOldOrNew();
     void unplugInABurst();
+    void hungLibraryNeverHoldsTheWindow();
     void cleanupTestCase();
 
 private:
@@ -267,6 +271,59 @@ void TestHardening::unplugInABurst() {
     DeviceSession::stopService();
     DevicePagesLink::setWorker(nullptr);
     DeviceReports::setClock(nullptr);
+}
+
+void TestHardening::hungLibraryNeverHoldsTheWindow() {
+    QLibrary lib(qEnvironmentVariable("ZF_REAL_HID"));
+    Virt v;
+    QVERIFY2(HidLibrary::load(lib.fileName()), qPrintable(HidLibrary::errorText()));
+    QVERIFY(lib.load() && bind(lib, v) && v.Reload());
+    LinkFlags::resetAll();
+    Worker worker; // before the choice: a new worker points the selection at no device
+    QVERIFY(selectFirstOnline());
+    FlashDataMap record;
+    QVERIFY(v.ReadFlash(kMouse, -1, record.data()));
+    CurrentRecord::replace(record);
+    hid().SetDllProtocolData(record.data());
+    int notices = 0;
+    QObject pages;
+    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &pages, [&](int) { ++notices; });
+    DeviceSession::resumeService();
+    DeviceSession::setProgramActive(true);
+    LinkFlags::DevicePagesActive = true;
+
+    // Stuck for 3 s: every write and online check on the GUI thread still returns within the wait, refused
+    // with the notice; the ones after the first do not queue behind the stuck call.
+    constexpr int kHangMs = 3000;
+    QVERIFY(v.Hang(kHangMs));
+    QElapsedTimer hang;
+    hang.start();
+    qint64 longest = 0;
+    int refused = 0;
+    for (int i = 0; hang.elapsed() < kHangMs - 500; ++i) {
+        QElapsedTimer call;
+        call.start();
+        if (i % 2) {
+            LinkFlags::WaitingForOnline = true;
+            worker.SlotCheckOnline();
+            QVERIFY(LinkFlags::WaitingForOnline);
+        } else {
+            refused += SetLod(uint8_t(1 + i % 3)) ? 0 : 1;
+        }
+        longest = std::max(longest, call.elapsed());
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    QVERIFY2(longest <= DeviceSession::kAnswerWaitMs + 300, qPrintable(QString::number(longest)));
+    QVERIFY(refused > 0);
+    QCOMPARE(notices, refused);
+    QVERIFY(CurrentRecord::snapshot() == record);
+
+    // Over: the mouse answers again and takes the change.
+    QTRY_VERIFY_WITH_TIMEOUT(SetLod(record.lod == 2 ? 1 : 2), kHangMs);
+    FlashDataMap mouse;
+    QTRY_VERIFY((v.ReadFlash(kMouse, -1, mouse.data()), mouse.lod == (record.lod == 2 ? 1 : 2)));
+    DeviceSession::stopService();
 }
 
 int main(int argc, char** argv) {
