@@ -11,12 +11,12 @@ namespace zf {
 
 // Never destroyed: threads that outlive a stop may still reach them while the library is unloaded.
 Host& host() {
-    static Host* h = new Host;
+    static Host* h = keepForever(new Host);
     return *h;
 }
 
 Counters& counters() {
-    static Counters* c = new Counters;
+    static Counters* c = keepForever(new Counters);
     return *c;
 }
 

@@ -166,7 +166,7 @@ long long pairUs() {
 }
 
 Registry& registry() {
-    static Registry* r = new Registry; // never destroyed, see host()
+    static Registry* r = keepForever(new Registry); // never destroyed, see host()
     return *r;
 }
 
