@@ -1,6 +1,7 @@
 // Fuzz target for the language files: the input is the English JSON file, loaded into the tables, which
 // are then read through every kind of lookup the pages use.
 #include "app/core/Language.h"
+#include "tests/common/QtJsonLeak.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -32,7 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     file.write(reinterpret_cast<const char*>(data), qint64(size));
     file.close();
-    Language::loadFrom(g_dir->path(), {QStringLiteral("English")});
+    {
+        const QtJsonLeakPause pause;
+        Language::loadFrom(g_dir->path(), {QStringLiteral("English")});
+    }
     if (Language::loadedCount() != 1) // a broken file still takes its index
         __builtin_trap();
     for (const Language::Section s : {Language::Section::Mouse, Language::Section::Keyboard})

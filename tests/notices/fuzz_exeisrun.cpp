@@ -1,6 +1,7 @@
 // Fuzz target for the texts of the "already running" notice: the input is read both as one of its small
 // XML files and as a language JSON file.
 #include "app/notices/ExeIsRun.h"
+#include "tests/common/QtJsonLeak.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     readAs("3-Korea.xml", data, size);
+    const QtJsonLeakPause pause;
     readAs("en.json", data, size);
     return 0;
 }
