@@ -23,13 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     file.write(bytes);
     file.close();
     const IniStore store(file.fileName(), "UTF8", true);
+    QSettings keys(file.fileName(), QSettings::IniFormat);
     for (const QString& group : store.groups()) {
-        QSettings keys(file.fileName(), QSettings::IniFormat);
         keys.beginGroup(group);
         for (const QString& key : keys.childKeys()) {
             store.list(group, key);
             store.intValue(group, key, -1);
         }
+        keys.endGroup();
     }
     return 0;
 }
