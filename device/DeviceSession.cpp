@@ -4,6 +4,13 @@
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace DeviceSession {
 namespace {
 constexpr int kUsbChangePeriodMs = 600;
@@ -31,7 +38,36 @@ void stopWatching() {
 }
 
 bool isOnline(const QString& path) {
-    return hid().UsbFinderC_GetDeviceOnLine(path.toLatin1().constData()) != 0;
+    return isOnline(path.toLatin1());
+}
+
+bool isOnline(const QByteArray& path) {
+    struct Call {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool answered = false;
+        bool abandoned = false; // the caller stopped waiting
+        bool online = false;
+    };
+    static std::atomic<int> stuck{0}; // calls still inside the library after their wait ran out
+    if (stuck.load() > 0)
+        return false;
+    auto call = std::make_shared<Call>();
+    std::thread([call, path] {
+        const bool online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0;
+        std::lock_guard<std::mutex> lock(call->mutex);
+        if (call->abandoned)
+            --stuck;
+        call->online = online;
+        call->answered = true;
+        call->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(call->mutex);
+    if (call->done.wait_for(lock, std::chrono::milliseconds(kAnswerWaitMs), [&] { return call->answered; }))
+        return call->online;
+    call->abandoned = true;
+    ++stuck;
+    return false;
 }
 
 bool setLongRangeMode(const QString& path, bool on) {

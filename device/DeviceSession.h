@@ -21,8 +21,12 @@ void setProgramActive(bool active);
 // `handler` becomes the one USB-change callback (600 ms period); it replaces the previous one.
 void watchUsbChanges(UsbChangeHandler handler);
 void stopWatching();
-// True when the mouse at `path` answers.
+// True when the mouse at `path` answers. A library stuck in the call must not hold the window: the answer
+// is awaited at most kAnswerWaitMs (below the 1300 ms online check), and a mouse that did not answer in
+// time counts as offline. While one such call is still stuck, later ones return false at once.
+constexpr int kAnswerWaitMs = 1000;
 bool isOnline(const QString& path);
+bool isOnline(const QByteArray& path);
 // Long-range radio mode of the device at `path`; false when the library refused.
 bool setLongRangeMode(const QString& path, bool on);
 

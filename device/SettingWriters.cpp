@@ -1,6 +1,7 @@
 #include "device/SettingWriters.h"
 
 #include "app/core/PostMsg.h"
+#include "device/DeviceSession.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 
@@ -10,8 +11,7 @@
 namespace {
 
 bool deviceAnswers() {
-    const QByteArray path = SelectedDevice::pathLatin1();
-    return hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0;
+    return DeviceSession::isOnline(SelectedDevice::pathLatin1()); // bounded: a stuck library is offline
 }
 
 void offlineNotice() {
@@ -20,7 +20,8 @@ void offlineNotice() {
 }
 
 // The common writer: online test, patch under the lock, send the record as it then stands. A failed
-// send puts the record back so it keeps mirroring what the mouse holds.
+// send (the mouse went during it) puts the record back so it keeps mirroring what the mouse holds, and is
+// reported like any other refusal.
 template <typename Patch> bool writeSetting(Patch&& patch) {
     if (!deviceAnswers()) {
         offlineNotice();
@@ -39,6 +40,7 @@ template <typename Patch> bool writeSetting(Patch&& patch) {
         if (r == after)
             r = before;
     });
+    offlineNotice();
     return false;
 }
 

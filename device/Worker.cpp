@@ -5,6 +5,7 @@
 #include "app/core/Logging.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -391,7 +392,7 @@ void Worker::SlotCheckOnline() {
             if (device.kind != 0)
                 LinkFlags::WaitingForOnline = false;
         } else if (LinkFlags::UpgradeIdle) {
-            const bool online = hid().UsbFinderC_GetDeviceOnLine(device.path.toLatin1().constData()) != 0;
+            const bool online = DeviceSession::isOnline(device.path);
             LinkFlags::DeviceOnline = online;
             LinkFlags::LastStartOnline = false;
             if (!online)
@@ -403,8 +404,7 @@ void Worker::SlotCheckOnline() {
                !LinkFlags::RunRequested && !LinkFlags::Restoring) {
         // A live mouse that stopped answering: learnt here rather than at the next refused write, and
         // then watched for like one that was offline at the start. Nothing was refused, so no notice.
-        const QByteArray path = SelectedDevice::pathLatin1();
-        if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) == 0) {
+        if (!DeviceSession::isOnline(SelectedDevice::pathLatin1())) {
             LinkFlags::DeviceOnline = false;
             LinkFlags::WaitingForOnline = true;
             PostMsg::instance()->SendMouseDropped();

@@ -150,6 +150,10 @@ SensorDPI::SensorDPI(QWidget* parent) : QWidget(parent), ui(new Ui::SensorDPI) {
 }
 
 SensorDPI::~SensorDPI() {
+    // The spin boxes go with the base class and lose focus then: their "editing finished" must not reach
+    // this editor, which is no longer whole.
+    for (QSpinBox* spin : {ui->spinBoxA, ui->spinBoxY})
+        spin->disconnect(this);
     delete ui;
 }
 

@@ -51,6 +51,9 @@ HIDUSB_API int HidVirt_SetPacketTime(int microseconds);
  * one on its cable charges (ZF_HIDUSB_CHARGE_MS, default 6000); 0 holds the level, -1 goes back to the
  * environment. Every step sends a battery status report; an empty mouse stops answering. */
 HIDUSB_API int HidVirt_SetBatteryTiming(int drainMsPerPercent, int chargeMsPerPercent);
+/* The library hangs: from now on every device function (and every HidVirt_ function but this one) blocks
+ * until `milliseconds` (1 to 600000) have passed, as a driver stuck in a call would. Returns at once. */
+HIDUSB_API int HidVirt_Hang(int milliseconds);
 
 #ifdef __cplusplus
 }

@@ -206,6 +206,13 @@ int HidVirt_FailNextUpgrade(int percent) {
     return 1;
 }
 
+int HidVirt_Hang(int milliseconds) {
+    if (milliseconds < 1 || milliseconds > 600000)
+        return 0;
+    hangFor(milliseconds);
+    return 1;
+}
+
 int HidVirt_GetCounters(unsigned long long* out5) {
     if (!out5)
         return 0;

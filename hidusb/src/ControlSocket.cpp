@@ -38,6 +38,7 @@ const char kHelp[] = "list\n"
                      "fail-pairing\n"
                      "hang-pairing\n"
                      "fail-upgrade PERCENT\n"
+                     "hang MILLISECONDS\n"
                      "counters\n"
                      "help\n";
 
@@ -370,6 +371,13 @@ std::string runControlCommand(const std::string& line) {
         if (args.size() != 2 || !parseInt(args[1], 0, 100, percent))
             return error("usage: fail-upgrade PERCENT(0-100)");
         HidVirt_FailNextUpgrade(percent);
+        return "ok\n";
+    }
+    if (cmd == "hang") {
+        int ms = 0;
+        if (args.size() != 2 || !parseInt(args[1], 1, 600000, ms))
+            return error("usage: hang MILLISECONDS(1-600000)");
+        HidVirt_Hang(ms);
         return "ok\n";
     }
     return error("unknown command " + cmd + " (try help)");

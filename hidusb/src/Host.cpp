@@ -2,23 +2,42 @@
 
 #include "ControlSocket.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace zf {
 
 // Never destroyed: threads that outlive a stop may still reach them while the library is unloaded.
 Host& host() {
-    static Host* h = new Host;
+    static Host* h = keepForever(new Host);
     return *h;
 }
 
 Counters& counters() {
-    static Counters* c = new Counters;
+    static Counters* c = keepForever(new Counters);
     return *c;
+}
+
+namespace {
+std::atomic<long long> gHangUntilUs{0}; // steady clock; 0 = no hang
+long long steadyUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
+void hangFor(int milliseconds) {
+    gHangUntilUs = steadyUs() + milliseconds * 1000LL;
 }
 
 std::unique_lock<std::mutex> lockDevices() {
     std::unique_lock<std::mutex> lock(registry().mutex);
+    const long long left = gHangUntilUs.load() - steadyUs();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(left));
     if (!host().loaded) {
         host().loaded = true;
         startControlServer();

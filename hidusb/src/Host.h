@@ -38,8 +38,11 @@ struct Host {
 
 Host& host();
 Counters& counters();
-// Locks the registry, loading the device description on first use.
+// Locks the registry, loading the device description on first use. While a hang is armed the lock is
+// held until it is over, so every call that needs the devices blocks as in a stuck driver.
 std::unique_lock<std::mutex> lockDevices();
+// Arms such a hang for the next `milliseconds`, counted from now; does not wait itself.
+void hangFor(int milliseconds);
 
 // Reports from a device to the started service when that service reaches it; caller holds the lock.
 void sendFromMouse(const Mouse& m, uint8_t type, uint8_t qualifier, uint8_t sub, std::vector<uint8_t> data,

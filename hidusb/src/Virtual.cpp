@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -172,7 +174,7 @@ long long pairUs() {
 }
 
 Registry& registry() {
-    static Registry* r = new Registry; // never destroyed, see host()
+    static Registry* r = keepForever(new Registry); // never destroyed, see host()
     return *r;
 }
 
@@ -437,26 +439,48 @@ void Registry::loadState(Mouse& m) {
     m.version = static_cast<uint16_t>(head[2] | head[3] << 8);
 }
 
+namespace {
+bool writeAllTo(int fd, const uint8_t* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+} // namespace
+
 bool Registry::save(const Mouse& m) {
     std::string dir = stateDir();
     makeDirs(dir);
     std::string path = dir + "/" + m.name + ".state";
-    std::string tmp = path + ".tmp";
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
+    // A temporary name of its own per write: two processes saving the same mouse never share one.
+    std::string tmp = path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
         return false;
-    uint8_t head[4] = {static_cast<uint8_t>(m.profile), kProfileCount, static_cast<uint8_t>(m.version & 0xFF),
-                       static_cast<uint8_t>(m.version >> 8)};
-    bool ok = std::fwrite(kStateMagic, 1, 4, f) == 4 && std::fwrite(head, 1, 4, f) == 4;
+    std::vector<uint8_t> bytes(kStateMagic, kStateMagic + 4);
+    bytes.insert(bytes.end(), {static_cast<uint8_t>(m.profile), kProfileCount,
+                               static_cast<uint8_t>(m.version & 0xFF), static_cast<uint8_t>(m.version >> 8)});
     for (const auto& p : m.profiles)
-        ok = ok && std::fwrite(p.data(), 1, kRecordSize, f) == static_cast<size_t>(kRecordSize);
-    // Replaced by rename, so a reader sees the old state or the new one. No fsync: it would cost several
-    // milliseconds on every setting write, and a virtual mouse need not survive a power cut.
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+        bytes.insert(bytes.end(), p.begin(), p.end());
+    // Synced before the rename, so after a crash or a power cut the name holds the old state or the
+    // whole new one, never a short or zeroed file.
+    bool ok = ::fchmod(fd, 0644) == 0 && writeAllTo(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
     if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
         std::remove(tmp.c_str());
         return false;
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
     }
     return true;
 }

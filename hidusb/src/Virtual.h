@@ -10,7 +10,28 @@
 #include <string>
 #include <vector>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define ZF_HIDUSB_LSAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZF_HIDUSB_LSAN 1
+#endif
+#endif
+#ifdef ZF_HIDUSB_LSAN
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace zf {
+
+// Objects that live until the process ends, even past an unload of the library, because a thread that
+// outlives a stop may still reach them. The leak checker is told, or an unload that drops the only
+// pointer to them would make them look leaked.
+template <typename T> T* keepForever(T* object) {
+#ifdef ZF_HIDUSB_LSAN
+    __lsan_ignore_object(object);
+#endif
+    return object;
+}
 
 using Record = std::array<uint8_t, kRecordSize>;
 

@@ -202,11 +202,15 @@ void TestDeviceLink::offlineAndRefusedWrites() {
             !SetButtonKeys(-1, ButtonAssignment{{1, 1, 1}}, KeySequenceBlock{}) && !SetTouchKeyMode(3, 1) &&
             !SetCurvePoint(1, 5, 1, 1.0f) && !SetCurrentDpiLevel(8) && !SetDpiLevelPair(e, e, 0, 8, 0));
     QCOMPARE(value("g_fakeUpdateCalls"), 0);
-    // The mouse refuses the record: the writer says so and the record is as before.
+    // The mouse refuses the record: the writer says so, with the offline notice, and the record is as
+    // before.
     set("g_fakeUpdateResult", 0);
+    LinkFlags::resetAll();
+    const int noticesBefore = offline.count();
     QVERIFY(!SetDebounceTime(77));
     QVERIFY(!SetDpiLevelColour(2, 1, 2, 3));
     QCOMPARE(value("g_fakeUpdateCalls"), 2);
+    QCOMPARE(offline.count(), noticesBefore + 2);
     QVERIFY(rec() == patternRecord());
 }
 

@@ -129,9 +129,10 @@ TEST_F(Control, CommandsReachTheDevicesAndTheProgram) {
 
 TEST_F(Control, BadCommandsGetAReasonAndChangeNothing) {
     const std::string before = tool("list").out;
-    for (const char* bad : {"frobnicate", "dpi", "dpi nobody", "dpi receiver0", "dpi mouse0 press",
-                            "battery mouse0 101", "battery mouse0 50 2", "battery mouse0 x",
-                            "key mouse0 middle down", "fail-upgrade -1", "plug", "cable mouse0 extra"}) {
+    for (const char* bad :
+         {"frobnicate", "dpi", "dpi nobody", "dpi receiver0", "dpi mouse0 press", "battery mouse0 101",
+          "battery mouse0 50 2", "battery mouse0 x", "key mouse0 middle down", "fail-upgrade -1", "plug",
+          "cable mouse0 extra", "hang 0", "hang 600001"}) {
         ToolRun r = tool(bad);
         EXPECT_EQ(1, r.status) << bad;
         EXPECT_FALSE(r.err.empty()) << bad;
@@ -148,6 +149,19 @@ TEST_F(Control, BadCommandsGetAReasonAndChangeNothing) {
     EXPECT_EQ(0, help.status);
     for (const char* word : {"fail-upgrade", "ZF_HIDUSB_SOCKET", "\"ok\""})
         EXPECT_NE(std::string::npos, help.out.find(word)) << word;
+}
+
+// A library told to hang blocks every device call until the time is over, then answers as before.
+TEST_F(Control, HangBlocksEveryCallForItsTime) {
+    ASSERT_EQ(0, tool("hang 700").status);
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(1, L.UsbFinderC_GetDeviceOnLine(kReceiverPath));
+    const auto blocked = std::chrono::steady_clock::now() - begin;
+    EXPECT_GE(blocked, 500ms);
+    EXPECT_LT(blocked, 5s);
+    const auto again = std::chrono::steady_clock::now();
+    EXPECT_EQ(1, L.UsbFinderC_GetDeviceOnLine(kReceiverPath));
+    EXPECT_LT(std::chrono::steady_clock::now() - again, 200ms);
 }
 
 // Raw clients: an over-long line, pipelined commands, one that never reads, one that stays silent and

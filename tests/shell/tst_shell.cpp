@@ -134,6 +134,16 @@ private slots:
     void crashWritesDumpThenDiesOfTheSignal() {
         QTemporaryDir root;
         const QString exceptionDir = root.path() + "/Exception";
+        QVERIFY(QDir().mkpath(exceptionDir));
+        // Dumps of an earlier crash within the coming seconds: the new one must take a name of its own.
+        const QDateTime now = QDateTime::currentDateTime();
+        QStringList earlier;
+        for (int s = 0; s < 4; ++s) {
+            earlier << now.addSecs(s).toString("yyyy_MM_dd_hh_mm_ss") + ".dmp";
+            QFile f(exceptionDir + "/" + earlier.last());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("first crash");
+        }
         const pid_t child = fork();
         if (child == 0) {
             CrashHandler::install(root.path());
@@ -144,11 +154,19 @@ private slots:
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QVERIFY2(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV, "the process must end by the signal");
-        const QStringList dumps = QDir(exceptionDir).entryList({"*.dmp"}, QDir::Files);
-        QCOMPARE(dumps.size(), 1);
-        QVERIFY(QRegularExpression("^\\d{4}_\\d{2}_\\d{2}_\\d{2}_\\d{2}_\\d{2}\\.dmp$")
-                    .match(dumps[0])
-                    .hasMatch());
+        for (const QString& name : earlier) {
+            QFile f(exceptionDir + "/" + name);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray("first crash"));
+        }
+        QStringList dumps = QDir(exceptionDir).entryList(QDir::Files | QDir::Hidden);
+        for (const QString& name : earlier)
+            dumps.removeOne(name);
+        QCOMPARE(dumps.size(), 1); // no temporary file left behind
+        QVERIFY2(QRegularExpression("^\\d{4}_\\d{2}_\\d{2}_\\d{2}_\\d{2}_\\d{2}_1\\.dmp$")
+                     .match(dumps[0])
+                     .hasMatch(),
+                 qPrintable(dumps[0]));
         QFile dump(exceptionDir + "/" + dumps[0]);
         QVERIFY(dump.open(QIODevice::ReadOnly));
         QVERIFY(dump.readAll().startsWith("signal 11"));

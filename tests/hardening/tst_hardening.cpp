@@ -1,0 +1,337 @@
+// Faults that must lose nothing, against the real device library and its virtual mouse: a process killed
+// at any moment of a burst of writes leaves every file old or new; a mouse unplugged in the middle of a
+// burst leaves a record that the program and the mouse agree on once it is back; a library stuck in a call
+// never holds the window longer than the online check's wait.
+#include "app/core/AppPaths.h"
+#include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
+#include "device/DeviceCache.h"
+#include "device/DevicePagesLink.h"
+#include "device/DeviceSession.h"
+#include "device/Discovery.h"
+#include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/SettingWriters.h"
+#include "device/Worker.h"
+#include "platform/RegistryStore.h"
+#include "tests/common/VirtualMouseSetup.h"
+
+#include "HIDUsbVirtual.h"
+
+#include <QDir>
+#include <QLibrary>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace {
+const char* const kMouse = "mouse0";
+constexpr uint8_t kCid = 0x05, kMid = 0x1F;             // the default virtual mouse
+constexpr int kStateSize = 8 + 4 * FlashDataMap::kSize; // magic, head, four profiles
+const QString kRegistryKey = QStringLiteral("Software/Zentrafox/Zentrafox/Vodir Eziza Rode");
+
+std::atomic<qint64> g_now{0};
+
+struct Virt {
+    int (*Reload)() = nullptr;
+    int (*SetLink)(const char*, int) = nullptr;
+    int (*ReadFlash)(const char*, int, unsigned char*) = nullptr;
+    int (*Hang)(int) = nullptr;
+};
+
+bool bind(QLibrary& lib, Virt& v) {
+    v.Reload = reinterpret_cast<decltype(v.Reload)>(lib.resolve("HidVirt_Reload"));
+    v.SetLink = reinterpret_cast<decltype(v.SetLink)>(lib.resolve("HidVirt_SetLink"));
+    v.ReadFlash = reinterpret_cast<decltype(v.ReadFlash)>(lib.resolve("HidVirt_ReadFlash"));
+    v.Hang = reinterpret_cast<decltype(v.Hang)>(lib.resolve("HidVirt_Hang"));
+    return v.Reload && v.SetLink && v.ReadFlash && v.Hang;
+}
+
+// Chooses the first device that answers, as the device list does.
+bool selectFirstOnline() {
+    for (DeviceAllInfo d : Discovery::enumerate(Discovery::Finder::Default)) {
+        Discovery::markOnline(d);
+        if (d.online) {
+            SelectedDevice::set(d);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The process that is killed: it drives the real link with setting writes and rewrites the record cache,
+// Macro.ini and the registry file as fast as it can. Each generation k writes values that belong together,
+// so a torn file shows as a mismatch.
+int victim() {
+    QLibrary lib(qEnvironmentVariable("ZF_REAL_HID"));
+    Virt v;
+    if (!HidLibrary::load(lib.fileName()) || !lib.load() || !bind(lib, v) || !selectFirstOnline())
+        return 3;
+    FlashDataMap record;
+    v.ReadFlash(kMouse, -1, record.data());
+    CurrentRecord::replace(record);
+    hid().SetDllProtocolData(record.data());
+    DeviceSession::resumeService();
+    DeviceSession::setProgramActive(true);
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    static const uint8_t rates[] = {1, 2, 4, 8};
+    RegistryStore registry(kRegistryKey);
+    for (uint32_t k = 1;; ++k) {
+        if (!SetReportRate(rates[k % 4]) || !SetDpiLevelColour(int(k % 8), uint8_t(k), uint8_t(k >> 8), 7))
+            return 4;
+        FlashDataMap cached;
+        std::memset(cached.data(), int(k & 0xFF), FlashDataMap::kSize);
+        if (!DeviceCache::save(kCid, kMid, cached))
+            return 5;
+        IniStore& macro = MacroIniStore::instance();
+        macro.setValue("Kill", "Generation", QString::number(k));
+        macro.setValue("Kill", "Check", QString::number(k * 7));
+        macro.sync();
+        registry.setValue("MouseVer", QStringLiteral("v%1|%2").arg(k).arg(k * 7));
+    }
+}
+
+// Empty, or a whole file of one generation. Returns the generation (0 when absent).
+int checkCache(QString& why) {
+    QFile file(DeviceCache::filePath(kCid, kMid));
+    if (!file.exists())
+        return 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return why = "cache unreadable", -1;
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != 4 + FlashDataMap::kSize || !bytes.startsWith(QByteArray("\0\0\x29\x30", 4)))
+        return why = QStringLiteral("cache of %1 bytes").arg(bytes.size()), -1;
+    const char first = bytes.at(4);
+    for (int i = 4; i < bytes.size(); ++i)
+        if (bytes.at(i) != first)
+            return why = QStringLiteral("cache torn at byte %1").arg(i), -1;
+    return 1;
+}
+
+bool checkPair(const QString& generation, const QString& check, QString& why, const char* what) {
+    if (generation.isEmpty() && check.isEmpty())
+        return true;
+    if (generation.toLongLong() * 7 != check.toLongLong()) {
+        why = QStringLiteral("%1: generation %2 with check %3").arg(what, generation, check);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+class TestHardening : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void killedWritersLeaveOldOrNew();
+    void unplugInABurst();
+    void hungLibraryNeverHoldsTheWindow();
+    void cleanupTestCase();
+
+private:
+    QTemporaryDir m_appDir;
+    QTemporaryDir m_state;
+};
+
+void TestHardening::initTestCase() {
+    QVERIFY(m_appDir.isValid() && m_state.isValid());
+    VirtualMouseSetup::prepare(m_appDir, m_state).sync();
+}
+
+void TestHardening::cleanupTestCase() {
+    DeviceSession::stopService();
+}
+
+void TestHardening::killedWritersLeaveOldOrNew() {
+    const QString stateFile = m_state.path() + "/" + kMouse + ".state";
+    const QString macroFile = AppPaths::userDataRoot() + "/Macro.ini";
+    const QString registryFile = RegistryStore(kRegistryKey).fileName();
+    QDir().mkpath(AppPaths::userDataRoot());
+    int reachedAll = 0;
+    for (int kill = 0; kill < 60; ++kill) {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p.start(QCoreApplication::applicationFilePath(), {"--victim"});
+        QVERIFY2(p.waitForReadyRead(15000), "the writer did not start");
+        QCOMPARE(p.readLine().trimmed(), QByteArray("ready"));
+        QThread::msleep(QRandomGenerator::global()->bounded(1, 120));
+        QCOMPARE(p.state(), QProcess::Running); // still writing: it must not have failed on its own
+        ::kill(pid_t(p.processId()), SIGKILL);
+        QVERIFY(p.waitForFinished(5000));
+
+        QString why;
+        const int cache = checkCache(why);
+        QVERIFY2(cache >= 0, qPrintable(QStringLiteral("kill %1: %2").arg(kill).arg(why)));
+        const QSettings macro(macroFile, QSettings::IniFormat);
+        QCOMPARE(macro.status(), QSettings::NoError);
+        QVERIFY2(checkPair(macro.value("Kill/Generation").toString(), macro.value("Kill/Check").toString(),
+                           why, "Macro.ini"),
+                 qPrintable(why));
+        const QSettings registry(registryFile, QSettings::IniFormat);
+        QCOMPARE(registry.status(), QSettings::NoError);
+        const QStringList ver = registry.value("MouseVer").toString().mid(1).split('|');
+        QVERIFY2(ver.size() == 2 || ver == QStringList{""}, qPrintable(ver.join('|')));
+        if (ver.size() == 2)
+            QVERIFY2(checkPair(ver[0], ver[1], why, "registry"), qPrintable(why));
+
+        QFile state(stateFile);
+        if (state.exists()) {
+            QVERIFY(state.open(QIODevice::ReadOnly));
+            const QByteArray bytes = state.readAll();
+            QCOMPARE(bytes.size(), kStateSize);
+            QVERIFY(bytes.startsWith("ZFV1"));
+        }
+        if (cache > 0 && state.exists() && macro.contains("Kill/Generation"))
+            ++reachedAll;
+    }
+    // Not a vacuous pass: most kills landed while every file was being rewritten.
+    QVERIFY2(reachedAll >= 50, qPrintable(QString::number(reachedAll)));
+}
+
+void TestHardening::unplugInABurst() {
+    QLibrary lib(qEnvironmentVariable("ZF_REAL_HID"));
+    Virt v;
+    QVERIFY2(HidLibrary::load(lib.fileName()), qPrintable(HidLibrary::errorText()));
+    QVERIFY(lib.load() && bind(lib, v) && v.Reload());
+    DeviceReports::setClock([] { return g_now.load(); });
+    g_now = 100000;
+    LinkFlags::resetAll();
+    int notices = 0;
+    QObject pages;
+    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &pages, [&](int) {
+        ++notices;
+        LinkFlags::WaitingForOnline = true;
+        LinkFlags::RestartRequested = true;
+    });
+    int forms = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &pages, [&] { ++forms; });
+    Worker worker;
+    DevicePagesLink::setWorker(&worker);
+    QVERIFY(selectFirstOnline());
+    worker.SlotSelectMouseInfo(SelectedDevice::get());
+    LinkFlags::DevicePagesActive = true;
+    worker.requestRun();
+    QTRY_VERIFY_WITH_TIMEOUT(forms == 1 && LinkFlags::DeviceReady, 10000);
+
+    // The mouse goes at a random moment while the page writes one setting after another.
+    std::thread unplug([&] {
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(QRandomGenerator::global()->bounded(200, 20000)));
+        v.SetLink(kMouse, HIDVIRT_LINK_OFF);
+    });
+    struct Write {
+        int step;
+        bool accepted;
+    };
+    QVector<Write> writes;
+    int refused = 0;
+    for (int step = 0; refused < 5 && step < 100000; ++step) {
+        const uint8_t value = uint8_t(step);
+        const bool ok =
+            step % 2 ? SetDpiLevelColour(step % 8, value, value, value) : SetLod(uint8_t(1 + step % 3));
+        writes.append({step, ok});
+        refused += ok ? 0 : 1;
+    }
+    unplug.join();
+    // Once refused, refused for good while it is away, each with the offline notice.
+    int firstRefused = -1;
+    for (const Write& w : writes)
+        if (!w.accepted && firstRefused < 0)
+            firstRefused = w.step;
+    QVERIFY(firstRefused >= 0);
+    for (int i = firstRefused; i < writes.size(); ++i)
+        QVERIFY2(!writes[i].accepted, qPrintable(QString::number(i)));
+    QCOMPARE(notices, writes.size() - firstRefused);
+    const FlashDataMap held = CurrentRecord::snapshot();
+
+    // Back: the program reads the mouse again and agrees with it.
+    g_now += 5000;
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    QTRY_VERIFY_WITH_TIMEOUT((worker.SlotCheckOnline(), forms >= 2 && LinkFlags::DeviceReady), 10000);
+    FlashDataMap mouse;
+    QVERIFY(v.ReadFlash(kMouse, -1, mouse.data()));
+    QVERIFY(CurrentRecord::snapshot() == mouse);
+    // Everything accepted before the unplug reached the mouse; at most the write on the wire when it
+    // went may be missing, and then the program shows the mouse's value, not its own.
+    int differing = 0;
+    for (int i = 0; i < FlashDataMap::kSize; ++i)
+        differing += held.data()[i] != mouse.data()[i];
+    QVERIFY2(differing <= 3, qPrintable(QString::number(differing)));
+
+    QVERIFY(worker.shutdown(3000));
+    DeviceSession::stopService();
+    DevicePagesLink::setWorker(nullptr);
+    DeviceReports::setClock(nullptr);
+}
+
+void TestHardening::hungLibraryNeverHoldsTheWindow() {
+    QLibrary lib(qEnvironmentVariable("ZF_REAL_HID"));
+    Virt v;
+    QVERIFY2(HidLibrary::load(lib.fileName()), qPrintable(HidLibrary::errorText()));
+    QVERIFY(lib.load() && bind(lib, v) && v.Reload());
+    LinkFlags::resetAll();
+    Worker worker; // before the choice: a new worker points the selection at no device
+    QVERIFY(selectFirstOnline());
+    FlashDataMap record;
+    QVERIFY(v.ReadFlash(kMouse, -1, record.data()));
+    CurrentRecord::replace(record);
+    hid().SetDllProtocolData(record.data());
+    int notices = 0;
+    QObject pages;
+    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &pages, [&](int) { ++notices; });
+    DeviceSession::resumeService();
+    DeviceSession::setProgramActive(true);
+    LinkFlags::DevicePagesActive = true;
+
+    // Stuck for 3 s: every write and online check on the GUI thread still returns within the wait, refused
+    // with the notice; the ones after the first do not queue behind the stuck call.
+    constexpr int kHangMs = 3000;
+    QVERIFY(v.Hang(kHangMs));
+    QElapsedTimer hang;
+    hang.start();
+    qint64 longest = 0;
+    int refused = 0;
+    for (int i = 0; hang.elapsed() < kHangMs - 500; ++i) {
+        QElapsedTimer call;
+        call.start();
+        if (i % 2) {
+            LinkFlags::WaitingForOnline = true;
+            worker.SlotCheckOnline();
+            QVERIFY(LinkFlags::WaitingForOnline);
+        } else {
+            refused += SetLod(uint8_t(1 + i % 3)) ? 0 : 1;
+        }
+        longest = std::max(longest, call.elapsed());
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+    }
+    QVERIFY2(longest <= DeviceSession::kAnswerWaitMs + 300, qPrintable(QString::number(longest)));
+    QVERIFY(refused > 0);
+    QCOMPARE(notices, refused);
+    QVERIFY(CurrentRecord::snapshot() == record);
+
+    // Over: the mouse answers again and takes the change.
+    QTRY_VERIFY_WITH_TIMEOUT(SetLod(record.lod == 2 ? 1 : 2), kHangMs);
+    FlashDataMap mouse;
+    QTRY_VERIFY((v.ReadFlash(kMouse, -1, mouse.data()), mouse.lod == (record.lod == 2 ? 1 : 2)));
+    DeviceSession::stopService();
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--victim") == 0)
+        return victim();
+    TestHardening test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hardening.moc"
