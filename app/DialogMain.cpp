@@ -15,6 +15,7 @@
 #include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "platform/RegistryStore.h"
+#include "platform/RuntimeDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -150,6 +151,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
 }
 
 DialogMain::~DialogMain() {
+    RuntimeDir::setHeldDevice(QString());
     delete m_tray;
     delete m_menu;
     delete ui;
@@ -157,6 +159,8 @@ DialogMain::~DialogMain() {
 
 void DialogMain::SlotChangeMainDialog(int index) {
     LinkFlags::PageChanged = true;
+    // zentrafoxctl leaves alone only the device the pages have open.
+    RuntimeDir::setHeldDevice(index == 1 ? SelectedDevice::path() : QString());
     if (index == 0) {
         PostMsg::instance()->SendSecondPageChange();
         LinkFlags::DevicePagesActive = false;
