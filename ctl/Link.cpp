@@ -46,11 +46,16 @@ qint64 lockHolderPid(const QString& lockFile) {
     return pid;
 }
 
-qint64 runningProgramPid() {
-    const QString dir = RuntimeDir::path();
+Program runningProgram(const QString& folder) {
+    const QString dir = folder.isEmpty() ? RuntimeDir::path() : folder;
+    Program program;
     if (dir.isEmpty())
-        return 0;
-    return lockHolderPid(dir + QStringLiteral("/") + AppPaths::appName() + QStringLiteral(".lock"));
+        return program;
+    program.pid = lockHolderPid(dir + QStringLiteral("/") + AppPaths::appName() + QStringLiteral(".lock"));
+    const RuntimeDir::HeldDevice held = RuntimeDir::heldDevice(dir);
+    if (program.pid > 0 && held.pid == program.pid)
+        program.heldPath = held.path;
+    return program;
 }
 
 QList<DeviceAllInfo> findDevices() {

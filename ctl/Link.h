@@ -18,10 +18,17 @@ namespace Ctl {
 // Exit codes: 0 done, 1 refused (one line on standard error), 2 usage.
 enum Exit { Done = 0, Refused = 1, Usage = 2 };
 
-// Pid of a running Zentrafox holding its single-instance lock in this session, 0 when none runs.
-qint64 runningProgramPid();
-// Same for an explicit lock file (tests).
+// Pid of the program holding the lock file, -1 when held with no pid written yet, 0 when none runs.
 qint64 lockHolderPid(const QString& lockFile);
+
+// The running Zentrafox of this session and the device its pages have open (empty: none chosen).
+struct Program {
+    qint64 pid = 0; // as lockHolderPid
+    QString heldPath;
+};
+// In the session's runtime folder, or in `dir` (tests). A held-device file whose pid is not the lock
+// holder's was left by a program that died and names nothing.
+Program runningProgram(const QString& dir = QString());
 
 // Every supported device plugged in, in the order `list` numbers them (from 1).
 QList<DeviceAllInfo> findDevices();

@@ -667,55 +667,46 @@ const QList<Setter>& setters() {
 
 } // namespace
 
-Exit checkSetUsage(const QStringList& args, QString& message) {
+namespace {
+// The setter `args` name with the right number of values; null with the usage message otherwise.
+const Setter* setterFor(const QStringList& args, QString& message) {
     if (args.isEmpty()) {
         message = QStringLiteral("set needs a setting name (zentrafoxctl set --help)");
-        return Usage;
+        return nullptr;
     }
     for (const Setter& s : setters()) {
         if (args[0] != QLatin1String(s.name))
             continue;
         if (args.size() - 1 == s.valueCount)
-            return Done;
+            return &s;
         message = QStringLiteral("set %1 takes %2 value%3 (zentrafoxctl set --help)")
                       .arg(s.name)
                       .arg(s.valueCount)
                       .arg(s.valueCount == 1 ? "" : "s");
-        return Usage;
+        return nullptr;
     }
     message = QStringLiteral("unknown setting '%1' (zentrafoxctl set --help)").arg(args[0]);
-    return Usage;
+    return nullptr;
+}
+} // namespace
+
+Exit checkSetUsage(const QStringList& args, QString& message) {
+    return setterFor(args, message) ? Done : Usage;
 }
 
 Exit applySetting(Session& session, const QStringList& args, QString& message) {
-    if (checkSetUsage(args, message) != Done)
+    const Setter* setter = setterFor(args, message);
+    if (!setter)
         return Usage;
-    if (args.isEmpty()) {
-        message = QStringLiteral("set needs a setting name (zentrafoxctl set --help)");
-        return Usage;
-    }
-    for (const Setter& s : setters()) {
-        if (args[0] != QLatin1String(s.name))
-            continue;
-        if (args.size() - 1 != s.valueCount) {
-            message = QStringLiteral("set %1 takes %2 value%3 (zentrafoxctl set --help)")
-                          .arg(s.name)
-                          .arg(s.valueCount)
-                          .arg(s.valueCount == 1 ? "" : "s");
-            return Usage;
-        }
-        SetRequest q;
-        q.name = args[0];
-        q.values = args.mid(1);
-        q.device = session.device();
-        q.row = DeviceTable::row(q.device.row);
-        q.record = session.record();
-        const Exit e = s.apply(q);
-        message = q.message;
-        return e;
-    }
-    message = QStringLiteral("unknown setting '%1' (zentrafoxctl set --help)").arg(args[0]);
-    return Usage;
+    SetRequest q;
+    q.name = args[0];
+    q.values = args.mid(1);
+    q.device = session.device();
+    q.row = DeviceTable::row(q.device.row);
+    q.record = session.record();
+    const Exit e = setter->apply(q);
+    message = q.message;
+    return e;
 }
 
 } // namespace Ctl

@@ -1,6 +1,7 @@
 // zentrafoxctl against virtual mice through the real device library: what each command writes into the
 // mouse's flash, what it refuses, and what watch prints.
 #include "LibHidUsb.h"
+#include "platform/RuntimeDir.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -260,20 +261,46 @@ private slots:
         QVERIFY(ctl({"set", "--help"}).out.contains("dpi-light-brightness"));
     }
 
-    // While the program holds its single-instance lock nothing runs, unless forced.
-    void programHoldsTheDevices() {
+    // While the program has a device open that device is left alone unless forced; the others run, and a
+    // file left by a program that died holds nothing.
+    void programHoldsItsDevice() {
         QLockFile lock(path("run/Zentrafox.lock")); // the program's own kind of lock
         QVERIFY(lock.tryLock(0));
-        const QString pid = QStringLiteral("pid %1").arg(QCoreApplication::applicationPid());
+        const QString r1 = getJson("r1")["device"].toObject()["path"].toString();
+        QVERIFY(!r1.isEmpty());
+        QVERIFY(RuntimeDir::setHeldDevice(r1, path("run")));
         const QByteArray before = flash("m1");
         const Run held = ctl({"-d", "r1", "set", "rate", "250"});
         QCOMPARE(held.code, 1);
-        QVERIFY2(held.err.contains(pid) && held.err.contains("--force"), qPrintable(held.err));
+        const QString pid = QStringLiteral("pid %1").arg(QCoreApplication::applicationPid());
+        QVERIFY2(held.err.contains(pid) && held.err.contains("holds r1") && held.err.contains("--force"),
+                 qPrintable(held.err));
         QCOMPARE(flash("m1"), before);
+        QCOMPARE(ctl({"-d", "z4", "set", "debounce", "3"}).code, 0);
+        QCOMPARE(uint8_t(flash("z4")[6]), uint8_t(3));
+        const Run list = ctl({"list"});
+        QCOMPARE(list.code, 0);
+        QVERIFY2(list.out.contains(QRegularExpression("r1 .*\\(held by Zentrafox\\)")) &&
+                     !list.out.contains(QRegularExpression("z4 .*held")),
+                 qPrintable(list.out));
         QCOMPARE(ctl({"--force", "-d", "r1", "set", "rate", "250"}).code, 0);
         QCOMPARE(uint8_t(flash("m1")[0]), uint8_t(4));
+
+        QProcess gone; // a program that has ended: its pid names no live process
+        gone.start(QStringLiteral("true"), QStringList());
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile stale(RuntimeDir::heldDeviceFile(path("run")));
+        QVERIFY(stale.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        stale.write(QByteArray::number(deadPid) + '\n' + r1.toUtf8() + '\n');
+        stale.close();
+        QCOMPARE(ctl({"-d", "r1", "set", "rate", "500"}).code, 0); // the running program holds nothing
         lock.unlock();
-        QCOMPARE(ctl({"-d", "r1", "set", "rate", "500"}).code, 0);
+        QVERIFY(RuntimeDir::setHeldDevice(r1, path("run")));
+        QCOMPARE(ctl({"-d", "r1", "set", "rate", "500"}).code, 0); // no program runs at all
+        QCOMPARE(uint8_t(flash("m1")[0]), uint8_t(2));
+        QVERIFY(RuntimeDir::setHeldDevice(QString(), path("run")));
     }
 
     void profileSwitches() {
