@@ -88,7 +88,9 @@ QString commandHelp(const QString& command) {
         text += QStringLiteral(
             "\nButton functions: disabled left right middle back forward dpi-cycle dpi-up dpi-down\n"
             "  wheel-left wheel-right wheel-up wheel-down rate-switch profile-switch lights-all dpi-light\n"
-            "  light-strip light-effect fire:INTERVAL[:COUNT] dpi-lock:DPI keys:Ctrl+C media:0x00CD\n");
+            "  light-strip light-effect fire:INTERVAL[:COUNT] dpi-lock:DPI keys:Ctrl+C media:0x00CD\n"
+            "  macro:NAME[:CYCLE] (a macro of the program's macro folder; CYCLE 1-250 plays it that\n"
+            "  many times, 253 until pressed again, 254 until released, 255 until any button)\n");
         return text;
     }
     if (command == QLatin1String("profile"))
