@@ -17,7 +17,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -250,11 +252,23 @@ void Session::close() {
     if (m_closed || !m_worker)
         return;
     m_closed = true;
-    // As the program leaves: no more blocking news, inactive, no USB watch, the service stopped.
-    m_worker->shutdown();
-    DeviceSession::setProgramActive(false);
-    DeviceSession::stopWatching();
-    DeviceSession::stopService();
+    // As the program leaves: no more blocking news, inactive, no USB watch, the service stopped. A
+    // library thread may already be inside a blocking send, waiting for this thread: the stop runs
+    // beside the event loop, which serves such a send, so the service always ends rather than being cut
+    // loose after the library's grace time to race the next session or the exit.
+    m_worker->shutdown(0);
+    std::atomic<bool> stopped{false};
+    std::thread stopper([this, &stopped] {
+        m_worker->wait();
+        DeviceSession::setProgramActive(false);
+        DeviceSession::stopWatching();
+        DeviceSession::stopService();
+        stopped = true;
+        QMetaObject::invokeMethod(
+            this, [] {}, Qt::QueuedConnection); // wakes the loop below
+    });
+    waitUntil([&stopped] { return stopped.load(); }, 30000);
+    stopper.join();
     DevicePagesLink::setWorker(nullptr);
 }
 
