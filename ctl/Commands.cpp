@@ -218,6 +218,8 @@ int onDevice(const Options& o, const std::function<int(Session&)>& body, bool wi
                     session.online()
                         ? QStringLiteral("%1 did not send its settings").arg(name)
                         : QStringLiteral("%1 is offline and no settings of it were read before").arg(name));
+    if (!withoutRecord)
+        session.waitForDetails();
     code = body(session);
     session.close();
     return code;
@@ -233,7 +235,6 @@ bool offline(const Session& session, const char* whatStays) {
 
 int getConfiguration(const Options& o) {
     return onDevice(o, [&o](Session& session) {
-        session.waitForDetails();
         const QJsonObject config = configuration(session);
         session.saveCache();
         if (o.json)
@@ -264,7 +265,6 @@ int switchProfile(const Options& o) {
         return fail(Refused,
                     QStringLiteral("bad profile '%1' (expected a number from 1)").arg(o.args.value(0)));
     return onDevice(o, [wanted](Session& session) {
-        session.waitForDetails();
         const int count = session.profileCount() > 0 ? session.profileCount() : 1;
         if (wanted < 1 || wanted > count)
             return fail(

@@ -169,6 +169,7 @@ Session::Session() {
     connect(hub, &PostMsg::SigUpDataConfigUI, this, [this](int total, int index, bool enabled) {
         m_profileCount = enabled ? total : 0;
         m_profile = enabled ? index : -1;
+        m_profileReported = true;
         if (onProfile)
             onProfile(total, index, enabled);
     });
@@ -228,7 +229,9 @@ bool Session::open(const DeviceAllInfo& device, int timeoutMs) {
 void Session::waitForDetails(int timeoutMs) {
     if (!online())
         return;
-    waitUntil([this] { return m_battery >= 0 && m_versionArrived && m_profile >= 0; }, timeoutMs);
+    // The profile is the last of the bring-up's questions and answers come in order, so with it every
+    // answer is in; a mouse without profiles says so too.
+    waitUntil([this] { return m_battery >= 0 && m_versionArrived && m_profileReported; }, timeoutMs);
 }
 
 bool Session::online() const {

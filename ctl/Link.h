@@ -62,8 +62,9 @@ public:
 
     // False when neither the mouse's record nor a cached one arrived in time.
     bool open(const DeviceAllInfo& device, int timeoutMs = 8000);
-    // Waits for battery, version and profile reports still on their way (they come within milliseconds;
-    // the bound is for a loaded machine).
+    // Waits for the answers to the questions the bring-up asks after the record (DPI light, battery,
+    // version, profile), so none lands after a change and puts the old value back into the record. They
+    // come within milliseconds; the bound only ends the wait for a mouse that stopped answering.
     void waitForDetails(int timeoutMs = 3000);
     bool online() const;
     // The worker ran: a record arrived, or the mouse is offline with no cached one.
@@ -102,6 +103,7 @@ private:
     bool m_charging = false;
     int m_profile = -1;
     int m_profileCount = 0;
+    bool m_profileReported = false;
     bool m_closed = false;
     // The lighting bytes as last seen: the DPI light from 154, the light bar from 158.
     static constexpr int kDpiLight = 154, kDpiLightBytes = 4, kLightBar = 158, kLightBarBytes = 7;
