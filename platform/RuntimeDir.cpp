@@ -56,12 +56,9 @@ bool setHeldDevice(const QString& devicePath, const QString& dir) {
     return out.commit();
 }
 
-HeldDevice heldDevice(const QString& dir) {
+HeldDevice parseHeldDevice(const QByteArray& text) {
     HeldDevice held;
-    QFile in(heldDeviceFile(dir));
-    if (in.fileName().isEmpty() || !in.open(QIODevice::ReadOnly))
-        return held;
-    const QList<QByteArray> lines = in.read(kHeldFileMax).split('\n');
+    const QList<QByteArray> lines = text.left(kHeldFileMax).split('\n');
     bool ok = false;
     const qint64 pid = lines.value(0).trimmed().toLongLong(&ok);
     const QString device = QString::fromUtf8(lines.value(1));
@@ -70,5 +67,12 @@ HeldDevice heldDevice(const QString& dir) {
     held.pid = pid;
     held.path = device;
     return held;
+}
+
+HeldDevice heldDevice(const QString& dir) {
+    QFile in(heldDeviceFile(dir));
+    if (in.fileName().isEmpty() || !in.open(QIODevice::ReadOnly))
+        return {};
+    return parseHeldDevice(in.read(kHeldFileMax));
 }
 } // namespace RuntimeDir

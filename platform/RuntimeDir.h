@@ -21,4 +21,6 @@ QString heldDeviceFile(const QString& dir = path());
 // process wrote it.
 bool setHeldDevice(const QString& devicePath, const QString& dir = path());
 HeldDevice heldDevice(const QString& dir = path());
+// The file's text: pid 0 for anything but a positive pid line and a path line.
+HeldDevice parseHeldDevice(const QByteArray& text);
 } // namespace RuntimeDir
