@@ -46,6 +46,14 @@ DialogMain::PairingHooks& pairingHooks() {
     return hooks;
 }
 
+// zentrafoxctl leaves alone only the device the pages have open. A mouse followed from its receiver
+// onto its cable (or back) stays open under its new path, learnt when its record arrives.
+void noteHeldDevice(const QString& devicePath) {
+    static QString written;
+    if (devicePath != written && RuntimeDir::setHeldDevice(devicePath))
+        written = devicePath;
+}
+
 QString registryKeyPath() {
     const QString app = AppPaths::appName();
     return QStringLiteral("Software/") + app + QLatin1Char('/') + app + QLatin1Char('/') + app;
@@ -138,6 +146,10 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
     connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
     connect(hub, &PostMsg::SigRepairCheckUpdate, this, &DialogMain::SlotRepairCheckUpdate);
+    connect(hub, &PostMsg::SigForm, this, [this] {
+        if (m_stack->currentIndex() == 1)
+            noteHeldDevice(SelectedDevice::path());
+    });
 
     m_tray = new QSystemTrayIcon();
     m_tray->setIcon(QIcon(m_imagePath + QStringLiteral("Logo.png")));
@@ -151,7 +163,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
 }
 
 DialogMain::~DialogMain() {
-    RuntimeDir::setHeldDevice(QString());
+    noteHeldDevice(QString());
     delete m_tray;
     delete m_menu;
     delete ui;
@@ -159,8 +171,7 @@ DialogMain::~DialogMain() {
 
 void DialogMain::SlotChangeMainDialog(int index) {
     LinkFlags::PageChanged = true;
-    // zentrafoxctl leaves alone only the device the pages have open.
-    RuntimeDir::setHeldDevice(index == 1 ? SelectedDevice::path() : QString());
+    noteHeldDevice(index == 1 ? SelectedDevice::path() : QString());
     if (index == 0) {
         PostMsg::instance()->SendSecondPageChange();
         LinkFlags::DevicePagesActive = false;
