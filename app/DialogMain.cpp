@@ -15,6 +15,7 @@
 #include "device/DeviceSession.h"
 #include "device/LinkState.h"
 #include "platform/RegistryStore.h"
+#include "platform/RuntimeDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,6 +44,14 @@ HidUsbChangedCallback g_workerHandler = nullptr;
 DialogMain::PairingHooks& pairingHooks() {
     static DialogMain::PairingHooks hooks;
     return hooks;
+}
+
+// zentrafoxctl leaves alone only the device the pages have open. A mouse followed from its receiver
+// onto its cable (or back) stays open under its new path, learnt when its record arrives.
+void noteHeldDevice(const QString& devicePath) {
+    static QString written;
+    if (devicePath != written && RuntimeDir::setHeldDevice(devicePath))
+        written = devicePath;
 }
 
 QString registryKeyPath() {
@@ -139,6 +148,10 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
     connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
     connect(hub, &PostMsg::SigRepairCheckUpdate, this, &DialogMain::SlotRepairCheckUpdate);
+    connect(hub, &PostMsg::SigForm, this, [this] {
+        if (m_stack->currentIndex() == 1)
+            noteHeldDevice(SelectedDevice::path());
+    });
 
     m_tray = new QSystemTrayIcon();
     m_tray->setIcon(QIcon(m_imagePath + QStringLiteral("Logo.png")));
@@ -152,6 +165,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
 }
 
 DialogMain::~DialogMain() {
+    noteHeldDevice(QString());
     delete m_tray;
     delete m_menu;
     delete ui;
@@ -159,6 +173,7 @@ DialogMain::~DialogMain() {
 
 void DialogMain::SlotChangeMainDialog(int index) {
     LinkFlags::PageChanged = true;
+    noteHeldDevice(index == 1 ? SelectedDevice::path() : QString());
     if (index == 0) {
         PostMsg::instance()->SendSecondPageChange();
         LinkFlags::DevicePagesActive = false;

@@ -16,6 +16,8 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include <functional>
+
 #include <cstdio>
 
 namespace Ctl {
@@ -55,7 +57,7 @@ const char* const kUsage =
     "Options:\n"
     "  --device DEVICE    the device to use when several are plugged in: its index in 'list' (from 1),\n"
     "                     its name (z1-3395), its model name or its path\n"
-    "  --force            run even while the Zentrafox program is running\n"
+    "  --force            use the device the running Zentrafox program has open\n"
     "  -h, --help         help; after a command, that command's help\n"
     "\n"
     "Exit status: 0 done, 1 refused (offline, bad value, no such device), 2 usage.\n";
@@ -86,7 +88,9 @@ QString commandHelp(const QString& command) {
         text += QStringLiteral(
             "\nButton functions: disabled left right middle back forward dpi-cycle dpi-up dpi-down\n"
             "  wheel-left wheel-right wheel-up wheel-down rate-switch profile-switch lights-all dpi-light\n"
-            "  light-strip light-effect fire:INTERVAL[:COUNT] dpi-lock:DPI keys:Ctrl+C media:0x00CD\n");
+            "  light-strip light-effect fire:INTERVAL[:COUNT] dpi-lock:DPI keys:Ctrl+C media:0x00CD\n"
+            "  macro:NAME[:CYCLE] (a macro of the program's macro folder; CYCLE 1-250 plays it that\n"
+            "  many times, 253 until pressed again, 254 until released, 255 until any button)\n");
         return text;
     }
     if (command == QLatin1String("profile"))
@@ -122,21 +126,21 @@ int usage(const QString& line) {
     return fail(Usage, line + QStringLiteral(" (zentrafoxctl --help)"));
 }
 
-bool programHolds(const Options& o, int& code) {
-    const qint64 pid = runningProgramPid();
-    if (pid == 0 || o.force)
+// The running program's device is left alone unless forced; any other device is free.
+bool heldByProgram(const Options& o, const DeviceAllInfo& device, int& code) {
+    const Program program = runningProgram();
+    if (o.force || program.heldPath.isEmpty() || program.heldPath != device.path)
         return false;
-    code = fail(Refused, pid > 0
-                             ? QStringLiteral("Zentrafox is running (pid %1) and holds the devices; close it "
-                                              "or run again with --force")
-                                   .arg(pid)
-                             : QStringLiteral("Zentrafox is running and holds the devices; close it or run "
-                                              "again with --force"));
+    code = fail(Refused, QStringLiteral("Zentrafox is running (pid %1) and holds %2; close it or run again "
+                                        "with --force")
+                             .arg(program.pid)
+                             .arg(deviceName(device)));
     return true;
 }
 
 int listDevices(const Options& o) {
     const QList<DeviceAllInfo> devices = findDevices();
+    const QString held = o.force ? QString() : runningProgram().heldPath;
     QJsonArray array;
     for (int i = 0; i < devices.size(); ++i) {
         const DeviceAllInfo& d = devices[i];
@@ -148,7 +152,9 @@ int listDevices(const Options& o) {
         entry[QStringLiteral("connection")] = connectionText(d);
         entry[QStringLiteral("online")] = d.online != 0;
         entry[QStringLiteral("firmware")] = d.firmware;
-        if (d.online && !modelName(d).isEmpty()) {
+        if (!held.isEmpty() && d.path == held)
+            entry[QStringLiteral("heldByProgram")] = true; // its service is the program's: not started here
+        else if (d.online && !modelName(d).isEmpty()) {
             // Battery and the mouse's own version come as reports of a started service.
             Session session;
             if (session.open(d, 4000)) {
@@ -186,69 +192,70 @@ int listDevices(const Options& o) {
         line += QStringLiteral("  firmware %1").arg(e.value(QStringLiteral("firmware")).toString());
         if (e.contains(QStringLiteral("mouseVersion")))
             line += QStringLiteral("  mouse %1").arg(e.value(QStringLiteral("mouseVersion")).toString());
+        if (e.value(QStringLiteral("heldByProgram")).toBool())
+            line += QStringLiteral("  (held by Zentrafox)");
         out() << line << "  " << e.value(QStringLiteral("path")).toString() << '\n';
     }
     return Done;
 }
 
-// Finds and brings up the device of the command line; false with the exit code set on failure.
-// `watch` also follows a device that is offline with nothing read of it yet: it waits for it.
-bool openDevice(const Options& o, Session& session, int& code, bool withoutRecord = false) {
+// Finds and brings up the device of the command line, runs `body` on it and closes it. `watch` also
+// follows a device that is offline with nothing read of it yet: it waits for it.
+int onDevice(const Options& o, const std::function<int(Session&)>& body, bool withoutRecord = false) {
     const Choice choice = chooseDevice(findDevices(), o.device);
-    if (!choice.found) {
-        code = fail(choice.failure, choice.reason);
-        return false;
-    }
-    if (choice.device.row < 0 || modelName(choice.device).isEmpty()) {
-        code = fail(Refused,
-                    QStringLiteral("%1 is not a model of the device table").arg(deviceName(choice.device)));
-        return false;
-    }
+    if (!choice.found)
+        return fail(choice.failure, choice.reason);
+    const QString name = deviceName(choice.device);
+    if (choice.device.row < 0 || modelName(choice.device).isEmpty())
+        return fail(Refused, QStringLiteral("%1 is not a model of the device table").arg(name));
+    int code = Done;
+    if (heldByProgram(o, choice.device, code))
+        return code;
     prepareRules(choice.device);
-    if (!session.open(choice.device) && !(withoutRecord && session.started())) {
-        code =
-            fail(Refused, session.online()
-                              ? QStringLiteral("%1 did not send its settings").arg(deviceName(choice.device))
-                              : QStringLiteral("%1 is offline and no settings of it were read before")
-                                    .arg(deviceName(choice.device)));
+    Session session;
+    if (!session.open(choice.device) && !(withoutRecord && session.started()))
+        return fail(Refused,
+                    session.online()
+                        ? QStringLiteral("%1 did not send its settings").arg(name)
+                        : QStringLiteral("%1 is offline and no settings of it were read before").arg(name));
+    if (!withoutRecord)
+        session.waitForDetails();
+    code = body(session);
+    session.close();
+    return code;
+}
+
+// Profile and import go past the setting writers, so they ask the mouse themselves.
+bool offline(const Session& session, const char* whatStays) {
+    if (session.online() && DeviceSession::isOnline(session.device().path))
         return false;
-    }
+    fail(Refused, QStringLiteral("the mouse is offline; %1").arg(QLatin1String(whatStays)));
     return true;
 }
 
 int getConfiguration(const Options& o) {
-    Session session;
-    int code = Done;
-    if (!openDevice(o, session, code))
-        return code;
-    session.waitForDetails();
-    const QJsonObject config = configuration(session);
-    session.saveCache();
-    session.close();
-    if (o.json)
-        out() << QJsonDocument(config).toJson(QJsonDocument::Indented);
-    else
-        out() << configurationText(config);
-    return Done;
+    return onDevice(o, [&o](Session& session) {
+        const QJsonObject config = configuration(session);
+        session.saveCache();
+        if (o.json)
+            out() << QJsonDocument(config).toJson(QJsonDocument::Indented);
+        else
+            out() << configurationText(config);
+        return int(Done);
+    });
 }
 
 int setSetting(const Options& o) {
-    QString message;
-    if (checkSetUsage(o.args, message) != Done)
-        return fail(Usage, message);
-    Session session;
-    int code = Done;
-    if (!openDevice(o, session, code))
-        return code;
-    const Exit e = applySetting(session, o.args, message);
-    if (e == Done)
+    return onDevice(o, [&o](Session& session) {
+        QString message;
+        const Exit e = applySetting(session, o.args, message);
+        if (e != Done)
+            return fail(e, message);
         session.saveCache();
-    session.close();
-    if (e != Done)
-        return fail(e, message);
-    if (!message.isEmpty())
-        out() << message << '\n';
-    return Done;
+        if (!message.isEmpty())
+            out() << message << '\n';
+        return int(Done);
+    });
 }
 
 int switchProfile(const Options& o) {
@@ -257,89 +264,65 @@ int switchProfile(const Options& o) {
     if (!ok)
         return fail(Refused,
                     QStringLiteral("bad profile '%1' (expected a number from 1)").arg(o.args.value(0)));
-    Session session;
-    int code = Done;
-    if (!openDevice(o, session, code))
-        return code;
-    session.waitForDetails();
-    const int count = session.profileCount() > 0 ? session.profileCount() : 1;
-    if (wanted < 1 || wanted > count) {
-        session.close();
-        return fail(Refused,
-                    QStringLiteral("bad profile %1 (the mouse has profiles 1 … %2)").arg(wanted).arg(count));
-    }
-    if (!session.online() || !DeviceSession::isOnline(session.device().path)) {
-        session.close();
-        return fail(Refused, QStringLiteral("the mouse is offline; the profile was not changed"));
-    }
-    hid().UsbServer_SetCurrentConfig((wanted - 1) & 255);
-    // The mouse answers with its new profile and then its records.
-    waitUntil([&session, wanted] { return session.profile() == wanted - 1; }, 5000);
-    const bool switched = session.profile() == wanted - 1;
-    session.close();
-    if (!switched)
-        return fail(Refused, QStringLiteral("the mouse did not confirm profile %1").arg(wanted));
-    out() << "profile " << wanted << " of " << count << " active\n";
-    return Done;
+    return onDevice(o, [wanted](Session& session) {
+        const int count = session.profileCount() > 0 ? session.profileCount() : 1;
+        if (wanted < 1 || wanted > count)
+            return fail(
+                Refused,
+                QStringLiteral("bad profile %1 (the mouse has profiles 1 … %2)").arg(wanted).arg(count));
+        if (offline(session, "the profile was not changed"))
+            return int(Refused);
+        hid().UsbServer_SetCurrentConfig((wanted - 1) & 255);
+        // The mouse answers with its new profile and then its records.
+        if (!waitUntil([&session, wanted] { return session.profile() == wanted - 1; }, 5000))
+            return fail(Refused, QStringLiteral("the mouse did not confirm profile %1").arg(wanted));
+        out() << "profile " << wanted << " of " << count << " active\n";
+        return int(Done);
+    });
 }
 
 int exportConfiguration(const Options& o) {
-    Session session;
-    int code = Done;
-    if (!openDevice(o, session, code))
-        return code;
-    const DeviceAllInfo device = session.device();
-    const ModelRow row = DeviceTable::row(device.row);
-    const FlashDataMap record = session.record();
-    const bool cached = session.fromCache();
-    session.close();
-    QString reason;
-    if (!ConfigFile::write(o.args[0], record, row.sensor, &reason))
-        return fail(Refused, QStringLiteral("cannot write %1: %2").arg(o.args[0], reason));
-    if (cached)
-        err() << "zentrafoxctl: " << deviceName(device)
-              << " is offline; the settings last read from it were saved\n";
-    out() << "saved the configuration of " << deviceName(device) << " to " << o.args[0] << '\n';
-    return Done;
+    return onDevice(o, [&o](Session& session) {
+        const DeviceAllInfo device = session.device();
+        QString reason;
+        if (!ConfigFile::write(o.args[0], session.record(), DeviceTable::row(device.row).sensor, &reason))
+            return fail(Refused, QStringLiteral("cannot write %1: %2").arg(o.args[0], reason));
+        if (session.fromCache())
+            err() << "zentrafoxctl: " << deviceName(device)
+                  << " is offline; the settings last read from it were saved\n";
+        out() << "saved the configuration of " << deviceName(device) << " to " << o.args[0] << '\n';
+        return int(Done);
+    });
 }
 
 int importConfiguration(const Options& o) {
-    Session session;
-    int code = Done;
-    if (!openDevice(o, session, code))
-        return code;
-    const DeviceAllInfo device = session.device();
-    const ModelRow row = DeviceTable::row(device.row);
-    if (!session.online() || !CheckDeviceOnline()) {
-        session.close();
-        return fail(Refused, QStringLiteral("the mouse is offline; nothing was imported"));
-    }
-    const ConfigFile::Outcome file = ConfigFile::read(o.args[0], row.sensor, row.dpiMaxGrade);
-    if (file.result != ConfigFile::Accepted) {
-        session.close();
-        return fail(
-            Refused,
-            QStringLiteral("%1 refused, nothing changed: %2")
-                .arg(o.args[0], file.result == ConfigFile::Mismatch
-                                    ? QStringLiteral("it does not match the device (%1)").arg(file.reason)
-                                    : file.reason));
-    }
-    // The whole record at once, as the program imports it; put back if the mouse does not take it.
-    const FlashDataMap before = session.record();
-    CurrentRecord::replace(file.record);
-    const bool pushed = PushRecord();
-    if (!pushed)
-        CurrentRecord::modify([&](FlashDataMap& r) {
-            if (r == file.record)
-                r = before;
-        });
-    else
+    return onDevice(o, [&o](Session& session) {
+        const DeviceAllInfo device = session.device();
+        const ModelRow row = DeviceTable::row(device.row);
+        if (offline(session, "nothing was imported"))
+            return int(Refused);
+        const ConfigFile::Outcome file = ConfigFile::read(o.args[0], row.sensor, row.dpiMaxGrade);
+        if (file.result != ConfigFile::Accepted)
+            return fail(
+                Refused,
+                QStringLiteral("%1 refused, nothing changed: %2")
+                    .arg(o.args[0], file.result == ConfigFile::Mismatch
+                                        ? QStringLiteral("it does not match the device (%1)").arg(file.reason)
+                                        : file.reason));
+        // The whole record at once, as the program imports it; put back if the mouse does not take it.
+        const FlashDataMap before = session.record();
+        CurrentRecord::replace(file.record);
+        if (!PushRecord()) {
+            CurrentRecord::modify([&](FlashDataMap& r) {
+                if (r == file.record)
+                    r = before;
+            });
+            return fail(Refused, QStringLiteral("the mouse did not take the configuration"));
+        }
         session.saveCache();
-    session.close();
-    if (!pushed)
-        return fail(Refused, QStringLiteral("the mouse did not take the configuration"));
-    out() << "imported " << o.args[0] << " into " << deviceName(device) << '\n';
-    return Done;
+        out() << "imported " << o.args[0] << " into " << deviceName(device) << '\n';
+        return int(Done);
+    });
 }
 
 } // namespace
@@ -390,9 +373,6 @@ int run(const QStringList& arguments) {
         return fail(
             Refused,
             QStringLiteral("the device library could not be loaded: %1").arg(DeviceSession::libraryError()));
-    int code = Done;
-    if (programHolds(o, code))
-        return code;
     if (c == QLatin1String("list"))
         return listDevices(o);
     if (c == QLatin1String("get"))
@@ -401,12 +381,9 @@ int run(const QStringList& arguments) {
         return setSetting(o);
     if (c == QLatin1String("profile"))
         return switchProfile(o);
-    if (c == QLatin1String("watch")) {
-        Session session;
-        if (!openDevice(o, session, code, true))
-            return code;
-        return watch(session, out());
-    }
+    if (c == QLatin1String("watch"))
+        return onDevice(
+            o, [](Session& session) { return watch(session, out()); }, true);
     if (c == QLatin1String("export"))
         return exportConfiguration(o);
     return importConfiguration(o);

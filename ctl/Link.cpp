@@ -17,7 +17,9 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -46,11 +48,16 @@ qint64 lockHolderPid(const QString& lockFile) {
     return pid;
 }
 
-qint64 runningProgramPid() {
-    const QString dir = RuntimeDir::path();
+Program runningProgram(const QString& folder) {
+    const QString dir = folder.isEmpty() ? RuntimeDir::path() : folder;
+    Program program;
     if (dir.isEmpty())
-        return 0;
-    return lockHolderPid(dir + QStringLiteral("/") + AppPaths::appName() + QStringLiteral(".lock"));
+        return program;
+    program.pid = lockHolderPid(dir + QStringLiteral("/") + AppPaths::appName() + QStringLiteral(".lock"));
+    const RuntimeDir::HeldDevice held = RuntimeDir::heldDevice(dir);
+    if (program.pid > 0 && held.pid == program.pid)
+        program.heldPath = held.path;
+    return program;
 }
 
 QList<DeviceAllInfo> findDevices() {
@@ -162,6 +169,7 @@ Session::Session() {
     connect(hub, &PostMsg::SigUpDataConfigUI, this, [this](int total, int index, bool enabled) {
         m_profileCount = enabled ? total : 0;
         m_profile = enabled ? index : -1;
+        m_profileReported = true;
         if (onProfile)
             onProfile(total, index, enabled);
     });
@@ -221,7 +229,9 @@ bool Session::open(const DeviceAllInfo& device, int timeoutMs) {
 void Session::waitForDetails(int timeoutMs) {
     if (!online())
         return;
-    waitUntil([this] { return m_battery >= 0 && m_versionArrived && m_profile >= 0; }, timeoutMs);
+    // The profile is the last of the bring-up's questions and answers come in order, so with it every
+    // answer is in; a mouse without profiles says so too.
+    waitUntil([this] { return m_battery >= 0 && m_versionArrived && m_profileReported; }, timeoutMs);
 }
 
 bool Session::online() const {
@@ -245,11 +255,23 @@ void Session::close() {
     if (m_closed || !m_worker)
         return;
     m_closed = true;
-    // As the program leaves: no more blocking news, inactive, no USB watch, the service stopped.
-    m_worker->shutdown();
-    DeviceSession::setProgramActive(false);
-    DeviceSession::stopWatching();
-    DeviceSession::stopService();
+    // As the program leaves: no more blocking news, inactive, no USB watch, the service stopped. A
+    // library thread may already be inside a blocking send, waiting for this thread: the stop runs
+    // beside the event loop, which serves such a send, so the service always ends rather than being cut
+    // loose after the library's grace time to race the next session or the exit.
+    m_worker->shutdown(0);
+    std::atomic<bool> stopped{false};
+    std::thread stopper([this, &stopped] {
+        m_worker->wait();
+        DeviceSession::setProgramActive(false);
+        DeviceSession::stopWatching();
+        DeviceSession::stopService();
+        stopped = true;
+        QMetaObject::invokeMethod(
+            this, [] {}, Qt::QueuedConnection); // wakes the loop below
+    });
+    waitUntil([&stopped] { return stopped.load(); }, 30000);
+    stopper.join();
     DevicePagesLink::setWorker(nullptr);
 }
 

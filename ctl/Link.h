@@ -18,10 +18,17 @@ namespace Ctl {
 // Exit codes: 0 done, 1 refused (one line on standard error), 2 usage.
 enum Exit { Done = 0, Refused = 1, Usage = 2 };
 
-// Pid of a running Zentrafox holding its single-instance lock in this session, 0 when none runs.
-qint64 runningProgramPid();
-// Same for an explicit lock file (tests).
+// Pid of the program holding the lock file, -1 when held with no pid written yet, 0 when none runs.
 qint64 lockHolderPid(const QString& lockFile);
+
+// The running Zentrafox of this session and the device its pages have open (empty: none chosen).
+struct Program {
+    qint64 pid = 0; // as lockHolderPid
+    QString heldPath;
+};
+// In the session's runtime folder, or in `dir` (tests). A held-device file whose pid is not the lock
+// holder's was left by a program that died and names nothing.
+Program runningProgram(const QString& dir = QString());
 
 // Every supported device plugged in, in the order `list` numbers them (from 1).
 QList<DeviceAllInfo> findDevices();
@@ -55,8 +62,9 @@ public:
 
     // False when neither the mouse's record nor a cached one arrived in time.
     bool open(const DeviceAllInfo& device, int timeoutMs = 8000);
-    // Waits for battery, version and profile reports still on their way (they come within milliseconds;
-    // the bound is for a loaded machine).
+    // Waits for the answers to the questions the bring-up asks after the record (DPI light, battery,
+    // version, profile), so none lands after a change and puts the old value back into the record. They
+    // come within milliseconds; the bound only ends the wait for a mouse that stopped answering.
     void waitForDetails(int timeoutMs = 3000);
     bool online() const;
     // The worker ran: a record arrived, or the mouse is offline with no cached one.
@@ -95,6 +103,7 @@ private:
     bool m_charging = false;
     int m_profile = -1;
     int m_profileCount = 0;
+    bool m_profileReported = false;
     bool m_closed = false;
     // The lighting bytes as last seen: the DPI light from 154, the light bar from 158.
     static constexpr int kDpiLight = 154, kDpiLightBytes = 4, kLightBar = 158, kLightBarBytes = 7;

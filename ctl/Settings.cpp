@@ -12,10 +12,14 @@
 #include "device/DeviceTable.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
+#include "macro/core/MacroFile.h"
+#include "macro/core/MacroNames.h"
+#include "macro/core/MacroPacker.h"
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorRules.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QRegularExpression>
 
@@ -108,7 +112,8 @@ QString functionToken(const FlashDataMap& record, int index) {
     case Buttons::ButtonFunctionType::DpiLock:
         return QStringLiteral("dpi-lock:%1").arg(Buttons::DpiLock::Decode(cap(), f->param1));
     case Buttons::ButtonFunctionType::Macro:
-        return QStringLiteral("macro");
+        // With its cycle always, so a name ending in ":N" reads back as the same macro.
+        return QStringLiteral("macro:%1:%2").arg(Buttons::MacroAreaName(record.macros[index])).arg(f->param2);
     case Buttons::ButtonFunctionType::KeySequence: {
         const KeySequenceBlock& block = record.keyBlocks[index];
         if (const std::optional<uint16_t> code = Buttons::BlockConsumerCode(block))
@@ -552,6 +557,38 @@ Exit setDpiLightBrightness(SetRequest& q) {
     return written(q, SetDpiLightBrightness(uint8_t(kDpiLightBytes[step - 1])));
 }
 
+// A macro of the user's macro folder, packed into the button's own area as the button page packs it.
+// TEXT is NAME or NAME:CYCLE; a name may hold colons, so only a number after the last one is the
+// cycle, and without it the macro file's own rule holds.
+Exit setMacro(SetRequest& q, int index, const QString& text) {
+    QString name = text;
+    int cycle = -1;
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0 && parseInt(text.mid(colon + 1), cycle)) {
+        name = text.left(colon);
+        if (!MacroFormat::validCycle(cycle))
+            return badValue(q,
+                            QStringLiteral("macro:NAME[:CYCLE], the cycle 1 … 250 times, 253 until pressed "
+                                           "again, 254 until released, 255 until any button"));
+    }
+    if (name.isEmpty())
+        return badValue(q, QStringLiteral("macro:NAME[:CYCLE] with a macro's name"));
+    const QString file = MacroNames::filePath(name);
+    if (!MacroNames::usable(name) || !QFileInfo(file).isFile())
+        return refuse(q, QStringLiteral("no macro named '%1' in %2").arg(name, MacroNames::folder()));
+    const MacroFormat::MacroData macro = MacroFormat::readFile(file);
+    const MacroPacker::Packed packed = MacroPacker::pack(name, macro);
+    if (!packed.fits)
+        return refuse(q, QStringLiteral("macro '%1' has %2 key events; a button holds at most %3")
+                             .arg(name)
+                             .arg(macro.keyEvents())
+                             .arg(MacroFormat::kMaxEvents));
+    if (cycle < 0)
+        cycle = MacroFormat::normalisedCycle(macro.cycle);
+    const Buttons::ButtonFunction f(Buttons::ButtonFunctionType::Macro, uint8_t(index), uint8_t(cycle));
+    return written(q, SetButtonMacro(index, f.assignment(), packed.block));
+}
+
 Exit setButton(SetRequest& q) {
     int key = 0;
     if (!parseInt(q.values[0], key) || key < 1 || key > q.row.keyNumber ||
@@ -573,6 +610,8 @@ Exit setButton(SetRequest& q) {
             return badValue(q, QStringLiteral("fire:INTERVAL[:COUNT], interval 10 … 255 ms, count 0 … 3"));
         return written(q, SetButtonAssignment(index, Buttons::RapidFire({interval, count}).assignment()));
     }
+    if (word == QLatin1String("macro"))
+        return setMacro(q, index, rest);
     if (word == QLatin1String("dpi-lock")) {
         int value = 0;
         const std::optional<uint8_t> code =
@@ -667,55 +706,46 @@ const QList<Setter>& setters() {
 
 } // namespace
 
-Exit checkSetUsage(const QStringList& args, QString& message) {
+namespace {
+// The setter `args` name with the right number of values; null with the usage message otherwise.
+const Setter* setterFor(const QStringList& args, QString& message) {
     if (args.isEmpty()) {
         message = QStringLiteral("set needs a setting name (zentrafoxctl set --help)");
-        return Usage;
+        return nullptr;
     }
     for (const Setter& s : setters()) {
         if (args[0] != QLatin1String(s.name))
             continue;
         if (args.size() - 1 == s.valueCount)
-            return Done;
+            return &s;
         message = QStringLiteral("set %1 takes %2 value%3 (zentrafoxctl set --help)")
                       .arg(s.name)
                       .arg(s.valueCount)
                       .arg(s.valueCount == 1 ? "" : "s");
-        return Usage;
+        return nullptr;
     }
     message = QStringLiteral("unknown setting '%1' (zentrafoxctl set --help)").arg(args[0]);
-    return Usage;
+    return nullptr;
+}
+} // namespace
+
+Exit checkSetUsage(const QStringList& args, QString& message) {
+    return setterFor(args, message) ? Done : Usage;
 }
 
 Exit applySetting(Session& session, const QStringList& args, QString& message) {
-    if (checkSetUsage(args, message) != Done)
+    const Setter* setter = setterFor(args, message);
+    if (!setter)
         return Usage;
-    if (args.isEmpty()) {
-        message = QStringLiteral("set needs a setting name (zentrafoxctl set --help)");
-        return Usage;
-    }
-    for (const Setter& s : setters()) {
-        if (args[0] != QLatin1String(s.name))
-            continue;
-        if (args.size() - 1 != s.valueCount) {
-            message = QStringLiteral("set %1 takes %2 value%3 (zentrafoxctl set --help)")
-                          .arg(s.name)
-                          .arg(s.valueCount)
-                          .arg(s.valueCount == 1 ? "" : "s");
-            return Usage;
-        }
-        SetRequest q;
-        q.name = args[0];
-        q.values = args.mid(1);
-        q.device = session.device();
-        q.row = DeviceTable::row(q.device.row);
-        q.record = session.record();
-        const Exit e = s.apply(q);
-        message = q.message;
-        return e;
-    }
-    message = QStringLiteral("unknown setting '%1' (zentrafoxctl set --help)").arg(args[0]);
-    return Usage;
+    SetRequest q;
+    q.name = args[0];
+    q.values = args.mid(1);
+    q.device = session.device();
+    q.row = DeviceTable::row(q.device.row);
+    q.record = session.record();
+    const Exit e = setter->apply(q);
+    message = q.message;
+    return e;
 }
 
 } // namespace Ctl

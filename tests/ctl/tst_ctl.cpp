@@ -1,6 +1,7 @@
 // zentrafoxctl against virtual mice through the real device library: what each command writes into the
 // mouse's flash, what it refuses, and what watch prints.
 #include "LibHidUsb.h"
+#include "platform/RuntimeDir.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -93,6 +94,7 @@ private slots:
         QFile::setPermissions(path("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         m_env = QProcessEnvironment::systemEnvironment();
         m_env.insert("HOME", path("home"));
+        m_env.insert("XDG_DATA_HOME", path("data"));
         m_env.insert("XDG_RUNTIME_DIR", path("run"));
         m_env.insert("ZF_HIDUSB_DEVICES", path("devices.txt"));
         m_env.insert("ZF_HIDUSB_STATE_DIR", path("state"));
@@ -105,6 +107,17 @@ private slots:
         qputenv("ZF_HIDUSB_STATE_DIR", path("state").toLocal8Bit());
         qputenv("ZF_HIDUSB_SOCKET", "none");
         QVERIFY(!flash("m1").isEmpty());
+        // The user's macros: press A, 10 ms, release A played three times; one too long for a button.
+        QVERIFY(QDir().mkpath(path("data/Zentrafox/usersetting/MacroPage")));
+        QByteArray tooLong = "1\n";
+        for (int i = 0; i < 71; ++i)
+            tooLong += "0x04 1 0\n";
+        for (const auto& macro : {std::make_pair("copy", QByteArray("3\n0x04 1 0\n10ms\n0x04 1 1\n")),
+                                  std::make_pair("long", tooLong)}) {
+            QFile m(path("data/Zentrafox/usersetting/MacroPage/%1.ini").arg(macro.first));
+            QVERIFY(m.open(QIODevice::WriteOnly));
+            m.write(macro.second);
+        }
     }
 
     void listNamesEveryDevice() {
@@ -153,6 +166,13 @@ private slots:
                        "\x01\x01\x06\x0a"
                        "\x01\x00\x01\x0a",
                        20));
+        // Key 2 is button index 1: assignment (macro, its own area, the file's cycle) at 168, the area at
+        // 1048 + 592: name length and name, event count, then press A with its 10 ms and release A.
+        row("macro", "r1", "m1", {"button", "2", "macro:copy"},
+            {168, 169, 170, 1640, 1641, 1642, 1643, 1644, 1671, 1673, 1674, 1676, 1680, 1681, 1682},
+            QByteArray("\x06\x01\x03\x04"
+                       "copy\x02\x01\x04\x0a\x01\x01\x04",
+                       15));
         row("dpi light brightness step 5", "r1", "m1", {"dpi-light-brightness", "5"}, {155},
             QByteArray("\x80", 1));
         row("dpi light off keeps the effect", "r1", "m1", {"dpi-light-effect", "0"}, {157},
@@ -196,11 +216,21 @@ private slots:
         QCOMPARE(buttons[5].toObject()["function"].toString(), QStringLiteral("media:0x00E9"));
         QCOMPARE(buttons[5].toObject()["label"].toString().isEmpty(), false);
         QCOMPARE(c["device"].toObject()["online"].toBool(), true);
+        QCOMPARE(buttons[1].toObject()["function"].toString(), QStringLiteral("macro:copy:3"));
+        QCOMPARE(buttons[1].toObject()["macro"].toString(), QStringLiteral("copy"));
+
+        // A cycle given on the command line replaces the file's; the area is the same macro's.
+        QCOMPARE(ctl({"-d", "r1", "set", "button", "3", "macro:copy:254"}).code, 0);
+        QCOMPARE(getJson("r1")["buttons"].toArray()[2].toObject()["function"].toString(),
+                 QStringLiteral("macro:copy:254"));
 
         QCOMPARE(ctl({"-d", "r1", "set", "button", "4", buttons[4].toObject()["function"].toString()}).code,
                  0);
         const QByteArray f = flash("m1");
-        QCOMPARE(f.mid(216 + 52 * 3, 52), f.mid(216 + 52 * 4, 52)); // keys 5 and 4: indexes 3 and 4
+        QCOMPARE(f.mid(216 + 52 * 3, 52), f.mid(216 + 52 * 4, 52));   // keys 5 and 4: indexes 3 and 4
+        QCOMPARE(f.mid(1048 + 592, 592), f.mid(1048 + 592 * 2, 592)); // keys 2 and 3: indexes 1 and 2
+        QCOMPARE(f.mid(168, 3), QByteArray("\x06\x01\x03"));
+        QCOMPARE(f.mid(171, 3), QByteArray("\x06\x02\xfe"));
     }
 
     void refusals_data() {
@@ -223,6 +253,14 @@ private slots:
             << QStringList{"-d", "r1", "set", "button", "7", "left"} << 1 << "1 … 6"; // its model has six
         QTest::newRow("combination of four")
             << QStringList{"-d", "r1", "set", "button", "2", "keys:A+B+C+D"} << 1 << "keys:";
+        QTest::newRow("no such macro") << QStringList{"-d", "r1", "set", "button", "2", "macro:nosuch"} << 1
+                                       << "no macro named 'nosuch'";
+        QTest::newRow("macro beyond a button's 70 events")
+            << QStringList{"-d", "r1", "set", "button", "2", "macro:long"} << 1 << "at most 70";
+        QTest::newRow("cycle no rule has")
+            << QStringList{"-d", "r1", "set", "button", "2", "macro:copy:251"} << 1 << "cycle";
+        QTest::newRow("macro while offline")
+            << QStringList{"-d", "r2", "set", "button", "2", "macro:copy"} << 1 << "offline";
         QTest::newRow("no such device") << QStringList{"-d", "nosuch", "get"} << 1 << "no device named";
         QTest::newRow("index out of range") << QStringList{"-d", "9", "get"} << 1 << "no device 9";
         QTest::newRow("several without --device") << QStringList{"get"} << 2 << "--device";
@@ -260,20 +298,36 @@ private slots:
         QVERIFY(ctl({"set", "--help"}).out.contains("dpi-light-brightness"));
     }
 
-    // While the program holds its single-instance lock nothing runs, unless forced.
-    void programHoldsTheDevices() {
+    // While the program has a device open that device is left alone unless forced; the others run, and the
+    // file a program that died left behind holds nothing.
+    void programHoldsItsDevice() {
         QLockFile lock(path("run/Zentrafox.lock")); // the program's own kind of lock
         QVERIFY(lock.tryLock(0));
-        const QString pid = QStringLiteral("pid %1").arg(QCoreApplication::applicationPid());
+        const QString r1 = getJson("r1")["device"].toObject()["path"].toString();
+        QVERIFY(!r1.isEmpty());
+        QVERIFY(RuntimeDir::setHeldDevice(r1, path("run")));
         const QByteArray before = flash("m1");
         const Run held = ctl({"-d", "r1", "set", "rate", "250"});
         QCOMPARE(held.code, 1);
-        QVERIFY2(held.err.contains(pid) && held.err.contains("--force"), qPrintable(held.err));
+        const QString pid = QStringLiteral("pid %1").arg(QCoreApplication::applicationPid());
+        QVERIFY2(held.err.contains(pid) && held.err.contains("holds r1") && held.err.contains("--force"),
+                 qPrintable(held.err));
         QCOMPARE(flash("m1"), before);
+        QCOMPARE(ctl({"-d", "z4", "set", "debounce", "3"}).code, 0);
+        QCOMPARE(uint8_t(flash("z4")[6]), uint8_t(3));
+        const Run list = ctl({"list"});
+        QCOMPARE(list.code, 0);
+        QVERIFY2(list.out.contains(QRegularExpression("r1 .*\\(held by Zentrafox\\)")) &&
+                     !list.out.contains(QRegularExpression("z4 .*held")),
+                 qPrintable(list.out));
         QCOMPARE(ctl({"--force", "-d", "r1", "set", "rate", "250"}).code, 0);
         QCOMPARE(uint8_t(flash("m1")[0]), uint8_t(4));
+
+        // The program died holding r1 (a file of a dead pid beside a live lock is the unit suite's).
         lock.unlock();
         QCOMPARE(ctl({"-d", "r1", "set", "rate", "500"}).code, 0);
+        QCOMPARE(uint8_t(flash("m1")[0]), uint8_t(2));
+        QVERIFY(RuntimeDir::setHeldDevice(QString(), path("run")));
     }
 
     void profileSwitches() {

@@ -3,6 +3,7 @@
 #include "ctl/Link.h"
 #include "ctl/Options.h"
 #include "ctl/Values.h"
+#include "platform/RuntimeDir.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -87,19 +88,52 @@ private slots:
         QVERIFY(!Ctl::parseSwitch("maybe", on));
     }
 
-    // The program holds an exclusive lock on its lock file for its life and writes its pid into it.
-    void programLock() {
+    // The program holds an exclusive lock on its lock file for its life and writes its pid into it; the
+    // device it has open counts only while the file naming it carries that same pid.
+    void programAndItsDevice() {
         QTemporaryDir dir;
         const QString file = dir.path() + "/Zentrafox.lock";
+        const auto held = [&dir](const QByteArray& text) {
+            QFile f(RuntimeDir::heldDeviceFile(dir.path()));
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(text);
+        };
         QCOMPARE(Ctl::lockHolderPid(file), qint64(0)); // never ran
+        held("31337\n/dev/zf-virtual/r1\n");
+        QCOMPARE(Ctl::runningProgram(dir.path()).heldPath, QString()); // its program is gone
         const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CREAT, 0600);
         QVERIFY(fd >= 0);
         QCOMPARE(Ctl::lockHolderPid(file), qint64(0)); // left by a program that ended
         QCOMPARE(::flock(fd, LOCK_EX | LOCK_NB), 0);
         QCOMPARE(Ctl::lockHolderPid(file), qint64(-1)); // held, pid not written yet
+        QCOMPARE(Ctl::runningProgram(dir.path()).heldPath, QString());
         QVERIFY(::write(fd, "31337", 5) == 5);
-        QCOMPARE(Ctl::lockHolderPid(file), qint64(31337));
+        QCOMPARE(Ctl::runningProgram(dir.path()).pid, qint64(31337));
+        QCOMPARE(Ctl::runningProgram(dir.path()).heldPath, QStringLiteral("/dev/zf-virtual/r1"));
+        held("4242\n/dev/zf-virtual/r1\n"); // an earlier program's, which died holding r1
+        QCOMPARE(Ctl::runningProgram(dir.path()).heldPath, QString());
+        for (const char* broken : {"", "31337", "31337\n", "x\n/dev/a\n", "-5\n/dev/a\n"}) {
+            held(broken);
+            QVERIFY2(Ctl::runningProgram(dir.path()).heldPath.isEmpty(), broken);
+        }
         ::close(fd);
+    }
+
+    // The program's side: written whole with its own pid, removed only by the process that wrote it.
+    void heldDeviceFile() {
+        QTemporaryDir dir;
+        QVERIFY(RuntimeDir::setHeldDevice("/dev/zf-virtual/z4", dir.path()));
+        const RuntimeDir::HeldDevice held = RuntimeDir::heldDevice(dir.path());
+        QCOMPARE(held.pid, QCoreApplication::applicationPid());
+        QCOMPARE(held.path, QStringLiteral("/dev/zf-virtual/z4"));
+        QVERIFY(RuntimeDir::setHeldDevice(QString(), dir.path()));
+        QVERIFY(!QFile::exists(RuntimeDir::heldDeviceFile(dir.path())));
+        QFile other(RuntimeDir::heldDeviceFile(dir.path()));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("1\n/dev/zf-virtual/r1\n"); // another instance's
+        other.close();
+        RuntimeDir::setHeldDevice(QString(), dir.path());
+        QCOMPARE(RuntimeDir::heldDevice(dir.path()).path, QStringLiteral("/dev/zf-virtual/r1"));
     }
 };
 
