@@ -249,6 +249,11 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     m_worker->SlotCheckOnline();
     QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
     LinkFlags::UpgradeIdle = true;
+    {
+        const LinkFlags::BusyScope busy; // an import or a reset: no check at all
+        m_worker->SlotCheckOnline();
+        QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 2000);
     QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceOnline);
     QCOMPARE(m_offline, 0);
@@ -266,6 +271,12 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     NewsSpy form(&PostMsg::SigForm);
     g_now += 5000; // past the reconnection guard
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    {
+        const LinkFlags::BusyScope busy;
+        m_worker->SlotCheckOnline();
+        QVERIFY(closeNotice.isEmpty() && LinkFlags::WaitingForOnline);
+    }
+    QVERIFY(!LinkFlags::Busy);
     m_worker->SlotCheckOnline();
     QCOMPARE(closeNotice.count(), 1);
     QVERIFY(!LinkFlags::WaitingForOnline && LinkFlags::DeviceOnline);
