@@ -382,14 +382,15 @@ std::string Registry::load() {
         receivers.push_back(r);
     }
     resolveReceiverClasses();
-    // A mouse on its cable charges; a receiver knows the mouse that names it.
+    // A mouse on its cable charges; a receiver knows the mouse that names it, after a pairing stored
+    // in the mouse's state has overridden the description.
     for (auto& m : mice) {
         m.charging = m.link == Link::Cable;
-        if (Receiver* r = receiverByName(m.receiver))
-            r->paired = m.name;
+        loadState(m);
     }
     for (auto& m : mice)
-        loadState(m);
+        if (Receiver* r = receiverByName(m.receiver))
+            r->paired = m.name;
     return error;
 }
 
@@ -418,6 +419,16 @@ void Registry::loadState(Mouse& m) {
     m.profiles = std::move(profiles);
     m.profile = head[0];
     m.version = static_cast<uint16_t>(head[2] | head[3] << 8);
+    // Optional tail: 'P', u16 length, the receiver's name ("" = unpaired). Older files end before it; a
+    // name this description does not hold leaves the description's pairing.
+    uint8_t tail[3];
+    if (!in.read(reinterpret_cast<char*>(tail), 3) || tail[0] != 'P')
+        return;
+    std::string receiver(static_cast<size_t>(tail[1] | tail[2] << 8), '\0');
+    if (!in.read(&receiver[0], static_cast<std::streamsize>(receiver.size())))
+        return;
+    if (receiver.empty() || receiverByName(receiver))
+        m.receiver = receiver;
 }
 
 bool Registry::save(const Mouse& m) {
@@ -433,6 +444,12 @@ bool Registry::save(const Mouse& m) {
     bool ok = std::fwrite(kStateMagic, 1, 4, f) == 4 && std::fwrite(head, 1, 4, f) == 4;
     for (const auto& p : m.profiles)
         ok = ok && std::fwrite(p.data(), 1, kRecordSize, f) == static_cast<size_t>(kRecordSize);
+    if (m.receiver.size() <= 0xFFFF) { // the pairing, so a restart does not fall back to the description
+        const uint8_t tail[3] = {'P', static_cast<uint8_t>(m.receiver.size() & 0xFF),
+                                 static_cast<uint8_t>(m.receiver.size() >> 8)};
+        ok = ok && std::fwrite(tail, 1, 3, f) == 3 &&
+             std::fwrite(m.receiver.data(), 1, m.receiver.size(), f) == m.receiver.size();
+    }
     // Replaced by rename, so a reader sees the old state or the new one. No fsync: it would cost several
     // milliseconds on every setting write, and a virtual mouse need not survive a power cut.
     ok = std::fflush(f) == 0 && ok;

@@ -84,7 +84,7 @@ public:
     static std::string cablePath(const Mouse& m) { return "/dev/zf-virtual/" + m.name; }
     static std::string receiverPath(const Receiver& r) { return "/dev/zf-virtual/" + r.name; }
 
-    // Writes the mouse's profiles and version to its state file (temp file + rename).
+    // Writes the mouse's profiles, version and pairing to its state file (temp file + rename).
     bool save(const Mouse& m);
     static Record defaults();
     // The mouse's factory configuration: the defaults with its factory patches.
