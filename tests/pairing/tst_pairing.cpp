@@ -12,7 +12,6 @@
 
 #include "HIDUsbVirtual.h"
 
-#include <QLibrary>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -69,17 +68,13 @@ void TestPairing::initTestCase() {
     VirtualMouseSetup::prepare(m_appDir, m_state, kUnpaired).sync();
     Language::loadFrom(shipped, {"English"});
     Language::setCurrentIndex(0);
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_lib.setFileName(lib);
-    QVERIFY(m_lib.load());
-    const auto bind = [this](auto& f, const char* name) {
-        f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(m_lib.resolve(name));
-        return f != nullptr;
-    };
-    QVERIFY(bind(v.Reload, "HidVirt_Reload") && bind(v.Plug, "HidVirt_Plug") &&
-            bind(v.SetLink, "HidVirt_SetLink") && bind(v.FailNextPairing, "HidVirt_FailNextPairing") &&
-            bind(v.HangNextPairing, "HidVirt_HangNextPairing") && bind(v.List, "HidVirt_List"));
+    const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    using VirtualMouseSetup::bind;
+    QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
+            bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
+            bind(m_lib, v.FailNextPairing, "HidVirt_FailNextPairing") &&
+            bind(m_lib, v.HangNextPairing, "HidVirt_HangNextPairing") && bind(m_lib, v.List, "HidVirt_List"));
     Match::setAttemptClock([] { return g_now.load(); }, 5000);
 }
 

@@ -14,7 +14,6 @@
 #include "tests/common/VirtualMouseSetup.h"
 
 #include <QApplication>
-#include <QLibrary>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -130,18 +129,14 @@ private slots:
                     "M3R.bin receiver M3R 05 21 0105 8192\n"
                     "M4R.bin receiver M4R 05 22 0106 8192\n"
                     "Other.bin mouse M9 05 30 0106 4096\n");
-        const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-        QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-        m_lib.setFileName(lib);
-        QVERIFY(m_lib.load());
-        const auto bind = [this](auto& f, const char* name) {
-            f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(m_lib.resolve(name));
-            return f != nullptr;
-        };
-        QVERIFY(bind(v.Reload, "HidVirt_Reload") && bind(v.Plug, "HidVirt_Plug") &&
-                bind(v.SetLink, "HidVirt_SetLink") && bind(v.FailNextUpgrade, "HidVirt_FailNextUpgrade") &&
-                bind(v.MouseVersion, "HidVirt_MouseVersion") &&
-                bind(v.SetPacketTime, "HidVirt_SetPacketTime"));
+        const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        using VirtualMouseSetup::bind;
+        QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
+                bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
+                bind(m_lib, v.FailNextUpgrade, "HidVirt_FailNextUpgrade") &&
+                bind(m_lib, v.MouseVersion, "HidVirt_MouseVersion") &&
+                bind(m_lib, v.SetPacketTime, "HidVirt_SetPacketTime"));
     }
 
     void init() {
