@@ -364,6 +364,7 @@ void FormSetting::on_Reset_clicked() {
     if (!question.result())
         return;
     PostMsg::instance()->SendTouchkey();
+    const LinkFlags::BusyScope busy;
     if (Worker* worker = DevicePagesLink::currentWorker())
         worker->restoreDefaults([] { PostMsg::instance()->SendUpDataParam(1); });
 }

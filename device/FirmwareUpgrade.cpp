@@ -117,10 +117,12 @@ Plan planFor(const DeviceAllInfo& selected, const QList<DeviceAllInfo>& listed, 
     plan.mouseVersion = selected.mouseVersion;
     if (!isWired(selected)) {
         plan.receiverVersion = selected.firmware;
+        plan.receiverPath = selected.path;
     } else {
         for (const DeviceAllInfo& d : listed)
             if (!isWired(d) && d.mid == plan.mid) {
                 plan.receiverVersion = d.firmware;
+                plan.receiverPath = d.path;
                 break;
             }
     }
@@ -169,6 +171,8 @@ RepairCheck checkRepair(const FailInfo& info, const QList<DeviceAllInfo>& device
     if (receiverClass == 0 && !wireless.isEmpty())
         receiverClass = Discovery::receiverClass(wireless.at(0).kind);
     check.plan = planForModel(row, uint8_t(info.cid), uint8_t(info.mid), receiverClass);
+    if (!wireless.isEmpty())
+        check.plan.receiverPath = wireless.at(0).path;
     // A repair flashes whatever image there is: the failed flash left no version worth comparing.
     check.plan.mouseStage = mouseFailed;
     check.plan.receiverStage = receiverClass != 0 && !check.plan.receiverName.isEmpty();
@@ -262,6 +266,16 @@ void Run::step() {
         const QString name = m_receiverStage ? m_plan.receiverName : m_plan.mouseName;
         const QString version =
             chained ? QString() : (m_receiverStage ? m_plan.receiverVersion : m_plan.mouseVersion);
+        if (m_receiverStage && m_plan.receiverClass != 1 && !m_plan.receiverPath.isEmpty()) {
+            // Receivers of the faster classes are asked for their mouse's version before their own stage.
+            unsigned char slave[HIDUSB_SLAVE_VERSION_SIZE] = {};
+            if (hid().UsbFinderC_GetSlaveVersion(m_plan.receiverPath.toUtf8().constData(), slave))
+                log(QStringLiteral("stage %1: slave version v%2")
+                        .arg(type)
+                        .arg(FirmwareImage::versionText(uint16_t(slave[1] << 8 | slave[2]))));
+            else
+                log(QStringLiteral("stage %1: no slave version").arg(type));
+        }
         m_image = FirmwareImage::load(type, name, m_plan.cid, m_plan.mid, version);
         if (m_image.isNull()) {
             m_state[index] = NoImage;

@@ -47,6 +47,7 @@ struct Plan {
     int receiverClass = 0;
     QString mouseName;    // the row's "MM"
     QString receiverName; // the row's "DM"/"D2M"/"D4M"/"D8M" for the class
+    QString receiverPath; // the receiver in reach, when one is
     QString mouseVersion; // current versions ("v1.05"); empty = any image
     QString receiverVersion;
     bool mouseStage = false;

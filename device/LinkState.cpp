@@ -17,6 +17,7 @@ std::atomic<bool> ReconcileMacros{false};
 std::atomic<bool> SkipReceiverQuery{false};
 std::atomic<bool> UpgradeIdle{true};
 std::atomic<bool> PageChanged{false};
+std::atomic<bool> Busy{false};
 std::atomic<bool> SensorLoading{false};
 std::atomic<bool> LightLoading{false};
 std::atomic<bool> ButtonLoading{false};
@@ -26,11 +27,13 @@ std::atomic<bool> ButtonFilled{false};
 std::atomic<bool> Recording{false};
 
 void resetAll() {
-    for (auto* f :
-         {&RunRequested,     &DeviceOnline,      &DeviceReady,      &LastStartOnline,   &Restoring,
-          &WaitingForOnline, &Parsing,           &RestartRequested, &DevicePagesActive, &Reconnected,
-          &ReconcileMacros,  &SkipReceiverQuery, &PageChanged,      &SensorLoading,     &LightLoading,
-          &ButtonLoading,    &SensorFilled,      &LightFilled,      &ButtonFilled,      &Recording})
+    for (auto* f : {&RunRequested,    &DeviceOnline,     &DeviceReady,
+                    &LastStartOnline, &Restoring,        &WaitingForOnline,
+                    &Parsing,         &RestartRequested, &DevicePagesActive,
+                    &Reconnected,     &ReconcileMacros,  &SkipReceiverQuery,
+                    &PageChanged,     &SensorLoading,    &LightLoading,
+                    &ButtonLoading,   &SensorFilled,     &LightFilled,
+                    &ButtonFilled,    &Recording,        &Busy})
         f->store(false);
     UpgradeIdle.store(true);
     CurrentRecord::forgetOwner();

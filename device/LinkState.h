@@ -26,6 +26,9 @@ extern std::atomic<bool> ReconcileMacros;
 extern std::atomic<bool> SkipReceiverQuery;
 extern std::atomic<bool> UpgradeIdle;
 extern std::atomic<bool> PageChanged; // set by the home window on every page switch
+// An import or a factory reset rewrites the whole record: the online check keeps off the device until
+// it is over, so no restart or dropped-mouse finding cuts into it.
+extern std::atomic<bool> Busy;
 
 // Loading flags of the pages: raised while a page fills its controls from a record, so that filling
 // writes nothing back and a failed write raises no offline notice.
@@ -43,6 +46,18 @@ inline bool anyPageLoading() {
     return SensorLoading || LightLoading || ButtonLoading;
 }
 void resetAll(); // back to the start-up values, the record's owner forgotten (tests)
+
+// Raises `Busy` for its lifetime and puts back what it found, so an import inside a reset nests.
+class BusyScope {
+public:
+    BusyScope() : m_previous(Busy.exchange(true)) {}
+    ~BusyScope() { Busy = m_previous; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool m_previous;
+};
 } // namespace LinkFlags
 
 // The current record. Readers take a copy; writers patch it under the lock.

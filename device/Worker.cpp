@@ -386,6 +386,8 @@ void Worker::SlotMainPageChange() {
 }
 
 void Worker::SlotCheckOnline() {
+    if (LinkFlags::Busy)
+        return; // the next tick after the import or reset catches up
     if (LinkFlags::WaitingForOnline) {
         const DeviceAllInfo device = SelectedDevice::get();
         if (!LinkFlags::DevicePagesActive) {

@@ -48,12 +48,14 @@ bool exportTo(const QString& path, QWidget* parent) {
 void importConfiguration(QWidget* parent) {
     if (!CheckDeviceOnline())
         return; // the offline notice is up
+    const LinkFlags::BusyScope busy;
     const QString path = QFileDialog::getOpenFileName(parent, keyText("SelectFile"), startFolder(), kFilter);
     if (!path.isEmpty())
         importFrom(path, parent);
 }
 
 int importFrom(const QString& path, QWidget* parent) {
+    const LinkFlags::BusyScope busy; // until the notice has closed
     const ModelRow row = DeviceTable::row(SelectedDevice::get().row);
     int result = ConfigFile::Unreadable;
     bool pending = true;

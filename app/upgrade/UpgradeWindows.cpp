@@ -89,7 +89,7 @@ UpgradeWindow::UpgradeWindow(QWidget* parent) : QDialog(parent) {
     auto* enter2 = new QShortcut(QKeySequence(Qt::Key_Enter), this);
     connect(enter2, &QShortcut::activated, m_start, &QToolButton::click);
 
-    connect(&m_run, &Upgrade::Run::progress, this, [this](int p) { SlotProgress(p, 0); });
+    connect(&m_run, &Upgrade::Run::progress, this, [this](int p) { announceProgress(p); });
     connect(&m_run, &Upgrade::Run::warning, this, [this](const QString& key) { setKeyText(key); });
     connect(&m_run, &Upgrade::Run::finished, this, &UpgradeWindow::onFinished);
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpgradeWindow::SlotAllLanguage);
@@ -164,13 +164,13 @@ void UpgradeWindow::onFinished(bool ok) {
     LinkFlags::UpgradeIdle = true;
     // A warning of the run (no device, no image) stays readable: only a flash's own end overwrites it.
     const QString warning = m_textKey;
-    if (ok) {
-        SlotProgress(0, 2);
-    } else if (warning != QStringLiteral("DialogUpgradeUpgrading")) {
-        SlotProgress(0, 6);
+    announceEnd(ok);
+    if (!ok && warning != QStringLiteral("DialogUpgradeUpgrading"))
         setKeyText(warning);
-    } else
-        SlotProgress(0, 1);
+}
+
+void UpgradeWindow::announceEnd(bool ok) {
+    SlotProgress(0, ok ? 2 : 1);
     PostMsg::instance()->SendUpDateButton(ok);
 }
 
@@ -227,10 +227,14 @@ Progress::Progress(const Upgrade::Plan& plan, QWidget* parent) : UpgradeWindow(p
 
 UpDateRepair::UpDateRepair(QWidget* parent) : UpgradeWindow(parent) {
     setTitle(QStringLiteral("home"), QStringLiteral("FirmwareRepair"));
+    PostMsg* hub = PostMsg::instance();
+    connect(hub, &PostMsg::SigAutoRepair, this, &UpDateRepair::SlotAutoRepair);
+    connect(hub, &PostMsg::SigAutoRepairProgress, this, &UpDateRepair::SlotAutoRepairProgress);
+    connect(hub, &PostMsg::SigProgress, this, &UpDateRepair::SlotProgress);
     m_check = Upgrade::checkRepair(Discovery::enumerate(Discovery::Finder::Default));
     setPlan(m_check.plan);
     if (!m_check.needed) {
-        setKeyText(QStringLiteral("NotDevice"));
+        setKeyText(QStringLiteral("NoRepair"));
         setStartEnabled(false);
     } else if (!m_check.problem.isEmpty()) {
         setKeyText(m_check.problem);
@@ -238,4 +242,19 @@ UpDateRepair::UpDateRepair(QWidget* parent) : UpgradeWindow(parent) {
     } else {
         setKeyText(QStringLiteral("ReadyUpdate"));
     }
+}
+
+void UpDateRepair::SlotAutoRepairProgress(int index) {
+    SlotProgress(index, 0);
+}
+
+void UpDateRepair::announceProgress(int percent) {
+    PostMsg::instance()->SendAutoRepairProgress(percent);
+}
+
+void UpDateRepair::announceEnd(bool ok) {
+    PostMsg* hub = PostMsg::instance();
+    hub->SendAutoRepair(ok ? 0 : 1);
+    hub->SendUpDateButton(ok);
+    hub->SendProgress(0, ok ? 2 : 6);
 }

@@ -40,6 +40,9 @@ protected:
     void setKeyText(const QString& key);
     void setStartEnabled(bool enabled);
     void setTitle(const QString& group, const QString& key);
+    // How a run's progress and end reach the window: directly here, through the hub for the repair.
+    virtual void announceProgress(int percent) { SlotProgress(percent, 0); }
+    virtual void announceEnd(bool ok);
 
     Upgrade::Plan m_plan;
     bool m_canStart = true;
@@ -72,6 +75,13 @@ public:
     // Checks the failure record against the devices found now; the window says what stops the repair.
     explicit UpDateRepair(QWidget* parent = nullptr);
     const Upgrade::RepairCheck& check() const { return m_check; }
+
+public slots:
+    void SlotAutoRepairProgress(int index);
+
+protected:
+    void announceProgress(int percent) override;
+    void announceEnd(bool ok) override;
 
 private:
     Upgrade::RepairCheck m_check;

@@ -646,12 +646,15 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
     if (ok) {
         if (Receiver* old = registry().receiverByName(candidate->receiver); old && old != &r)
             old->paired.clear();
-        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != candidate)
+        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != candidate) {
             previous->receiver.clear();
+            registry().save(*previous);
+        }
         candidate->receiver = r.name;
         candidate->link = Link::Receiver;
         batteryClockChanged(); // a mouse that was off starts to drain
         r.paired = candidate->name;
+        registry().save(*candidate);
         ++registry().generation;
     }
     h.pair.receiver = r.name;
@@ -688,10 +691,13 @@ int UsbFinderC_SetDongleIDToMouse(const char* path, const unsigned char* id) {
             continue;
         if (Receiver* old = registry().receiverByName(ep.mouse->receiver); old && old != &r)
             old->paired.clear();
-        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != ep.mouse)
+        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != ep.mouse) {
             previous->receiver.clear();
+            registry().save(*previous);
+        }
         ep.mouse->receiver = r.name;
         r.paired = ep.mouse->name;
+        registry().save(*ep.mouse);
         return 1;
     }
     return 0;

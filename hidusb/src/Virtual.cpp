@@ -399,14 +399,15 @@ std::string Registry::load() {
         receivers.push_back(r);
     }
     resolveReceiverClasses();
-    // A mouse on its cable charges; a receiver knows the mouse that names it.
+    // A mouse on its cable charges; a receiver knows the mouse that names it, after a pairing stored
+    // in the mouse's state has overridden the description.
     for (auto& m : mice) {
         m.charging = m.link == Link::Cable;
-        if (Receiver* r = receiverByName(m.receiver))
-            r->paired = m.name;
+        loadState(m);
     }
     for (auto& m : mice)
-        loadState(m);
+        if (Receiver* r = receiverByName(m.receiver))
+            r->paired = m.name;
     for (auto& r : receivers)
         loadState(r);
     return error;
@@ -437,6 +438,16 @@ void Registry::loadState(Mouse& m) {
     m.profiles = std::move(profiles);
     m.profile = head[0];
     m.version = static_cast<uint16_t>(head[2] | head[3] << 8);
+    // Optional tail: 'P', u16 length, the receiver's name ("" = unpaired). Older files end before it; a
+    // name this description does not hold leaves the description's pairing.
+    uint8_t tail[3];
+    if (!in.read(reinterpret_cast<char*>(tail), 3) || tail[0] != 'P')
+        return;
+    std::string receiver(static_cast<size_t>(tail[1] | tail[2] << 8), '\0');
+    if (!in.read(&receiver[0], static_cast<std::streamsize>(receiver.size())))
+        return;
+    if (receiver.empty() || receiverByName(receiver))
+        m.receiver = receiver;
 }
 
 namespace {
@@ -468,6 +479,11 @@ bool Registry::save(const Mouse& m) {
                                static_cast<uint8_t>(m.version & 0xFF), static_cast<uint8_t>(m.version >> 8)});
     for (const auto& p : m.profiles)
         bytes.insert(bytes.end(), p.begin(), p.end());
+    if (m.receiver.size() <= 0xFFFF) { // the pairing, so a restart does not fall back to the description
+        bytes.insert(bytes.end(), {'P', static_cast<uint8_t>(m.receiver.size() & 0xFF),
+                                   static_cast<uint8_t>(m.receiver.size() >> 8)});
+        bytes.insert(bytes.end(), m.receiver.begin(), m.receiver.end());
+    }
     // Synced before the rename, so after a crash or a power cut the name holds the old state or the
     // whole new one, never a short or zeroed file.
     bool ok = ::fchmod(fd, 0644) == 0 && writeAllTo(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;

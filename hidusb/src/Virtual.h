@@ -109,7 +109,7 @@ public:
     static std::string cablePath(const Mouse& m) { return "/dev/zf-virtual/" + m.name; }
     static std::string receiverPath(const Receiver& r) { return "/dev/zf-virtual/" + r.name; }
 
-    // Writes the mouse's profiles and version to its state file (temp file + rename).
+    // Writes the mouse's profiles, version and pairing to its state file (temp file + rename).
     bool save(const Mouse& m);
     // Writes a receiver's lights to its own state file, so they survive a restart as its firmware's would.
     bool save(const Receiver& r);

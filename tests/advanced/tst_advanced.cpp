@@ -7,6 +7,7 @@
 #include "sensor/AdvancedModel.h"
 #include "sensor/AdvancedSections.h"
 #include "sensor/SensorCapability.h"
+#include "tests/common/VirtualMouseSetup.h"
 #include "tests/sensor_page/FakeHid.h"
 
 #include <QCheckBox>
@@ -64,12 +65,8 @@ private:
 };
 
 void TestAdvanced::initTestCase() {
-    QVERIFY(m_appDir.isValid());
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    QVERIFY(m_fake.load());
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "2");
+    IniStore& ini = VirtualMouseSetup::freshTable(m_appDir, 2);
+    QVERIFY(m_appDir.isValid() && m_fake.load());
     ini.setValue("Drive1", "20KPS", "1");
     ini.setList("Drive1", "Adveanced", {"0", "0"});
     ini.setValue("Drive2", "20KPS", "2");

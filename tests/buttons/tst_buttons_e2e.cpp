@@ -9,9 +9,7 @@
 #include "device/Worker.h"
 #include "tests/common/VirtualMouseSetup.h"
 
-#include <QLibrary>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -25,25 +23,15 @@ private slots:
 };
 
 void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    QLibrary raw(lib);
-    QVERIFY(raw.load());
-    auto readFlash =
-        reinterpret_cast<int (*)(const char*, int, unsigned char*)>(raw.resolve("HidVirt_ReadFlash"));
-    QTemporaryDir appDir, state;
-    IniStore& ini =
-        VirtualMouseSetup::prepare(appDir, state, "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
-    ini.setValue("Drive1", "Sensor", "3395");
-    ini.setValue("Drive1", "KeyNumber", "8");
-    ini.sync();
-    QVERIFY(reinterpret_cast<int (*)()>(raw.resolve("HidVirt_Reload"))());
+    VirtualMouseSetup::CableMouse z1;
+    const QString failed = z1.start();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     SelectedDevice::set(found.first());
     // A fresh mouse holds the factory buttons the page restores (key 1 left click, not "Disabled").
     FlashDataMap fresh;
-    QVERIFY(readFlash("z1", -1, reinterpret_cast<unsigned char*>(&fresh)));
+    QVERIFY(z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&fresh)));
     for (int i = 0; i < 16; ++i)
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(fresh.buttons[i].bytes), 2),
                  QByteArray(reinterpret_cast<const char*>(DefaultAssignments()[i].assignment().bytes), 2));
@@ -71,7 +59,7 @@ void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
             pick(5, "DPI_9", "Mute");               // multimedia on index 3
             pick(6, nullptr, "DPI_3");              // profile switch on index 5
             FlashDataMap flash;
-            QTRY_VERIFY_WITH_TIMEOUT(readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
+            QTRY_VERIFY_WITH_TIMEOUT(z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
                                          flash.buttons[5].bytes[0] == 9,
                                      5000);
             const QByteArray bytes(reinterpret_cast<const char*>(&flash), sizeof flash);

@@ -8,6 +8,7 @@
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "sensor/SensorCapability.h"
+#include "tests/common/VirtualMouseSetup.h"
 #include "tests/sensor_page/FakeHid.h"
 
 #include <QApplication>
@@ -87,12 +88,8 @@ private:
 };
 
 void TestButtonsPage::initTestCase() {
-    QVERIFY(m_appDir.isValid());
-    qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    QVERIFY(m_fake.load());
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "2");
+    IniStore& ini = VirtualMouseSetup::freshTable(m_appDir, 2);
+    QVERIFY(m_appDir.isValid() && m_fake.load());
     ini.setValue("Drive1", "Sensor", "3395");
     ini.setValue("Drive1", "KeyNumber", "6");
     ini.setValue("Drive1", "RealKey", "5");

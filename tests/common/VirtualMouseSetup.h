@@ -2,17 +2,27 @@
 // Shared set-up of the end-to-end suites: the real device library with instant virtual links, fresh
 // program and device state, and a device table whose first row is the default virtual mouse.
 #include "app/core/IniStores.h"
+#include "device/HidApi.h"
 
 #include <QFile>
+#include <QLibrary>
 #include <QTemporaryDir>
 
 namespace VirtualMouseSetup {
+
+// A fresh device table of `rows` rows in the program folder `appDir`.
+inline IniStore& freshTable(const QTemporaryDir& appDir, int rows) {
+    qputenv("ZF_APP_DIR", appDir.path().toLocal8Bit());
+    ConfigIniStore::resetForTests();
+    IniStore& ini = ConfigIniStore::instance();
+    ini.setValue("Option", "DeviceTotal", QString::number(rows));
+    return ini;
+}
 
 // `description` (one line per device) replaces the library's default mouse and receiver when given.
 // Returns the table so a suite can add its own keys before `sync()`.
 inline IniStore& prepare(const QTemporaryDir& appDir, const QTemporaryDir& state,
                          const QByteArray& description = {}) {
-    qputenv("ZF_APP_DIR", appDir.path().toLocal8Bit());
     qputenv("ZF_HIDUSB_STATE_DIR", state.path().toLocal8Bit());
     qputenv("ZF_HIDUSB_PACKET_US", "0");
     if (description.isEmpty()) {
@@ -24,9 +34,7 @@ inline IniStore& prepare(const QTemporaryDir& appDir, const QTemporaryDir& state
             f.write(description);
         qputenv("ZF_HIDUSB_DEVICES", file.toLocal8Bit());
     }
-    ConfigIniStore::resetForTests();
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
+    IniStore& ini = freshTable(appDir, 1);
     ini.setList("Option", "VID", {"373B"});
     ini.setList("Option", "USB_PID", {"1001"});
     ini.setList("Option", "Wireless_PID", {"1002"});
@@ -34,5 +42,41 @@ inline IniStore& prepare(const QTemporaryDir& appDir, const QTemporaryDir& state
     ini.setValue("Drive1", "MID", "31");
     return ini;
 }
+
+// The link loads the real library; `controls` opens the same file for the HidVirt_* functions. Empty on
+// success, else what failed.
+inline QString loadLibrary(QLibrary& controls) {
+    const QString file = qEnvironmentVariable("ZF_REAL_HID");
+    if (!HidLibrary::load(file))
+        return HidLibrary::errorText();
+    controls.setFileName(file);
+    return controls.load() ? QString() : controls.errorString();
+}
+
+template <typename F> bool bind(QLibrary& controls, F*& f, const char* name) {
+    f = reinterpret_cast<F*>(controls.resolve(name));
+    return f != nullptr;
+}
+
+// One factory-fresh mouse "z1" on its cable as row 1 (sensor 3395, eight keys).
+struct CableMouse {
+    QTemporaryDir appDir, state;
+    QLibrary controls;
+    int (*readFlash)(const char*, int, unsigned char*) = nullptr;
+    int (*reload)() = nullptr;
+
+    QString start() {
+        IniStore& ini = prepare(appDir, state, "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
+        ini.setValue("Drive1", "Sensor", "3395");
+        ini.setValue("Drive1", "KeyNumber", "8");
+        ini.sync();
+        const QString failed = loadLibrary(controls);
+        if (!failed.isEmpty())
+            return failed;
+        const bool bound =
+            bind(controls, readFlash, "HidVirt_ReadFlash") && bind(controls, reload, "HidVirt_Reload");
+        return bound && reload() ? QString() : QStringLiteral("no virtual devices");
+    }
+};
 
 } // namespace VirtualMouseSetup

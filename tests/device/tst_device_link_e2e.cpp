@@ -15,7 +15,6 @@
 #include "HIDUsbVirtual.h"
 
 #include <QDir>
-#include <QLibrary>
 #include <QMutex>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -117,17 +116,13 @@ void TestDeviceLinkE2E::initTestCase() {
     ini.setValue("Drive2", "MID", "32");
     ini.setList("Drive1", "Adveanced", {"1", "3"});
     ini.sync();
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_lib.setFileName(lib);
-    QVERIFY(m_lib.load());
-    const auto bind = [this](auto& f, const char* name) {
-        f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(m_lib.resolve(name));
-        return f != nullptr;
-    };
-    QVERIFY(bind(v.Reload, "HidVirt_Reload") && bind(v.Plug, "HidVirt_Plug") &&
-            bind(v.SetLink, "HidVirt_SetLink") && bind(v.PressRateButton, "HidVirt_PressRateButton") &&
-            bind(v.ReadFlash, "HidVirt_ReadFlash"));
+    const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    using VirtualMouseSetup::bind;
+    QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
+            bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
+            bind(m_lib, v.PressRateButton, "HidVirt_PressRateButton") &&
+            bind(m_lib, v.ReadFlash, "HidVirt_ReadFlash"));
     DeviceReports::setClock([] { return g_now.load(); });
 }
 
@@ -249,6 +244,11 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     m_worker->SlotCheckOnline();
     QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
     LinkFlags::UpgradeIdle = true;
+    {
+        const LinkFlags::BusyScope busy; // an import or a reset: no check at all
+        m_worker->SlotCheckOnline();
+        QVERIFY(dropped.isEmpty() && !LinkFlags::WaitingForOnline);
+    }
     QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, 2000);
     QVERIFY(LinkFlags::WaitingForOnline && !LinkFlags::DeviceOnline);
     QCOMPARE(m_offline, 0);
@@ -266,6 +266,12 @@ void TestDeviceLinkE2E::sessionBehindReceiver() {
     NewsSpy form(&PostMsg::SigForm);
     g_now += 5000; // past the reconnection guard
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    {
+        const LinkFlags::BusyScope busy;
+        m_worker->SlotCheckOnline();
+        QVERIFY(closeNotice.isEmpty() && LinkFlags::WaitingForOnline);
+    }
+    QVERIFY(!LinkFlags::Busy);
     m_worker->SlotCheckOnline();
     QCOMPARE(closeNotice.count(), 1);
     QVERIFY(!LinkFlags::WaitingForOnline && LinkFlags::DeviceOnline);

@@ -17,10 +17,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -35,27 +33,17 @@ private slots:
 };
 
 void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    QLibrary raw(lib);
-    QVERIFY(raw.load());
-    auto readFlash =
-        reinterpret_cast<int (*)(const char*, int, unsigned char*)>(raw.resolve("HidVirt_ReadFlash"));
+    VirtualMouseSetup::CableMouse z1;
+    const QString failed = z1.start();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const auto flashArea = [&](int i) {
         FlashDataMap flash;
-        if (!readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
+        if (!z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
             return QByteArray();
         // The button's assignment, then its area at 1048 + 592·i.
         const QByteArray all(reinterpret_cast<const char*>(&flash), sizeof flash);
         return all.mid(165 + 3 * i, 3) + all.mid(1048 + 592 * i, 592);
     };
-    QTemporaryDir appDir, state;
-    IniStore& ini =
-        VirtualMouseSetup::prepare(appDir, state, "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
-    ini.setValue("Drive1", "Sensor", "3395");
-    ini.setValue("Drive1", "KeyNumber", "8");
-    ini.sync();
-    QVERIFY(reinterpret_cast<int (*)()>(raw.resolve("HidVirt_Reload"))());
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     SelectedDevice::set(found.first());

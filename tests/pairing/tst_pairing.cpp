@@ -12,7 +12,6 @@
 
 #include "HIDUsbVirtual.h"
 
-#include <QLibrary>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -69,22 +68,18 @@ void TestPairing::initTestCase() {
     VirtualMouseSetup::prepare(m_appDir, m_state, kUnpaired).sync();
     Language::loadFrom(shipped, {"English"});
     Language::setCurrentIndex(0);
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_lib.setFileName(lib);
-    QVERIFY(m_lib.load());
-    const auto bind = [this](auto& f, const char* name) {
-        f = reinterpret_cast<std::remove_reference_t<decltype(f)>>(m_lib.resolve(name));
-        return f != nullptr;
-    };
-    QVERIFY(bind(v.Reload, "HidVirt_Reload") && bind(v.Plug, "HidVirt_Plug") &&
-            bind(v.SetLink, "HidVirt_SetLink") && bind(v.FailNextPairing, "HidVirt_FailNextPairing") &&
-            bind(v.HangNextPairing, "HidVirt_HangNextPairing") && bind(v.List, "HidVirt_List"));
+    const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    using VirtualMouseSetup::bind;
+    QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
+            bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
+            bind(m_lib, v.FailNextPairing, "HidVirt_FailNextPairing") &&
+            bind(m_lib, v.HangNextPairing, "HidVirt_HangNextPairing") && bind(m_lib, v.List, "HidVirt_List"));
     Match::setAttemptClock([] { return g_now.load(); }, 5000);
 }
 
 void TestPairing::init() {
-    QDir(m_state.path() + "/mouse0").removeRecursively();
+    QFile::remove(m_state.path() + "/mouse0.state"); // its flash and the pairing it keeps
     QVERIFY(v.Reload());
     LinkFlags::resetAll();
     SelectedDevice::set(DeviceAllInfo());
@@ -205,6 +200,8 @@ void TestPairing::pairsWithTheWaitingMouse() {
     QVERIFY(!m.buttonEnabled());
     QCOMPARE(m.buttonPicture(), QString("PairSuccess.png"));
     QVERIFY(list().contains("paired=mouse0"));
+    QVERIFY(v.Reload()); // the devices restart: the pairing outlives them
+    QVERIFY(list().contains("receiver receiver0 plugged=1 paired=mouse0"));
     m.on_MatchButton_clicked(); // a second click after a success does nothing
     QCOMPARE(int(Pairing::PairState), int(Pairing::Succeeded));
     m.WindowClosedSet();
@@ -256,6 +253,9 @@ void TestPairing::onTheCable() {
     QVERIFY(Pairing::rePairOnCable(mouse, entry(kReceiverB)));
     QVERIFY(list().contains("receiver receiverB plugged=1 paired=mouse0"));
     QVERIFY(!list().contains("receiver receiver0 plugged=1 paired=mouse0"));
+    QVERIFY(v.Reload());
+    QVERIFY(list().contains("receiver receiverB plugged=1 paired=mouse0"));
+    QVERIFY(v.SetLink("mouse0", HIDVIRT_LINK_CABLE));
     // A receiver that is not plugged in, or a mouse that is not on the cable, is a failure.
     DeviceAllInfo gone = entry(kReceiver);
     QVERIFY(v.Plug("receiver0", 0));

@@ -147,7 +147,12 @@ void TestProfileE2E::exportOneMouseImportIntoAnother() {
     foreign.close();
     QString refusal;
     QTimer poll;
+    int noticeTicks = 0, busyTicks = 0; // the online check stays off while a notice of the import is up
     connect(&poll, &QTimer::timeout, this, [&] {
+        if (QApplication::activeModalWidget()) {
+            ++noticeTicks;
+            busyTicks += LinkFlags::Busy ? 1 : 0;
+        }
         if (auto* fail = qobject_cast<InportFail*>(QApplication::activeModalWidget())) {
             refusal = fail->labelText();
             fail->close();
@@ -162,6 +167,9 @@ void TestProfileE2E::exportOneMouseImportIntoAnother() {
     QCOMPARE(ConfigTransfer::importFrom(file, m_page.get()), int(ConfigFile::Accepted));
     QTRY_VERIFY_WITH_TIMEOUT(namedFields(flash("zb")) == namedFields(source), 5000);
     QCOMPARE(refreshed.count(), 1);
+    QVERIFY(noticeTicks > 0);
+    QCOMPARE(busyTicks, noticeTicks);
+    QVERIFY(!LinkFlags::Busy);
     QCOMPARE(m_page->stored(2).type, 3);
     QCOMPARE(CurrentRecord::snapshot().curve[1].value, uint16_t(115));
 }

@@ -196,11 +196,15 @@ private slots:
         QCOMPARE(g_modalRuns, 1);
         QCOMPARE(touch.count(), 0);
         g_onModal = [](QDialog* d) { static_cast<NoticeBase*>(d)->on_NewHong_clicked(); };
+        bool busyWhileWaiting = false; // the online check stays off until the wait is over
+        connect(PostMsg::instance(), &PostMsg::SigUpDataParam, &page,
+                [&] { busyWhileWaiting = LinkFlags::Busy; });
         page.on_Reset_clicked();
         QCOMPARE(touch.count(), 1);
         QCOMPARE(wait.count(), 1);
         QCOMPARE(wait.at(0).at(0).toInt(), 1);
-        QVERIFY(!LinkFlags::Restoring);
+        QVERIFY(busyWhileWaiting);
+        QVERIFY(!LinkFlags::Restoring && !LinkFlags::Busy);
         QVERIFY(worker.shutdown());
         PostMsg::resetShutdown();
         DevicePagesLink::setWorker(nullptr);
