@@ -30,14 +30,6 @@ void collectStrings(const QJsonObject& obj, QHash<QString, QString>& out) {
             collectStrings(it->toObject(), out);
     }
 }
-
-QStringList enabledLanguages() {
-    QStringList keys;
-    for (const Language::LanguageInfo& l : Language::allLanguages())
-        if (ConfigIniStore::instance().intValue(QStringLiteral("Option"), QLatin1String(l.optionKey), 0) != 0)
-            keys << QLatin1String(l.optionKey);
-    return keys;
-}
 } // namespace
 
 ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
@@ -124,6 +116,17 @@ QString ExeIsRun::textFile(int legacyNumber) {
     }
 }
 
+QString ExeIsRun::textFileFor(int languageIndex, const QStringList& enabledOptionKeys) {
+    const int legacy = legacyNumber(languageIndex, enabledOptionKeys);
+    int position = 0;
+    for (const Language::LanguageInfo& l : Language::allLanguages()) {
+        if (!enabledOptionKeys.contains(QLatin1String(l.optionKey)) || position++ != languageIndex)
+            continue;
+        return legacy >= 0 ? textFile(legacy) : QString::fromLatin1(l.file);
+    }
+    return textFile(-1);
+}
+
 QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
     QHash<QString, QString> texts;
     QFile file(path);
@@ -153,7 +156,7 @@ QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
 
 void ExeIsRun::loadTexts(int languageIndex) {
     const QHash<QString, QString> texts =
-        readTexts(AppPaths::appDir() + textFile(legacyNumber(languageIndex, enabledLanguages())));
+        readTexts(AppPaths::appDir() + textFileFor(languageIndex, Language::enabledOptionKeys()));
     if (texts.isEmpty())
         return; // no readable file: the built-in defaults stay
     m_texts = texts;
