@@ -395,6 +395,12 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     QVERIFY(!chooser->isEnabled());
     m_page->SlotUpDataConfigUI(3, 1, true);
 
+    // All sixteen keys, so the key panel takes its two columns.
+    DeviceAllInfo all;
+    all.row = 1;
+    SelectedDevice::set(all);
+    fill(record());
+    QVERIFY(m_page->key(16)->isVisible());
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
     for (int i = 0; i < 11; ++i) {
         const QString code = QLatin1String(Language::allLanguages()[i].code);
@@ -409,7 +415,9 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
                 const QString what = code + " " + b->objectName() + " \"" + b->text() + "\"";
                 QVERIFY2(code != "en" || !b->text().contains(han), qPrintable(what));
                 QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) <= b->contentsRect().width(),
-                         qPrintable(what + " is cut off"));
+                         qPrintable(what + " is cut off " +
+                                    QString::number(b->fontMetrics().horizontalAdvance(b->text())) + " " +
+                                    QString::number(b->contentsRect().width())));
             }
         }
         // The settings rows below the menu neither overlap nor leave the page.
@@ -423,9 +431,15 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
                 QVERIFY2(other == w || !r.intersects(QRect(other->mapTo(m_page, QPoint()), other->size())),
                          qPrintable(code + " " + w->objectName() + " overlaps " + other->objectName()));
         }
-        for (QLabel* l : m_page->findChildren<QLabel*>())
-            if (l->isVisible() && !l->text().isEmpty())
-                QVERIFY2(code != "en" || !l->text().contains(han), qPrintable(code + " " + l->text()));
+        for (QLabel* l : m_page->findChildren<QLabel*>()) {
+            if (!l->isVisible() || l->text().isEmpty())
+                continue;
+            QVERIFY2(code != "en" || !l->text().contains(han), qPrintable(code + " " + l->text()));
+            const int room = l->contentsRect().width();
+            QVERIFY2(l->wordWrap() ? l->heightForWidth(room) <= l->height()
+                                   : l->fontMetrics().horizontalAdvance(l->text()) <= room,
+                     qPrintable(code + " \"" + l->text() + "\" is cut off"));
+        }
         if (code == "ru")
             QCOMPARE(config.last().at(0).toString(), QStringLiteral("Профиль 2"));
     }
