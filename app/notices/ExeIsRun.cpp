@@ -65,6 +65,8 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
                        "QToolButton:pressed{background-image: url(%1CloseClick.png);}")
             .arg(pics));
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &ExeIsRun::SlotAllLanguage);
+    // Right to left the buttons swap sides and the close button moves left, as on the other notices.
+    Theme::mirrorWithDirection(this);
 
     loadTexts(
         MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
@@ -180,6 +182,7 @@ void ExeIsRun::setNewVersionForm() {
     m_ui->NewHong_2->show();
     m_ui->NewHong->move(50, 110);
     m_ui->NewHong_2->move(160, 110);
+    Theme::mirrorWithDirection(this);
 }
 
 QString ExeIsRun::labelText() const {

@@ -7,6 +7,7 @@
 #include "app/notices/UpDataParam.h"
 #include "device/LinkState.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -135,6 +136,16 @@ private slots:
         no.setNewVersionForm();
         QTest::mouseClick(no.findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
         QVERIFY(!no.result());
+        // Right to left (Arabic) the confirming button sits on the right and the close button on the left.
+        QApplication::setLayoutDirection(Qt::RightToLeft);
+        ExeIsRun rtl;
+        rtl.setNewVersionForm();
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+        QCOMPARE(rtl.findChild<QToolButton*>("NewHong")->pos(),
+                 QPoint(rtl.width() - 50 - first->width(), 110));
+        QCOMPARE(rtl.findChild<QToolButton*>("NewHong_2")->pos(),
+                 QPoint(rtl.width() - 160 - second->width(), 110));
+        QVERIFY(rtl.findChild<QToolButton*>("CloseButton")->x() < rtl.width() / 2);
     }
 
     void formsCarryTheNamedWidgets() {
