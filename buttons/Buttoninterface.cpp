@@ -19,6 +19,7 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -518,9 +519,12 @@ void Buttoninterface::setKeyText(int buttonIndex, const FlashDataMap& record) {
     context.sensor = &rowSensor();
     const std::optional<QString> text =
         AssignmentLabel(buttonIndex, record.buttons[buttonIndex], record, context);
-    if (text)
-        k->setText(*text);
-    else if (k->text().isEmpty())
+    if (text) {
+        // Right to left, a label in Latin letters ends in a left-to-right mark, so a trailing sign stays
+        // behind ("DPI+", not "+DPI").
+        const bool latinInRtl = QApplication::layoutDirection() == Qt::RightToLeft && !text->isRightToLeft();
+        k->setText(latinInRtl ? *text + QChar(0x200E) : *text);
+    } else if (k->text().isEmpty())
         k->setText(QStringLiteral("--"));
     k->setFont(font());
     Theme::fitText(k, 18); // long labels (Russian, macro names) shrink rather than lose their ends
