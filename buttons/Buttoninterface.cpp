@@ -19,7 +19,6 @@
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -521,8 +520,9 @@ void Buttoninterface::setKeyText(int buttonIndex, const FlashDataMap& record) {
         AssignmentLabel(buttonIndex, record.buttons[buttonIndex], record, context);
     if (text) {
         // Right to left, a label in Latin letters ends in a left-to-right mark, so a trailing sign stays
-        // behind ("DPI+", not "+DPI").
-        const bool latinInRtl = QApplication::layoutDirection() == Qt::RightToLeft && !text->isRightToLeft();
+        // behind ("DPI+", not "+DPI"). By the language: its pass may reach this page before the
+        // application's direction follows.
+        const bool latinInRtl = Theme::isRightToLeft(Language::currentIndex()) && !text->isRightToLeft();
         k->setText(latinInRtl ? *text + QChar(0x200E) : *text);
     } else if (k->text().isEmpty())
         k->setText(QStringLiteral("--"));

@@ -443,11 +443,8 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
         if (code == "ru")
             QCOMPARE(config.last().at(0).toString(), QStringLiteral("Профиль 2"));
         // Right to left, "DPI+" keeps its sign behind: the label ends in a left-to-right mark.
-        QApplication::setLayoutDirection(code == "ar" ? Qt::RightToLeft : Qt::LeftToRight);
-        m_page->SlotAllLanguage(i);
         QCOMPARE(m_page->key(7)->text().endsWith(QChar(0x200E)), code == "ar");
         QVERIFY(!m_page->key(1)->text().endsWith(QChar(0x200E)));
-        QApplication::setLayoutDirection(Qt::LeftToRight);
     }
     Language::setCurrentIndex(0);
     m_page->SlotAllLanguage(0);
