@@ -3,7 +3,10 @@
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/IniStores.h"
+#include "app/core/Language.h"
+#include "app/core/LanguageQt.h"
 #include "app/core/Logging.h"
+#include "app/core/PostMsg.h"
 #include "app/notices/ExeIsRun.h"
 #ifdef ZF_SELF_UPDATE
 #include "app/update/UpdateCheck.h"
@@ -80,6 +83,12 @@ int main(int argc, char** argv) {
     ConfigIniStore::instance();
     // Once, before any window: every widget and Qt's own dialogs take the look from here.
     Theme::apply(app);
+    // Qt's own dialogs in the stored language from the first notice on, and in each language chosen later.
+    LanguageQt::apply(
+        MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt(),
+        Language::enabledOptionKeys());
+    QObject::connect(PostMsg::instance(), &PostMsg::SigAllLanguage, &app,
+                     [](int index) { LanguageQt::apply(index, Language::enabledOptionKeys()); });
     RecordCheck::setDpiDecoder(&DpiCodec::decodeForRow);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;

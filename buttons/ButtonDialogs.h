@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 
 class QCheckBox;
-class QKeyEvent;
 class QLineEdit;
 class QSpinBox;
 
@@ -73,8 +72,6 @@ public:
     QLineEdit* line() const { return m_line; }
     // One captured key by its Windows virtual-key code.
     void addVirtualKey(int virtualKey);
-    // The Windows virtual-key code of a key press; 0 for keys the dialog does not take.
-    static int virtualKeyFor(const QKeyEvent& event);
 
 public slots:
     void on_NewHong_clicked() override;

@@ -81,6 +81,18 @@ enum Page {
 // Re-download of a saved macro: after the macro page has finished writing its file.
 constexpr int kMacroReloadMs = 1500;
 
+// A row button as wide as its text needs, between `least` and `most` pixels; beyond that its font
+// shrinks, so the row keeps to the page in every language.
+void sizeToText(QPushButton* b, int least, int most) {
+    constexpr int kPadding = 30; // the role's padding and border
+    b->setFont(b->parentWidget()->font());
+    b->setProperty("zfBasePixelSize", QVariant());
+    b->ensurePolished();
+    const int wanted = b->fontMetrics().horizontalAdvance(b->text()) + kPadding + 8;
+    b->setFixedWidth(qBound(least, wanted, most));
+    Theme::fitText(b, kPadding);
+}
+
 QString keyText(const char* key, int index) {
     return Language::text(QStringLiteral("key"), QLatin1String(key), index);
 }
@@ -114,7 +126,7 @@ Buttoninterface::Buttoninterface(QWidget* parent)
                        "background:%2;color:%3;}"
                        "QPushButton[role=\"key\"]:checked{border:2px solid %4;}"
                        "QToolButton[role=\"number\"],QLabel[role=\"callout\"]{border-radius:11px;"
-                       "background:%4;color:white;font-weight:bold;}"
+                       "background:%4;color:white;font-weight:bold;font-size:11px;}"
                        "QToolButton[role=\"back\"]{border:0px;color:%4;font-weight:bold;}"
                        "QPushButton[role=\"reset\"]{padding:5px 14px;border:1px solid %4;border-radius:5px;"
                        "color:%3;}")
@@ -357,7 +369,7 @@ QWidget* Buttoninterface::buildDebounce() {
     m_keyDebounce->setSuffix(QStringLiteral(" ms"));
     m_keyDebounce->setReadOnly(true); // the sensor page's debounce control writes this byte
     m_keyDebounce->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    m_keyDebounce->setFixedSize(80, 30);
+    m_keyDebounce->setFixedSize(64, 30);
     SensorLook::valueField(m_keyDebounce);
     m_release = new QComboBox(box);
     m_release->setObjectName(QStringLiteral("DebunceRelease"));
@@ -371,49 +383,59 @@ QWidget* Buttoninterface::buildDebounce() {
     m_wheel->setObjectName(QStringLiteral("WheelDebunce"));
     for (int i = 0; i < Debounce::kWheelItems; ++i)
         m_wheel->addItem(QString::number((i + 1) * 10) + QStringLiteral("ms"));
-    for (QComboBox* combo : {m_release, m_wheel}) {
-        combo->setFixedSize(110, 30);
-        SensorLook::comboBox(combo);
-    }
     m_profile = new QComboBox(box);
     m_profile->setObjectName(QStringLiteral("ProjectChoose"));
-    m_profile->setFixedSize(150, 30);
     m_profile->setEnabled(false); // until the mouse reports its profiles
-    SensorLook::comboBox(m_profile);
+    // The three combos share the right-hand column, as wide as the widest entry needs (a profile name).
+    for (QComboBox* combo : {m_release, m_wheel, m_profile}) {
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        combo->setMinimumWidth(96);
+        combo->setFixedHeight(30);
+        SensorLook::comboBox(combo);
+    }
 
+    // Column 0 the check boxes, 1 the captions (they take what is left and wrap), 2 the combos.
     grid->addWidget(m_keyDebounceBox, 0, 0);
-    grid->addWidget(caption("KeyDebounceTime", "KeyDebounceLabel"), 0, 1, 1, 4);
-    grid->addWidget(caption("ButtonDown", "ButtonDownLabel"), 1, 1);
-    grid->addWidget(m_keyDebounce, 1, 2);
-    grid->addWidget(caption("ButtonUp", "ButtonUpLabel"), 1, 3);
-    grid->addWidget(m_release, 1, 4);
+    grid->addWidget(caption("KeyDebounceTime", "KeyDebounceLabel"), 0, 1, 1, 2);
+    auto* press = new QHBoxLayout;
+    press->setSpacing(8);
+    press->addWidget(caption("ButtonDown", "ButtonDownLabel"));
+    press->addWidget(m_keyDebounce);
+    press->addStretch();
+    press->addWidget(caption("ButtonUp", "ButtonUpLabel"));
+    grid->addLayout(press, 1, 1);
+    grid->addWidget(m_release, 1, 2);
     grid->addWidget(m_wheelDebounceBox, 2, 0);
-    grid->addWidget(caption("RollerDebounceTime", "WheelDebounceLabel"), 2, 1, 1, 3);
-    grid->addWidget(m_wheel, 2, 4);
+    grid->addWidget(caption("RollerDebounceTime", "WheelDebounceLabel"), 2, 1);
+    grid->addWidget(m_wheel, 2, 2);
     m_profileCaption = caption("Profile", "ProfileLabel");
-    grid->addWidget(m_profileCaption, 3, 1, 1, 3);
-    grid->addWidget(m_profile, 3, 4);
-    auto* reset = new QPushButton(box);
-    reset->setObjectName(QStringLiteral("Reset"));
-    reset->setProperty("role", "reset");
-    reset->setFixedSize(150, 30);
-    grid->addWidget(reset, 4, 4, Qt::AlignLeft);
-    m_resetButton = reset;
-    // Export and import of the whole configuration share the reset button's look.
-    auto* transfer = new QHBoxLayout;
-    transfer->setSpacing(8);
+    grid->addWidget(m_profileCaption, 3, 1);
+    grid->addWidget(m_profile, 3, 2);
+    for (const auto& c : qAsConst(m_captions))
+        if (c.first->objectName() != QLatin1String("ButtonDownLabel") &&
+            c.first->objectName() != QLatin1String("ButtonUpLabel"))
+            c.first->setWordWrap(true);
+    grid->setColumnStretch(1, 1);
+
+    // Export and import of the whole configuration share the reset button's look; the reset button ends
+    // the row. Their widths follow the texts (applyTexts).
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(8);
     for (const char* name : {"ImportData", "OutputData"}) {
         auto* b = new QPushButton(box);
         b->setObjectName(QLatin1String(name));
         b->setProperty("role", "reset");
         b->setFixedHeight(30);
-        b->setMinimumWidth(90);
-        transfer->addWidget(b);
+        buttons->addWidget(b);
         m_transferButtons.append(b);
     }
-    transfer->addStretch();
-    grid->addLayout(transfer, 4, 0, 1, 4);
-    grid->setColumnStretch(5, 1);
+    buttons->addStretch();
+    m_resetButton = new QPushButton(box);
+    m_resetButton->setObjectName(QStringLiteral("Reset"));
+    m_resetButton->setProperty("role", "reset");
+    m_resetButton->setFixedHeight(30);
+    buttons->addWidget(m_resetButton);
+    grid->addLayout(buttons, 4, 0, 1, 3);
     return box;
 }
 
@@ -496,9 +518,13 @@ void Buttoninterface::setKeyText(int buttonIndex, const FlashDataMap& record) {
     context.sensor = &rowSensor();
     const std::optional<QString> text =
         AssignmentLabel(buttonIndex, record.buttons[buttonIndex], record, context);
-    if (text)
-        k->setText(*text);
-    else if (k->text().isEmpty())
+    if (text) {
+        // Right to left, a label in Latin letters ends in a left-to-right mark, so a trailing sign stays
+        // behind ("DPI+", not "+DPI"). By the language: its pass may reach this page before the
+        // application's direction follows.
+        const bool latinInRtl = Theme::isRightToLeft(Language::currentIndex()) && !text->isRightToLeft();
+        k->setText(latinInRtl ? *text + QChar(0x200E) : *text);
+    } else if (k->text().isEmpty())
         k->setText(QStringLiteral("--"));
     k->setFont(font());
     Theme::fitText(k, 18); // long labels (Russian, macro names) shrink rather than lose their ends
@@ -793,14 +819,11 @@ void Buttoninterface::applyTexts(int index) {
         const QString text = keyText(qPrintable(b->objectName()), index);
         if (!text.isEmpty())
             b->setText(text);
-        b->setFont(font());
-        Theme::fitText(b, 28);
+        sizeToText(b, 90, 120);
     }
-    if (const QString reset = keyText("Reset", index); !reset.isEmpty()) {
+    if (const QString reset = keyText("Reset", index); !reset.isEmpty())
         m_resetButton->setText(reset);
-        m_resetButton->setFont(font());
-        Theme::fitText(m_resetButton, 30);
-    }
+    sizeToText(m_resetButton, 110, 170);
     for (const auto& caption : qAsConst(m_captions)) {
         const QString text = keyText(caption.second, index);
         if (!text.isEmpty())

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ccache pkg-config qtbase5-dev qtbase5-dev-tools libqt5network5 libqt5svg5-dev libx11-dev libxrandr-dev
       libgtest-dev libbenchmark-dev xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-noto-cjk
-      fonts-noto-core xdotool desktop-file-utils appstream dpkg-dev python3 openssl)
+      fonts-noto-core xdotool desktop-file-utils appstream dpkg-dev python3 openssl qttranslations5-l10n)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -35,8 +35,8 @@ void comboBox(QComboBox* box) {
     const QString select = Theme::rgb("ComboxSelectColor");
     box->setStyleSheet(
         QStringLiteral("QComboBox{color:%1;border:0px;border-image:%2;padding:0px 12px;}"
-                       "QComboBox:disabled{color:black;border-image:none;background-color:rgb(120,126,138);"
-                       "border-radius:6px;}"
+                       "QComboBox:disabled{color:%6;border-image:none;background-color:%7;"
+                       "border:1px solid %8;border-radius:6px;}"
                        "QComboBox::drop-down{border:0px;width:30px;}"
                        "QComboBox::down-arrow{image:%3;}QComboBox::down-arrow:on{image:%4;}"
                        "QComboBox::down-arrow:disabled{image:none;}"
@@ -44,7 +44,8 @@ void comboBox(QComboBox* box) {
                        "QComboBox QListView::item:hover,QComboBox QListView::item:selected{color:white;"
                        "background-color:%5;}")
             .arg(Theme::rgb("ComboxTextColor"), image("ComboboxBack.png"), image("Menu.png"),
-                 image("MenuClicked.png"), select));
+                 image("MenuClicked.png"), select, Theme::rgb(Theme::mutedText()), Theme::rgb(Theme::base()),
+                 Theme::rgb(Theme::border())));
 }
 
 void valueField(QSpinBox* box) {

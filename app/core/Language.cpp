@@ -219,12 +219,16 @@ const QVector<LanguageInfo>& allLanguages() {
     return list;
 }
 
-void load() {
+QStringList enabledOptionKeys() {
     QStringList enabled;
     for (const LanguageInfo& l : allLanguages())
         if (ConfigIniStore::instance().intValue("Option", l.optionKey, 0) != 0)
             enabled.append(l.optionKey);
-    loadFrom(AppPaths::appDir(), enabled);
+    return enabled;
+}
+
+void load() {
+    loadFrom(AppPaths::appDir(), enabledOptionKeys());
 }
 
 void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {

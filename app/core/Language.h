@@ -22,6 +22,8 @@ struct LanguageInfo {
 // The eleven languages in their fixed order.
 const QVector<LanguageInfo>& allLanguages();
 
+// "Option" keys of the languages enabled in ConfigIniStore, in list order: what language indexes count.
+QStringList enabledOptionKeys();
 // Loads every language enabled in ConfigIniStore "Option" from AppPaths::appDir(), then Net.xml.
 void load();
 // Same, from an explicit folder and list of enabled "Option" keys (tests, tools).

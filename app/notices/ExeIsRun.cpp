@@ -30,14 +30,6 @@ void collectStrings(const QJsonObject& obj, QHash<QString, QString>& out) {
             collectStrings(it->toObject(), out);
     }
 }
-
-QStringList enabledLanguages() {
-    QStringList keys;
-    for (const Language::LanguageInfo& l : Language::allLanguages())
-        if (ConfigIniStore::instance().intValue(QStringLiteral("Option"), QLatin1String(l.optionKey), 0) != 0)
-            keys << QLatin1String(l.optionKey);
-    return keys;
-}
 } // namespace
 
 ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
@@ -73,6 +65,8 @@ ExeIsRun::ExeIsRun(QWidget* parent) : QDialog(parent), m_ui(new Ui::ExeIsRun) {
                        "QToolButton:pressed{background-image: url(%1CloseClick.png);}")
             .arg(pics));
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &ExeIsRun::SlotAllLanguage);
+    // Right to left the buttons swap sides and the close button moves left, as on the other notices.
+    Theme::mirrorWithDirection(this);
 
     loadTexts(
         MacroIniStore::instance().value(QStringLiteral("Language"), QStringLiteral("Language")).toInt());
@@ -124,6 +118,17 @@ QString ExeIsRun::textFile(int legacyNumber) {
     }
 }
 
+QString ExeIsRun::textFileFor(int languageIndex, const QStringList& enabledOptionKeys) {
+    const int legacy = legacyNumber(languageIndex, enabledOptionKeys);
+    int position = 0;
+    for (const Language::LanguageInfo& l : Language::allLanguages()) {
+        if (!enabledOptionKeys.contains(QLatin1String(l.optionKey)) || position++ != languageIndex)
+            continue;
+        return legacy >= 0 ? textFile(legacy) : QString::fromLatin1(l.file);
+    }
+    return textFile(-1);
+}
+
 QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
     QHash<QString, QString> texts;
     QFile file(path);
@@ -153,7 +158,7 @@ QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
 
 void ExeIsRun::loadTexts(int languageIndex) {
     const QHash<QString, QString> texts =
-        readTexts(AppPaths::appDir() + textFile(legacyNumber(languageIndex, enabledLanguages())));
+        readTexts(AppPaths::appDir() + textFileFor(languageIndex, Language::enabledOptionKeys()));
     if (texts.isEmpty())
         return; // no readable file: the built-in defaults stay
     m_texts = texts;
@@ -177,6 +182,7 @@ void ExeIsRun::setNewVersionForm() {
     m_ui->NewHong_2->show();
     m_ui->NewHong->move(50, 110);
     m_ui->NewHong_2->move(160, 110);
+    Theme::mirrorWithDirection(this);
 }
 
 QString ExeIsRun::labelText() const {

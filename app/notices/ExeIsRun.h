@@ -28,6 +28,9 @@ public:
     static int legacyNumber(int languageIndex, const QStringList& enabledOptionKeys);
     // File below the application folder for a legacy number; anything else reads the English XML.
     static QString textFile(int legacyNumber);
+    // The file for a language index: its legacy file, else the language's own JSON file (the legacy list
+    // has no Arabic, Turkish, Polish, Portuguese or Spanish file), else the English XML.
+    static QString textFileFor(int languageIndex, const QStringList& enabledOptionKeys);
     // Texts of `path`: the "common" group of a language JSON file, or the children of an XML file's
     // "ExeIsRun" root. Empty for a missing or broken file.
     static QHash<QString, QString> readTexts(const QString& path);

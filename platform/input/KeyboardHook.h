@@ -1,13 +1,10 @@
 #pragma once
 // The keyboard layer the macro recorder and the key dialogs listen to: an application-wide event filter
 // that reports key downs and ups, as Windows virtual-key codes, only while one of this program's windows
-// is active. It never consumes a key. Left and right modifiers are told apart by the native key (X11
-// keysym) or, failing that, the X keycode.
+// is active. It never consumes a key. The codes come from VirtualKeys.
 #include <QObject>
 
 #include <functional>
-
-class QKeyEvent;
 
 class KeyboardHook : public QObject {
     Q_OBJECT
@@ -18,9 +15,6 @@ public:
 
     explicit KeyboardHook(Callback callback, QObject* parent = nullptr);
     ~KeyboardHook() override;
-
-    // The virtual-key code of a key event; 0 for keys without one.
-    static int virtualKey(const QKeyEvent& event);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -293,8 +294,10 @@ void TestButtonsPage::combinationDialog() {
     onDialog<GroupKey>([&](GroupKey* d) {
         d->findChild<QCheckBox*>("Shift")->setChecked(true);
         d->findChild<QCheckBox*>("Ctrl")->setChecked(true);
-        QTest::keyClick(d, Qt::Key_A);
-        QTest::keyClick(d, Qt::Key_A); // the same key again: ignored
+        // A letter of a Cyrillic layout counts as the key it sits on, as in the macro recorder.
+        QKeyEvent cyrillic(QEvent::KeyPress, 0x424, {}, 38, 0x6c6, 0, QString::fromUtf8("ф"));
+        QApplication::sendEvent(d, &cyrillic);
+        QApplication::sendEvent(d, &cyrillic); // the same key again: ignored
         QTest::keyClick(d, Qt::Key_F5);
         firstLine = d->line()->text();
         onDialog<GroupMaxThree>([&](GroupMaxThree* limit) {
@@ -389,6 +392,12 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     QVERIFY(!chooser->isEnabled());
     m_page->SlotUpDataConfigUI(3, 1, true);
 
+    // All sixteen keys, so the key panel takes its two columns.
+    DeviceAllInfo all;
+    all.row = 1;
+    SelectedDevice::set(all);
+    fill(record());
+    QVERIFY(m_page->key(16)->isVisible());
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
     for (int i = 0; i < 11; ++i) {
         const QString code = QLatin1String(Language::allLanguages()[i].code);
@@ -403,7 +412,9 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
                 const QString what = code + " " + b->objectName() + " \"" + b->text() + "\"";
                 QVERIFY2(code != "en" || !b->text().contains(han), qPrintable(what));
                 QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) <= b->contentsRect().width(),
-                         qPrintable(what + " is cut off"));
+                         qPrintable(what + " is cut off " +
+                                    QString::number(b->fontMetrics().horizontalAdvance(b->text())) + " " +
+                                    QString::number(b->contentsRect().width())));
             }
         }
         // The settings rows below the menu neither overlap nor leave the page.
@@ -417,11 +428,20 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
                 QVERIFY2(other == w || !r.intersects(QRect(other->mapTo(m_page, QPoint()), other->size())),
                          qPrintable(code + " " + w->objectName() + " overlaps " + other->objectName()));
         }
-        for (QLabel* l : m_page->findChildren<QLabel*>())
-            if (l->isVisible() && !l->text().isEmpty())
-                QVERIFY2(code != "en" || !l->text().contains(han), qPrintable(code + " " + l->text()));
+        for (QLabel* l : m_page->findChildren<QLabel*>()) {
+            if (!l->isVisible() || l->text().isEmpty())
+                continue;
+            QVERIFY2(code != "en" || !l->text().contains(han), qPrintable(code + " " + l->text()));
+            const int room = l->contentsRect().width();
+            QVERIFY2(l->wordWrap() ? l->heightForWidth(room) <= l->height()
+                                   : l->fontMetrics().horizontalAdvance(l->text()) <= room,
+                     qPrintable(code + " \"" + l->text() + "\" is cut off"));
+        }
         if (code == "ru")
             QCOMPARE(config.last().at(0).toString(), QStringLiteral("Профиль 2"));
+        // Right to left, "DPI+" keeps its sign behind: the label ends in a left-to-right mark.
+        QCOMPARE(m_page->key(7)->text().endsWith(QChar(0x200E)), code == "ar");
+        QVERIFY(!m_page->key(1)->text().endsWith(QChar(0x200E)));
     }
     Language::setCurrentIndex(0);
     m_page->SlotAllLanguage(0);

@@ -1,4 +1,5 @@
 #include "app/core/Language.h"
+#include "app/core/LanguageQt.h"
 #include "app/ui/LanguageBox.h"
 
 #include <QComboBox>
@@ -261,6 +262,33 @@ private slots:
                  QString("The keyboard is offline"));
         QVERIFY(Language::text("common", "DialogOffline", 0).startsWith("The mouse"));
         QCOMPARE(Language::netLabels("MouseOffLine").value(0), Language::text("common", "DialogOffline", 0));
+    }
+
+    // Qt's own dialogs speak the chosen language: every language of the box finds Qt's catalogue under
+    // its locale name; English, an unknown index and a broken catalogue give Qt's English back.
+    void qtOwnTextsFollowTheLanguage() {
+        const QString folder = LanguageQt::systemFolder();
+        if (!QFile::exists(folder + "/qtbase_ru.qm"))
+            QSKIP("Qt's translations (qttranslations5-l10n) are not installed");
+        QStringList all;
+        for (const auto& l : Language::allLanguages())
+            all << l.optionKey;
+        const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+        for (int i = 0; i < all.size(); ++i) {
+            const bool english = all[i] == "English";
+            QVERIFY2(LanguageQt::apply(i, all, folder) != english, qPrintable(all[i]));
+            QVERIFY2((cancel() == "Cancel") == english, qPrintable(all[i] + ": " + cancel()));
+        }
+        QVERIFY(LanguageQt::apply(1, {"Russian", "English"}, folder)); // counted in list order
+        QCOMPARE(cancel(), QString::fromUtf8("Отмена"));
+        QVERIFY(!LanguageQt::apply(0, {"Russian", "English"}, folder));
+        QCOMPARE(cancel(), QString("Cancel"));
+        QVERIFY(LanguageQt::apply(3, all, folder));
+        QVERIFY(!LanguageQt::apply(11, all, folder));
+        QCOMPARE(cancel(), QString("Cancel"));
+        write("/Language/qtbase_ru.qm", "not a catalogue");
+        QVERIFY(!LanguageQt::apply(6, all, m_dir.path() + "/Language"));
+        QCOMPARE(cancel(), QString("Cancel"));
     }
 };
 

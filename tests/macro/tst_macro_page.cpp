@@ -9,7 +9,7 @@
 #include "macro/core/MacroExport.h"
 #include "macro/core/MacroNames.h"
 #include "macro/core/MacroPacker.h"
-#include "platform/input/KeyboardHook.h"
+#include "platform/input/VirtualKeys.h"
 #include "tests/macro/FileSizeLimit.h"
 
 #include <QApplication>
@@ -164,13 +164,13 @@ void TestMacroPage::recordsFixedDelaysAndSidedModifiers() {
     const QByteArray file = serialise(m_page->edited());
     QCOMPARE(file, QByteArray("1\n0x20 0 0\n25ms\n0x01 0 0\n25ms\n0x01 0 1\n25ms\n0x20 0 1\n25ms\n"
                               "0x02 4 0\n25ms\n0x02 4 1\n"));
-    QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Alt, {}, 108, 0, 0)), 165);
-    QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier)), 101);
+    QCOMPARE(VirtualKeys::fromKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_Alt, {}, 108, 0, 0)), 165);
+    QCOMPARE(VirtualKeys::fromKeyEvent(QKeyEvent(QEvent::KeyPress, Qt::Key_5, Qt::KeypadModifier)), 101);
     // Keys by their place: "!" is the 1 key, a Cyrillic letter the key it sits on.
-    QCOMPARE(
-        KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21, 0)),
-        49);
-    QCOMPARE(KeyboardHook::virtualKey(QKeyEvent(QEvent::KeyPress, 0x424, {}, 38, 0x6c6, 0)), 65);
+    QCOMPARE(VirtualKeys::fromKeyEvent(
+                 QKeyEvent(QEvent::KeyPress, Qt::Key_Exclam, Qt::ShiftModifier, 10, 0x21, 0)),
+             49);
+    QCOMPARE(VirtualKeys::fromKeyEvent(QKeyEvent(QEvent::KeyPress, 0x424, {}, 38, 0x6c6, 0)), 65);
 }
 
 void TestMacroPage::stopsAtSeventyEventsCountingInsertedOnes() {

@@ -1,3 +1,4 @@
+#include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/notices/ExeIsRun.h"
@@ -6,6 +7,7 @@
 #include "app/notices/UpDataParam.h"
 #include "device/LinkState.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -61,22 +63,28 @@ private slots:
         QStringList all;
         for (const auto& l : Language::allLanguages())
             all << l.optionKey;
-        // Arabic (3) has no file of its own and reads English; Japanese, Korean, Russian are renumbered.
+        // Japanese, Korean, Russian are renumbered; Arabic (3) is outside the old numbering.
         for (auto [index, file] :
              {std::pair{0, 0}, {2, 2}, {3, -1}, {4, 5}, {5, 3}, {6, 4}, {11, -1}, {-1, -1}})
             QCOMPARE(ExeIsRun::legacyNumber(index, all), file);
         QCOMPARE(ExeIsRun::legacyNumber(1, {"Korean", "English"}), 3);
-        QCOMPARE(ExeIsRun::textFile(3), QString("/Language/3-Korea.xml"));
-        QCOMPARE(ExeIsRun::textFile(-1), QString("/Language/0-English.xml"));
+        QCOMPARE(ExeIsRun::textFileFor(1, {"Korean", "English"}), QString("/Language/3-Korea.xml"));
+        QCOMPARE(ExeIsRun::textFileFor(1, {"Arbic", "English"}), QString("/Language/ar.json"));
+        QCOMPARE(ExeIsRun::textFileFor(11, all), QString("/Language/0-English.xml"));
 
-        // Every shipped file behind the numbering holds all the notice's texts.
+        // Every language of the box finds all the notice's texts, in its own language.
         const QString shipped = qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources";
-        for (int n = -1; n <= 5; ++n) {
-            const auto texts = ExeIsRun::readTexts(shipped + ExeIsRun::textFile(n));
+        const QString english =
+            ExeIsRun::readTexts(shipped + ExeIsRun::textFileFor(0, all)).value("CheckUpdate");
+        for (int index = 0; index < all.size(); ++index) {
+            const QString file = ExeIsRun::textFileFor(index, all);
+            const auto texts = ExeIsRun::readTexts(shipped + file);
             for (const char* key :
-                 {"OnRun", "CheckUpdate", "DialogSelectMacroFirst", "DialogStopRecordFirst", "OK"})
-                QVERIFY2(!texts.value(key).isEmpty(), qPrintable(ExeIsRun::textFile(n) + " " + key));
+                 {"OnRun", "CheckUpdate", "DialogSelectMacroFirst", "DialogStopRecordFirst", "OK", "Cancel"})
+                QVERIFY2(!texts.value(key).isEmpty(), qPrintable(file + " " + key));
+            QVERIFY2(index == 0 || texts.value("CheckUpdate") != english, qPrintable(file));
         }
+        QVERIFY(!ExeIsRun::readTexts(shipped + ExeIsRun::textFile(-1)).value("CheckUpdate").isEmpty());
         QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(3)).value("OK"), QString::fromUtf8("확인"));
         // The mouse texts, not the keyboard section's, from a JSON file.
         QCOMPARE(ExeIsRun::readTexts(shipped + ExeIsRun::textFile(0)).value("OnRun"),
@@ -95,6 +103,18 @@ private slots:
         QVERIFY(partial.value("OnRun") == "runs" && partial.value("CheckUpdate").isEmpty());
         for (const char* name : {"b.xml", "c.xml", "d.json", "missing.xml"})
             QVERIFY2(ExeIsRun::readTexts(dir + name).isEmpty(), name);
+    }
+
+    // The update check's question, asked before the language tables exist, in the stored language.
+    void newVersionQuestionInTheStoredLanguage() {
+        const QString ar = ExeIsRun::readTexts(qEnvironmentVariable("ZF_APP_DIR") + "/Language/ar.json")
+                               .value("CheckUpdate");
+        QVERIFY(!ar.isEmpty());
+        MacroIniStore::instance().setValue("Language", "Language", "3"); // Arabic among all eleven
+        ExeIsRun question;
+        question.setNewVersionForm();
+        MacroIniStore::instance().remove("Language", "Language");
+        QCOMPARE(question.labelText(), ar);
     }
 
     void alreadyRunningNoticeButtons() {
@@ -116,6 +136,16 @@ private slots:
         no.setNewVersionForm();
         QTest::mouseClick(no.findChild<QToolButton*>("NewHong_2"), Qt::LeftButton);
         QVERIFY(!no.result());
+        // Right to left (Arabic) the confirming button sits on the right and the close button on the left.
+        QApplication::setLayoutDirection(Qt::RightToLeft);
+        ExeIsRun rtl;
+        rtl.setNewVersionForm();
+        QApplication::setLayoutDirection(Qt::LeftToRight);
+        QCOMPARE(rtl.findChild<QToolButton*>("NewHong")->pos(),
+                 QPoint(rtl.width() - 50 - first->width(), 110));
+        QCOMPARE(rtl.findChild<QToolButton*>("NewHong_2")->pos(),
+                 QPoint(rtl.width() - 160 - second->width(), 110));
+        QVERIFY(rtl.findChild<QToolButton*>("CloseButton")->x() < rtl.width() / 2);
     }
 
     void formsCarryTheNamedWidgets() {
