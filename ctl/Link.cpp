@@ -79,13 +79,13 @@ QString connectionText(const DeviceAllInfo& device) {
     return QStringLiteral("receiver (class %1)").arg(Discovery::receiverClass(device.kind));
 }
 
-Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& spec) {
+Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& wanted) {
     Choice c;
     if (devices.isEmpty()) {
         c.reason = QStringLiteral("no supported device is plugged in");
         return c;
     }
-    if (spec.isEmpty()) {
+    if (wanted.isEmpty()) {
         if (devices.size() > 1) {
             c.failure = Usage;
             c.reason =
@@ -98,10 +98,10 @@ Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& spec) {
         return c;
     }
     bool isNumber = false;
-    const int index = spec.toInt(&isNumber);
+    const int index = wanted.toInt(&isNumber);
     if (isNumber) {
         if (index < 1 || index > devices.size()) {
-            c.reason = QStringLiteral("no device %1: %2 plugged in").arg(spec).arg(devices.size());
+            c.reason = QStringLiteral("no device %1: %2 plugged in").arg(wanted).arg(devices.size());
             return c;
         }
         c.found = true;
@@ -110,22 +110,23 @@ Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& spec) {
     }
     QList<DeviceAllInfo> matches;
     for (const DeviceAllInfo& d : devices)
-        if (d.path == spec)
+        if (d.path == wanted)
             matches = {d};
     if (matches.isEmpty()) {
         for (const DeviceAllInfo& d : devices)
-            if (deviceName(d).compare(spec, Qt::CaseInsensitive) == 0 ||
-                modelName(d).compare(spec, Qt::CaseInsensitive) == 0)
+            if (deviceName(d).compare(wanted, Qt::CaseInsensitive) == 0 ||
+                modelName(d).compare(wanted, Qt::CaseInsensitive) == 0)
                 matches.append(d);
     }
     if (matches.isEmpty()) {
-        c.reason = QStringLiteral("no device named '%1' (see 'zentrafoxctl list')").arg(spec);
+        c.reason = QStringLiteral("no device named '%1' (see 'zentrafoxctl list')").arg(wanted);
         return c;
     }
     if (matches.size() > 1) {
         c.failure = Usage;
-        c.reason =
-            QStringLiteral("'%1' names %2 devices; pick one by index or path").arg(spec).arg(matches.size());
+        c.reason = QStringLiteral("'%1' names %2 devices; pick one by index or path")
+                       .arg(wanted)
+                       .arg(matches.size());
         return c;
     }
     c.found = true;

@@ -38,15 +38,15 @@ QString modelName(const DeviceAllInfo& device); // the table row's "Name", empty
 // "cable" or "receiver (class N)".
 QString connectionText(const DeviceAllInfo& device);
 
-// Picks the device `spec` names (an index from 1, a path, a device name or a model name, the names
-// compared without case); with an empty spec the only device plugged in. Fails with the reason.
+// Picks the device `wanted` names (an index from 1, a path, a device name or a model name, the names
+// compared without case); with an empty wanted the only device plugged in. Fails with the reason.
 struct Choice {
     bool found = false;
     Exit failure = Refused;
     QString reason;
     DeviceAllInfo device;
 };
-Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& spec);
+Choice chooseDevice(const QList<DeviceAllInfo>& devices, const QString& wanted);
 
 // Runs the event loop until done() is true or the time is up; the last done().
 bool waitUntil(const std::function<bool()>& done, int timeoutMs);
