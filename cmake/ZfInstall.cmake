@@ -49,7 +49,7 @@ set(_zf_icons)
 foreach(_size 16 22 24 32 48 64 128 256)
   set(_png ${_zf_desktop_dir}/icons/${_size}x${_size}/${ZF_APP_ID}.png)
   add_custom_command(OUTPUT ${_png}
-    COMMAND svg2png ${_zf_desktop_src}/${ZF_APP_ID}.svg ${_png} ${_size}
+    COMMAND ${CMAKE_COMMAND} -E env ${ZF_SANITIZER_ENV} $<TARGET_FILE:svg2png> ${_zf_desktop_src}/${ZF_APP_ID}.svg ${_png} ${_size}
     DEPENDS svg2png ${_zf_desktop_src}/${ZF_APP_ID}.svg
     COMMENT "Rendering the ${_size}px icon")
   list(APPEND _zf_icons ${_png})
