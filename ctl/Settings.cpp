@@ -10,6 +10,7 @@
 #include "buttons/KeyTables.h"
 #include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
+#include "device/DpiLightBrightness.h"
 #include "device/LinkState.h"
 #include "device/SettingWriters.h"
 #include "macro/core/MacroFile.h"
@@ -27,16 +28,6 @@
 
 namespace Ctl {
 namespace {
-
-// DPI light brightness: slider step 1 … 10 and the byte the lighting page stores for it.
-const int kDpiLightBytes[10] = {16, 30, 60, 90, 128, 150, 180, 210, 230, 255};
-
-int dpiLightStep(int byte) {
-    for (int i = 0; i < 10; ++i)
-        if (kDpiLightBytes[i] == byte)
-            return i + 1;
-    return std::clamp(byte, 1, 10); // the page shows another byte as the step itself, clamped
-}
 
 QString hexColour(int r, int g, int b) {
     return QString::asprintf("#%02x%02x%02x", r & 0xFF, g & 0xFF, b & 0xFF);
@@ -222,7 +213,7 @@ QJsonObject configuration(const Session& session) {
     }
     QJsonObject dpiLight;
     dpiLight[QStringLiteral("effect")] = r.dpiLightOn ? r.dpiLightEffect : 0;
-    dpiLight[QStringLiteral("brightness")] = dpiLightStep(r.dpiLightBrightness);
+    dpiLight[QStringLiteral("brightness")] = DpiLightBrightness::stepOf(r.dpiLightBrightness);
     dpiLight[QStringLiteral("speed")] = r.dpiLightSpeed;
     lighting[QStringLiteral("dpiLight")] = dpiLight;
     out[QStringLiteral("lighting")] = lighting;
@@ -554,7 +545,7 @@ Exit setDpiLightBrightness(SetRequest& q) {
     int step = 0;
     if (!parseInt(q.values[0], step) || step < 1 || step > 10)
         return badValue(q, QStringLiteral("1 … 10"));
-    return written(q, SetDpiLightBrightness(uint8_t(kDpiLightBytes[step - 1])));
+    return written(q, SetDpiLightBrightness(DpiLightBrightness::byteOf(step)));
 }
 
 // A macro of the user's macro folder, packed into the button's own area as the button page packs it.

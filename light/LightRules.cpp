@@ -1,6 +1,7 @@
 #include "light/LightRules.h"
 
 #include "device/DeviceTable.h"
+#include "device/DpiLightBrightness.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -8,7 +9,6 @@
 namespace LightRules {
 
 namespace {
-const uint8_t kDpiBrightness[kStepCount] = {16, 30, 60, 90, 128, 150, 180, 210, 230, 255};
 const uint8_t kLightOff[kLightOffCount] = {1, 3, 6, 30, 60, 90, 120, 150, 180, 210, 240};
 const uint8_t kPresets[kPresetCount][3] = {{255, 0, 0},    {0, 255, 255},  {0, 255, 0},     {255, 0, 255},
                                            {255, 255, 0},  {255, 80, 0},   {0, 0, 255},     {227, 0, 127},
@@ -44,16 +44,11 @@ bool dpiShowsSpeed(int effect) {
 }
 
 uint8_t dpiBrightnessByte(int step) {
-    return kDpiBrightness[qBound(1, step, kStepCount) - 1];
+    return DpiLightBrightness::byteOf(step);
 }
 
 int dpiBrightnessStep(int byte) {
-    for (int i = 0; i < kStepCount; ++i)
-        if (kDpiBrightness[i] == byte)
-            return i + 1;
-    if (byte >= 1 && byte <= kStepCount)
-        return byte;
-    return nearestIndex(kDpiBrightness, byte) + 1;
+    return DpiLightBrightness::stepOf(byte);
 }
 
 uint8_t lightOffValue(int index) {
