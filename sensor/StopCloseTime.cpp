@@ -1,4 +1,5 @@
 #include "sensor/StopCloseTime.h"
+#include "sensor/SensorLook.h"
 
 #include "app/core/PostMsg.h"
 #include "device/LinkState.h"
@@ -11,6 +12,7 @@
 
 StopCloseTime::StopCloseTime(QWidget* parent) : QWidget(parent), ui(new Ui::StopCloseTime) {
     ui->setupUi(this);
+    SensorLook::comboBox(ui->StopClose); // the drop-down of every other page, not the form's plain one
     const QSignalBlocker block(ui->StopClose);
     ui->StopClose->setCurrentIndex(0);
 }
