@@ -50,6 +50,9 @@ public slots:
     void SlotPageLeft();
     void SlotPageRight();
     void on_RepairButton_clicked();
+    // After a repair or an upgrade run: true when it finished; the Repair button is shown only while an
+    // unfinished upgrade is recorded.
+    void SlotUpDateButton(bool IsHide);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

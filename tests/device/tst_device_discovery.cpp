@@ -6,6 +6,7 @@
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
+#include "device/FirmwareUpgrade.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
@@ -298,6 +299,19 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     QCOMPARE(box->geometry().right() + 13, repair->x());
     emit box->activated(0);
     QCOMPARE(repair->geometry(), english);
+
+    // Repair is offered only while an upgrade's failure record is kept; a run's end updates the offer.
+    QVERIFY(!repair->isVisibleTo(&list));
+    Upgrade::writeFailInfo({211, 1, 5, 31});
+    list.SlotRefresh(); // a record left by another run of the program
+    QVERIFY(repair->isVisibleTo(&list));
+    PostMsg::instance()->SendUpDateButton(true);
+    QVERIFY(!repair->isVisibleTo(&list));
+    PostMsg::instance()->SendUpDateButton(false);
+    QVERIFY(repair->isVisibleTo(&list));
+    Upgrade::clearFailInfo();
+    PostMsg::instance()->SendUpDateButton(false); // a run that failed before flashing records nothing
+    QVERIFY(!repair->isVisibleTo(&list));
 }
 
 namespace {
