@@ -196,7 +196,7 @@ bool EffectPreview::animating() const {
 }
 
 void EffectPreview::play() {
-    if (!isVisible() || !previewMoves(m_effect)) {
+    if (!isVisible() || !isEnabled() || !previewMoves(m_effect)) {
         m_timer->stop();
         return;
     }
@@ -213,6 +213,14 @@ void EffectPreview::tick() {
 
 void EffectPreview::showEvent(QShowEvent*) {
     play();
+}
+
+void EffectPreview::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        play(); // a light that cannot be set now does not move
+        update();
+    }
+    QWidget::changeEvent(event);
 }
 
 void EffectPreview::enterEvent(QEvent*) {
@@ -248,6 +256,8 @@ void EffectPreview::paintEvent(QPaintEvent*) {
         QColor col = previewColour(m_effect, m_colour, m_brightness, m_speed, now, t);
         if (m_effect == 0)
             col = QColor(40, 43, 50);
+        if (!isEnabled())
+            col = QColor::fromHsvF(0, 0, col.valueF() * 0.45); // greyed like the section's controls
         QColor glow = col;
         glow.setAlpha(70);
         p.setBrush(glow);

@@ -43,6 +43,7 @@ protected:
     void showEvent(QShowEvent*) override;
     void hideEvent(QHideEvent*) override;
     void enterEvent(QEvent*) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void play();

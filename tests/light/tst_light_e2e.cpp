@@ -208,6 +208,10 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
     QTRY_VERIFY_WITH_TIMEOUT(!preview.animating(), 500);
     preview.setLight(2, Qt::blue, 10, 10);
     QVERIFY(preview.animating());
+    preview.setEnabled(false); // a light that cannot be set now stands still
+    QVERIFY(!preview.animating());
+    preview.setEnabled(true);
+    QVERIFY(preview.animating());
 
     // The light-off time is the sensor page's time-out too: that page shows a change at once.
     Sensor sensor;
