@@ -72,7 +72,7 @@ void DialogChange::retranslate() {
     repair->setText(label("RepairDevice", "Repair"));
     const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + kRepairEnds + 8);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
-    ui->comboBox->move(repair->x() - 12 - ui->comboBox->width(), ui->comboBox->y());
+    placeLanguageBox();
     redraw();
 }
 
@@ -149,6 +149,14 @@ void DialogChange::SlotUpDateButton(bool IsHide) {
     // to offer. A failed run that never flashed (no device, no image) writes none, so the record decides.
     Upgrade::FailInfo info;
     ui->RepairButton->setVisible(!IsHide && Upgrade::readFailInfo(info));
+    placeLanguageBox();
+}
+
+void DialogChange::placeLanguageBox() {
+    // Beside Repair when it is offered, keeping the form's 12 px gap; in its place otherwise.
+    const QRect repair = ui->RepairButton->geometry();
+    const int right = ui->RepairButton->isHidden() ? repair.right() + 1 : repair.x() - 12;
+    ui->comboBox->move(right - ui->comboBox->width(), ui->comboBox->y());
 }
 
 void DialogChange::SlotAutoLan() {

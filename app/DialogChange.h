@@ -64,6 +64,7 @@ public:
 private:
     static QString label(const char* key, const char* fallback);
     void retranslate();
+    void placeLanguageBox();
     void redraw();
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);
