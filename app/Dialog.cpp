@@ -157,7 +157,14 @@ Dialog::Dialog(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog) {
 }
 
 void Dialog::setOffline(bool offline) {
+    const bool back = m_offline && !offline;
     m_offline = offline;
+    // A level read before the mouse went silent says nothing about it now: the gauge empties like
+    // before the first report, and the last level returns when the mouse answers again.
+    if (offline)
+        showNoLevel();
+    else if (back && m_lastBattery.known)
+        showBattery(m_lastBattery.charging, m_lastBattery.level, m_lastBattery.withPercent);
     // Read at each change, so the caption follows the language chosen meanwhile.
     const QString caption = Language::text(QStringLiteral("home"), QStringLiteral("Offline"));
     m_offlineCaption->setText(caption);
@@ -263,6 +270,11 @@ void Dialog::SlotIsUsb(bool Usb, bool) {
 }
 
 void Dialog::clearBattery() {
+    m_lastBattery = {};
+    showNoLevel();
+}
+
+void Dialog::showNoLevel() {
     // Until the chosen mouse reports its level there is none to show: an offline start would otherwise
     // show a made-up level beside "Offline". Shown as the summary shows a value it does not have yet.
     ui->label->hide();
@@ -271,6 +283,11 @@ void Dialog::clearBattery() {
 }
 
 void Dialog::SlotBattery(bool IsCharg, int Number, bool IsText) {
+    m_lastBattery = {true, IsCharg, Number, IsText};
+    showBattery(IsCharg, Number, IsText);
+}
+
+void Dialog::showBattery(bool IsCharg, int Number, bool IsText) {
     ui->label->setVisible(IsCharg);
     ui->progressBar->setValue(Number);
     ui->label_2->setText(IsText ? QString::number(Number) + QStringLiteral("%") : QString::number(Number));

@@ -74,6 +74,8 @@ private:
     void storeCurrentRecord();
     void setOffline(bool offline);
     void clearBattery();
+    void showNoLevel();
+    void showBattery(bool IsCharg, int Number, bool IsText);
     Ui::Dialog* ui;
     QString m_imagePath;
     QButtonGroup* m_pageGroup;
@@ -89,4 +91,11 @@ private:
     QLabel* m_offlineCaption;
     QGraphicsColorizeEffect* m_linkGrey;
     bool m_offline = false;
+    // The chosen mouse's last reported level, shown again when it answers after a silence.
+    struct LastBattery {
+        bool known = false;
+        bool charging = false;
+        int level = 0;
+        bool withPercent = false;
+    } m_lastBattery;
 };

@@ -12,6 +12,7 @@
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
+#include "device/FirmwareUpgrade.h"
 #include "device/LinkState.h"
 #include "device/Pairing.h"
 #include "device/Worker.h"
@@ -50,7 +51,9 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
     connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
+    connect(hub, &PostMsg::SigUpDateButton, this, &DialogChange::SlotUpDateButton);
     retranslate();
+    SlotUpDateButton(false);
 }
 
 // The language files' text, or the built-in English one when a file lacks the key.
@@ -69,7 +72,7 @@ void DialogChange::retranslate() {
     repair->setText(label("RepairDevice", "Repair"));
     const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + kRepairEnds + 8);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
-    ui->comboBox->move(repair->x() - 12 - ui->comboBox->width(), ui->comboBox->y());
+    placeLanguageBox();
     redraw();
 }
 
@@ -141,6 +144,21 @@ void DialogChange::on_RepairButton_clicked() {
     PostMsg::instance()->SendRepairCheckUpdate();
 }
 
+void DialogChange::SlotUpDateButton(bool IsHide) {
+    // The repair window only mends an upgrade that left its failure record; without one it has nothing
+    // to offer. A failed run that never flashed (no device, no image) writes none, so the record decides.
+    Upgrade::FailInfo info;
+    ui->RepairButton->setVisible(!IsHide && Upgrade::readFailInfo(info));
+    placeLanguageBox();
+}
+
+void DialogChange::placeLanguageBox() {
+    // Beside Repair when it is offered, keeping the form's 12 px gap; in its place otherwise.
+    const QRect repair = ui->RepairButton->geometry();
+    const int right = ui->RepairButton->isHidden() ? repair.right() + 1 : repair.x() - 12;
+    ui->comboBox->move(right - ui->comboBox->width(), ui->comboBox->y());
+}
+
 void DialogChange::SlotAutoLan() {
     Language::fillBox(ui->comboBox);
 }
@@ -205,6 +223,7 @@ void DialogChange::SlotRefresh() {
         m_identical->hide();
     }
     m_page = std::min(m_page, pageCount() - 1);
+    SlotUpDateButton(false); // a record written or removed meanwhile, by this run or another
     redraw();
 }
 

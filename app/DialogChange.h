@@ -50,6 +50,9 @@ public slots:
     void SlotPageLeft();
     void SlotPageRight();
     void on_RepairButton_clicked();
+    // After a repair or an upgrade run: true when it finished; the Repair button is shown only while an
+    // unfinished upgrade is recorded.
+    void SlotUpDateButton(bool IsHide);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -61,6 +64,7 @@ public:
 private:
     static QString label(const char* key, const char* fallback);
     void retranslate();
+    void placeLanguageBox();
     void redraw();
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);

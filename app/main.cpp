@@ -11,6 +11,7 @@
 #ifdef ZF_SELF_UPDATE
 #include "app/update/UpdateCheck.h"
 #endif
+#include "app/ui/QtDialogDates.h"
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
 #include "device/RecordCheck.h"
@@ -89,6 +90,7 @@ int main(int argc, char** argv) {
         Language::enabledOptionKeys());
     QObject::connect(PostMsg::instance(), &PostMsg::SigAllLanguage, &app,
                      [](int index) { LanguageQt::apply(index, Language::enabledOptionKeys()); });
+    QtDialogDates::install(app);
     RecordCheck::setDpiDecoder(&DpiCodec::decodeForRow);
     QScreen* screen = QGuiApplication::primaryScreen();
     const double fontFactor = screen ? screen->logicalDotsPerInchX() / 96.0 : 1.0;

@@ -9,6 +9,7 @@
 #include "light/LightSections.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorLook.h"
+#include "sensor/StopCloseTime.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -114,6 +115,8 @@ LampLight::LampLight(QWidget* parent) : QWidget(parent) {
     connect(hub, &PostMsg::SigFormB, this, &LampLight::SlotFormB);
     connect(hub, &PostMsg::SigAllLanguage, this, &LampLight::SlotAllLanguage);
     connect(hub, &PostMsg::SigSelectMouseInfo, this, &LampLight::SlotSelectMouseInfo);
+    connect(hub, &PostMsg::SigSleep, this, &LampLight::followSleepTime);
+    connect(hub, &PostMsg::SigFireOpen, this, &LampLight::followSleepTime);
     QMetaObject::connectSlotsByName(this);
 
     showSections();
@@ -169,6 +172,9 @@ void LampLight::fullUpdate(const FlashDataMap& record) {
         m_threeLed->load();
     else
         m_threeLed->setEnabled(false);
+    // On the cable the receiver is not in the link at all; otherwise the mouse did not answer through it.
+    m_receiverReason = device.wired ? "ReceiverOnCable" : "ReceiverSilent";
+    explainReceiverSections(Language::currentIndex());
 
     const MouseLightView view = viewOf(record);
     m_sensorEffect->fill(view);
@@ -219,9 +225,28 @@ void LampLight::on_StopCloseTime_activated(int index) {
     if (!SetSleepTime(lightOffValue(index)))
         return selectLightOff(m_lightOffIndex);
     m_lightOffIndex = index;
+    // The sensor and advanced pages show the same time-out: they follow now, not at the next record.
+    // Both take the sleep-time widget's index; a time that widget does not offer leaves them as they are.
+    const int shared = StopCloseTime::indexOfStoredValue(lightOffValue(index));
+    if (shared >= 0) {
+        PostMsg::instance()->SendFireOpen(shared);
+        PostMsg::instance()->SendSleep(shared);
+    }
+}
+
+void LampLight::followSleepTime() {
+    // A time-out chosen on another page: shown as a record's is, without writing.
+    selectLightOff(lightOffIndex(CurrentRecord::snapshot().sleepTime));
+}
+
+void LampLight::explainReceiverSections(int index) {
+    const QString why = Language::text(QStringLiteral("light"), QLatin1String(m_receiverReason), index);
+    for (QWidget* section : {static_cast<QWidget*>(m_receiveLight), static_cast<QWidget*>(m_threeLed)})
+        section->setToolTip(section->isEnabled() ? QString() : why);
 }
 
 void LampLight::SlotAllLanguage(int index) {
+    explainReceiverSections(index);
     m_sensorEffect->retranslate(index);
     m_mouseLight->retranslateAll(index);
     m_receiveLight->retranslate(index);

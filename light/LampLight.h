@@ -45,6 +45,9 @@ public slots:
     void on_StopCloseTime_activated(int index);
 
 private:
+    void followSleepTime();
+    // A disabled receiver section says why in its tooltip.
+    void explainReceiverSections(int index);
     void fullUpdate(const FlashDataMap& record);
     void showSections();
     void selectLightOff(int index);
@@ -57,6 +60,7 @@ private:
     QWidget* m_bars;
     QHBoxLayout* m_row;
     QWidget* m_lightOff;
+    const char* m_receiverReason = "ReceiverSilent";
     QLabel* m_lightOffTitle;
     QComboBox* m_stopCloseTime;
     int m_lightOffIndex = 0; // last accepted light-off choice

@@ -119,13 +119,16 @@ bool previewMoves(int effect) {
     return effect != 0 && effect != 3;
 }
 
+double previewPeriodMs(int speedStep) {
+    return 6000.0 / qBound(1, speedStep, kStepCount);
+}
+
 QColor previewColour(int effect, const QColor& colour, int brightnessStep, int speedStep, qint64 ms,
                      double at) {
     if (effect <= 0 || effect >= kEffectCount)
         return QColor(Qt::black);
     const double level = 0.2 + 0.8 * qBound(1, brightnessStep, kStepCount) / double(kStepCount);
-    // Step 1 takes 6 s per cycle, step 10 0.6 s.
-    const double period = 6000.0 / qBound(1, speedStep, kStepCount);
+    const double period = previewPeriodMs(speedStep);
     const double phase = std::fmod(double(ms) / period, 1.0);
     const double breath = 0.15 + 0.85 * (0.5 - 0.5 * std::cos(2 * M_PI * phase));
     const auto hsv = [&](double hue, double value) {

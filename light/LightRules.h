@@ -97,5 +97,7 @@ QColor previewColour(int effect, const QColor& colour, int brightnessStep, int s
                      double at);
 // Whether the preview of an effect changes over time.
 bool previewMoves(int effect);
+// One cycle of a moving preview at a speed step: 6 s at step 1, 0.6 s at step 10.
+double previewPeriodMs(int speedStep);
 
 } // namespace LightRules

@@ -170,7 +170,7 @@ EffectPreview::EffectPreview(Shape shape, QWidget* parent) : QWidget(parent), m_
                                              : QStringLiteral("/Picture/LampLight/Receiver.png")));
     m_timer = new QTimer(this);
     m_timer->setInterval(40);
-    connect(m_timer, &QTimer::timeout, this, QOverload<>::of(&QWidget::update));
+    connect(m_timer, &QTimer::timeout, this, &EffectPreview::tick);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -179,11 +179,15 @@ QSize EffectPreview::sizeHint() const {
 }
 
 void EffectPreview::setLight(int effect, const QColor& colour, int brightnessStep, int speedStep) {
+    const bool changed =
+        effect != m_effect || colour != m_colour || brightnessStep != m_brightness || speedStep != m_speed;
     m_effect = effect;
     m_colour = colour;
     m_brightness = brightnessStep;
     m_speed = speedStep;
-    updateTimer();
+    // A refill with the same light does not restart a preview that has come to rest.
+    if (changed || !previewMoves(m_effect))
+        play();
     update();
 }
 
@@ -191,15 +195,37 @@ bool EffectPreview::animating() const {
     return m_timer->isActive();
 }
 
-void EffectPreview::updateTimer() {
-    if (isVisible() && previewMoves(m_effect))
-        m_timer->start();
-    else
+void EffectPreview::play() {
+    if (!isVisible() || !isEnabled() || !previewMoves(m_effect)) {
         m_timer->stop();
+        return;
+    }
+    m_playMs = qMax<qint64>(kMinPlayMs, qint64(kCycles * previewPeriodMs(m_speed)));
+    m_playing.start();
+    m_timer->start();
+}
+
+void EffectPreview::tick() {
+    if (m_playing.elapsed() >= m_playMs && !underMouse())
+        m_timer->stop(); // the last frame stays
+    update();
 }
 
 void EffectPreview::showEvent(QShowEvent*) {
-    updateTimer();
+    play();
+}
+
+void EffectPreview::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::EnabledChange) {
+        play(); // a light that cannot be set now does not move
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
+void EffectPreview::enterEvent(QEvent*) {
+    if (!m_timer->isActive())
+        play();
 }
 
 void EffectPreview::hideEvent(QHideEvent*) {
@@ -230,6 +256,8 @@ void EffectPreview::paintEvent(QPaintEvent*) {
         QColor col = previewColour(m_effect, m_colour, m_brightness, m_speed, now, t);
         if (m_effect == 0)
             col = QColor(40, 43, 50);
+        if (!isEnabled())
+            col = QColor::fromHsvF(0, 0, col.valueF() * 0.45); // greyed like the section's controls
         QColor glow = col;
         glow.setAlpha(70);
         p.setBrush(glow);

@@ -9,6 +9,7 @@
 #include "light/LightRules.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QButtonGroup;
@@ -32,16 +33,26 @@ public:
     bool animating() const;
     QSize sizeHint() const override;
 
+    // A moving preview plays a few cycles after it is shown, changed or pointed at, and while the
+    // pointer rests on it; then it holds still, so a page left open wakes nobody.
+    static constexpr int kCycles = 3;
+    static constexpr int kMinPlayMs = 2000;
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent*) override;
     void hideEvent(QHideEvent*) override;
+    void enterEvent(QEvent*) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void updateTimer();
+    void play();
+    void tick();
     Shape m_shape;
     QPixmap m_picture;
     QTimer* m_timer;
+    QElapsedTimer m_playing;
+    qint64 m_playMs = 0;
     int m_effect = 0;
     QColor m_colour;
     int m_brightness = 10;

@@ -32,6 +32,13 @@ QString localeName(const QString& optionKey) {
     return QString();
 }
 
+QLocale defaultLocale(const QString& locale) {
+    // Arabic in a region that writes Western digits: values on the pages and in Qt's dialogs read alike.
+    if (locale == QLatin1String("ar"))
+        return QLocale(QLocale::Arabic, QLocale::Libya);
+    return locale.isEmpty() ? QLocale::system() : QLocale(locale);
+}
+
 QString systemFolder() {
     return QLibraryInfo::location(QLibraryInfo::TranslationsPath);
 }
@@ -44,6 +51,7 @@ bool apply(int languageIndex, const QStringList& enabledOptionKeys, const QStrin
         if (enabledOptionKeys.contains(QLatin1String(l.optionKey)) && position++ == languageIndex)
             key = QLatin1String(l.optionKey);
     const QString locale = localeName(key);
+    QLocale::setDefault(defaultLocale(locale));
 
     auto* next = new QTranslator(QCoreApplication::instance());
     if (locale.isEmpty() || locale == QLatin1String("en") ||

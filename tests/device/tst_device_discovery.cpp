@@ -6,6 +6,7 @@
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
+#include "device/FirmwareUpgrade.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
@@ -273,6 +274,7 @@ void TestDeviceDiscovery::listPagesAndSelects() {
 
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
+    Upgrade::writeFailInfo({211, 1, 5, 31}); // an unfinished upgrade: Repair is offered
     DialogChange list;
     auto* box = list.findChild<QComboBox*>("comboBox");
     auto* repair = list.findChild<QToolButton*>("RepairButton");
@@ -298,6 +300,21 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     QCOMPARE(box->geometry().right() + 13, repair->x());
     emit box->activated(0);
     QCOMPARE(repair->geometry(), english);
+
+    // Repair is offered only while an upgrade's failure record is kept, and the box takes its place
+    // otherwise; a run's end updates the offer.
+    QVERIFY(repair->isVisibleTo(&list));
+    PostMsg::instance()->SendUpDateButton(true);
+    QVERIFY(!repair->isVisibleTo(&list) && box->geometry().right() == english.right());
+    PostMsg::instance()->SendUpDateButton(false);
+    QVERIFY(repair->isVisibleTo(&list) && box->geometry().right() + 13 == repair->x());
+    Upgrade::clearFailInfo();
+    PostMsg::instance()->SendUpDateButton(false); // a run that failed before flashing records nothing
+    QVERIFY(!repair->isVisibleTo(&list));
+    Upgrade::writeFailInfo({210, 1, 5, 31});
+    list.SlotRefresh(); // a record left by another run of the program
+    QVERIFY(repair->isVisibleTo(&list));
+    Upgrade::clearFailInfo();
 }
 
 namespace {

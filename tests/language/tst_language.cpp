@@ -1,11 +1,14 @@
 #include "app/core/Language.h"
 #include "app/core/LanguageQt.h"
 #include "app/ui/LanguageBox.h"
+#include "app/ui/QtDialogDates.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -289,6 +292,44 @@ private slots:
         write("/Language/qtbase_ru.qm", "not a catalogue");
         QVERIFY(!LanguageQt::apply(6, all, m_dir.path() + "/Language"));
         QCOMPARE(cancel(), QString("Cancel"));
+    }
+
+    // Dates and numbers of Qt's own dialogs follow the language too (the file dialog's dates would
+    // otherwise come from the system's locale); digits stay Western, as on the pages.
+    void qtDialogDatesAndNumbersFollowTheLanguage() {
+        QStringList all;
+        for (const auto& l : Language::allLanguages())
+            all << l.optionKey;
+        for (int i = 0; i < all.size(); ++i) {
+            LanguageQt::apply(i, all, m_dir.path());
+            QVERIFY2(QLocale().zeroDigit() == '0' &&
+                         QLocale().toString(1600).remove(QLocale().groupSeparator()) == "1600",
+                     qPrintable(all[i]));
+        }
+        LanguageQt::apply(all.indexOf("Arbic"), all, m_dir.path());
+        QVERIFY(QLocale().language() == QLocale::Arabic && QLocale().textDirection() == Qt::RightToLeft);
+
+        LanguageQt::apply(all.indexOf("Russian"), all, m_dir.path());
+        QCOMPARE(QLocale().language(), QLocale::Russian);
+        const QString file = m_dir.path() + "/dated.bin";
+        write("/dated.bin", "x");
+        const QDateTime when(QDate(2024, 3, 5), QTime(14, 30));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime));
+        f.close();
+        QFileDialog dialog(nullptr, QString(), m_dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        QtDialogDates::install(*qApp);
+        dialog.show();
+        QAbstractProxyModel* proxy = dialog.proxyModel();
+        auto* files = dialog.findChild<QFileSystemModel*>();
+        QVERIFY(proxy && files);
+        QTRY_VERIFY(files->index(file).isValid() && files->rowCount(files->index(m_dir.path())) > 0);
+        const QModelIndex date = proxy->mapFromSource(files->index(file)).siblingAtColumn(3);
+        QCOMPARE(proxy->data(date).toString(),
+                 QLocale(QLocale::Russian).toString(when, QLocale::ShortFormat));
+        LanguageQt::apply(0, all, m_dir.path());
     }
 };
 

@@ -1,13 +1,16 @@
 // The lighting page through its widgets against the real device library: a virtual mouse behind a
 // virtual receiver with every light. Each control must land in the mouse's flash or the receiver, filling
 // must write nothing, and a refused change must leave the control where the device is.
+#include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/SettingWriters.h"
 #include "device/Worker.h"
 #include "light/LampLight.h"
 #include "light/LightSections.h"
+#include "sensor/Sensor.h"
 #include "sensor/SensorCapability.h"
 #include "tests/common/VirtualMouseSetup.h"
 
@@ -37,6 +40,7 @@ private slots:
     void fillingWritesNothingAndTheMouseIsFollowed();
     void offlineChangeWritesNothing();
     void receiverLightsLandAndRefusalsRestore();
+    void receiverSectionsOnTheCableSayWhy();
 
 private:
     template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
@@ -73,6 +77,7 @@ void TestLightE2E::initTestCase() {
     QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
     m_raw.setFileName(lib);
     QVERIFY(m_raw.load());
+    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &m_context, [this] { ++m_forms; });
     connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &m_context, [this] { ++m_offline; });
 }
@@ -104,8 +109,12 @@ void TestLightE2E::bringUp(const QByteArray& description) {
     ini.sync();
     QVERIFY(fn<int (*)()>("HidVirt_Reload")());
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
-    QCOMPARE(found.size(), 1);
+    // On the cable the mouse and its receiver are listed apart: the mouse is the wired entry.
+    QVERIFY(!found.isEmpty());
     m_mouse = found.first();
+    for (const DeviceAllInfo& d : found)
+        if (d.wired)
+            m_mouse = d;
     m_page = std::make_unique<LampLight>();
     m_page->resize(1100, 700);
     m_page->show();
@@ -179,13 +188,46 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
     m_page->hide();
     QVERIFY(!m_page->mouseLight()->preview()->animating());
     m_page->show();
+    // On a page left open it comes to rest after a few cycles (the fastest: 2 s), and moves again when
+    // pointed at or changed; a refill with the same light leaves it still.
+    EffectPreview preview(EffectPreview::Shape::Mouse);
+    preview.show();
+    preview.setLight(2, Qt::red, 10, 10);
+    QVERIFY(preview.animating());
+    QTRY_VERIFY_WITH_TIMEOUT(!preview.animating(), 2500);
+    preview.setLight(2, Qt::red, 10, 10);
+    QVERIFY(!preview.animating());
+    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&preview, &enter);
+    QVERIFY(preview.animating());
+    QTest::qWait(2200);
+    QVERIFY(preview.animating()); // the pointer still rests on it
+    QCoreApplication::sendEvent(&preview, &leave);
+    QTRY_VERIFY_WITH_TIMEOUT(!preview.animating(), 500);
+    preview.setLight(2, Qt::blue, 10, 10);
+    QVERIFY(preview.animating());
+    preview.setEnabled(false); // a light that cannot be set now stands still
+    QVERIFY(!preview.animating());
 
+    // The light-off time is the sensor page's time-out too: that page shows a change at once.
+    Sensor sensor;
+    auto* timeout = sensor.findChild<QComboBox*>("PerformanceOpen");
+    QVERIFY(timeout);
     auto* off = child<QComboBox>("StopCloseTime");
+    off->setCurrentIndex(3);
+    emit off->activated(3); // 5 minutes
+    QCOMPARE(int(flash().sleepTime), 30);
+    QCOMPARE(Sensor::timeoutStoredValue(timeout->currentIndex()), 30);
     off->setCurrentIndex(10);
     emit off->activated(10);
     QCOMPARE(int(flash().sleepTime), 240);
     QCOMPARE(int(flash().sleepTimeCopy), 240);
     QCOMPARE(m_offline, 0);
+    // And the other way: a time-out chosen on another page shows here without a new record.
+    QVERIFY(SetSleepTime(6));
+    PostMsg::instance()->SendFireOpen(2);
+    QCOMPARE(off->currentIndex(), 2);
+    QVERIFY(flash().sleepTime == 6 && m_offline == 0);
 }
 
 void TestLightE2E::fillingWritesNothingAndTheMouseIsFollowed() {
@@ -293,6 +335,22 @@ void TestLightE2E::receiverLightsLandAndRefusalsRestore() {
     // The next full read finds no lights to show: the sections are disabled, not left with old values.
     m_page->SlotUpDataLightUILight(CurrentRecord::snapshot());
     QVERIFY(!child<QWidget>("ReceiveLight")->isEnabled() && !child<QWidget>("ThreeLed")->isEnabled());
+    QCOMPARE(child<QWidget>("ThreeLed")->toolTip(), Language::text("light", "ReceiverSilent", 0));
+}
+
+void TestLightE2E::receiverSectionsOnTheCableSayWhy() {
+    bringUp(QByteArray(kDescription).replace("link=receiver", "link=cable"));
+    QVERIFY(m_mouse.wired);
+    for (const char* name : {"ReceiveLight", "ThreeLed"}) {
+        QWidget* section = child<QWidget>(name);
+        QVERIFY2(section->isVisible() && !section->isEnabled() && !section->toolTip().isEmpty(), name);
+        QCOMPARE(section->toolTip(), Language::text("light", "ReceiverOnCable", 0));
+    }
+    QVERIFY(child<QWidget>("MouseLight")->isEnabled() && child<QWidget>("MouseLight")->toolTip().isEmpty());
+    Language::setCurrentIndex(1);
+    PostMsg::instance()->SendAllLanguage(1);
+    QCOMPARE(child<QWidget>("ThreeLed")->toolTip(), Language::text("light", "ReceiverOnCable", 1));
+    Language::setCurrentIndex(0);
 }
 
 QTEST_MAIN(TestLightE2E)

@@ -120,8 +120,12 @@ private slots:
                 QToolButton* b = frame->button(qPrintable(pages[i]));
                 QCOMPARE(b->text(), tabs.value(QString::number(i)));
                 QVERIFY(!b->text().isEmpty());
-                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 38,
+                // Every caption at the row's one size: none is shrunk to fit.
+                QVERIFY2(QFontMetrics(b->font()).horizontalAdvance(b->text()) <= b->width() - 38 &&
+                             b->font().pixelSize() == 12,
                          qPrintable(QString("%1 in language %2").arg(b->text()).arg(lang)));
+                // The pictures are drawn for the button's size: centred in a wider one they would shift.
+                QCOMPARE(QImage(AppPaths::appDir() + "/Picture/Dialog/PreHover.png").size(), b->size());
             }
             for (const QString& name : captions) {
                 QLabel* l = summary->label(qPrintable(name));

@@ -293,6 +293,23 @@ private slots:
         QVERIFY(!d.isOffline() && caption->isHidden() && !linkGreyed());
         PostMsg::instance()->SendFormReset(); // offline start without a cache
         QVERIFY(d.isOffline());
+
+        // A silent mouse has no level to show; the last one returns when it answers, and a new
+        // report while it is away is shown at once.
+        PostMsg::instance()->SendCloseOffOnline();
+        d.SlotBattery(true, 57, true);
+        PostMsg::instance()->SendMouseDropped();
+        QVERIFY(noLevel());
+        PostMsg::instance()->SendCloseOffOnline();
+        QVERIFY(text->text() == "57%" && bar->value() == 57 && !charging->isHidden());
+        PostMsg::instance()->SendMouseOffLineo(0);
+        QVERIFY(noLevel());
+        d.SlotBattery(false, 40, true);
+        QVERIFY(text->text() == "40%" && charging->isHidden());
+        PostMsg::instance()->SendSelectMouseInfo(DeviceAllInfo()); // another mouse's level is not kept
+        PostMsg::instance()->SendMouseDropped();
+        PostMsg::instance()->SendCloseOffOnline();
+        QVERIFY(noLevel());
     }
 
     // The forms connect every handler (a renamed widget would leave one unconnected with only a warning),
