@@ -11,5 +11,7 @@ namespace QtDialogDates {
 void install(QApplication& app);
 // One dialog; nothing for a native dialog or one that already has a proxy model of its own.
 void follow(QFileDialog* dialog);
+// Widens a dialog smaller than a comfortable size (within the screen), keeping its centre.
+void fitSize(QFileDialog* dialog);
 
 } // namespace QtDialogDates

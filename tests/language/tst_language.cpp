@@ -9,8 +9,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 #include <tuple>
 
@@ -325,10 +328,15 @@ private slots:
         QAbstractProxyModel* proxy = dialog.proxyModel();
         auto* files = dialog.findChild<QFileSystemModel*>();
         QVERIFY(proxy && files);
+        // Wide enough for the date column, within the screen.
+        QVERIFY(dialog.width() >= qMin(820, dialog.screen()->availableGeometry().width() * 9 / 10));
         QTRY_VERIFY(files->index(file).isValid() && files->rowCount(files->index(m_dir.path())) > 0);
         const QModelIndex date = proxy->mapFromSource(files->index(file)).siblingAtColumn(3);
         QCOMPARE(proxy->data(date).toString(),
                  QLocale(QLocale::Russian).toString(when, QLocale::ShortFormat));
+        auto* tree = dialog.findChild<QTreeView*>();
+        QVERIFY(tree && tree->header()->sectionSize(3) >
+                            tree->fontMetrics().horizontalAdvance(proxy->data(date).toString()));
         LanguageQt::apply(0, all, m_dir.path());
     }
 };
