@@ -50,6 +50,9 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
     connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(1300);
+    connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
     retranslate();
 }
 
@@ -192,7 +195,17 @@ void DialogChange::sortForList(QList<DeviceAllInfo>& devices) {
 }
 
 void DialogChange::SlotRefresh() {
-    m_devices = Discovery::enumerate(Discovery::Finder::Default);
+    if (!Discovery::scan(Discovery::Finder::Default, m_devices)) {
+        // The library did not answer in time: what is listed cannot be reached now. Asked again until it
+        // answers, since its coming back raises no USB change.
+        for (DeviceAllInfo& d : m_devices)
+            d.online = 0;
+        redraw();
+        if (!m_retry.isActive())
+            m_retry.start();
+        return;
+    }
+    m_retry.stop();
     sortForList(m_devices);
     for (DeviceAllInfo& d : m_devices)
         Discovery::markOnline(d);

@@ -342,10 +342,17 @@ bool Worker::restoreDefaults(const std::function<void()>& waitNotice) {
         return false;
     LinkFlags::Restoring = true;
     m_timer->stop(); // no restart from the online check while the mouse reboots its settings
-    hid().UsbServer_SetBatteryOptimizeEnable(0);
     const FlashDataMap record = CurrentRecord::snapshot();
-    hid().ProtocolDataUpdate(record.data());
-    hid().UsbServer_SetClearSetting();
+    if (!DeviceSession::ask([record] {
+            hid().UsbServer_SetBatteryOptimizeEnable(0);
+            hid().ProtocolDataUpdate(record.data());
+            hid().UsbServer_SetClearSetting();
+        })) {
+        LinkFlags::Restoring = false;
+        m_timer->start();
+        PostMsg::instance()->SendMouseOffLineo(0);
+        return false;
+    }
     requestRun();
     if (waitNotice)
         waitNotice();
@@ -365,7 +372,7 @@ bool Worker::shutdown(int timeoutMs) {
     if (m_timer)
         m_timer->stop();
     const bool stopped = wait(static_cast<unsigned long>(std::max(timeoutMs, 0)));
-    hid().StopUsbChanged();
+    DeviceSession::stopWatching();
     return stopped;
 }
 

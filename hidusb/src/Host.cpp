@@ -33,11 +33,15 @@ void hangFor(int milliseconds) {
     gHangUntilUs = steadyUs() + milliseconds * 1000LL;
 }
 
-std::unique_lock<std::mutex> lockDevices() {
-    std::unique_lock<std::mutex> lock(registry().mutex);
+void waitOutHang() {
     const long long left = gHangUntilUs.load() - steadyUs();
     if (left > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(left));
+}
+
+std::unique_lock<std::mutex> lockDevices() {
+    std::unique_lock<std::mutex> lock(registry().mutex);
+    waitOutHang();
     if (!host().loaded) {
         host().loaded = true;
         startControlServer();
