@@ -46,6 +46,9 @@ std::unique_lock<std::mutex> lockDevices() {
         host().loaded = true;
         startControlServer();
         startBatteryClock();
+        // Writers killed mid-save (this program's earlier runs, the tools) leave temporaries; a live
+        // write takes milliseconds, so ten seconds is well past any of them.
+        Registry::removeStaleTemporaries(10);
         std::string error = registry().load();
         if (!error.empty())
             std::fprintf(stderr, "HIDUsb: %s; using the default mouse and receiver\n", error.c_str());

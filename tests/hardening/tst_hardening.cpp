@@ -23,6 +23,7 @@
 #include <QLibrary>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -160,6 +161,12 @@ void TestHardening::killedWritersLeaveOldOrNew() {
     const QString macroFile = AppPaths::userDataRoot() + "/Macro.ini";
     const QString registryFile = RegistryStore(kRegistryKey).fileName();
     QDir().mkpath(AppPaths::userDataRoot());
+    const QStringList tempDirs = {m_state.path(), AppPaths::userDataRoot(),
+                                  QFileInfo(DeviceCache::filePath(kCid, kMid)).path(),
+                                  QFileInfo(registryFile).path()};
+    // Not ours, or too new to be a dead writer's: the start-up clean-up leaves them.
+    QVERIFY(QFile(m_state.path() + "/notes.txt.AbC123").open(QIODevice::WriteOnly));
+    QVERIFY(QFile(m_state.path() + "/mouse9.state.Fresh1").open(QIODevice::WriteOnly));
     int reachedAll = 0;
     for (int kill = 0; kill < 60; ++kill) {
         QProcess p;
@@ -200,9 +207,29 @@ void TestHardening::killedWritersLeaveOldOrNew() {
         }
         if (cache > 0 && state.exists() && macro.contains("Kill/Generation"))
             ++reachedAll;
+        // What the killed writer left half-made is old by the next start (a few seconds at least).
+        for (const QString& dir : tempDirs) {
+            for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::Hidden)) {
+                if (f.fileName() != "mouse9.state.Fresh1") {
+                    QFile aged(f.absoluteFilePath());
+                    aged.open(QIODevice::ReadWrite);
+                    aged.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                     QFileDevice::FileModificationTime);
+                }
+            }
+        }
     }
     // Not a vacuous pass: most kills landed while every file was being rewritten.
     QVERIFY2(reachedAll >= 50, qPrintable(QString::number(reachedAll)));
+    // Half-made files do not pile up: at most the last writer's are left, each beside its file.
+    const QRegularExpression half(R"(\.(state|lights|ini|conf|bin)\.(?!lock$)\w+$)");
+    QStringList left;
+    for (const QString& dir : tempDirs)
+        for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden))
+            if (half.match(name).hasMatch())
+                left << name;
+    QVERIFY2(left.size() <= 3 && left.contains("mouse9.state.Fresh1"), qPrintable(left.join(' ')));
+    QVERIFY(QFile::exists(m_state.path() + "/notes.txt.AbC123"));
 }
 
 void TestHardening::unplugInABurst() {
