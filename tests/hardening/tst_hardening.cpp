@@ -11,6 +11,7 @@
 #include "device/Discovery.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/Pairing.h"
 #include "device/ReceiverLights.h"
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
@@ -357,6 +358,8 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
              Discovery::markOnline(d);
              return d.online == 0;
          }},
+        {"pairing's receiver check", wait,
+         [&] { return Pairing::receiverPresent(Pairing::targetFor(selected)); }}, // unknown counts as there
         {"program active", wait, [] { return (DeviceSession::setProgramActive(true), true); }},
         {"usb watch", wait,
          [] { return (DeviceSession::watchUsbChanges(&DevicePagesLink::usbChanged), true); }},
