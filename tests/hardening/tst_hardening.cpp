@@ -314,6 +314,7 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
     Virt v;
     QVERIFY2(HidLibrary::load(lib.fileName()), qPrintable(HidLibrary::errorText()));
     QVERIFY(lib.load() && bind(lib, v) && v.Reload());
+    PostMsg::resetShutdown(); // the unplug test's worker ended the link
     LinkFlags::resetAll();
     Worker worker; // before the choice: a new worker points the selection at no device
     DevicePagesLink::setWorker(&worker);
@@ -325,8 +326,14 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
     hid().SetDllProtocolData(record.data());
     int notices = 0, dropped = 0;
     QObject pages;
-    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &pages, [&](int) { ++notices; });
+    connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &pages, [&](int) {
+        ++notices; // as the home window does: wait for the mouse, then read it again
+        LinkFlags::WaitingForOnline = true;
+        LinkFlags::RestartRequested = true;
+    });
     connect(PostMsg::instance(), &PostMsg::SigChangeMainDialog, &pages, [&](int i) { dropped += i == 0; });
+    int forms = 0;
+    PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &pages, [&] { ++forms; });
     DeviceSession::resumeService();
     DeviceSession::setProgramActive(true);
     LinkFlags::DevicePagesActive = true;
@@ -397,11 +404,15 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
     QVERIFY(notices >= 4);
     QVERIFY(CurrentRecord::snapshot() == record);
 
-    // Over: the orders queued behind the stuck calls ran, the mouse answers again and takes the change.
+    // Over: the calls that outlived their waits have ended (a send among them may have reached the
+    // mouse after its write was refused); the online check reads the mouse again and the program agrees
+    // with it, and the mouse takes the next change.
     QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
-    DeviceSession::resumeService();
-    QVERIFY(SetLod(record.lod == 2 ? 1 : 2));
+    QTRY_VERIFY_WITH_TIMEOUT((worker.SlotCheckOnline(), forms >= 1 && LinkFlags::DeviceReady), 10000);
     FlashDataMap mouse;
+    QVERIFY(v.ReadFlash(kMouse, -1, mouse.data()));
+    QVERIFY(CurrentRecord::snapshot() == mouse);
+    QVERIFY(SetLod(mouse.lod == 2 ? 1 : 2));
     QTRY_VERIFY((v.ReadFlash(kMouse, -1, mouse.data()), mouse.lod == (record.lod == 2 ? 1 : 2)));
     QVERIFY(worker.shutdown(3000));
     DeviceSession::stopService();
