@@ -52,6 +52,9 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
     connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
     connect(hub, &PostMsg::SigUpDateButton, this, &DialogChange::SlotUpDateButton);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(1300);
+    connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
     retranslate();
     SlotUpDateButton(false);
 }
@@ -210,7 +213,17 @@ void DialogChange::sortForList(QList<DeviceAllInfo>& devices) {
 }
 
 void DialogChange::SlotRefresh() {
-    m_devices = Discovery::enumerate(Discovery::Finder::Default);
+    if (!Discovery::scan(Discovery::Finder::Default, m_devices)) {
+        // The library did not answer in time: what is listed cannot be reached now. Asked again until it
+        // answers, since its coming back raises no USB change.
+        for (DeviceAllInfo& d : m_devices)
+            d.online = 0;
+        redraw();
+        if (!m_retry.isActive())
+            m_retry.start();
+        return;
+    }
+    m_retry.stop();
     sortForList(m_devices);
     for (DeviceAllInfo& d : m_devices)
         Discovery::markOnline(d);

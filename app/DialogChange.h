@@ -6,6 +6,7 @@
 #include "device/DeviceSession.h"
 
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 
 class QToolButton;
@@ -78,4 +79,5 @@ private:
     int m_page = 0;
     bool m_buttonsEnabled = true;
     bool m_mouseImageAvailable = false;
+    QTimer m_retry; // a scan the library did not answer in time, asked again
 };

@@ -33,7 +33,8 @@ void createUserFolders() {
             QDir().mkpath(path);
     }
     QFile macro(root + QStringLiteral("/Macro.ini"));
-    if (!macro.exists() && macro.open(QIODevice::WriteOnly | QIODevice::Text))
+    // NewOnly: a file made meanwhile (zentrafoxctl, a second start) is never truncated.
+    if (!macro.exists() && macro.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Text))
         macro.close();
 }
 

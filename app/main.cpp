@@ -15,6 +15,7 @@
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
 #include "device/RecordCheck.h"
+#include "device/DeviceSession.h"
 #include "device/Worker.h"
 #include "platform/Autostart.h"
 #include "platform/ScreenMetrics.h"
@@ -147,10 +148,14 @@ int main(int argc, char** argv) {
 #endif
     const int rc = app.exec();
     DevicePagesLink::saveCache();
+    bool workerStuck = false;
     if (worker) {
         // A worker still stuck in the library is left to the process exit rather than destroyed running.
-        if (worker->shutdown())
+        workerStuck = !worker->shutdown();
+        if (!workerStuck)
             delete worker;
     }
+    // A library stuck in a call neither keeps the process alive nor returns into destroyed statics.
+    DeviceSession::settleBeforeExit(rc, DeviceSession::kAnswerWaitMs, workerStuck);
     return rc;
 }

@@ -52,7 +52,10 @@ void refresh() {
     // Compared as it was before this change: the enumeration already refreshes the selected device
     // from its own entry, which for a mouse just moved to the cable is an offline receiver.
     const DeviceAllInfo selected = SelectedDevice::get();
-    const QList<DeviceAllInfo> list = Discovery::enumerate(Discovery::Finder::ByDeviceId);
+    QList<DeviceAllInfo> list;
+    // A library that did not answer in time tells nothing about the devices: the online check finds out.
+    if (!Discovery::scan(Discovery::Finder::ByDeviceId, list))
+        return;
     if (list.isEmpty()) {
         if (LinkFlags::UpgradeIdle) {
             SelectedDevice::set(DeviceAllInfo());

@@ -1,40 +1,142 @@
 #include "device/DeviceSession.h"
 
+#include "app/core/Logging.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
 #include <mutex>
 #include <thread>
 
 namespace DeviceSession {
 namespace {
 constexpr int kUsbChangePeriodMs = 600;
+
+struct Task {
+    std::function<void()> call;
+    bool done = false;
+    bool abandoned = false;
+};
+
+// The one thread that makes the window's library calls, in the order they were made.
+struct CallThread {
+    std::mutex mutex;
+    std::condition_variable wake;     // a task was queued
+    std::condition_variable finished; // a task ended
+    std::deque<std::shared_ptr<Task>> queue;
+    bool running = false;
+    bool started = false;
+    int abandoned = 0; // given up by their waiters and not yet ended
+};
+
+thread_local bool t_onCallThread = false;
+
+// Never destroyed: at exit the thread may still be inside the library, and comes back to this.
+CallThread& callThread() {
+    static CallThread* c = new CallThread;
+    return *c;
+}
+
+void serve(CallThread* c) {
+    t_onCallThread = true;
+    std::unique_lock<std::mutex> lock(c->mutex);
+    for (;;) {
+        c->wake.wait(lock, [c] { return !c->queue.empty(); });
+        std::shared_ptr<Task> task = c->queue.front();
+        c->queue.pop_front();
+        c->running = true;
+        lock.unlock();
+        task->call();
+        task->call = nullptr; // what it holds goes now, not with the last waiter
+        lock.lock();
+        c->running = false;
+        task->done = true;
+        if (task->abandoned)
+            --c->abandoned;
+        c->finished.notify_all();
+    }
+}
+
+bool run(std::function<void()> call, int waitMs, bool isOrder) {
+    if (t_onCallThread) { // a library callback that calls back in: waiting for ourselves would never end
+        call();
+        return true;
+    }
+    CallThread& c = callThread();
+    auto task = std::make_shared<Task>();
+    task->call = std::move(call);
+    std::unique_lock<std::mutex> lock(c.mutex);
+    const bool stuck = c.abandoned > 0;
+    if (stuck && !isOrder)
+        return false;
+    if (!c.started) {
+        std::thread(serve, &c).detach();
+        c.started = true;
+    }
+    c.queue.push_back(task);
+    c.wake.notify_one();
+    if (!stuck &&
+        c.finished.wait_for(lock, std::chrono::milliseconds(std::max(waitMs, 0)), [&] { return task->done; }))
+        return true;
+    task->abandoned = true;
+    ++c.abandoned;
+    return false;
+}
+} // namespace
+
+bool ask(std::function<void()> call, int waitMs) {
+    return run(std::move(call), waitMs, false);
+}
+
+bool order(std::function<void()> call, int waitMs) {
+    return run(std::move(call), waitMs, true);
+}
+
+bool libraryStuck() {
+    CallThread& c = callThread();
+    std::lock_guard<std::mutex> lock(c.mutex);
+    return c.abandoned > 0;
+}
+
+void settleBeforeExit(int exitCode, int waitMs, bool othersStuck) {
+    CallThread& c = callThread();
+    std::unique_lock<std::mutex> lock(c.mutex);
+    const bool drained = c.finished.wait_for(lock, std::chrono::milliseconds(std::max(waitMs, 0)),
+                                             [&] { return c.queue.empty() && !c.running; });
+    lock.unlock();
+    if (drained && !othersStuck)
+        return;
+    qCWarning(lcDevice) << "the device library is stuck in a call: ending without waiting for it";
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
 
 void stopService() {
-    hid().UsbServer_Exit();
+    order([] { hid().UsbServer_Exit(); });
 }
 
 void resumeService() {
     const QByteArray path = SelectedDevice::pathLatin1();
-    hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
+    order(
+        [path] { hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport); });
 }
 
 void setProgramActive(bool active) {
-    hid().UsbServer_SetPCDriverStatus(active ? 1 : 0);
+    order([active] { hid().UsbServer_SetPCDriverStatus(active ? 1 : 0); });
 }
 
 void watchUsbChanges(UsbChangeHandler handler) {
-    hid().StartUsbChanged(handler, kUsbChangePeriodMs);
+    order([handler] { hid().StartUsbChanged(handler, kUsbChangePeriodMs); });
 }
 
 void stopWatching() {
-    hid().StopUsbChanged();
+    order([] { hid().StopUsbChanged(); });
 }
 
 bool isOnline(const QString& path) {
@@ -42,36 +144,22 @@ bool isOnline(const QString& path) {
 }
 
 bool isOnline(const QByteArray& path) {
-    struct Call {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool answered = false;
-        bool abandoned = false; // the caller stopped waiting
-        bool online = false;
-    };
-    static std::atomic<int> stuck{0}; // calls still inside the library after their wait ran out
-    if (stuck.load() > 0)
-        return false;
-    auto call = std::make_shared<Call>();
-    std::thread([call, path] {
-        const bool online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0;
-        std::lock_guard<std::mutex> lock(call->mutex);
-        if (call->abandoned)
-            --stuck;
-        call->online = online;
-        call->answered = true;
-        call->done.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> lock(call->mutex);
-    if (call->done.wait_for(lock, std::chrono::milliseconds(kAnswerWaitMs), [&] { return call->answered; }))
-        return call->online;
-    call->abandoned = true;
-    ++stuck;
-    return false;
+    bool online = false;
+    askFor(online, [path] { return hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0; });
+    return online;
+}
+
+bool sendRecord() {
+    int sent = 0;
+    askFor(sent, [] { return CurrentRecord::send(); });
+    return sent != 0;
 }
 
 bool setLongRangeMode(const QString& path, bool on) {
-    return hid().UsbFinderC_SetLongRangeMode(path.toLatin1().constData(), on ? 1 : 0) != 0;
+    const QByteArray p = path.toLatin1();
+    int answer = 0;
+    askFor(answer, [p, on] { return hid().UsbFinderC_SetLongRangeMode(p.constData(), on ? 1 : 0); });
+    return answer != 0;
 }
 
 bool libraryLoaded() {

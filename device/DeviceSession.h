@@ -2,14 +2,47 @@
 // What windows do with the device library, as plain steps: start and stop the service, tell it whether
 // the program is in front, watch USB changes, ask whether a mouse answers. Windows call these, never the
 // library itself.
+//
+// A library stuck in a call must not hold the window. The window's calls run one after another on a
+// thread of their own and the caller waits a bounded time for each; a call that outlives its wait goes on
+// inside the library and ends on its own, and until it does, questions fail at once (a mouse that does
+// not answer is offline) and orders queue behind it.
 
 #include "HIDUsb.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace DeviceSession {
 // A plain function: the library calls it on a thread of its own.
 using UsbChangeHandler = HidUsbChangedCallback;
+
+// The longest wait for one answer (below the 1300 ms online check), and for a whole device scan.
+constexpr int kAnswerWaitMs = 1000;
+constexpr int kScanWaitMs = 2500;
+
+// Runs `call` on the library-call thread and waits at most `waitMs` for it. true once it has run. false
+// when it outlived the wait, or when an earlier call is still stuck (then `call` is not run at all).
+// Whatever the call reads or fills must be owned by it: it may end long after its caller gave up.
+bool ask(std::function<void()> call, int waitMs = kAnswerWaitMs);
+// `call`'s result in `out`; `out` is left alone when the call did not end in time.
+template <typename R, typename F> bool askFor(R& out, F call, int waitMs = kAnswerWaitMs) {
+    auto result = std::make_shared<R>(out);
+    if (!ask([result, call]() mutable { *result = call(); }, waitMs))
+        return false;
+    out = *result;
+    return true;
+}
+// An order that must not be lost (stop the service, watch for changes): run like ask(), but behind a
+// stuck call it is queued, runs once the library is back, and is not waited for.
+bool order(std::function<void()> call, int waitMs = kAnswerWaitMs);
+// A call abandoned by its waiter is still inside the library.
+bool libraryStuck();
+// At quit: waits at most `waitMs` for the calls still queued or inside the library. When one is stuck (or
+// `othersStuck`, another thread of ours is), ends the process here with `exitCode`: the library's thread
+// would otherwise run on into the static destructors, or keep the process alive.
+void settleBeforeExit(int exitCode, int waitMs, bool othersStuck = false);
 
 // Ends the device service (leaving the device pages, quitting).
 void stopService();
@@ -21,12 +54,12 @@ void setProgramActive(bool active);
 // `handler` becomes the one USB-change callback (600 ms period); it replaces the previous one.
 void watchUsbChanges(UsbChangeHandler handler);
 void stopWatching();
-// True when the mouse at `path` answers. A library stuck in the call must not hold the window: the answer
-// is awaited at most kAnswerWaitMs (below the 1300 ms online check), and a mouse that did not answer in
-// time counts as offline. While one such call is still stuck, later ones return false at once.
-constexpr int kAnswerWaitMs = 1000;
+// True when the mouse at `path` answers; a mouse that did not answer in time counts as offline.
 bool isOnline(const QString& path);
 bool isOnline(const QByteArray& path);
+// Sends the current record (ProtocolDataUpdate, serialised with the other senders); false when the library
+// refused it or did not answer in time.
+bool sendRecord();
 // Long-range radio mode of the device at `path`; false when the library refused.
 bool setLongRangeMode(const QString& path, bool on);
 

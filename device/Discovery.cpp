@@ -1,6 +1,7 @@
 #include "device/Discovery.h"
 
 #include "app/core/IniStores.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
@@ -58,22 +59,18 @@ int receiverClass(uint16_t kind) {
     }
 }
 
-void markOnline(DeviceAllInfo& info) {
+namespace {
+// The online mark and receiver address, asked on the caller's thread (inside a scan, the call thread).
+void markOnlineHere(DeviceAllInfo& info) {
     unsigned char out[kAnswerBuffer] = {0};
     hid().UsbFinderC_GetDeviceOnLineWithUsbAddress(info.path.toLatin1().constData(), out);
     info.online = out[6] == 1 ? 1 : 0;
     info.address = {out[7], out[8], out[9]};
 }
 
-int identify(DeviceAllInfo& info) {
-    return identify(info, SelectedDevice::get());
-}
-
-int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
-    return identify(info, selected, DeviceTable::load());
-}
-
-int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTable& table) {
+// identify() without touching the selection: the selected device's refreshed entry goes to `merged`.
+int identifyHere(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTable& table,
+                 DeviceAllInfo* merged) {
     const QByteArray path = info.path.toLatin1();
     unsigned char out[kAnswerBuffer] = {0};
     bool answered = false;
@@ -98,14 +95,13 @@ int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTab
     }
     info.row = row;
     if (!selected.path.isEmpty()) {
-        markOnline(info);
-        if (selected.path == info.path) {
-            DeviceAllInfo merged = info;
+        markOnlineHere(info);
+        if (selected.path == info.path && merged) {
+            *merged = info;
             if (!selected.firmware.isEmpty())
-                merged.firmware = selected.firmware;
+                merged->firmware = selected.firmware;
             if (!selected.mouseVersion.isEmpty())
-                merged.mouseVersion = selected.mouseVersion;
-            SelectedDevice::set(merged);
+                merged->mouseVersion = selected.mouseVersion;
         }
     } else {
         info.online = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0 ? 1 : 0;
@@ -113,14 +109,15 @@ int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTab
     return 1;
 }
 
-QList<DeviceAllInfo> enumerate(Finder finder) {
-    QList<DeviceAllInfo> found;
-    // The chooser lists every supported device whatever is selected; the device pages look only for
-    // the selected model.
-    const DeviceAllInfo selected = finder == Finder::Default ? DeviceAllInfo() : SelectedDevice::get();
-    const QStringList vids = ConfigIniStore::instance().list(kOption, QStringLiteral("VID"));
-    const QStringList pids = mergedPidList();
-    const DeviceTable table = DeviceTable::load(); // read once for every device found
+struct Found {
+    QList<DeviceAllInfo> devices;
+    DeviceAllInfo merged; // the selected device's refreshed entry; empty path when not found
+};
+
+// Every library call of a scan, on copies only: it may end after its caller stopped waiting.
+Found scanHere(Finder finder, const DeviceAllInfo& selected, const QStringList& vids, const QStringList& pids,
+               const DeviceTable& table) {
+    Found found;
     for (QString vid : vids) {
         vid = vid.trimmed();
         if (vid.isEmpty())
@@ -148,15 +145,68 @@ QList<DeviceAllInfo> enumerate(Finder finder) {
                 hid().UsbFinderC_GetUsbDeviceAttribute(path.toLatin1().constData(), attr);
                 info.firmware = versionText(uint16_t(attr[8] | (attr[9] << 8)));
                 if (selected.path.isEmpty()) {
-                    identify(info, selected, table);
-                    found.append(info);
-                } else if (identify(info, selected, table) == 1 && info.cid == selected.cid &&
-                           info.mid == selected.mid) {
-                    found.append(info);
+                    identifyHere(info, selected, table, nullptr);
+                    found.devices.append(info);
+                } else if (identifyHere(info, selected, table, &found.merged) == 1 &&
+                           info.cid == selected.cid && info.mid == selected.mid) {
+                    found.devices.append(info);
                 }
             }
         }
     }
+    return found;
+}
+} // namespace
+
+void markOnline(DeviceAllInfo& info) {
+    DeviceAllInfo answer = info;
+    if (!DeviceSession::askFor(answer, [answer]() mutable {
+            markOnlineHere(answer);
+            return answer;
+        })) {
+        info.online = 0; // no answer in time
+        return;
+    }
+    info = answer;
+}
+
+int identify(DeviceAllInfo& info) {
+    return identify(info, SelectedDevice::get());
+}
+
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected) {
+    return identify(info, selected, DeviceTable::load());
+}
+
+int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTable& table) {
+    DeviceAllInfo merged;
+    const int result = identifyHere(info, selected, table, &merged);
+    if (!merged.path.isEmpty())
+        SelectedDevice::set(merged);
+    return result;
+}
+
+bool scan(Finder finder, QList<DeviceAllInfo>& out) {
+    // The chooser lists every supported device whatever is selected; the device pages look only for
+    // the selected model.
+    const DeviceAllInfo selected = finder == Finder::Default ? DeviceAllInfo() : SelectedDevice::get();
+    const QStringList vids = ConfigIniStore::instance().list(kOption, QStringLiteral("VID"));
+    const QStringList pids = mergedPidList();
+    const DeviceTable table = DeviceTable::load(); // read once for every device found
+    Found found;
+    if (!DeviceSession::askFor(
+            found, [=] { return scanHere(finder, selected, vids, pids, table); }, DeviceSession::kScanWaitMs))
+        return false;
+    // Refreshed only when nothing else was selected meanwhile.
+    if (!found.merged.path.isEmpty() && SelectedDevice::path() == found.merged.path)
+        SelectedDevice::set(found.merged);
+    out = found.devices;
+    return true;
+}
+
+QList<DeviceAllInfo> enumerate(Finder finder) {
+    QList<DeviceAllInfo> found;
+    scan(finder, found);
     return found;
 }
 

@@ -26,8 +26,11 @@ int identify(DeviceAllInfo& info, const DeviceAllInfo& selected, const DeviceTab
 // Runs the finder over every VID and PID of the table. The chooser (Default) lists every supported
 // device; the device pages (ByDeviceId) with a device selected keep only the selected model's entries
 // and refresh the selected device from its own entry.
+// A library stuck in the scan is waited for at most DeviceSession::kScanWaitMs: scan() is then false and
+// leaves `out` alone, enumerate() finds nothing.
+bool scan(Finder finder, QList<DeviceAllInfo>& out);
 QList<DeviceAllInfo> enumerate(Finder finder);
-// Online mark and receiver address from the library.
+// Online mark and receiver address from the library; offline when it does not answer in time.
 void markOnline(DeviceAllInfo& info);
 // Picture file name for an entry: "OnLine"/"DisOnLine" + the row's "DisOnLine" number, or "Unknow.png".
 QString pictureName(const DeviceAllInfo& info, bool online);

@@ -2,6 +2,7 @@
 
 #include "app/core/Logging.h"
 #include "app/core/PostMsg.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
@@ -135,22 +136,36 @@ Target targetFor(const DeviceAllInfo& device) {
     return t;
 }
 
+// The window's calls go through the session's call thread: a stuck library fails them in bounded time.
 bool enter(const Target& target) {
     const QByteArray path = target.path.toLatin1();
-    if (path.isEmpty() || hid().UsbServerC_Start(path.constData(), path.constData(), &handleReport) == 0)
+    if (path.isEmpty())
         return false;
-    return hid().UsbServer_EnterDonglePairOnlyCid(target.cid) != 0;
+    const uint8_t cid = target.cid;
+    bool entered = false;
+    DeviceSession::askFor(entered, [path, cid] {
+        return hid().UsbServerC_Start(path.constData(), path.constData(), &handleReport) != 0 &&
+               hid().UsbServer_EnterDonglePairOnlyCid(cid) != 0;
+    });
+    return entered;
 }
 
 void readStatus() {
-    hid().UsbServer_ReadDonglePairStatus();
+    DeviceSession::ask([] { hid().UsbServer_ReadDonglePairStatus(); });
 }
 
 bool receiverPresent(const Target& target) {
-    int count = kFinderPreset;
-    char** paths = hid().UsbFinderC_FindHidDevicesByDefaultDeviceId(
-        target.vid.toLatin1().constData(), target.pid.toLatin1().constData(), &count);
-    return foundPaths(paths, count).contains(target.path);
+    const QByteArray vid = target.vid.toLatin1(), pid = target.pid.toLatin1();
+    const QString path = target.path;
+    // No answer says nothing about the receiver: the attempt's own time-out ends a pairing that hangs.
+    bool present = true;
+    DeviceSession::askFor(present, [vid, pid, path] {
+        int count = kFinderPreset;
+        char** paths =
+            hid().UsbFinderC_FindHidDevicesByDefaultDeviceId(vid.constData(), pid.constData(), &count);
+        return foundPaths(paths, count).contains(path);
+    });
+    return present;
 }
 
 bool listCandidate(const QList<DeviceAllInfo>& devices, DeviceAllInfo& entry) {
@@ -193,17 +208,24 @@ bool rePairOnCable(const DeviceAllInfo& mouse, const DeviceAllInfo& receiver) {
     if (!mouse.wired || receiver.wired || mouse.path.isEmpty() || receiver.path.isEmpty())
         return false;
     // The receiver's online flag speaks of its mouse, which is on the cable now: only the address counts.
-    unsigned char answer[HIDUSB_ONLINE_ADDRESS_SIZE] = {};
-    hid().UsbFinderC_GetDeviceOnLineWithUsbAddress(receiver.path.toLatin1().constData(), answer);
-    const QList<uint8_t> address{answer[7], answer[8], answer[9]};
+    const QByteArray receiverPath = receiver.path.toLatin1();
+    QList<uint8_t> address{0, 0, 0};
+    DeviceSession::askFor(address, [receiverPath] {
+        unsigned char answer[HIDUSB_ONLINE_ADDRESS_SIZE] = {};
+        hid().UsbFinderC_GetDeviceOnLineWithUsbAddress(receiverPath.constData(), answer);
+        return QList<uint8_t>{answer[7], answer[8], answer[9]};
+    });
     if (address == QList<uint8_t>{0, 0, 0})
         return false;
     const QByteArray id = receiverIdentity(address, Discovery::receiverClass(receiver.kind));
     if (id.size() != HIDUSB_DONGLE_ID_SIZE)
         return false;
-    const bool ok =
-        hid().UsbFinderC_SetDongleIDToMouse(mouse.path.toUtf8().constData(),
-                                            reinterpret_cast<const unsigned char*>(id.constData())) != 0;
+    const QByteArray mousePath = mouse.path.toUtf8();
+    bool ok = false;
+    DeviceSession::askFor(ok, [mousePath, id] {
+        return hid().UsbFinderC_SetDongleIDToMouse(
+                   mousePath.constData(), reinterpret_cast<const unsigned char*>(id.constData())) != 0;
+    });
     qCInfo(lcDevice) << "cable re-pairing" << (ok ? "done" : "refused");
     return ok;
 }

@@ -1,6 +1,7 @@
 #include "device/ReceiverLights.h"
 
 #include "app/core/PostMsg.h"
+#include "device/DeviceSession.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 
@@ -12,54 +13,60 @@ void offlineNotice() {
         PostMsg::instance()->SendMouseOffLineo(0);
 }
 
-// Online test, then the command on the selected path; a zero answer is a failure like silence.
-template <typename Call> bool command(Call&& call) {
+// Online test, then the command on the selected path; a zero answer, or none in time, is a failure like
+// silence. `buffer` travels with the call (it may end after its caller gave up) and comes back filled.
+template <typename Buffer, typename Call> bool command(Buffer& buffer, Call call) {
     const QByteArray path = SelectedDevice::pathLatin1();
-    if (hid().UsbFinderC_GetDeviceOnLine(path.constData()) == 0 || call(path.constData()) == 0) {
+    struct Answer {
+        bool ok = false;
+        Buffer bytes;
+    };
+    Answer answer{false, buffer};
+    const bool ended = DeviceSession::askFor(answer, [path, call, answer]() mutable {
+        answer.ok = hid().UsbFinderC_GetDeviceOnLine(path.constData()) != 0 &&
+                    call(path.constData(), answer.bytes) != 0;
+        return answer;
+    });
+    if (!ended || !answer.ok) {
         offlineNotice();
         return false;
     }
-    return true;
-}
-
-// Reads go into a scratch buffer so that a failed read cannot leave half an answer in the caller's.
-template <typename Buffer, typename Get> bool read(Buffer& out, Get get) {
-    Buffer scratch = out;
-    if (!command([&](const char* path) { return get(path, scratch.data()); }))
-        return false;
-    out = scratch;
+    buffer = answer.bytes;
     return true;
 }
 } // namespace
 
 bool readBar(Bar& out) {
-    return read(out, [](const char* p, uint8_t* b) { return hid().UsbFinderC_GetDongleRGBBarMode(p, b); });
+    return command(out,
+                   [](const char* p, Bar& b) { return hid().UsbFinderC_GetDongleRGBBarMode(p, b.data()); });
 }
 
 bool readLeds(Leds& out) {
-    return read(out, [](const char* p, uint8_t* b) { return hid().UsbFinderC_GetDongleIndicatorLed(p, b); });
+    return command(
+        out, [](const char* p, Leds& b) { return hid().UsbFinderC_GetDongleIndicatorLed(p, b.data()); });
 }
 
 bool readStatus(DongleRGB& out) {
-    std::array<uint8_t, sizeof out.bytes> bytes;
-    std::copy(std::begin(out.bytes), std::end(out.bytes), bytes.begin());
-    if (!read(bytes, [](const char* p, uint8_t* b) { return hid().UsbFinderC_Get4KDongleRGBValue(p, b); }))
-        return false;
-    std::copy(bytes.begin(), bytes.end(), out.bytes);
-    return true;
+    return command(
+        out, [](const char* p, DongleRGB& b) { return hid().UsbFinderC_Get4KDongleRGBValue(p, b.bytes); });
 }
 
 bool sendBar(const Bar& bar) {
-    return command([&](const char* p) { return hid().UsbFinderC_SetDongleRGBBarMode(p, bar.data()); });
+    Bar copy = bar;
+    return command(copy,
+                   [](const char* p, Bar& b) { return hid().UsbFinderC_SetDongleRGBBarMode(p, b.data()); });
 }
 
 bool sendLeds(const Leds& leds) {
-    return command([&](const char* p) { return hid().UsbFinderC_SetDongleIndicatorLed(p, leds.data()); });
+    Leds copy = leds;
+    return command(
+        copy, [](const char* p, Leds& b) { return hid().UsbFinderC_SetDongleIndicatorLed(p, b.data()); });
 }
 
 bool sendStatus(const DongleRGB& value) {
-    const DongleRGB copy = value;
-    return command([&](const char* p) { return hid().UsbFinderC_Set4KDongleRGB(p, copy.bytes); });
+    DongleRGB copy = value;
+    return command(copy,
+                   [](const char* p, DongleRGB& b) { return hid().UsbFinderC_Set4KDongleRGB(p, b.bytes); });
 }
 
 } // namespace ReceiverLights

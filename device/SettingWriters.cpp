@@ -33,9 +33,10 @@ template <typename Patch> bool writeSetting(Patch&& patch) {
         patch(r);
         return r;
     });
-    if (CurrentRecord::send() != 0)
+    if (DeviceSession::sendRecord())
         return true;
-    // Restore only if nobody else changed the record since our patch.
+    // Restore only if nobody else changed the record since our patch. A send that outlived its wait may
+    // still reach the mouse: the offline notice makes the program read the mouse again once it is back.
     CurrentRecord::modify([&](FlashDataMap& r) {
         if (r == after)
             r = before;
@@ -351,11 +352,18 @@ bool SwitchProfile(int index) {
         offlineNotice();
         return false;
     }
-    if (hid().UsbServer_SetCurrentConfig(index & 255) == 0)
-        return false;
     // The mouse reports only the new index; its settings are those of the new profile, so read them.
-    hid().UsbServer_ReadAllFlashData();
-    return true;
+    bool switched = false;
+    if (!DeviceSession::askFor(switched, [index] {
+            if (hid().UsbServer_SetCurrentConfig(index & 255) == 0)
+                return false;
+            hid().UsbServer_ReadAllFlashData();
+            return true;
+        })) {
+        offlineNotice();
+        return false;
+    }
+    return switched;
 }
 
 bool SetLongRangeMode(bool on) {
@@ -363,8 +371,7 @@ bool SetLongRangeMode(bool on) {
         offlineNotice();
         return false;
     }
-    const QByteArray path = SelectedDevice::pathLatin1();
-    return hid().UsbFinderC_SetLongRangeMode(path.constData(), on ? 1 : 0) != 0;
+    return DeviceSession::setLongRangeMode(SelectedDevice::path(), on);
 }
 
 bool SetAdjustMode(bool start) {
@@ -374,8 +381,12 @@ bool SetAdjustMode(bool start) {
         return false;
     }
     const QByteArray path = SelectedDevice::pathLatin1();
-    const unsigned char request[10] = {};
-    return hid().UsbFinderC_StartAdjustMode(path.constData(), request, start ? 1 : 0) != 0;
+    int answer = 0;
+    DeviceSession::askFor(answer, [path, start] {
+        const unsigned char request[10] = {};
+        return hid().UsbFinderC_StartAdjustMode(path.constData(), request, start ? 1 : 0);
+    });
+    return answer != 0;
 }
 
 bool SendRecord() {
@@ -383,7 +394,7 @@ bool SendRecord() {
 }
 
 bool PushRecord() {
-    return CurrentRecord::send() != 0;
+    return DeviceSession::sendRecord();
 }
 
 bool CheckDeviceOnline() {

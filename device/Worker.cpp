@@ -48,12 +48,24 @@ qint64 nowMs() {
     return realClock().elapsed();
 }
 
-// Touched only by the report handler, which the library calls from its one service thread.
+// The receiver's status value as last read or reported. Touched by the report handler only, but a
+// replaced service's thread may still be in it while the new one starts: hence the lock.
+std::mutex g_receiverRgbMutex;
 DongleRGB g_receiverRgb{};
+
+DongleRGB receiverRgb() {
+    std::lock_guard<std::mutex> lock(g_receiverRgbMutex);
+    return g_receiverRgb;
+}
+
+void setReceiverRgb(const DongleRGB& rgb) {
+    std::lock_guard<std::mutex> lock(g_receiverRgbMutex);
+    g_receiverRgb = rgb;
+}
 
 // The pages get a copy of their own: the receivers run on the GUI thread while this thread goes on.
 void sendReceiverRgb() {
-    DongleRGB copy = g_receiverRgb;
+    DongleRGB copy = receiverRgb();
     PostMsg::instance()->SendRGBValue(&copy);
 }
 
@@ -82,7 +94,7 @@ void handleFullData(const uint8_t* data) {
         if (!device.wired) {
             DongleRGB rgb{};
             hid().UsbFinderC_Get4KDongleRGBValue(path.constData(), rgb.bytes);
-            g_receiverRgb = rgb;
+            setReceiverRgb(rgb);
             if (rgb.bytes[0] != 0)
                 sendReceiverRgb();
         }
@@ -128,8 +140,10 @@ void handleReset() {
     const int longRange = row.longRangeChoice();
     const int rgbValue = row.receiverRgbValue();
     if (rgbValue >= 1 && !device.wired) {
-        g_receiverRgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
-        if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), g_receiverRgb.bytes) != 0)
+        DongleRGB rgb = receiverRgb();
+        rgb.bytes[0] = uint8_t(std::min(rgbValue, 255));
+        setReceiverRgb(rgb);
+        if (hid().UsbFinderC_Set4KDongleRGB(path.constData(), rgb.bytes) != 0)
             sendReceiverRgb();
     }
     if (longRange == 0 || longRange == 1) {
@@ -286,8 +300,11 @@ void handleReport(const unsigned char* header, int headerLength, const unsigned 
         break;
     case 21:
         // A report that carries the receiver's value is newer than the one read at bring-up.
-        if (length >= int(sizeof(DongleRGB)))
-            std::memcpy(g_receiverRgb.bytes, d, sizeof(DongleRGB));
+        if (length >= int(sizeof(DongleRGB))) {
+            DongleRGB rgb;
+            std::memcpy(rgb.bytes, d, sizeof(DongleRGB));
+            setReceiverRgb(rgb);
+        }
         sendReceiverRgb();
         break;
     case 23:
@@ -342,10 +359,17 @@ bool Worker::restoreDefaults(const std::function<void()>& waitNotice) {
         return false;
     LinkFlags::Restoring = true;
     m_timer->stop(); // no restart from the online check while the mouse reboots its settings
-    hid().UsbServer_SetBatteryOptimizeEnable(0);
     const FlashDataMap record = CurrentRecord::snapshot();
-    hid().ProtocolDataUpdate(record.data());
-    hid().UsbServer_SetClearSetting();
+    if (!DeviceSession::ask([record] {
+            hid().UsbServer_SetBatteryOptimizeEnable(0);
+            hid().ProtocolDataUpdate(record.data());
+            hid().UsbServer_SetClearSetting();
+        })) {
+        LinkFlags::Restoring = false;
+        m_timer->start();
+        PostMsg::instance()->SendMouseOffLineo(0);
+        return false;
+    }
     requestRun();
     if (waitNotice)
         waitNotice();
@@ -365,7 +389,7 @@ bool Worker::shutdown(int timeoutMs) {
     if (m_timer)
         m_timer->stop();
     const bool stopped = wait(static_cast<unsigned long>(std::max(timeoutMs, 0)));
-    hid().StopUsbChanged();
+    DeviceSession::stopWatching();
     return stopped;
 }
 

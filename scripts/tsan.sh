@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the threaded suites (device link, report thread, device library, pairing reports) with ThreadSanitizer (the tsan
+# Builds the threaded suites (device link, report thread, device library, pairing reports, faults: kill, unplug, hung library) with ThreadSanitizer (the tsan
 # preset) and runs them: any report fails the run. Expects what scripts/deps.sh installs.
 set -euo pipefail
 cd "$(dirname "$0")/.."

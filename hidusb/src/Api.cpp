@@ -216,6 +216,7 @@ int UsbServerC_Start(const char* path, const char* secondPath, HidReportCallback
 
 void UsbServer_SetPCDriverStatus(int active) {
     (void)active;
+    waitOutHang();
 }
 
 void UsbServer_Exit(void) {
@@ -269,6 +270,7 @@ int StartUsbChanged(HidUsbChangedCallback callback, int periodMs) {
 }
 
 void StopUsbChanged(void) {
+    waitOutHang();
     std::shared_ptr<Watcher> old;
     {
         std::lock_guard<std::mutex> lock(gWatcherMutex);

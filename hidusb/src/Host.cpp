@@ -33,15 +33,22 @@ void hangFor(int milliseconds) {
     gHangUntilUs = steadyUs() + milliseconds * 1000LL;
 }
 
-std::unique_lock<std::mutex> lockDevices() {
-    std::unique_lock<std::mutex> lock(registry().mutex);
+void waitOutHang() {
     const long long left = gHangUntilUs.load() - steadyUs();
     if (left > 0)
         std::this_thread::sleep_for(std::chrono::microseconds(left));
+}
+
+std::unique_lock<std::mutex> lockDevices() {
+    std::unique_lock<std::mutex> lock(registry().mutex);
+    waitOutHang();
     if (!host().loaded) {
         host().loaded = true;
         startControlServer();
         startBatteryClock();
+        // Writers killed mid-save (this program's earlier runs, the tools) leave temporaries; a live
+        // write takes milliseconds, so ten seconds is well past any of them.
+        Registry::removeStaleTemporaries(10);
         std::string error = registry().load();
         if (!error.empty())
             std::fprintf(stderr, "HIDUsb: %s; using the default mouse and receiver\n", error.c_str());

@@ -32,7 +32,7 @@ struct Host {
     PairState pair;
     bool failNextPairing = false;
     bool hangNextPairing = false; // the next pairing never ends (a receiver that stops answering)
-    int failUpgradeAt = -1; // percent at which the next upgrade fails, -1 = none
+    int failUpgradeAt = -1;       // percent at which the next upgrade fails, -1 = none
     bool loaded = false;
 };
 
@@ -43,6 +43,8 @@ Counters& counters();
 std::unique_lock<std::mutex> lockDevices();
 // Arms such a hang for the next `milliseconds`, counted from now; does not wait itself.
 void hangFor(int milliseconds);
+// Waits out an armed hang without the lock: calls that touch no device still block like a stuck driver's.
+void waitOutHang();
 
 // Reports from a device to the started service when that service reaches it; caller holds the lock.
 void sendFromMouse(const Mouse& m, uint8_t type, uint8_t qualifier, uint8_t sub, std::vector<uint8_t> data,

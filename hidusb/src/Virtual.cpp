@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <fstream>
@@ -463,17 +465,69 @@ bool writeAllTo(int fd, const uint8_t* p, size_t n) {
     }
     return true;
 }
-} // namespace
 
-bool Registry::save(const Mouse& m) {
-    std::string dir = stateDir();
+// Replaces `name` in the state folder whole: a temporary name of its own per write (two processes saving
+// the same device never share one), synced before the rename and the folder after it, so after a crash or
+// a power cut the name holds the old state or the whole new one, never a short or zeroed file.
+bool writeState(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string dir = Registry::stateDir();
     makeDirs(dir);
-    std::string path = dir + "/" + m.name + ".state";
-    // A temporary name of its own per write: two processes saving the same mouse never share one.
+    const std::string path = dir + "/" + name;
     std::string tmp = path + ".XXXXXX";
     const int fd = ::mkstemp(tmp.data());
     if (fd < 0)
         return false;
+    bool ok = ::fchmod(fd, 0644) == 0 && writeAllTo(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        return false;
+    }
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+// A writer killed between mkstemp and the rename leaves its temporary behind. Only names of that shape
+// ("<device>.state.XXXXXX", "<device>.lights.XXXXXX", the older fixed "<device>.lights.tmp") are removed,
+// and only once they are older than any live write could be.
+bool isStaleTemporary(const std::string& name) {
+    for (const char* kind : {".state.", ".lights."}) {
+        const size_t at = name.rfind(kind);
+        if (at == std::string::npos || at == 0)
+            continue;
+        const std::string suffix = name.substr(at + std::strlen(kind));
+        if (suffix == "tmp")
+            return true;
+        return suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(),
+                                                 [](unsigned char c) { return std::isalnum(c) != 0; });
+    }
+    return false;
+}
+} // namespace
+
+void Registry::removeStaleTemporaries(int olderThanSeconds) {
+    const std::string dir = stateDir();
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (!isStaleTemporary(name))
+            continue;
+        const std::string path = dir + "/" + name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime > olderThanSeconds)
+            ::unlink(path.c_str());
+    }
+    ::closedir(d);
+}
+
+bool Registry::save(const Mouse& m) {
     std::vector<uint8_t> bytes(kStateMagic, kStateMagic + 4);
     bytes.insert(bytes.end(), {static_cast<uint8_t>(m.profile), kProfileCount,
                                static_cast<uint8_t>(m.version & 0xFF), static_cast<uint8_t>(m.version >> 8)});
@@ -484,21 +538,7 @@ bool Registry::save(const Mouse& m) {
                                    static_cast<uint8_t>(m.receiver.size() >> 8)});
         bytes.insert(bytes.end(), m.receiver.begin(), m.receiver.end());
     }
-    // Synced before the rename, so after a crash or a power cut the name holds the old state or the
-    // whole new one, never a short or zeroed file.
-    bool ok = ::fchmod(fd, 0644) == 0 && writeAllTo(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    // The rename itself reaches the disk with the folder.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+    return writeState(m.name + ".state", bytes);
 }
 
 } // namespace zf
@@ -518,24 +558,11 @@ void Registry::loadState(Receiver& r) {
 }
 
 bool Registry::save(const Receiver& r) {
-    std::string dir = stateDir();
-    makeDirs(dir);
-    std::string path = dir + "/" + r.name + ".lights";
-    std::string tmp = path + ".tmp";
-    uint8_t bytes[kLightsSize];
-    std::memcpy(bytes, r.bar, 7);
-    std::memcpy(bytes + 7, r.leds, 3);
-    std::memcpy(bytes + 10, r.rgb, 8);
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(kLightsMagic, 1, 4, f) == 4 && std::fwrite(bytes, 1, kLightsSize, f) == kLightsSize;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    std::vector<uint8_t> bytes(kLightsMagic, kLightsMagic + 4);
+    bytes.insert(bytes.end(), r.bar, r.bar + 7);
+    bytes.insert(bytes.end(), r.leds, r.leds + 3);
+    bytes.insert(bytes.end(), r.rgb, r.rgb + 8);
+    return writeState(r.name + ".lights", bytes);
 }
 
 } // namespace zf

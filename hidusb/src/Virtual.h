@@ -117,6 +117,8 @@ public:
     // The mouse's factory configuration: the defaults with its factory patches.
     static Record factory(const Mouse& m);
     static std::string stateDir();
+    // Removes the temporaries of writers killed mid-save once they are older than `olderThanSeconds`.
+    static void removeStaleTemporaries(int olderThanSeconds);
 
 private:
     void loadState(Mouse& m);

@@ -1,10 +1,12 @@
 // A stand-in device library: every function of the interface, with the answers the tests set through
 // the exported controls below.
 #include "HIDUsb.h"
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,7 +27,11 @@ FakeDevice* deviceAt(const char* path) {
     return nullptr;
 }
 
+extern "C" int g_fakeHangMs;
+
 char** findPaths(const char* pid, int* count) {
+    if (const int ms = __atomic_exchange_n(&g_fakeHangMs, 0, __ATOMIC_RELAXED); ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     g_found.clear();
     for (FakeDevice& d : g_devices)
         if (pid && d.pid == pid && int(g_found.size()) < *count)
@@ -67,6 +73,7 @@ HIDUSB_API unsigned char g_fakeLastRecord[10544];
 HIDUSB_API char g_fakeLastPath[256];
 HIDUSB_API int g_fakeStartCalls = 0;
 HIDUSB_API int g_fakeVersion = 0x0105;
+HIDUSB_API int g_fakeHangMs = 0; // the next device search blocks this long, as a stuck driver would
 
 HIDUSB_API void fake_clearDevices() {
     g_devices.clear();

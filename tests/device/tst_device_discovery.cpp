@@ -3,6 +3,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/FirmwareImage.h"
@@ -32,6 +33,7 @@ private slots:
     void badRows();
     void chooserListsAllPagesOnlyTheModel();
     void listPagesAndSelects();
+    void listOutlivesAStuckLibrary();
     void languageBoxFillsFollowsAndChooses();
     void selectionLooksForAMouseImage();
 
@@ -270,6 +272,26 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QVERIFY(!btn("btn4")->isEnabled());
     dialog.SlotSelect(0);
     QCOMPARE(select.count(), 2);
+}
+
+// A library stuck in the scan holds the list at most the scan's wait: what it showed stays, offline, and
+// it asks again by itself until the library answers (its return raises no USB change).
+void TestDeviceDiscovery::listOutlivesAStuckLibrary() {
+    addDevice("1001", "/fake/1", 5, 31, 2);
+    DialogChange dialog;
+    dialog.SlotRefresh();
+    const auto online = [&] {
+        auto* b = dialog.findChild<QToolButton*>("btn0");
+        return b ? b->property("online").toBool() : false;
+    };
+    QVERIFY(dialog.devices().size() == 1 && online());
+    set("g_fakeHangMs", DeviceSession::kScanWaitMs + 1500);
+    QElapsedTimer took;
+    took.start();
+    dialog.SlotRefresh();
+    QVERIFY2(took.elapsed() <= DeviceSession::kScanWaitMs + 300, qPrintable(QString::number(took.elapsed())));
+    QVERIFY(dialog.devices().size() == 1 && !online());
+    QTRY_VERIFY_WITH_TIMEOUT(online(), 10000);
 }
 
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {

@@ -425,9 +425,10 @@ void TestDeviceLinkE2E::offlineStartShowsOnlyASoundCache() {
         NewsSpy closeNotice(&PostMsg::SigCloseOffOnline);
         g_now += 5000;
         QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
-        QTRY_VERIFY(LinkFlags::RestartRequested);
+        // The worker's own 1300 ms check may take the reconnection (and clear the flag) before this does.
+        QTRY_VERIFY(LinkFlags::RestartRequested || closeNotice.count() == 1);
         m_worker->SlotCheckOnline();
-        QCOMPARE(closeNotice.count(), 1);
+        QTRY_COMPARE(closeNotice.count(), 1);
         waitFor(form, sound ? 2 : 1);
         QTRY_VERIFY(shown == factory);
         QVERIFY(CurrentRecord::snapshot() == factory && flash() == factory);
