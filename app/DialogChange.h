@@ -27,7 +27,8 @@ public:
     ~DialogChange() override;
 
     void setWorker(Worker* worker) { m_worker = worker; }
-    // (Again) subscribes to the hub, behind everyone subscribed so far (see DialogMain::setFrameBuiltHandler).
+    // (Again) subscribes to the hub, behind everyone subscribed so far (see
+    // DialogMain::setFrameBuiltHandler).
     void subscribeToHub();
     // Makes this window's refresh the library's USB-change callback.
     void startWatching();

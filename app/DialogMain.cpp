@@ -344,7 +344,7 @@ void DialogMain::SlotChangeSize(int index) {
 
 void DialogMain::SlotRepairCheckUpdate() {
     if (findChild<UpDateRepair*>())
-        return; // already open
+        return;   // already open
     buildFrame(); // the windows opened here hear the hub after the frame
     UpDateRepair repair(this);
     repair.placeOver(this, 0, -20);
