@@ -254,6 +254,8 @@ def main():
         before_devices = os.path.join(os.path.abspath(args.compare), "virtual", "devices.txt")
         before_env = {"ZF_HIDUSB_DEVICES": before_devices} if os.path.exists(before_devices) else {}
 
+    # Wall times follow the machine's load; instructions (--callgrind) do not.
+    print("load average at start: %.2f %.2f %.2f" % os.getloadavg())
     xvfb = None
     home = tempfile.mkdtemp(prefix="zf-bench-start.")
     try:
@@ -285,6 +287,7 @@ def main():
             xvfb.send_signal(signal.SIGTERM)
             xvfb.wait()
         shutil.rmtree(home, ignore_errors=True)
+    print("\nload average at end: %.2f %.2f %.2f" % os.getloadavg())
 
 
 if __name__ == "__main__":

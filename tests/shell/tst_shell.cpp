@@ -304,6 +304,7 @@ private slots:
         g_warnings.clear();
         QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
         DialogMain w;
+        w.frame();
         qInstallMessageHandler(previous);
         for (const QString& warning : g_warnings)
             QVERIFY2(!warning.contains("connectSlotsByName"), qPrintable(warning));
