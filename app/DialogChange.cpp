@@ -43,10 +43,7 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     m_pictureDir = AppPaths::appDir() + QStringLiteral("/Picture/DialogChange/");
     applyStyle();
 
-    PostMsg* hub = PostMsg::instance();
-    connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
-    connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
-    connect(hub, &PostMsg::SigAllLanguage, this, [this] { retranslate(); });
+    subscribeToHub();
     connect(ui->MinButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(2); });
     connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
@@ -57,6 +54,16 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
     retranslate();
     SlotUpDateButton(false);
+}
+
+void DialogChange::subscribeToHub() {
+    PostMsg* hub = PostMsg::instance();
+    disconnect(hub, &PostMsg::SigAutoLan, this, nullptr);
+    disconnect(hub, &PostMsg::SigLanguageSameA, this, nullptr);
+    disconnect(hub, &PostMsg::SigAllLanguage, this, nullptr);
+    connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
+    connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
+    connect(hub, &PostMsg::SigAllLanguage, this, [this] { retranslate(); });
 }
 
 // The language files' text, or the built-in English one when a file lacks the key.

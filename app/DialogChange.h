@@ -28,6 +28,9 @@ public:
     ~DialogChange() override;
 
     void setWorker(Worker* worker) { m_worker = worker; }
+    // (Again) subscribes to the hub, behind everyone subscribed so far (see
+    // DialogMain::setFrameBuiltHandler).
+    void subscribeToHub();
     // Makes this window's refresh the library's USB-change callback.
     void startWatching();
     const QList<DeviceAllInfo>& devices() const { return m_devices; }

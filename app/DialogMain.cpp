@@ -3,6 +3,7 @@
 
 #include "app/Dialog.h"
 #include "app/DialogChange.h"
+#include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
 #include "app/core/BusyWait.h"
 #include "app/core/IniStores.h"
@@ -29,6 +30,7 @@
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 
 int g_offlineReason = 0;
@@ -41,10 +43,40 @@ DialogMain::PageFactory& deviceListFactory() {
 HidUsbChangedCallback g_listHandler = nullptr;
 std::function<bool()> g_trayAvailable;
 HidUsbChangedCallback g_workerHandler = nullptr;
+std::function<void()>& frameBuiltHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
 DialogMain::PairingHooks& pairingHooks() {
     static DialogMain::PairingHooks hooks;
     return hooks;
 }
+
+// Runs `task` at the first input event anywhere in the program.
+class InputGate : public QObject {
+public:
+    InputGate(std::function<void()> task, QObject* parent) : QObject(parent), m_task(std::move(task)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+            m_task();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_task;
+};
 
 // zentrafoxctl leaves alone only the device the pages have open. A mouse followed from its receiver
 // onto its cable (or back) stays open under its new path, learnt when its record arrives.
@@ -69,6 +101,10 @@ void DialogMain::setUsbChangedHandlers(HidUsbChangedCallback listHandler,
                                        HidUsbChangedCallback workerHandler) {
     g_listHandler = listHandler;
     g_workerHandler = workerHandler;
+}
+
+void DialogMain::setFrameBuiltHandler(std::function<void()> handler) {
+    frameBuiltHandler() = std::move(handler);
 }
 
 void DialogMain::setTrayAvailability(std::function<bool()> available) {
@@ -109,9 +145,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     // Before the pages are built, so their forms are placed for the language from the start.
     Theme::setLanguageDirection(index);
 
-    // Built inside the stack: moved there after construction, every page tree would be restyled once
-    // more, decoding its pictures again.
-    m_dialog = new Dialog(m_stack);
+    // The frame (page 1) comes after the first paint: see buildFrame().
     if (deviceListFactory())
         m_deviceList = deviceListFactory()(m_stack);
     else {
@@ -122,7 +156,6 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
                                     QStringLiteral("BackGround2.png);}"));
     }
     m_stack->addWidget(m_deviceList);
-    m_stack->addWidget(m_dialog);
     m_stack->setCurrentWidget(m_deviceList);
     Theme::mirrorWithDirection(m_deviceList);
     if (auto* inner =
@@ -143,15 +176,7 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     Theme::makeTranslucent(this, 12);
 
     PostMsg* hub = PostMsg::instance();
-    connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage);
-    connect(hub, &PostMsg::SigChangeMainDialog, this, &DialogMain::SlotChangeMainDialog);
-    connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize);
-    connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine);
-    connect(hub, &PostMsg::SigRepairCheckUpdate, this, &DialogMain::SlotRepairCheckUpdate);
-    connect(hub, &PostMsg::SigForm, this, [this] {
-        if (m_stack->currentIndex() == 1)
-            noteHeldDevice(SelectedDevice::path());
-    });
+    subscribe();
 
     m_tray = new QSystemTrayIcon();
     m_tray->setIcon(QIcon(m_imagePath + QStringLiteral("Logo.png")));
@@ -162,6 +187,86 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     hub->SendLanguageSameA(index);
     hub->SendLanguageSameB(index);
     hub->SendAllLanguage(index);
+    // Until the frame is built, the first click or key builds it before anything acts on the input.
+    m_inputGate = new InputGate([this] { buildFrame(); }, this);
+    qApp->installEventFilter(m_inputGate);
+}
+
+void DialogMain::subscribe() {
+    PostMsg* hub = PostMsg::instance();
+    for (const QMetaObject::Connection& link : qAsConst(m_hubLinks))
+        disconnect(link);
+    m_hubLinks = {
+        connect(hub, &PostMsg::SigAllLanguage, this, &DialogMain::SlotAllLanguage),
+        connect(hub, &PostMsg::SigChangeMainDialog, this, &DialogMain::SlotChangeMainDialog),
+        connect(hub, &PostMsg::SigChangeSize, this, &DialogMain::SlotChangeSize),
+        connect(hub, &PostMsg::SigMouseOffLineo, this, &DialogMain::SlotMouseOffLine),
+        connect(hub, &PostMsg::SigRepairCheckUpdate, this, &DialogMain::SlotRepairCheckUpdate),
+        connect(hub, &PostMsg::SigForm, this,
+                [this] {
+                    if (m_stack->currentIndex() == 1)
+                        noteHeldDevice(SelectedDevice::path());
+                }),
+    };
+}
+
+// The frame with its seven pages is most of the start's work, and nothing of it shows before a device is
+// chosen. Built behind the list's first paint, it must still hear the hub as when it was built first:
+// - in the same order: those who subscribed after its place at start subscribe again behind it;
+// - the start's language signals, sent before it existed: sent once more, which the others take as
+//   the same language again.
+void DialogMain::buildFrame() {
+    if (m_dialog)
+        return;
+    qApp->removeEventFilter(m_inputGate);
+    m_inputGate->deleteLater(); // may be the caller
+    m_inputGate = nullptr;
+    // Its fonts are scaled from the sizes they would have had under the unscaled window, as at start.
+    const QFont scaled = m_stack->font();
+    if (m_fontScale > 0)
+        m_stack->setFont(m_unscaledFont);
+    // Built inside the stack: moved there after construction, every page tree would be restyled once
+    // more, decoding its pictures again.
+    m_dialog = new Dialog(m_stack);
+    m_stack->addWidget(m_dialog);
+    if (m_fontScale > 0) {
+        StartupServices::applyFontScale(m_dialog, m_fontScale);
+        m_stack->setFont(scaled);
+    }
+    if (frameBuiltHandler())
+        frameBuiltHandler()();
+    subscribe();
+    const int index = Language::currentIndex();
+    PostMsg* hub = PostMsg::instance();
+    hub->SendAutoLan();
+    hub->SendLanguageSameA(index);
+    hub->SendLanguageSameB(index);
+    hub->SendAllLanguage(index);
+}
+
+QStackedWidget* DialogMain::stack() {
+    buildFrame();
+    return m_stack;
+}
+
+Dialog* DialogMain::frame() {
+    buildFrame();
+    return m_dialog;
+}
+
+void DialogMain::setFontScale(double factor) {
+    m_unscaledFont = m_stack->font();
+    m_fontScale = factor;
+    StartupServices::applyFontScale(this, factor);
+}
+
+bool DialogMain::eventFilter(QObject* watched, QEvent* event) {
+    // The window's first frame is painted while this event is handled: the frame comes right after it.
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, &DialogMain::buildFrame);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 DialogMain::~DialogMain() {
@@ -187,6 +292,7 @@ void DialogMain::SlotChangeMainDialog(int index) {
         if (g_listHandler)
             g_listHandler();
     } else if (index == 1) {
+        buildFrame();
         m_stack->setCurrentIndex(1);
         DeviceSession::watchUsbChanges(g_workerHandler);
     }
@@ -238,7 +344,8 @@ void DialogMain::SlotChangeSize(int index) {
 
 void DialogMain::SlotRepairCheckUpdate() {
     if (findChild<UpDateRepair*>())
-        return; // already open
+        return;   // already open
+    buildFrame(); // the windows opened here hear the hub after the frame
     UpDateRepair repair(this);
     repair.placeOver(this, 0, -20);
     repair.exec();
@@ -256,6 +363,7 @@ void DialogMain::SlotMouseOffLine(int index) {
     g_offlineReason = index;
     LinkFlags::WaitingForOnline = true;
     LinkFlags::RestartRequested = true;
+    buildFrame();
     MouseOffLine notice(index, this);
     notice.placeOver(this);
     notice.exec();
@@ -307,6 +415,10 @@ void DialogMain::on_pushButton_clicked() {
 
 void DialogMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_dialog && !m_exposeWatched && windowHandle()) {
+        m_exposeWatched = true;
+        windowHandle()->installEventFilter(this);
+    }
     // Without a usable device library the list can only say "No device found": say why, once, over
     // the window the user now sees.
     if (!m_libraryChecked) {
@@ -317,6 +429,7 @@ void DialogMain::showEvent(QShowEvent* event) {
 }
 
 void DialogMain::showLibraryNotice() {
+    buildFrame();
     const QString file = DeviceSession::libraryFile();
     LibraryMissing notice(file, QFileInfo::exists(file), DeviceSession::libraryError(), this);
     notice.placeOver(this);
@@ -397,6 +510,7 @@ void DialogMain::spacePressed() {
     if (m_stack->currentIndex() != 1)
         return;
     std::unique_ptr<QDialog> match;
+    buildFrame();
     if (hooks.makeWindow) {
         match.reset(hooks.makeWindow(this));
     } else {

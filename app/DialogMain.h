@@ -1,8 +1,11 @@
 #pragma once
 // The frameless home window: device list (page 0) and main frame (page 1), tray icon, language index.
-// Its widgets come from forms/DialogMain.ui.
+// Its widgets come from forms/DialogMain.ui. The frame is built right after the window's first paint (or
+// at the first click or key, or when asked for, whichever comes first): the list is on screen sooner.
 #include "device/DeviceSession.h"
 
+#include <QFont>
+#include <QList>
 #include <QPoint>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -30,6 +33,10 @@ public:
     static void setDeviceListFactory(PageFactory factory);
     // Device-change handlers for the list (page 0) and the worker (page 1); null until they exist.
     static void setUsbChangedHandlers(HidUsbChangedCallback listHandler, HidUsbChangedCallback workerHandler);
+    // Run once the frame is built, before the home window subscribes again: whatever subscribed to the
+    // hub after the frame's place at start (the list, the worker) subscribes again here, so every signal
+    // reaches the frame's pages first, as when the frame was built before them.
+    static void setFrameBuiltHandler(std::function<void()> handler);
     // Language-index migration and lookup; returns the process language index.
     static int migrateLanguageIndex();
 
@@ -47,8 +54,13 @@ public:
     static void setTrayAvailability(std::function<bool()> available);
     static bool trayAvailable();
 
-    QStackedWidget* stack() const { return m_stack; }
-    Dialog* frame() const { return m_dialog; }
+    // Both build the frame when it is not built yet.
+    QStackedWidget* stack();
+    Dialog* frame();
+    bool frameBuilt() const { return m_dialog != nullptr; }
+    // Scales the window's fonts by `factor` (StartupServices::applyFontScale), the frame's too when it
+    // comes.
+    void setFontScale(double factor);
     QSystemTrayIcon* trayIcon() const { return m_tray; }
     QMenu* trayMenu() const { return m_menu; }
 
@@ -73,6 +85,7 @@ public slots:
     void showLibraryNotice();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -82,13 +95,20 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void buildFrame();
+    void subscribe();
     void buildTrayMenu();
     void shutDownLibrary();
     void spacePressed();
     Ui::DialogMain* ui;
     QStackedWidget* m_stack;
-    Dialog* m_dialog;
+    Dialog* m_dialog = nullptr;
     QWidget* m_deviceList;
+    QList<QMetaObject::Connection> m_hubLinks;
+    QObject* m_inputGate = nullptr;
+    QFont m_unscaledFont; // the stack's font before scaling: the frame's fonts are scaled from it
+    double m_fontScale = 0;
+    bool m_exposeWatched = false;
     QSystemTrayIcon* m_tray;
     QMenu* m_menu = nullptr;
     QAction* m_actionMain = nullptr;

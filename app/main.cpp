@@ -111,8 +111,9 @@ int main(int argc, char** argv) {
 
     // One worker for the device pages; the device list starts it on a choice, the pages on a replug.
     Worker* worker = nullptr;
-    DialogMain::setDeviceListFactory([&worker](QWidget* parent) -> QWidget* {
-        auto* list = new DialogChange(parent);
+    DialogChange* list = nullptr;
+    DialogMain::setDeviceListFactory([&worker, &list](QWidget* parent) -> QWidget* {
+        list = new DialogChange(parent);
         list->setAttribute(Qt::WA_StyledBackground);
         list->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + AppPaths::appDir() +
                             QStringLiteral("/Picture/Dialog/BackGround2.png);}"));
@@ -123,9 +124,18 @@ int main(int argc, char** argv) {
         return list;
     });
     DialogMain::setUsbChangedHandlers(&DialogChange::usbChanged, &DevicePagesLink::usbChanged);
+    // Subscribed after the frame's place at start: behind the frame again once it is built.
+    DialogMain::setFrameBuiltHandler([&worker, &list] {
+        if (list)
+            list->subscribeToHub();
+        if (worker)
+            worker->subscribeToHub();
+    });
+    // The frame installed it when it was built first; it now comes after the first paint.
+    StartupServices::installCrashHandler();
 
     DialogMain window;
-    StartupServices::applyFontScale(&window, fontFactor > 0 ? 1.0 / fontFactor : 1.0);
+    window.setFontScale(fontFactor > 0 ? 1.0 / fontFactor : 1.0);
     // Started with the session: into the tray where there is one, else on the screen as usual.
     if (app.arguments().contains(Autostart::startHiddenArgument()) && DialogMain::trayAvailable()) {
         window.SlotChangeSize(2);

@@ -2,6 +2,7 @@
 
 #include "app/core/IniStores.h"
 
+#include <QMutex>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -246,8 +247,34 @@ int DeviceTable::rowCount(const IniStore& store, const QStringList& groups) {
     return std::min(total, highest);
 }
 
+namespace {
+// The table of the store last asked for: the rows are read for every device found, card and page.
+struct TableCache {
+    QMutex mutex;
+    const IniStore* store = nullptr;
+    quint64 revision = 0; // unique per store and write, so a store made at a freed one's address is new
+    DeviceTable table;
+};
+TableCache& tableCache() {
+    static TableCache cache;
+    return cache;
+}
+} // namespace
+
+DeviceTable DeviceTable::load(const IniStore& store) {
+    TableCache& cache = tableCache();
+    QMutexLocker lock(&cache.mutex);
+    const quint64 revision = store.revision(); // before parsing: a write meanwhile parses again next time
+    if (cache.store != &store || cache.revision != revision) {
+        cache.table = parse(store);
+        cache.store = &store;
+        cache.revision = revision;
+    }
+    return cache.table;
+}
+
 int DeviceTable::rowCount(const IniStore& store) {
-    return rowCount(store, store.groups());
+    return load(store).size();
 }
 
 int DeviceTable::rowCount() {
@@ -255,20 +282,22 @@ int DeviceTable::rowCount() {
 }
 
 ModelRow DeviceTable::row(const IniStore& store, int32_t index) {
-    if (index < 0 || index >= rowCount(store)) {
+    const DeviceTable table = load(store);
+    if (index < 0 || index >= table.size()) {
         ModelRow outside;
         outside.index = index;
         outside.problems << QStringLiteral("row %1 is outside the table").arg(qint64(index) + 1);
         return outside;
     }
-    return ModelRow::read(store, index);
+    const ModelRow row = table.at(index);
+    return row.present ? row : ModelRow::read(store, index); // a gap in the rows says which group is missing
 }
 
 ModelRow DeviceTable::row(int32_t index) {
     return row(ConfigIniStore::instance(), index);
 }
 
-DeviceTable DeviceTable::load(const IniStore& store) {
+DeviceTable DeviceTable::parse(const IniStore& store) {
     DeviceTable table;
     const QStringList groups = store.groups();
     table.m_count = rowCount(store, groups);

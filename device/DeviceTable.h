@@ -100,7 +100,8 @@ private:
 
 class DeviceTable {
 public:
-    // The rows of the given store (the program's Config.ini by default).
+    // The rows of the given store (the program's Config.ini by default). The store is parsed once and again
+    // only after it changed; rowCount and row read the same parse.
     static DeviceTable load();
     static DeviceTable load(const IniStore& store);
     // Number of rows: "DeviceTotal", bounded by the highest "Drive" group present (0 when missing).
@@ -122,6 +123,7 @@ public:
     bool hasCid(uint8_t cid) const;
 
 private:
+    static DeviceTable parse(const IniStore& store);
     static int rowCount(const IniStore& store, const QStringList& groups);
     int m_count = 0;
     QList<ModelRow> m_rows;

@@ -330,10 +330,17 @@ Worker::Worker(QObject* parent) : QThread(parent) {
     connect(m_timer, &QTimer::timeout, this, &Worker::SlotCheckOnline);
     m_timer->setInterval(1300);
     m_timer->start();
-    connect(PostMsg::instance(), &PostMsg::SigSelectMouseInfo, this, &Worker::SlotSelectMouseInfo);
-    connect(PostMsg::instance(), &PostMsg::SigMainPageChange, this, &Worker::SlotMainPageChange);
+    subscribeToHub();
     DeviceReports::ShowBatteryValue =
         ConfigIniStore::instance().intValue(QStringLiteral("Option"), QStringLiteral("ShowBatteryValue"));
+}
+
+void Worker::subscribeToHub() {
+    PostMsg* hub = PostMsg::instance();
+    disconnect(hub, &PostMsg::SigSelectMouseInfo, this, nullptr);
+    disconnect(hub, &PostMsg::SigMainPageChange, this, nullptr);
+    connect(hub, &PostMsg::SigSelectMouseInfo, this, &Worker::SlotSelectMouseInfo);
+    connect(hub, &PostMsg::SigMainPageChange, this, &Worker::SlotMainPageChange);
 }
 
 Worker::~Worker() {

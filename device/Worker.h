@@ -47,6 +47,8 @@ public:
 
     // Starts a run now, or right after the one in progress.
     void requestRun();
+    // (Again) subscribes to the hub, behind everyone subscribed so far (the frame, built after the start).
+    void subscribeToHub();
     // Factory reset after the user confirmed: clears the mouse's settings and starts a run while
     // `waitNotice` (the pages' modal waiting notice) is shown; the reset report that follows reads the
     // whole record again. false, with the offline notice, when the mouse does not answer.

@@ -6,6 +6,12 @@
 IniStore::IniStore(const QString& file, const char* codec, bool encoded)
     : m_settings(new QSettings(file, QSettings::IniFormat)), m_encoded(encoded) {
     m_settings->setIniCodec(codec);
+    touch();
+}
+
+void IniStore::touch() {
+    static std::atomic<quint64> next{0};
+    m_revision.store(++next);
 }
 
 static QString joinKey(const QString& group, const QString& key) {
@@ -48,12 +54,14 @@ int IniStore::intValue(const QString& group, const QString& key, int fallback) c
 
 void IniStore::setValue(const QString& group, const QString& key, const QString& value) {
     QMutexLocker lock(&m_mutex);
+    touch();
     m_settings->setValue(joinKey(group, key),
                          m_encoded && !ConfigCodec::isPlainKey(key) ? ConfigCodec::encode(value) : value);
 }
 
 void IniStore::setList(const QString& group, const QString& key, const QStringList& values) {
     QMutexLocker lock(&m_mutex);
+    touch();
     QStringList stored = values;
     if (m_encoded && !ConfigCodec::isPlainKey(key))
         for (QString& item : stored)
@@ -66,6 +74,7 @@ void IniStore::setList(const QString& group, const QString& key, const QStringLi
 
 void IniStore::remove(const QString& group, const QString& key) {
     QMutexLocker lock(&m_mutex);
+    touch();
     m_settings->remove(joinKey(group, key));
 }
 
@@ -76,6 +85,7 @@ QStringList IniStore::groups() const {
 
 void IniStore::sync() {
     QMutexLocker lock(&m_mutex);
+    touch();
     m_settings->sync();
 }
 

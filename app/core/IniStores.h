@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 
 class IniStore {
@@ -19,12 +20,16 @@ public:
     QStringList groups() const; // the file's top-level groups
     void sync();
     QString fileName() const;
+    // Changes with every write and sync, and differs between stores: what a cache of parsed values keys on.
+    quint64 revision() const { return m_revision.load(); }
 
 private:
+    void touch();
     QStringList itemsLocked(const QString& group, const QString& key) const;
     mutable QMutex m_mutex;
     std::unique_ptr<QSettings> m_settings;
     bool m_encoded;
+    std::atomic<quint64> m_revision{0};
 };
 
 // Application folder + "/usersetting/Config.ini", values encoded except the plain keys.

@@ -57,8 +57,20 @@ struct LangData {
     QHash<QString, QList<QPair<QString, QString>>> kbFn; // type -> (label, value)
 };
 
+// Where the walk stands between files: the section and group carry over from one file to the next.
+struct WalkState {
+    Section section = Section::Keyboard;
+    QString group;
+};
+
+// Each language's file is read when one of its texts is first asked for: a start in one language reads
+// one file, not all of them.
 struct Tables {
     QVector<LangData> langs;
+    QStringList files;      // per enabled language, its full path
+    QVector<bool> loaded;   // langs[i] holds file i's texts
+    QVector<bool> endKnown; // endState[i] is where the walk stands after file i
+    QVector<WalkState> endState;
     QStringList boxNames;
     QHash<QString, QStringList> net;
     QString netError;
@@ -103,7 +115,8 @@ QVector<DelayEntry> readDelays(const QJsonArray& array) {
 // Walks one language file; section and group carry over between files.
 class Walker {
 public:
-    Walker(Section& section, QString& group, LangData& data)
+    // Without `data` only the section and group are followed, for the files before the one wanted.
+    Walker(Section& section, QString& group, LangData* data)
         : m_section(section), m_group(group), m_data(data) {}
 
     void walkObject(const QJsonObject& obj) {
@@ -117,10 +130,11 @@ public:
                 m_group = name;
             const QJsonValue v = it.value();
             if (v.isString()) {
-                if (!v.toString().isEmpty() && stores(m_section, m_group))
-                    m_data.texts[sectionName(m_section) + '/' + m_group].insert(name, v.toString());
+                if (m_data && !v.toString().isEmpty() && stores(m_section, m_group))
+                    m_data->texts[sectionName(m_section) + '/' + m_group].insert(name, v.toString());
             } else if (v.isArray()) {
-                readList(name, v.toArray());
+                if (m_data)
+                    readList(name, v.toArray());
             } else if (v.isObject()) {
                 walkObject(v.toObject());
             }
@@ -128,24 +142,27 @@ public:
     }
 
     void readList(const QString& name, const QJsonArray& array) {
+        if (!m_data)
+            return;
+        LangData& data = *m_data;
         const bool mouse = m_section == Section::Mouse;
         if (name == QLatin1String("receiverStatusList")) {
             if (mouse)
                 for (const QJsonValue& item : array)
-                    m_data.receiverStatus.append({item.toObject().value("option").toString(),
-                                                  item.toObject().value("info").toString()});
+                    data.receiverStatus.append({item.toObject().value("option").toString(),
+                                                item.toObject().value("info").toString()});
             return;
         }
         if (name == QLatin1String("randomDelayList")) {
             if (mouse)
-                m_data.randomDelays += readDelays(array);
+                data.randomDelays += readDelays(array);
             return;
         }
         if (name == QLatin1String("keyboardKeyfunctions")) {
             if (!mouse)
                 for (const QJsonValue& item : array) {
                     const QJsonObject o = item.toObject();
-                    m_data.kbFn[o.value("type").toString()].append(
+                    data.kbFn[o.value("type").toString()].append(
                         {o.value("label").toString(), o.value("value").toString()});
                 }
             return;
@@ -153,7 +170,7 @@ public:
         const auto rule = listRules().constFind(name);
         if (rule == listRules().constEnd() || !(mouse ? rule->mouse : rule->keyboard))
             return;
-        QMap<QString, QString>& map = m_data.lists[sectionName(m_section) + '/' + name];
+        QMap<QString, QString>& map = data.lists[sectionName(m_section) + '/' + name];
         for (const QJsonValue& item : array) {
             const QJsonObject o = item.toObject();
             switch (rule->kind) {
@@ -184,8 +201,25 @@ private:
     }
     Section& m_section;
     QString& m_group;
-    LangData& m_data;
+    LangData* m_data;
 };
+
+// Walks file `path` from `state`; a file that cannot be opened or parsed leaves `data` empty and the state
+// as it was.
+void walkFile(const QString& path, WalkState& state, LangData* data) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
+    if (err.error != QJsonParseError::NoError)
+        return;
+    Walker w(state.section, state.group, data);
+    if (doc.isObject())
+        w.walkObject(doc.object());
+    else
+        w.readList(QString(), doc.array());
+}
 
 void readNet(const QString& path, Tables& t) {
     QFile file(path);
@@ -196,8 +230,41 @@ void readNet(const QString& path, Tables& t) {
     parseLabels(file.readAll(), t.net, t.netError);
 }
 
-const LangData* langAt(int index) {
-    return index >= 0 && index < g_tables.langs.size() ? &g_tables.langs[index] : nullptr;
+// Reads file `index` (and follows the files before it whose end is not known yet). Under the write lock.
+void loadLanguage(int index) {
+    Tables& t = g_tables;
+    WalkState state;
+    int first = index;
+    while (first > 0 && !t.endKnown[first - 1])
+        --first;
+    if (first > 0)
+        state = t.endState[first - 1];
+    for (int i = first; i <= index; ++i) {
+        const bool wanted = i == index;
+        walkFile(t.files[i], state, wanted ? &t.langs[i] : nullptr);
+        t.endState[i] = state;
+        t.endKnown[i] = true;
+    }
+    t.loaded[index] = true;
+}
+
+// The language's tables, read on first use. Takes the read lock for the caller, which keeps it while it
+// copies what it needs from the tables.
+const LangData* langAt(int index, QReadLocker& lock) {
+    if (index < 0 || index >= g_tables.langs.size())
+        return nullptr;
+    if (!g_tables.loaded[index]) {
+        lock.unlock();
+        {
+            QWriteLocker write(&g_lock);
+            if (!g_tables.loaded[index])
+                loadLanguage(index);
+        }
+        lock.relock();
+        if (index >= g_tables.langs.size()) // tables replaced meanwhile
+            return nullptr;
+    }
+    return &g_tables.langs[index];
 }
 
 } // namespace
@@ -233,27 +300,17 @@ void load() {
 
 void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
     Tables t;
-    Section section = Section::Keyboard;
-    QString group;
     for (const LanguageInfo& l : allLanguages()) {
         if (!enabledOptionKeys.contains(QLatin1String(l.optionKey)))
             continue;
         t.boxNames.append(l.boxName);
-        LangData data;
-        QFile file(appDir + l.file);
-        if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            QJsonParseError err;
-            const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
-            if (err.error == QJsonParseError::NoError) {
-                Walker w(section, group, data);
-                if (doc.isObject())
-                    w.walkObject(doc.object());
-                else
-                    w.readList(QString(), doc.array());
-            }
-        }
-        t.langs.append(data); // a broken file still takes its index, with empty maps
+        t.files.append(appDir + l.file);
     }
+    // A broken file still takes its index, with empty maps.
+    t.langs.resize(t.files.size());
+    t.loaded.fill(false, t.files.size());
+    t.endKnown.fill(false, t.files.size());
+    t.endState.resize(t.files.size());
     readNet(appDir + "/Language/Net.xml", t);
     QWriteLocker lock(&g_lock);
     t.code = g_tables.code;
@@ -279,7 +336,7 @@ void setCurrentIndex(int index) {
 
 QString text(Section section, const QString& group, const QString& key, int index) {
     QReadLocker lock(&g_lock);
-    const LangData* d = langAt(index);
+    const LangData* d = langAt(index, lock);
     return d ? d->texts.value(sectionName(section) + '/' + group).value(key) : QString();
 }
 
@@ -289,25 +346,25 @@ QString text(const QString& group, const QString& key, int index) {
 
 QMap<QString, QString> options(Section section, const QString& list, int index) {
     QReadLocker lock(&g_lock);
-    const LangData* d = langAt(index);
+    const LangData* d = langAt(index, lock);
     return d ? d->lists.value(sectionName(section) + '/' + list) : QMap<QString, QString>();
 }
 
 QList<QPair<QString, QString>> receiverStatus(int index) {
     QReadLocker lock(&g_lock);
-    const LangData* d = langAt(index);
+    const LangData* d = langAt(index, lock);
     return d ? d->receiverStatus : QList<QPair<QString, QString>>();
 }
 
 QVector<DelayEntry> randomDelays(int index) {
     QReadLocker lock(&g_lock);
-    const LangData* d = langAt(index);
+    const LangData* d = langAt(index, lock);
     return d ? d->randomDelays : QVector<DelayEntry>();
 }
 
 QList<QPair<QString, QString>> keyboardKeyFunctions(const QString& type, int index) {
     QReadLocker lock(&g_lock);
-    const LangData* d = langAt(index);
+    const LangData* d = langAt(index, lock);
     return d ? d->kbFn.value(type) : QList<QPair<QString, QString>>();
 }
 

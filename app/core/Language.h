@@ -24,7 +24,9 @@ const QVector<LanguageInfo>& allLanguages();
 
 // "Option" keys of the languages enabled in ConfigIniStore, in list order: what language indexes count.
 QStringList enabledOptionKeys();
-// Loads every language enabled in ConfigIniStore "Option" from AppPaths::appDir(), then Net.xml.
+// Lists every language enabled in ConfigIniStore "Option" from AppPaths::appDir(), then reads Net.xml. A
+// language's file is read at the first lookup in that language (files before it are followed for the
+// section and group they end in), so a start reads one.
 void load();
 // Same, from an explicit folder and list of enabled "Option" keys (tests, tools).
 void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys);

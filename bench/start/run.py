@@ -189,13 +189,25 @@ def run_idle(args, label, app, home, extra):
     env = base_env(home, "xcb", args.display, dict(extra, ZF_HIDUSB_DEVICES=devices))
     r, w = os.pipe()
     env.update(LD_PRELOAD=args.probe, ZF_PROBE_FD=str(w), ZF_PROBE_SETTLE_MS="-1")
-    p = subprocess.Popen([app], env=env, pass_fds=(w,), stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL)
+    log = open(os.path.join(home, "idle-%s.log" % label.replace(" ", "_")), "w+")
+    p = subprocess.Popen([app], env=env, pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=log)
     os.close(w)
+    # Open until the program ends: the probe writes a second line after the first, and a closed pipe
+    # would kill the program with SIGPIPE.
+    lines = os.fdopen(r)
     try:
-        with os.fdopen(r) as lines:
-            lines.readline()
+        if not lines.readline():  # the program ended before its first paint: say why, not "0.0"
+            p.wait()
+            log.seek(0)
+            print("\n[idle, xcb, %s] no window painted (exit %s):\n%s"
+                  % (label, p.returncode, log.read()[-2000:]))
+            return
         time.sleep(args.settle)
+        if p.poll() is not None:
+            log.seek(0)
+            print("\n[idle, xcb, %s] the program ended after its first paint (exit %s):\n%s"
+                  % (label, p.returncode, log.read()[-2000:]))
+            return
         lst, lst_detail = idle_rate(p.pid, args.idle_seconds)
         xenv = dict(os.environ, DISPLAY=args.display)
         wins = subprocess.run(["xdotool", "search", "--pid", str(p.pid), "--onlyvisible", "--name", ""],
@@ -214,6 +226,8 @@ def run_idle(args, label, app, home, extra):
         except subprocess.TimeoutExpired:
             p.kill()
             p.wait()
+        lines.close()
+        log.close()
     print("\n[idle, xcb, %s] voluntary context switches per second, all threads, over %gs"
           % (label, args.idle_seconds))
     print("  device list: %5.1f   (%s)" % (lst, lst_detail))
@@ -254,6 +268,8 @@ def main():
         before_devices = os.path.join(os.path.abspath(args.compare), "virtual", "devices.txt")
         before_env = {"ZF_HIDUSB_DEVICES": before_devices} if os.path.exists(before_devices) else {}
 
+    # Wall times follow the machine's load; instructions (--callgrind) do not.
+    print("load average at start: %.2f %.2f %.2f" % os.getloadavg())
     xvfb = None
     home = tempfile.mkdtemp(prefix="zf-bench-start.")
     try:
@@ -285,6 +301,7 @@ def main():
             xvfb.send_signal(signal.SIGTERM)
             xvfb.wait()
         shutil.rmtree(home, ignore_errors=True)
+    print("\nload average at end: %.2f %.2f %.2f" % os.getloadavg())
 
 
 if __name__ == "__main__":

@@ -188,7 +188,8 @@ void TestDeviceDiscovery::badRows() {
                                  "range 2 overlaps", "mode is not", "\"KeyParam3\"", "\"Sensor\""})
         QVERIFY2(problems.contains(QLatin1String(expected)), qPrintable(expected + (": " + problems)));
 
-    QVERIFY(!table.at(2).present && !table.at(2).valid());            // Drive3 is missing
+    QVERIFY(!table.at(2).present && !table.at(2).valid()); // Drive3 is missing
+    QVERIFY(DeviceTable::row(store, 2).problems.join("").contains("\"Drive3\""));
     QVERIFY(!table.at(3).valid() && table.at(3).dpiRanges.isEmpty()); // CID 300; a one-item range
     QVERIFY(table.hasCid(5) && !table.hasCid(44) && table.find(5, 31) == 0);
 
@@ -199,6 +200,19 @@ void TestDeviceDiscovery::badRows() {
     const DeviceTable sparse = DeviceTable::load(IniStore(file.fileName(), "UTF-8", false));
     QVERIFY(sparse.size() == 99999999 && sparse.rows().size() == 2 && !sparse.at(5).present);
     QCOMPARE(sparse.find(5, 32), 99999998);
+
+    // The table is parsed once per store, and again after a write to it.
+    QTemporaryFile other;
+    QVERIFY(other.open());
+    other.write("[Option]\nDeviceTotal=3\n[Drive1]\nCID=5\nMID=31\n");
+    other.close();
+    IniStore writable(other.fileName(), "UTF-8", false);
+    QVERIFY(DeviceTable::rowCount(writable) == 1 && !DeviceTable::row(writable, 2).present);
+    writable.setValue("Drive3", "CID", "7");
+    writable.setValue("Drive3", "MID", "8");
+    QVERIFY(DeviceTable::row(writable, 2).matches(7, 8) && DeviceTable::load(writable).find(7, 8) == 2);
+    writable.setValue("Option", "DeviceTotal", "2");
+    QVERIFY(DeviceTable::rowCount(writable) == 2 && !DeviceTable::row(writable, 2).present);
 }
 
 void TestDeviceDiscovery::chooserListsAllPagesOnlyTheModel() {

@@ -101,7 +101,7 @@ private slots:
     // follows the language.
     void captionsAndDirectionFollowTheLanguage() {
         DialogMain w;
-        Dialog* frame = w.findChild<Dialog*>();
+        Dialog* frame = w.frame();
         PreVier* summary = w.findChild<PreVier*>();
         QVERIFY(frame && summary);
         PostMsg* hub = PostMsg::instance();
@@ -274,7 +274,7 @@ private slots:
     void themeCoversEveryWidgetAndQtDialog() {
         DialogMain w;
         w.show();
-        Dialog* frame = w.findChild<Dialog*>();
+        Dialog* frame = w.frame();
         w.stack()->setCurrentIndex(0);
         QStringList bad = lightWidgets(&w);
         DialogChange list; // the device list, which the program puts on the home window's first page

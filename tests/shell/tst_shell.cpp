@@ -1,5 +1,6 @@
 #include "app/Dialog.h"
 #include "app/DialogMain.h"
+#include "app/FormSetting.h"
 #include "app/PreVier.h"
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -319,6 +321,7 @@ private slots:
         g_warnings.clear();
         QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
         DialogMain w;
+        w.frame();
         qInstallMessageHandler(previous);
         for (const QString& warning : g_warnings)
             QVERIFY2(!warning.contains("connectSlotsByName"), qPrintable(warning));
@@ -486,8 +489,55 @@ private slots:
         SelectedDevice::set(DeviceAllInfo());
     }
 
+    // The frame is built after the window's first paint, yet ends as if built first: in the stored language
+    // (the start's language signals reach it), and heard by the hub before whoever subscribed after its
+    // place at start (the device list, the worker) and subscribes again once it is built.
+    void frameBuiltAfterFirstPaintAsIfBuiltFirst() {
+        const int stored = Language::loadedCount() - 1;
+        QVERIFY(stored > 0);
+        MacroIniStore::instance().setValue("Language", "Language", QString::number(stored));
+        PostMsg* hub = PostMsg::instance();
+        QObject late;
+        QString captionHeard;
+        DialogMain* window = nullptr;
+        auto subscribeLate = [&] {
+            QObject::disconnect(hub, &PostMsg::SigAllLanguage, &late, nullptr);
+            QObject::connect(hub, &PostMsg::SigAllLanguage, &late,
+                             [&] { captionHeard = window->frame()->button("PreButton")->text(); });
+        };
+        DialogMain::setFrameBuiltHandler(subscribeLate);
+        {
+            DialogMain w;
+            window = &w;
+            subscribeLate();
+            QVERIFY(!w.frameBuilt());
+            w.show();
+            QTRY_VERIFY(w.frameBuilt());
+            auto* box = w.frame()->findChild<FormSetting*>()->findChild<QComboBox*>("comboBox");
+            QCOMPARE(box->count(), Language::loadedCount());
+            QCOMPARE(box->currentIndex(), stored);
+            hub->SendAllLanguage(0);
+            QCOMPARE(captionHeard, Language::options("tabsList", 0).value("0"));
+            QVERIFY(captionHeard != Language::options("tabsList", stored).value("0"));
+        }
+        QObject::disconnect(hub, nullptr, &late, nullptr);
+        DialogMain::setFrameBuiltHandler(nullptr);
+        MacroIniStore::instance().setValue("Language", "Language", "0");
+        Language::setCurrentIndex(0);
+        // A click before the first paint builds the frame before the list acts on it.
+        DialogMain early;
+        QVERIFY(!early.frameBuilt());
+        QTest::mouseClick(early.findChild<QWidget*>("DialogChange"), Qt::LeftButton);
+        QVERIFY(early.frameBuilt());
+    }
+
     void offlineNoticeSetsFlagsAndClosesWhenDeviceReturns() {
         DialogMain w;
+        // The frame comes after the window's first paint, and must then hear the hub before the home
+        // window does: its offline caption is up before the home window's modal notice opens.
+        QVERIFY(!w.frameBuilt());
+        w.show();
+        QTRY_VERIFY(w.frameBuilt());
         LinkFlags::WaitingForOnline = false;
         LinkFlags::RestartRequested = false;
         bool sawModal = false, frameOffline = false;
