@@ -48,7 +48,6 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     connect(ui->CloseButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(3); });
     connect(ui->LeftButton, &QToolButton::clicked, this, &DialogChange::SlotPageLeft);
     connect(ui->RightButton, &QToolButton::clicked, this, &DialogChange::SlotPageRight);
-    connect(hub, &PostMsg::SigUpDateButton, this, &DialogChange::SlotUpDateButton);
     m_retry.setSingleShot(true);
     m_retry.setInterval(1300);
     connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
@@ -61,9 +60,11 @@ void DialogChange::subscribeToHub() {
     disconnect(hub, &PostMsg::SigAutoLan, this, nullptr);
     disconnect(hub, &PostMsg::SigLanguageSameA, this, nullptr);
     disconnect(hub, &PostMsg::SigAllLanguage, this, nullptr);
+    disconnect(hub, &PostMsg::SigUpDateButton, this, nullptr);
     connect(hub, &PostMsg::SigAutoLan, this, &DialogChange::SlotAutoLan);
     connect(hub, &PostMsg::SigLanguageSameA, this, &DialogChange::SlotSameLanguageA);
     connect(hub, &PostMsg::SigAllLanguage, this, [this] { retranslate(); });
+    connect(hub, &PostMsg::SigUpDateButton, this, &DialogChange::SlotUpDateButton);
 }
 
 // The language files' text, or the built-in English one when a file lacks the key.
