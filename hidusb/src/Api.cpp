@@ -4,6 +4,8 @@
 #include "Host.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <thread>
 
@@ -132,7 +134,8 @@ struct Watcher {
     std::mutex mutex;
     std::condition_variable cv;
     bool stop = false;
-    bool finished = false; // the thread function has returned from its last callback
+    std::atomic<bool> quit{false}; // `stop` for a thread waiting on the change signal
+    bool finished = false;         // the thread function has returned from its last callback
     std::thread thread;
 };
 
@@ -146,6 +149,12 @@ bool gFlashing = false;
 void retire(std::shared_ptr<Watcher> w) {
     if (!w)
         return;
+    w->quit = true;
+    {
+        // Taken so a watcher between its test and its wait cannot miss the wake-up.
+        std::lock_guard<std::mutex> lock(changeSignal().mutex);
+    }
+    changeSignal().cv.notify_all();
     std::unique_lock<std::mutex> lock(w->mutex);
     w->stop = true;
     w->cv.notify_all();
@@ -233,29 +242,28 @@ int StartUsbChanged(HidUsbChangedCallback callback, int periodMs) {
     if (!callback || periodMs <= 0 || periodMs > 60000)
         return 0;
     auto w = std::make_shared<Watcher>();
+    ChangeSignal& signal = changeSignal();
     unsigned seen;
     {
-        auto lock = lockDevices();
-        seen = registry().generation;
+        std::lock_guard<std::mutex> lock(signal.mutex);
+        seen = signal.seq;
     }
-    w->thread = std::thread([w, callback, periodMs, seen]() mutable {
-        std::unique_lock<std::mutex> lock(w->mutex);
-        while (!w->stop) {
-            w->cv.wait_for(lock, std::chrono::milliseconds(periodMs));
-            if (w->stop)
-                break;
-            unsigned now;
+    // Sleeps until a change, reports it, then lets `periodMs` pass so a burst is one notice.
+    w->thread = std::thread([w, callback, periodMs, seen, &signal]() mutable {
+        for (;;) {
             {
-                std::lock_guard<std::mutex> devices(registry().mutex);
-                now = registry().generation;
+                std::unique_lock<std::mutex> lock(signal.mutex);
+                signal.cv.wait(lock, [&] { return w->quit.load() || signal.seq != seen; });
+                if (w->quit)
+                    break;
+                seen = signal.seq;
             }
-            if (now == seen)
-                continue;
-            seen = now;
-            lock.unlock();
             callback();
-            lock.lock();
+            std::unique_lock<std::mutex> lock(w->mutex);
+            if (w->cv.wait_for(lock, std::chrono::milliseconds(periodMs), [&] { return w->stop; }))
+                break;
         }
+        std::lock_guard<std::mutex> lock(w->mutex);
         w->finished = true;
         w->cv.notify_all();
     });
@@ -657,7 +665,7 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
         batteryClockChanged(); // a mouse that was off starts to drain
         r.paired = candidate->name;
         registry().save(*candidate);
-        ++registry().generation;
+        registry().changed();
     }
     h.pair.receiver = r.name;
     h.pair.result = ok ? 3 : 2;

@@ -79,7 +79,7 @@ void tick(Mouse& m, Clock::time_point now, int drain, int charge) {
     m.battery = next;
     sendFromMouse(m, kStatus, 0, 0, statusData(kStatusBattery, m));
     if (wasOn != (m.battery > 0))
-        ++registry().generation; // an empty mouse drops off its receiver
+        registry().changed(); // an empty mouse drops off its receiver
 }
 
 } // namespace

@@ -29,7 +29,7 @@ void setLink(Mouse& m, Link link) {
     batteryClockChanged();
     if (link == Link::Cable)
         m.longRange = false;
-    ++registry().generation;
+    registry().changed();
     sendFromMouse(m, kStatus, 0, 0, statusData(kStatusReconnect | kStatusBattery, m));
     // The receiver tells that long-range mode ended when its mouse went onto the cable.
     if (hadLongRange && !m.longRange)
@@ -82,7 +82,7 @@ int HidVirt_Plug(const char* name, int plugged) {
         return 0;
     if (r->plugged != (plugged != 0)) {
         r->plugged = plugged != 0;
-        ++registry().generation;
+        registry().changed();
     }
     return 1;
 }
@@ -181,7 +181,7 @@ int HidVirt_SetBattery(const char* mouse, int level, int charging) {
     m->batteryClock = {};
     batteryClockChanged();
     if (wasOn != (level > 0))
-        ++registry().generation;
+        registry().changed();
     sendFromMouse(*m, kStatus, 0, 0, statusData(kStatusBattery, *m));
     return 1;
 }

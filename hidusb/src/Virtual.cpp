@@ -180,6 +180,21 @@ Registry& registry() {
     return *r;
 }
 
+ChangeSignal& changeSignal() {
+    static ChangeSignal* c = keepForever(new ChangeSignal);
+    return *c;
+}
+
+void Registry::changed() {
+    ++generation;
+    ChangeSignal& signal = changeSignal();
+    {
+        std::lock_guard<std::mutex> lock(signal.mutex);
+        ++signal.seq;
+    }
+    signal.cv.notify_all();
+}
+
 std::string Registry::stateDir() {
     if (const char* d = std::getenv("ZF_HIDUSB_STATE_DIR"); d && *d)
         return d;
@@ -293,7 +308,7 @@ Endpoint Registry::resolve(const char* path) {
 std::string Registry::load() {
     mice.clear();
     receivers.clear();
-    ++generation;
+    changed();
     std::string error;
     const char* file = std::getenv("ZF_HIDUSB_DEVICES");
     if (file && *file) {

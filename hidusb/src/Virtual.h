@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -94,7 +95,10 @@ public:
     std::mutex mutex;
     std::vector<Mouse> mice;
     std::vector<Receiver> receivers;
-    unsigned generation = 0; // bumped on every arrival or removal
+    unsigned generation = 0; // bumped by changed() on every arrival or removal
+
+    // An arrival or removal: bumps the generation and wakes the USB-change watcher. Call under `mutex`.
+    void changed();
 
     // Loads the description named by ZF_HIDUSB_DEVICES (or the default pair) and each mouse's flash.
     // Returns an error text, empty on success; on error the default pair is used.
@@ -127,6 +131,15 @@ private:
 };
 
 Registry& registry();
+
+// Wakes the USB-change watcher at once instead of it polling the generation: an idle program
+// then sleeps until something is plugged or pulled.
+struct ChangeSignal {
+    std::mutex mutex; // taken after Registry::mutex, never before it
+    std::condition_variable cv;
+    unsigned seq = 0;
+};
+ChangeSignal& changeSignal();
 
 // Connection kind a receiver of that polling class reports in the device information (1 -> 0, 2 -> 4,
 // 4 -> 1, 8 -> 5); a mouse on its cable reports kWiredKind.

@@ -199,13 +199,23 @@ TEST_F(HidUsb, BatteryDrainsWirelessAndChargesOnTheCable) {
 
 TEST_F(HidUsb, AnIdleLibrarySleepsUntilALevelMoves) {
     // A minute per percent: the battery clock has nothing to do for the second measured.
+    // The USB-change watcher, even with a 1 ms period, sleeps until something is plugged or pulled.
     ASSERT_EQ(1, L.HidVirt_SetBatteryTiming(60000, 60000));
+    static std::atomic<int> changes{0};
+    ASSERT_EQ(1, L.StartUsbChanged([] { ++changes; }, 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 #ifndef __SANITIZE_THREAD__ // ThreadSanitizer's own thread wakes ten times a second
     const long long before = libraryWakeups();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_LE(libraryWakeups() - before, 3);
 #endif
+    ASSERT_EQ(1, L.HidVirt_Plug("receiver0", 0));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (changes == 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(1, changes.load());
+    L.StopUsbChanged();
+    ASSERT_EQ(1, L.HidVirt_Plug("receiver0", 1));
 
     // Woken by the new rate, it steps again (the drain test covers the announcements).
     start();
