@@ -241,6 +241,7 @@ void UsbServer_Exit(void) {
 int StartUsbChanged(HidUsbChangedCallback callback, int periodMs) {
     if (!callback || periodMs <= 0 || periodMs > 60000)
         return 0;
+    waitOutHang();
     auto w = std::make_shared<Watcher>();
     ChangeSignal& signal = changeSignal();
     unsigned seen;
