@@ -38,7 +38,7 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const auto flashArea = [&](int i) {
         FlashDataMap flash;
-        if (!z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
+        if (!z1.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
             return QByteArray();
         // The button's assignment, then its area at 1048 + 592·i.
         const QByteArray all(reinterpret_cast<const char*>(&flash), sizeof flash);

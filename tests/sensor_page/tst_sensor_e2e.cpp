@@ -16,7 +16,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
-#include <QLibrary>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -34,7 +33,6 @@ private slots:
     void cleanupTestCase();
 
 private:
-    template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
     static void run(Worker& worker, const DeviceAllInfo& mouse) {
         worker.SlotSelectMouseInfo(mouse);
         LinkFlags::DevicePagesActive = true;
@@ -43,14 +41,12 @@ private:
 
     QString m_shipped = qEnvironmentVariable("ZF_APP_DIR");
     QScopedPointer<QTemporaryDir> m_appDir, m_state;
-    QLibrary m_raw;
+    VirtualMouseSetup::Controls v;
 };
 
 void TestSensorE2E::initTestCase() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_raw.setFileName(lib);
-    QVERIFY(m_raw.load());
+    const QString failed = v.load();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
 }
 
 void TestSensorE2E::init() {
@@ -75,8 +71,8 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     QVERIFY(QFile::copy(m_shipped + "/usersetting/Config.ini", config));
     QVERIFY(QFile::copy(m_shipped + "/driver_sensor.h", m_appDir->path() + "/driver_sensor.h"));
     ConfigIniStore::resetForTests();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    QVERIFY(v.Reload());
+    auto readFlash = v.ReadFlash;
     const DeviceTable table = DeviceTable::load();
     QVERIFY(table.size() >= 8);
 
@@ -131,8 +127,8 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "11"});
     ini.sync();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    QVERIFY(v.Reload());
+    auto readFlash = v.ReadFlash;
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     const DeviceAllInfo mouse = found.first();
@@ -174,7 +170,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
 
     // The mouse's own DPI button: the page follows without writing back; a rate click reaches the flash.
-    QVERIFY(fn<int (*)(const char*)>("HidVirt_PressDpiButton")("z1"));
+    QVERIFY(v.PressDpiButton("z1"));
     const int next = (level + 1) % 7;
     QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), next, 5000);
     QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), next);
