@@ -37,9 +37,7 @@ void TestAdvancedE2E::calibrationEndsOnTheMouse() {
     LinkFlags::resetAll();
     auto page = std::make_unique<Advanced>();
     auto worker = std::make_unique<Worker>();
-    worker->SlotSelectMouseInfo(found.first());
-    LinkFlags::DevicePagesActive = true;
-    worker->requestRun();
+    VirtualMouseSetup::run(*worker, found.first());
     QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::DeviceReady, 10000);
     SensorFlags::Armed = true;
 

@@ -38,15 +38,11 @@ void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
 
     QStringList labels;
     for (int round = 0; round < 2; ++round) {
-        PostMsg::resetShutdown();
-        CurrentRecord::replace(FlashDataMap{});
-        LinkFlags::resetAll();
+        VirtualMouseSetup::freshProgram();
         auto page = std::make_unique<Buttoninterface>();
         page->show();
         auto worker = std::make_unique<Worker>();
-        worker->SlotSelectMouseInfo(found.first());
-        LinkFlags::DevicePagesActive = true;
-        worker->requestRun();
+        VirtualMouseSetup::run(*worker, found.first());
         QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::ButtonFilled, 10000);
         if (round == 0) {
             const auto pick = [&](int key, const char* group, const char* choice) {

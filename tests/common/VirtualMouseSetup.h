@@ -2,7 +2,10 @@
 // Shared set-up of the end-to-end suites: the real device library with instant virtual links, fresh
 // program and device state, and a device table whose first row is the default virtual mouse.
 #include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
 #include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/Worker.h"
 
 #include "HIDUsbVirtual.h"
 
@@ -58,6 +61,20 @@ inline QString loadLibrary(QLibrary& controls) {
 template <typename F> bool bind(QLibrary& controls, F*& f, const char* name) {
     f = reinterpret_cast<F*>(controls.resolve(name));
     return f != nullptr;
+}
+
+// As after a start of the program: no record, no link state, the hub open.
+inline void freshProgram() {
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+}
+
+// What choosing `device` in the list does: the pages are active and the worker reads the device.
+inline void run(Worker& worker, const DeviceAllInfo& device) {
+    worker.SlotSelectMouseInfo(device);
+    LinkFlags::DevicePagesActive = true;
+    worker.requestRun();
 }
 
 // The virtual devices' controls (HidVirt_Reload as Reload, …), from the library the link loaded.

@@ -116,9 +116,7 @@ void TestDeviceLinkE2E::init() {
     qunsetenv("ZF_HIDUSB_DEVICES");
     QVERIFY(v.Reload());
     QDir(DeviceCache::folder()).removeRecursively();
-    PostMsg::resetShutdown();
-    LinkFlags::resetAll();
-    CurrentRecord::replace(FlashDataMap{});
+    VirtualMouseSetup::freshProgram();
     SelectedDevice::set(DeviceAllInfo());
     g_now = 100000;
     m_pages.reset(new QObject);
@@ -173,9 +171,7 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row)
     QCOMPARE(chosen.path, path);
     QCOMPARE(int(chosen.row), row);
     SelectedDevice::set(chosen);
-    m_worker->SlotSelectMouseInfo(chosen);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, chosen);
     if (expectRecord) {
         waitFor(form, 1);
         QTRY_VERIFY(LinkFlags::DeviceReady);
@@ -194,9 +190,7 @@ void TestDeviceLinkE2E::restart() {
     DeviceSession::stopService();
     m_worker.reset();    // its destructor shuts the link down once more
     QVERIFY(v.Reload()); // the virtual mouse keeps only what reached its stored flash
-    PostMsg::resetShutdown();
-    LinkFlags::resetAll();
-    CurrentRecord::replace(FlashDataMap{});
+    VirtualMouseSetup::freshProgram();
     m_worker.reset(new Worker);
     DevicePagesLink::setWorker(m_worker.get());
 }

@@ -81,9 +81,7 @@ void TestLightE2E::initTestCase() {
 void TestLightE2E::init() {
     m_appDir.reset(new QTemporaryDir);
     m_state.reset(new QTemporaryDir);
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
     m_forms = m_offline = 0;
 }
 
@@ -116,9 +114,7 @@ void TestLightE2E::bringUp(const QByteArray& description) {
     m_page->show();
     m_worker = std::make_unique<Worker>();
     PostMsg::instance()->SendSelectMouseInfo(m_mouse);
-    m_worker->SlotSelectMouseInfo(m_mouse);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, m_mouse);
     QTRY_VERIFY_WITH_TIMEOUT(m_forms >= 1, 10000);
     SensorFlags::Armed = true;
 }

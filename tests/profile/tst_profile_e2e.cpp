@@ -88,16 +88,12 @@ void TestProfileE2E::bringUp(const char* name) {
         if (d.path.endsWith(QLatin1Char('/') + QLatin1String(name)))
             device = d;
     QVERIFY(!device.path.isEmpty());
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
     SelectedDevice::set(device);
     m_page = std::make_unique<Buttoninterface>();
     m_page->show();
     m_worker = std::make_unique<Worker>();
-    m_worker->SlotSelectMouseInfo(device);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, device);
     QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::ButtonFilled, 10000);
 }
 
