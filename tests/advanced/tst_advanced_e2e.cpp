@@ -10,7 +10,6 @@
 #include "sensor/SensorCapability.h"
 #include "tests/common/VirtualMouseSetup.h"
 
-#include <QLibrary>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -23,49 +22,44 @@ private slots:
 };
 
 void TestAdvancedE2E::calibrationEndsOnTheMouse() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    QLibrary raw(lib);
-    QVERIFY(raw.load());
-    // Accepted only while the mouse is in adjust mode.
-    auto pressKey = reinterpret_cast<int (*)(const char*, int, int)>(raw.resolve("HidVirt_PressKey"));
-    QVERIFY(pressKey);
+    VirtualMouseSetup::Controls v;
+    const QString failed = v.load();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     QTemporaryDir appDir, state;
     IniStore& ini =
         VirtualMouseSetup::prepare(appDir, state, "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
     ini.setValue("Drive1", "Sensor", "3395");
     ini.sync();
-    QVERIFY(reinterpret_cast<int (*)()>(raw.resolve("HidVirt_Reload"))());
+    QVERIFY(v.Reload());
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     SelectedDevice::set(found.first());
     LinkFlags::resetAll();
     auto page = std::make_unique<Advanced>();
     auto worker = std::make_unique<Worker>();
-    worker->SlotSelectMouseInfo(found.first());
-    LinkFlags::DevicePagesActive = true;
-    worker->requestRun();
+    VirtualMouseSetup::run(*worker, found.first());
     QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::DeviceReady, 10000);
     SensorFlags::Armed = true;
 
     KeyVoice* k = page->calibration();
-    QVERIFY(!pressKey("z1", 0, 1));
+    QVERIFY(!v.PressKey("z1", 0, 1)); // accepted only while the mouse is in adjust mode
     QTest::mouseClick(k->button(), Qt::LeftButton);
-    QVERIFY(pressKey("z1", 0, 1) && pressKey("z1", 0, 0));
+    QVERIFY(v.PressKey("z1", 0, 1) && v.PressKey("z1", 0, 0));
     QTRY_COMPARE_WITH_TIMEOUT(k->pictureName(), QStringLiteral("Li.png"), 5000);
     QTest::mouseClick(k->button(), Qt::LeftButton); // second press
-    QVERIFY(!pressKey("z1", 1, 1));
+    QVERIFY(!v.PressKey("z1", 1, 1));
 
     QTest::mouseClick(k->button(), Qt::LeftButton);
-    QVERIFY(pressKey("z1", 0, 1) && pressKey("z1", 0, 0) && pressKey("z1", 1, 1) && pressKey("z1", 1, 0));
+    QVERIFY(v.PressKey("z1", 0, 1) && v.PressKey("z1", 0, 0) && v.PressKey("z1", 1, 1) &&
+            v.PressKey("z1", 1, 0));
     QTRY_COMPARE_WITH_TIMEOUT(k->pictureName(), QStringLiteral("Allin.png"), 5000);
-    QVERIFY(!pressKey("z1", 0, 1)); // both done: adjust mode ended
+    QVERIFY(!v.PressKey("z1", 0, 1)); // both done: adjust mode ended
 
     QTest::mouseClick(k->button(), Qt::LeftButton);
     k->timer().setInterval(50);
     k->timer().start();
     QTRY_COMPARE_WITH_TIMEOUT(k->pictureName(), QStringLiteral("AllFail.png"), 5000);
-    QVERIFY(!pressKey("z1", 0, 1));
+    QVERIFY(!v.PressKey("z1", 0, 1));
 
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();

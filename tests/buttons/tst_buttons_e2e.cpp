@@ -31,22 +31,18 @@ void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
     SelectedDevice::set(found.first());
     // A fresh mouse holds the factory buttons the page restores (key 1 left click, not "Disabled").
     FlashDataMap fresh;
-    QVERIFY(z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&fresh)));
+    QVERIFY(z1.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&fresh)));
     for (int i = 0; i < 16; ++i)
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(fresh.buttons[i].bytes), 2),
                  QByteArray(reinterpret_cast<const char*>(DefaultAssignments()[i].assignment().bytes), 2));
 
     QStringList labels;
     for (int round = 0; round < 2; ++round) {
-        PostMsg::resetShutdown();
-        CurrentRecord::replace(FlashDataMap{});
-        LinkFlags::resetAll();
+        VirtualMouseSetup::freshProgram();
         auto page = std::make_unique<Buttoninterface>();
         page->show();
         auto worker = std::make_unique<Worker>();
-        worker->SlotSelectMouseInfo(found.first());
-        LinkFlags::DevicePagesActive = true;
-        worker->requestRun();
+        VirtualMouseSetup::run(*worker, found.first());
         QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::ButtonFilled, 10000);
         if (round == 0) {
             const auto pick = [&](int key, const char* group, const char* choice) {
@@ -59,7 +55,7 @@ void TestButtonsE2E::assignmentsReachTheFlashAndComeBack() {
             pick(5, "DPI_9", "Mute");               // multimedia on index 3
             pick(6, nullptr, "DPI_3");              // profile switch on index 5
             FlashDataMap flash;
-            QTRY_VERIFY_WITH_TIMEOUT(z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
+            QTRY_VERIFY_WITH_TIMEOUT(z1.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
                                          flash.buttons[5].bytes[0] == 9,
                                      5000);
             const QByteArray bytes(reinterpret_cast<const char*>(&flash), sizeof flash);

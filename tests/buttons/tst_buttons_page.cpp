@@ -8,6 +8,7 @@
 #include "device/HidApi.h"
 #include "device/LinkState.h"
 #include "sensor/SensorCapability.h"
+#include "tests/common/AllLanguages.h"
 #include "tests/common/VirtualMouseSetup.h"
 #include "tests/sensor_page/FakeHid.h"
 
@@ -365,11 +366,7 @@ void TestButtonsPage::resetAndItsDefaults() {
 // The profile row feeds the summary; in every language the page's texts come from the language files
 // (no built-in Chinese left in English) and nothing is cut off.
 void TestButtonsPage::profileRowAndEveryLanguage() {
-    QStringList keys;
-    for (const Language::LanguageInfo& l : Language::allLanguages())
-        keys << QLatin1String(l.optionKey);
-    Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", keys);
-    QCOMPARE(Language::loadedCount(), 11);
+    QCOMPARE(AllLanguages::load(), 11);
     Language::setCurrentIndex(0);
     QSignalSpy config(PostMsg::instance(), &PostMsg::SigAddConfig);
     m_page->SlotUpDataConfigUI(3, 1, true);

@@ -2,7 +2,12 @@
 // Shared set-up of the end-to-end suites: the real device library with instant virtual links, fresh
 // program and device state, and a device table whose first row is the default virtual mouse.
 #include "app/core/IniStores.h"
+#include "app/core/PostMsg.h"
 #include "device/HidApi.h"
+#include "device/LinkState.h"
+#include "device/Worker.h"
+
+#include "HIDUsbVirtual.h"
 
 #include <QFile>
 #include <QLibrary>
@@ -58,24 +63,58 @@ template <typename F> bool bind(QLibrary& controls, F*& f, const char* name) {
     return f != nullptr;
 }
 
+// As after a start of the program: no record, no link state, the hub open.
+inline void freshProgram() {
+    PostMsg::resetShutdown();
+    CurrentRecord::replace(FlashDataMap{});
+    LinkFlags::resetAll();
+}
+
+// What choosing `device` in the list does: the pages are active and the worker reads the device.
+inline void run(Worker& worker, const DeviceAllInfo& device) {
+    worker.SlotSelectMouseInfo(device);
+    LinkFlags::DevicePagesActive = true;
+    worker.requestRun();
+}
+
+// The virtual devices' controls (HidVirt_Reload as Reload, …), from the library the link loaded.
+// clang-format off
+#define ZF_VIRT_CONTROLS(X)                                                                                  \
+    X(Reload) X(List) X(Plug) X(SetLink) X(PressDpiButton) X(HoldDpiButton) X(PressRateButton) X(PressKey)  \
+    X(SetBattery) X(FailNextPairing) X(HangNextPairing) X(FailNextUpgrade) X(GetCounters) X(ResetCounters)  \
+    X(ReadFlash) X(MouseVersion) X(SetPacketTime)
+// clang-format on
+struct Controls {
+#define ZF_VIRT_MEMBER(name) decltype(&::HidVirt_##name) name = nullptr;
+    ZF_VIRT_CONTROLS(ZF_VIRT_MEMBER)
+#undef ZF_VIRT_MEMBER
+    QLibrary library;
+
+    // Loads the real library for the link and binds every control; empty on success, else what failed.
+    QString load() {
+        const QString failed = loadLibrary(library);
+        if (!failed.isEmpty())
+            return failed;
+#define ZF_VIRT_BIND(name)                                                                                   \
+    if (!bind(library, name, "HidVirt_" #name))                                                              \
+        return QStringLiteral("no HidVirt_" #name);
+        ZF_VIRT_CONTROLS(ZF_VIRT_BIND)
+#undef ZF_VIRT_BIND
+        return QString();
+    }
+};
+
 // One factory-fresh mouse "z1" on its cable as row 1 (sensor 3395, eight keys).
-struct CableMouse {
+struct CableMouse : Controls {
     QTemporaryDir appDir, state;
-    QLibrary controls;
-    int (*readFlash)(const char*, int, unsigned char*) = nullptr;
-    int (*reload)() = nullptr;
 
     QString start() {
         IniStore& ini = prepare(appDir, state, "mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n");
         ini.setValue("Drive1", "Sensor", "3395");
         ini.setValue("Drive1", "KeyNumber", "8");
         ini.sync();
-        const QString failed = loadLibrary(controls);
-        if (!failed.isEmpty())
-            return failed;
-        const bool bound =
-            bind(controls, readFlash, "HidVirt_ReadFlash") && bind(controls, reload, "HidVirt_Reload");
-        return bound && reload() ? QString() : QStringLiteral("no virtual devices");
+        const QString failed = load();
+        return !failed.isEmpty() ? failed : Reload() ? QString() : QStringLiteral("no virtual devices");
     }
 };
 

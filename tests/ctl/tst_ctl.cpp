@@ -338,7 +338,8 @@ private slots:
         QCOMPARE(ctl({"-d", "z4", "profile", "1"}).code, 0);
     }
 
-    // A file the codec refuses changes nothing in the mouse; a sound one restores what was exported.
+    // A file the codec refuses, or one saved for another sensor, changes nothing in the mouse; a sound
+    // one restores what was exported.
     void importRefusesBrokenFiles() {
         const QString file = path("m1.bin");
         const Run exported = ctl({"-d", "r1", "export", file});
@@ -351,23 +352,16 @@ private slots:
         QCOMPARE(ctl({"-d", "r1", "set", "debounce", "12"}).code, 0);
         const QByteArray changed = flash("m1");
 
+        // The codec's refusals are its own suite's; here one of them, end to end.
         QByteArray badMagic = good;
         badMagic[4] = 'X';
-        QByteArray otherSensor = good;
-        otherSensor.replace(20, 4, "3950");
-        QByteArray tooManyLevels = good;
-        tooManyLevels[36 + 1] = 9;
-        for (const auto& broken :
-             {std::make_pair("magic", badMagic), std::make_pair("short", good.left(5000)),
-              std::make_pair("sensor", otherSensor), std::make_pair("levels", tooManyLevels)}) {
-            QFile b(path("broken.bin"));
-            QVERIFY(b.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            b.write(broken.second);
-            b.close();
-            const Run r = ctl({"-d", "r1", "import", path("broken.bin")});
-            QVERIFY2(r.code == 1 && r.err.contains("nothing changed"), broken.first);
-            QVERIFY2(flash("m1") == changed, broken.first);
-        }
+        QFile b(path("broken.bin"));
+        QVERIFY(b.open(QIODevice::WriteOnly));
+        b.write(badMagic);
+        b.close();
+        const Run r = ctl({"-d", "r1", "import", path("broken.bin")});
+        QVERIFY2(r.code == 1 && r.err.contains("nothing changed"), qPrintable(r.err));
+        QVERIFY(flash("m1") == changed);
         QCOMPARE(ctl({"-d", "z4", "import", file}).code, 1); // saved for another sensor
         QCOMPARE(ctl({"-d", "r2", "import", file}).code, 1); // offline
 

@@ -12,8 +12,6 @@
 #include "device/Worker.h"
 #include "tests/common/VirtualMouseSetup.h"
 
-#include "HIDUsbVirtual.h"
-
 #include <QDir>
 #include <QMutex>
 #include <QTemporaryDir>
@@ -35,15 +33,6 @@ const QByteArray kTwoModels =
     "receiver receiver0 vid=373B pid=1002 address=A10001\n"
     "receiver receiverB vid=373B pid=1002 address=A10002\n";
 const QString kReceiverBPath = QStringLiteral("/dev/zf-virtual/receiverB");
-
-// The virtual devices' control functions, resolved from the same library the link loaded.
-struct Virt {
-    int (*Reload)();
-    int (*Plug)(const char*, int);
-    int (*SetLink)(const char*, int);
-    int (*PressRateButton)(const char*);
-    int (*ReadFlash)(const char*, int, unsigned char*);
-};
 
 std::atomic<qint64> g_now{0};
 
@@ -98,8 +87,7 @@ private:
 
     QTemporaryDir m_appDir;
     QTemporaryDir m_state;
-    QLibrary m_lib;
-    Virt v{};
+    VirtualMouseSetup::Controls v;
     std::unique_ptr<Worker> m_worker;
     std::unique_ptr<QObject> m_pages;
     int m_offline = 0;
@@ -116,13 +104,8 @@ void TestDeviceLinkE2E::initTestCase() {
     ini.setValue("Drive2", "MID", "32");
     ini.setList("Drive1", "Adveanced", {"1", "3"});
     ini.sync();
-    const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+    const QString failed = v.load();
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
-    using VirtualMouseSetup::bind;
-    QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
-            bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
-            bind(m_lib, v.PressRateButton, "HidVirt_PressRateButton") &&
-            bind(m_lib, v.ReadFlash, "HidVirt_ReadFlash"));
     DeviceReports::setClock([] { return g_now.load(); });
 }
 
@@ -133,9 +116,7 @@ void TestDeviceLinkE2E::init() {
     qunsetenv("ZF_HIDUSB_DEVICES");
     QVERIFY(v.Reload());
     QDir(DeviceCache::folder()).removeRecursively();
-    PostMsg::resetShutdown();
-    LinkFlags::resetAll();
-    CurrentRecord::replace(FlashDataMap{});
+    VirtualMouseSetup::freshProgram();
     SelectedDevice::set(DeviceAllInfo());
     g_now = 100000;
     m_pages.reset(new QObject);
@@ -190,9 +171,7 @@ void TestDeviceLinkE2E::bringUp(const QString& path, bool expectRecord, int row)
     QCOMPARE(chosen.path, path);
     QCOMPARE(int(chosen.row), row);
     SelectedDevice::set(chosen);
-    m_worker->SlotSelectMouseInfo(chosen);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, chosen);
     if (expectRecord) {
         waitFor(form, 1);
         QTRY_VERIFY(LinkFlags::DeviceReady);
@@ -211,9 +190,7 @@ void TestDeviceLinkE2E::restart() {
     DeviceSession::stopService();
     m_worker.reset();    // its destructor shuts the link down once more
     QVERIFY(v.Reload()); // the virtual mouse keeps only what reached its stored flash
-    PostMsg::resetShutdown();
-    LinkFlags::resetAll();
-    CurrentRecord::replace(FlashDataMap{});
+    VirtualMouseSetup::freshProgram();
     m_worker.reset(new Worker);
     DevicePagesLink::setWorker(m_worker.get());
 }

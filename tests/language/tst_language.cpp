@@ -2,6 +2,7 @@
 #include "app/core/LanguageQt.h"
 #include "app/ui/LanguageBox.h"
 #include "app/ui/QtDialogDates.h"
+#include "tests/common/AllLanguages.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -223,11 +224,7 @@ private slots:
 
     void everyLanguageHasEveryKey() {
         const KeyList keys = readKeyList();
-        QStringList all;
-        for (const auto& l : Language::allLanguages())
-            all << l.optionKey;
-        Language::loadFrom(sourceDir() + "/resources", all);
-        QCOMPARE(Language::loadedCount(), 11);
+        QCOMPARE(AllLanguages::load(), 11);
         QVERIFY(Language::netError().isEmpty());
         QStringList missing;
         for (int i = 0; i < Language::loadedCount(); ++i) {
@@ -275,9 +272,7 @@ private slots:
         const QString folder = LanguageQt::systemFolder();
         if (!QFile::exists(folder + "/qtbase_ru.qm"))
             QSKIP("Qt's translations (qttranslations5-l10n) are not installed");
-        QStringList all;
-        for (const auto& l : Language::allLanguages())
-            all << l.optionKey;
+        const QStringList all = AllLanguages::keys();
         const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
         for (int i = 0; i < all.size(); ++i) {
             const bool english = all[i] == "English";
@@ -299,9 +294,7 @@ private slots:
     // Dates and numbers of Qt's own dialogs follow the language too (the file dialog's dates would
     // otherwise come from the system's locale); digits stay Western, as on the pages.
     void qtDialogDatesAndNumbersFollowTheLanguage() {
-        QStringList all;
-        for (const auto& l : Language::allLanguages())
-            all << l.optionKey;
+        const QStringList all = AllLanguages::keys();
         for (int i = 0; i < all.size(); ++i) {
             LanguageQt::apply(i, all, m_dir.path());
             QVERIFY2(QLocale().zeroDigit() == '0' &&

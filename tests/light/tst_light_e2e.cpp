@@ -16,7 +16,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLibrary>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -43,7 +42,6 @@ private slots:
     void receiverSectionsOnTheCableSayWhy();
 
 private:
-    template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
     template <typename T> T* child(const char* name) {
         T* w = m_page->findChild<T*>(QLatin1String(name));
         if (!w)
@@ -52,7 +50,7 @@ private:
     }
     FlashDataMap flash() {
         FlashDataMap r;
-        fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash")("z1", -1, r.data());
+        v.ReadFlash("z1", -1, r.data());
         return r;
     }
     void bringUp(const QByteArray& description = kDescription);
@@ -62,7 +60,7 @@ private:
         return out.left(size);
     }
 
-    QLibrary m_raw;
+    VirtualMouseSetup::Controls v;
     QScopedPointer<QTemporaryDir> m_appDir, m_state;
     std::unique_ptr<LampLight> m_page;
     std::unique_ptr<Worker> m_worker;
@@ -73,10 +71,8 @@ private:
 };
 
 void TestLightE2E::initTestCase() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_raw.setFileName(lib);
-    QVERIFY(m_raw.load());
+    const QString failed = v.load();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
     PostMsg::connectBlockingFunctor(&PostMsg::SigForm, &m_context, [this] { ++m_forms; });
     connect(PostMsg::instance(), &PostMsg::SigMouseOffLineo, &m_context, [this] { ++m_offline; });
@@ -85,9 +81,7 @@ void TestLightE2E::initTestCase() {
 void TestLightE2E::init() {
     m_appDir.reset(new QTemporaryDir);
     m_state.reset(new QTemporaryDir);
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
     m_forms = m_offline = 0;
 }
 
@@ -107,7 +101,7 @@ void TestLightE2E::bringUp(const QByteArray& description) {
         ini.setValue("Drive1", key, "1");
     ini.setList("Drive1", "Adveanced", {"0", "0"});
     ini.sync();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    QVERIFY(v.Reload());
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     // On the cable the mouse and its receiver are listed apart: the mouse is the wired entry.
     QVERIFY(!found.isEmpty());
@@ -120,9 +114,7 @@ void TestLightE2E::bringUp(const QByteArray& description) {
     m_page->show();
     m_worker = std::make_unique<Worker>();
     PostMsg::instance()->SendSelectMouseInfo(m_mouse);
-    m_worker->SlotSelectMouseInfo(m_mouse);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, m_mouse);
     QTRY_VERIFY_WITH_TIMEOUT(m_forms >= 1, 10000);
     SensorFlags::Armed = true;
 }
@@ -157,9 +149,9 @@ void TestLightE2E::mouseControlsLandInTheFlash() {
 
     // A preset is one write of all three colour bytes; a stepper one more.
     unsigned long long before[5], after[5];
-    fn<int (*)(unsigned long long*)>("HidVirt_GetCounters")(before);
+    v.GetCounters(before);
     QTest::mouseClick(child<QPushButton>("toolButtonColorJ"), Qt::LeftButton);
-    fn<int (*)(unsigned long long*)>("HidVirt_GetCounters")(after);
+    v.GetCounters(after);
     const FlashDataMap f = flash();
     QCOMPARE(QColor(f.lightBarColour[0], f.lightBarColour[1], f.lightBarColour[2]), QColor(96, 25, 133));
     QCOMPARE(after[2] - before[2], 1ull);
@@ -254,7 +246,7 @@ void TestLightE2E::fillingWritesNothingAndTheMouseIsFollowed() {
 
     // The mouse's own DPI button, held: the page shows the DPI light's next effect and writes nothing.
     const int next = device.dpiLightOn == 0 ? 1 : device.dpiLightEffect == 1 ? 2 : 0;
-    QVERIFY(fn<int (*)(const char*)>("HidVirt_HoldDpiButton")("z1"));
+    QVERIFY(v.HoldDpiButton("z1"));
     QTRY_COMPARE_WITH_TIMEOUT(child<QComboBox>("Model")->currentIndex(), next, 5000);
     FlashDataMap expected = device;
     expected.dpiLightOn = next != 0;
@@ -269,7 +261,7 @@ void TestLightE2E::offlineChangeWritesNothing() {
     auto* mode = child<QComboBox>("LightMod");
     const int shown = mode->currentIndex();
     const FlashDataMap device = flash();
-    QVERIFY(fn<int (*)(const char*, int)>("HidVirt_SetLink")("z1", 0));
+    QVERIFY(v.SetLink("z1", 0));
     mode->setCurrentIndex(shown == 4 ? 5 : 4);
     QCOMPARE(mode->currentIndex(), shown);
     child<QSlider>("horizontalLight")->setValue(3);
@@ -314,7 +306,7 @@ void TestLightE2E::receiverLightsLandAndRefusalsRestore() {
     QVERIFY(child<QCheckBox>("ReUntil_2")->isChecked() && !child<QCheckBox>("ReUntil")->isChecked());
 
     // The receiver keeps its lights across a restart of the library.
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    QVERIFY(v.Reload());
     QCOMPARE(receiverBytes(&HidApi::UsbFinderC_GetDongleIndicatorLed, 3), QByteArray::fromHex("010201"));
 
     // A receiver that refuses: each control and buffer goes back, and nothing is sent again.
@@ -322,7 +314,7 @@ void TestLightE2E::receiverLightsLandAndRefusalsRestore() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(kDescription).replace("address=A10008", "address=A10008 lights=none"));
     file.close();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
+    QVERIFY(v.Reload());
     m_offline = 0;
     child<QComboBox>("LightMod_4")->setCurrentIndex(1);
     QCOMPARE(child<QComboBox>("LightMod_4")->currentIndex(), 2);

@@ -38,7 +38,7 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
     const auto flashArea = [&](int i) {
         FlashDataMap flash;
-        if (!z1.readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
+        if (!z1.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)))
             return QByteArray();
         // The button's assignment, then its area at 1048 + 592·i.
         const QByteArray all(reinterpret_cast<const char*>(&flash), sizeof flash);
@@ -61,16 +61,12 @@ void TestMacroE2E::boundMacroFollowsEditsAndComesBack() {
     answer.start(10);
 
     for (int round = 0; round < 2; ++round) {
-        PostMsg::resetShutdown();
-        CurrentRecord::replace(FlashDataMap{});
-        LinkFlags::resetAll();
+        VirtualMouseSetup::freshProgram();
         auto macro = std::make_unique<Macro>();
         auto buttons = std::make_unique<Buttoninterface>();
         buttons->show();
         auto worker = std::make_unique<Worker>();
-        worker->SlotSelectMouseInfo(found.first());
-        LinkFlags::DevicePagesActive = true;
-        worker->requestRun();
+        VirtualMouseSetup::run(*worker, found.first());
         QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::ButtonFilled, 10000);
         if (round == 0) {
             // Key 3 is button index 2.

@@ -6,6 +6,7 @@
 #include "app/notices/SimpleNotices.h"
 #include "app/notices/UpDataParam.h"
 #include "device/LinkState.h"
+#include "tests/common/AllLanguages.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,9 +61,7 @@ private slots:
 
     // The stored index counts enabled languages; the notice's files follow the older numbering.
     void alreadyRunningNoticeFindsItsLanguageFile() {
-        QStringList all;
-        for (const auto& l : Language::allLanguages())
-            all << l.optionKey;
+        const QStringList all = AllLanguages::keys();
         // Japanese, Korean, Russian are renumbered; Arabic (3) is outside the old numbering.
         for (auto [index, file] :
              {std::pair{0, 0}, {2, 2}, {3, -1}, {4, 5}, {5, 3}, {6, 4}, {11, -1}, {-1, -1}})

@@ -26,15 +26,6 @@ const QString kReceiver = QStringLiteral("/dev/zf-virtual/receiver0");
 const QString kReceiverB = QStringLiteral("/dev/zf-virtual/receiverB");
 const QString kCable = QStringLiteral("/dev/zf-virtual/mouse0");
 std::atomic<qint64> g_now{0};
-
-struct Virt {
-    int (*Reload)();
-    int (*Plug)(const char*, int);
-    int (*SetLink)(const char*, int);
-    int (*FailNextPairing)();
-    int (*HangNextPairing)();
-    int (*List)(char*, int);
-};
 } // namespace
 
 class TestPairing : public QObject {
@@ -57,8 +48,7 @@ private:
     void startPairing(Match& m);
 
     QTemporaryDir m_appDir, m_state;
-    QLibrary m_lib;
-    Virt v{};
+    VirtualMouseSetup::Controls v;
 };
 
 void TestPairing::initTestCase() {
@@ -68,13 +58,8 @@ void TestPairing::initTestCase() {
     VirtualMouseSetup::prepare(m_appDir, m_state, kUnpaired).sync();
     Language::loadFrom(shipped, {"English"});
     Language::setCurrentIndex(0);
-    const QString failed = VirtualMouseSetup::loadLibrary(m_lib);
+    const QString failed = v.load();
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
-    using VirtualMouseSetup::bind;
-    QVERIFY(bind(m_lib, v.Reload, "HidVirt_Reload") && bind(m_lib, v.Plug, "HidVirt_Plug") &&
-            bind(m_lib, v.SetLink, "HidVirt_SetLink") &&
-            bind(m_lib, v.FailNextPairing, "HidVirt_FailNextPairing") &&
-            bind(m_lib, v.HangNextPairing, "HidVirt_HangNextPairing") && bind(m_lib, v.List, "HidVirt_List"));
     Match::setAttemptClock([] { return g_now.load(); }, 5000);
 }
 

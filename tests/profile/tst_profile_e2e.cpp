@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QLibrary>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,41 +43,32 @@ private:
     void bringUp(const char* name);
     FlashDataMap flash(const char* name, int profile = -1) {
         FlashDataMap r{};
-        m_readFlash(name, profile, reinterpret_cast<unsigned char*>(&r));
+        v.ReadFlash(name, profile, reinterpret_cast<unsigned char*>(&r));
         return r;
     }
     QString status() {
         char buffer[4096] = {};
-        m_list(buffer, sizeof buffer);
+        v.List(buffer, sizeof buffer);
         return QString::fromLatin1(buffer);
     }
 
     QTemporaryDir m_appDir, m_state, m_files;
-    QLibrary m_raw;
-    int (*m_readFlash)(const char*, int, unsigned char*) = nullptr;
-    int (*m_list)(char*, int) = nullptr;
-    int (*m_plug)(const char*, int) = nullptr;
+    VirtualMouseSetup::Controls v;
     QList<DeviceAllInfo> m_found;
     std::unique_ptr<Buttoninterface> m_page;
     std::unique_ptr<Worker> m_worker;
 };
 
 void TestProfileE2E::initTestCase() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_raw.setFileName(lib);
-    QVERIFY(m_raw.load());
-    m_readFlash = reinterpret_cast<decltype(m_readFlash)>(m_raw.resolve("HidVirt_ReadFlash"));
-    m_list = reinterpret_cast<decltype(m_list)>(m_raw.resolve("HidVirt_List"));
-    m_plug = reinterpret_cast<decltype(m_plug)>(m_raw.resolve("HidVirt_Plug"));
-    QVERIFY(m_readFlash && m_list && m_plug);
+    const QString failed = v.load();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
     IniStore& ini = VirtualMouseSetup::prepare(m_appDir, m_state,
                                                "mouse za vid=373B pid=1001 cid=05 mid=1F link=cable\n"
                                                "mouse zb vid=373B pid=1001 cid=05 mid=1F link=cable\n");
     ini.setValue("Drive1", "Sensor", "3395");
     ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.sync();
-    QVERIFY(reinterpret_cast<int (*)()>(m_raw.resolve("HidVirt_Reload"))());
+    QVERIFY(v.Reload());
     m_found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(m_found.size(), 2);
 }
@@ -98,16 +88,12 @@ void TestProfileE2E::bringUp(const char* name) {
         if (d.path.endsWith(QLatin1Char('/') + QLatin1String(name)))
             device = d;
     QVERIFY(!device.path.isEmpty());
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
     SelectedDevice::set(device);
     m_page = std::make_unique<Buttoninterface>();
     m_page->show();
     m_worker = std::make_unique<Worker>();
-    m_worker->SlotSelectMouseInfo(device);
-    LinkFlags::DevicePagesActive = true;
-    m_worker->requestRun();
+    VirtualMouseSetup::run(*m_worker, device);
     QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::ButtonFilled, 10000);
 }
 
@@ -201,13 +187,13 @@ void TestProfileE2E::profileSwitchReachesTheMouseAndThePages() {
     QVERIFY(!label.isEmpty());
     QCOMPARE(label.last().at(0).toString(), chooser->itemText(1));
 
-    QVERIFY(m_plug("za", 0));
+    QVERIFY(v.Plug("za", 0));
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     chooser->setCurrentIndex(2);
     QMetaObject::invokeMethod(chooser, "activated", Q_ARG(int, 2));
     QCOMPARE(chooser->currentIndex(), 1);
     QCOMPARE(offline.count(), 1);
-    QVERIFY(m_plug("za", 1));
+    QVERIFY(v.Plug("za", 1));
 }
 
 QTEST_MAIN(TestProfileE2E)

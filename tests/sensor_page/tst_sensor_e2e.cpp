@@ -16,7 +16,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
-#include <QLibrary>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -34,32 +33,21 @@ private slots:
     void cleanupTestCase();
 
 private:
-    template <typename F> F fn(const char* name) { return reinterpret_cast<F>(m_raw.resolve(name)); }
-    static void run(Worker& worker, const DeviceAllInfo& mouse) {
-        worker.SlotSelectMouseInfo(mouse);
-        LinkFlags::DevicePagesActive = true;
-        worker.requestRun();
-    }
-
     QString m_shipped = qEnvironmentVariable("ZF_APP_DIR");
     QScopedPointer<QTemporaryDir> m_appDir, m_state;
-    QLibrary m_raw;
+    VirtualMouseSetup::Controls v;
 };
 
 void TestSensorE2E::initTestCase() {
-    const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-    QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-    m_raw.setFileName(lib);
-    QVERIFY(m_raw.load());
+    const QString failed = v.load();
+    QVERIFY2(failed.isEmpty(), qPrintable(failed));
 }
 
 void TestSensorE2E::init() {
     m_appDir.reset(new QTemporaryDir);
     m_state.reset(new QTemporaryDir);
     QVERIFY(m_appDir->isValid() && m_state->isValid());
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
 }
 
 // Each shipped virtual mouse's factory levels decode, with its row's model rules, to the row's
@@ -75,8 +63,7 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
     QVERIFY(QFile::copy(m_shipped + "/usersetting/Config.ini", config));
     QVERIFY(QFile::copy(m_shipped + "/driver_sensor.h", m_appDir->path() + "/driver_sensor.h"));
     ConfigIniStore::resetForTests();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    QVERIFY(v.Reload());
     const DeviceTable table = DeviceTable::load();
     QVERIFY(table.size() >= 8);
 
@@ -97,7 +84,7 @@ void TestSensorE2E::shippedMiceShowTheirRowsLevels() {
         QCOMPARE(model.dpiGrade.size(), 8);
 
         FlashDataMap record;
-        QVERIFY(readFlash(name, -1, reinterpret_cast<unsigned char*>(&record)));
+        QVERIFY(v.ReadFlash(name, -1, reinterpret_cast<unsigned char*>(&record)));
         QString shown, expected;
         FlashDataMap want = record;
         for (int level = 0; level < 8; ++level) {
@@ -131,8 +118,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     ini.setValue("Drive1", "DPIMaxGrade", "8");
     ini.setList("Drive1", "DPIRange", {"50", "10000", "50", "10100", "26000", "100", "11"});
     ini.sync();
-    QVERIFY(fn<int (*)()>("HidVirt_Reload")());
-    auto readFlash = fn<int (*)(const char*, int, unsigned char*)>("HidVirt_ReadFlash");
+    QVERIFY(v.Reload());
     const QList<DeviceAllInfo> found = Discovery::enumerate(Discovery::Finder::Default);
     QCOMPARE(found.size(), 1);
     const DeviceAllInfo mouse = found.first();
@@ -149,7 +135,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     auto* sliderY = page->findChild<QSlider*>("horizontalSliderY");
     QVERIFY(dpi && xy && sliderX && sliderY);
     auto worker = std::make_unique<Worker>();
-    run(*worker, mouse);
+    VirtualMouseSetup::run(*worker, mouse);
     QTRY_VERIFY_WITH_TIMEOUT(form >= 1, 10000);
     QVERIFY(!xy->isChecked());
     const int level = dpi->currentLevel();
@@ -162,7 +148,7 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QCOMPARE(DpiCodec::decodeY(level), 26000);
     QCOMPARE(dpi->levelText(level), QStringLiteral("26000"));
     FlashDataMap flash;
-    QTRY_VERIFY_WITH_TIMEOUT(readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
+    QTRY_VERIFY_WITH_TIMEOUT(v.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
                                  flash.dpiLevels[level].wideFlags == 0x11,
                              5000);
     QCOMPARE(flash.dpiLevels[level].yValue, flash.dpiLevels[level].xValue);
@@ -174,13 +160,13 @@ void TestSensorE2E::wideXYSurvivesARestart() {
     QCOMPARE(int(CurrentRecord::snapshot().dpiLevelCount), 7);
 
     // The mouse's own DPI button: the page follows without writing back; a rate click reaches the flash.
-    QVERIFY(fn<int (*)(const char*)>("HidVirt_PressDpiButton")("z1"));
+    QVERIFY(v.PressDpiButton("z1"));
     const int next = (level + 1) % 7;
     QTRY_COMPARE_WITH_TIMEOUT(dpi->currentLevel(), next, 5000);
     QCOMPARE(int(CurrentRecord::snapshot().currentDpiLevel), next);
     QTest::mouseClick(page->findChild<SensorRate*>("frameRate")->button(1), Qt::LeftButton); // 250 Hz
     QTRY_VERIFY_WITH_TIMEOUT(
-        readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) && flash.reportRate == 4, 5000);
+        v.ReadFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) && flash.reportRate == 4, 5000);
     QCOMPARE(int(flash.currentDpiLevel), next);
     QVERIFY(worker->shutdown(3000));
     hid().UsbServer_Exit();
@@ -188,15 +174,13 @@ void TestSensorE2E::wideXYSurvivesARestart() {
 
     // A fresh program: the page shows X–Y editing on, with both values, from the record alone.
     page.reset();
-    PostMsg::resetShutdown();
-    CurrentRecord::replace(FlashDataMap{});
-    LinkFlags::resetAll();
+    VirtualMouseSetup::freshProgram();
     SensorFlags::XYSeparate = false;
     page = std::make_unique<Sensor>();
     page->show();
     dpi = page->findChild<SensorDPI*>("frameDpi");
     worker = std::make_unique<Worker>();
-    run(*worker, mouse);
+    VirtualMouseSetup::run(*worker, mouse);
     QTRY_VERIFY_WITH_TIMEOUT(form >= 2, 10000);
     QVERIFY(page->findChild<QAbstractButton*>("XYOpen")->isChecked());
     QVERIFY(page->findChild<QSlider*>("horizontalSliderY")->isVisible());

@@ -14,12 +14,12 @@
 #include "device/Worker.h"
 #include "platform/Autostart.h"
 #include "platform/MousePanel.h"
+#include "tests/common/AllLanguages.h"
 #include "tests/common/VirtualMouseSetup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QLibrary>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -59,9 +59,7 @@ public slots:
 class TestSettings : public QObject {
     Q_OBJECT
     QTemporaryDir m_appDir, m_state, m_images;
-    QLibrary m_lib;
-    int (*m_setLink)(const char*, int) = nullptr;
-    int (*m_mouseVersion)(const char*) = nullptr;
+    VirtualMouseSetup::Controls v;
 
     template <typename T> T* child(FormSetting& page, const char* name) {
         return page.findChild<T*>(QLatin1String(name));
@@ -78,10 +76,7 @@ private slots:
         ini.setValue("Drive1", "DM", "M1R");
         ini.setValue("Option", "Website", "https://zentrafox.example/");
         ini.sync();
-        QStringList enabled;
-        for (const auto& l : Language::allLanguages())
-            enabled << QLatin1String(l.optionKey);
-        Language::loadFrom(qEnvironmentVariable("ZF_BUILT_APP_DIR"), enabled);
+        AllLanguages::load(qEnvironmentVariable("ZF_BUILT_APP_DIR"));
 
         QFile description(m_images.path() + "/images.txt");
         QVERIFY(description.open(QIODevice::WriteOnly));
@@ -93,20 +88,15 @@ private slots:
                  0);
         qputenv("ZF_FIRMWARE_DIR", QFile::encodeName(m_images.path() + "/bin"));
 
-        const QString lib = qEnvironmentVariable("ZF_REAL_HID");
-        QVERIFY2(HidLibrary::load(lib), qPrintable(HidLibrary::errorText()));
-        m_lib.setFileName(lib);
-        QVERIFY(m_lib.load());
-        m_setLink = reinterpret_cast<int (*)(const char*, int)>(m_lib.resolve("HidVirt_SetLink"));
-        m_mouseVersion = reinterpret_cast<int (*)(const char*)>(m_lib.resolve("HidVirt_MouseVersion"));
-        QVERIFY(m_setLink && m_mouseVersion);
+        const QString failed = v.load();
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
         FormSetting::setModalRunner(&modalRunner);
     }
 
     void init() {
         g_onModal = nullptr;
         g_modalRuns = 0;
-        QVERIFY(m_setLink("m1", HIDVIRT_LINK_CABLE));
+        QVERIFY(v.SetLink("m1", HIDVIRT_LINK_CABLE));
     }
 
     void cleanupTestCase() {
@@ -186,11 +176,11 @@ private slots:
         QSignalSpy touch(PostMsg::instance(), &PostMsg::SigTouchkey);
         QSignalSpy wait(PostMsg::instance(), &PostMsg::SigUpDataParam);
         SelectedDevice::set(listed("m1"));
-        QVERIFY(m_setLink("m1", HIDVIRT_LINK_OFF));
+        QVERIFY(v.SetLink("m1", HIDVIRT_LINK_OFF));
         page.on_Reset_clicked();
         QCOMPARE(offline.count(), 1);
         QCOMPARE(g_modalRuns, 0);
-        QVERIFY(m_setLink("m1", HIDVIRT_LINK_CABLE));
+        QVERIFY(v.SetLink("m1", HIDVIRT_LINK_CABLE));
 
         page.on_Reset_clicked(); // answered "no"
         QCOMPARE(g_modalRuns, 1);
@@ -222,12 +212,12 @@ private slots:
 
         LinkFlags::PageChanged = true;
         SelectedDevice::set(listed("r1"));
-        QVERIFY(m_setLink("m1", HIDVIRT_LINK_OFF));
+        QVERIFY(v.SetLink("m1", HIDVIRT_LINK_OFF));
         box->click();
         QVERIFY(!box->isChecked());
         QCOMPARE(offline.count(), 1);
 
-        QVERIFY(m_setLink("m1", HIDVIRT_LINK_RECEIVER));
+        QVERIFY(v.SetLink("m1", HIDVIRT_LINK_RECEIVER));
         box->click();
         QVERIFY(box->isChecked());
         unsigned char answer[8] = {};
@@ -306,13 +296,13 @@ private slots:
         QVERIFY(!seen.mouseStage && seen.receiverStage);
         QCOMPARE(page.receiverVersion(), QStringLiteral("v1.03"));
         QVERIFY(!page.receiverImageReady() && page.mouseImageReady());
-        QCOMPARE(m_mouseVersion("m1"), 0x0105); // the mouse was left alone
+        QCOMPARE(v.MouseVersion("m1"), 0x0105); // the mouse was left alone
 
         ok = false;
         page.on_Mouse_clicked();
         QVERIFY(ok);
         QVERIFY(seen.mouseStage && !seen.receiverStage);
-        QCOMPARE(m_mouseVersion("m1"), 0x0106);
+        QCOMPARE(v.MouseVersion("m1"), 0x0106);
         QCOMPARE(page.mouseVersion(), QStringLiteral("v1.06"));
         QVERIFY(!page.mouseImageReady());
 
