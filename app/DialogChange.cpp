@@ -7,6 +7,7 @@
 #include "app/notices/SimpleNotices.h"
 #include "app/pairing/Match.h"
 #include "app/ui/LanguageBox.h"
+#include "app/ui/PixelFile.h"
 #include "app/ui/Theme.h"
 #include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -148,6 +150,23 @@ void DialogChange::applyStyle() {
                     url(pics + QStringLiteral("CardDisable.png")), caption, bright, muted, accent);
     // On the inner frame: the window's own style sheet (its background) is set by whoever builds it.
     ui->frameMain->setStyleSheet(css);
+}
+
+void DialogChange::setBackground(const QString& png) {
+    m_background = PixelFile::map(PixelFile::besidePng(png));
+    setStyleSheet(m_background.isNull()
+                      ? QStringLiteral("#DialogChange{border-image: url(") + png + QStringLiteral(");}")
+                      : QString());
+    update();
+}
+
+void DialogChange::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_background.isNull())
+        return;
+    // As a border image without borders draws it: the whole picture over the whole widget.
+    QPainter painter(this);
+    painter.drawImage(rect(), m_background);
 }
 
 void DialogChange::on_RepairButton_clicked() {
