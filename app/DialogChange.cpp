@@ -54,6 +54,7 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     m_retry.setInterval(1300);
     connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
     retranslate();
+    redraw();
     SlotUpDateButton(false);
 }
 
@@ -86,7 +87,20 @@ void DialogChange::retranslate() {
     const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + kRepairEnds + 8);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
     placeLanguageBox();
-    redraw();
+    // Only the cards' captions follow the language: the cards themselves stay.
+    const int first = m_page * kPerPage;
+    for (int i = 0; i < m_buttons.size() && first + i < m_devices.size(); ++i) {
+        const bool online = m_devices.at(first + i).online != 0;
+        m_buttons.at(i)->setText(label(online ? "Online" : "Offline", online ? "Online" : "Offline"));
+    }
+}
+
+// A QIcon made from a file decodes it at once; the cards share one per picture for the window's life.
+QIcon DialogChange::cardIcon(const QString& picture) {
+    auto it = m_icons.constFind(picture);
+    if (it == m_icons.constEnd())
+        it = m_icons.insert(picture, QIcon(m_pictureDir + picture));
+    return *it;
 }
 
 void DialogChange::applyStyle() {
@@ -277,7 +291,7 @@ void DialogChange::redraw() {
         b->setObjectName(QStringLiteral("btn%1").arg(k));
         b->setFixedSize(220, 280);
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setIcon(QIcon(m_pictureDir + Discovery::pictureName(d, d.online != 0)));
+        b->setIcon(cardIcon(Discovery::pictureName(d, d.online != 0)));
         b->setIconSize(QSize(160, 200));
         b->setText(label(d.online ? "Online" : "Offline", d.online ? "Online" : "Offline"));
         b->setToolTip(d.firmware);

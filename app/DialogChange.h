@@ -5,6 +5,8 @@
 #include "app/core/DeviceAllInfo.h"
 #include "device/DeviceSession.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QImage>
 #include <QList>
 #include <QTimer>
@@ -75,6 +77,7 @@ private:
     void retranslate();
     void placeLanguageBox();
     void redraw();
+    QIcon cardIcon(const QString& picture);
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);
 
@@ -82,6 +85,7 @@ private:
     QList<DeviceAllInfo> m_devices;
     QList<QToolButton*> m_buttons;
     QImage m_background;
+    QHash<QString, QIcon> m_icons;
     QuestiondialogB* m_identical = nullptr;
     Worker* m_worker = nullptr;
     QString m_pictureDir;

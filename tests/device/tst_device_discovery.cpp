@@ -311,7 +311,10 @@ void TestDeviceDiscovery::listOutlivesAStuckLibrary() {
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
     Upgrade::writeFailInfo({211, 1, 5, 31}); // an unfinished upgrade: Repair is offered
+    addDevice("1001", "/fake/1", 5, 31, 2);
     DialogChange list;
+    list.SlotRefresh();
+    QToolButton* card = list.findChild<QToolButton*>("btn0");
     auto* box = list.findChild<QComboBox*>("comboBox");
     auto* repair = list.findChild<QToolButton*>("RepairButton");
     QVERIFY(box && repair);
@@ -331,6 +334,10 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     const QRect english = repair->geometry();
     emit box->activated(1);
     QCOMPARE(repair->text(), QStringLiteral("Восстановить"));
+    // The cards keep their place and picture; only the caption follows.
+    QCOMPARE(list.findChild<QToolButton*>("btn0"), card);
+    QCOMPARE(card->text(), Language::text("home", "Online"));
+    QVERIFY(card->text() != QStringLiteral("Online") && !card->text().isEmpty());
     QCOMPARE(repair->geometry().right(), english.right());
     QVERIFY(repair->width() >= repair->fontMetrics().horizontalAdvance(repair->text()) + 28);
     QCOMPARE(box->geometry().right() + 13, repair->x());
