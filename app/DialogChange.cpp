@@ -7,6 +7,7 @@
 #include "app/notices/SimpleNotices.h"
 #include "app/pairing/Match.h"
 #include "app/ui/LanguageBox.h"
+#include "app/ui/PixelFile.h"
 #include "app/ui/Theme.h"
 #include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -52,6 +54,7 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     m_retry.setInterval(1300);
     connect(&m_retry, &QTimer::timeout, this, &DialogChange::SlotRefresh);
     retranslate();
+    redraw();
     SlotUpDateButton(false);
 }
 
@@ -84,7 +87,20 @@ void DialogChange::retranslate() {
     const int width = qMax(120, repair->fontMetrics().horizontalAdvance(repair->text()) + kRepairEnds + 8);
     repair->setGeometry(right - width + 1, repair->y(), width, repair->height());
     placeLanguageBox();
-    redraw();
+    // Only the cards' captions follow the language: the cards themselves stay.
+    const int first = m_page * kPerPage;
+    for (int i = 0; i < m_buttons.size() && first + i < m_devices.size(); ++i) {
+        const bool online = m_devices.at(first + i).online != 0;
+        m_buttons.at(i)->setText(label(online ? "Online" : "Offline", online ? "Online" : "Offline"));
+    }
+}
+
+// A QIcon made from a file decodes it at once; the cards share one per picture for the window's life.
+QIcon DialogChange::cardIcon(const QString& picture) {
+    auto it = m_icons.constFind(picture);
+    if (it == m_icons.constEnd())
+        it = m_icons.insert(picture, QIcon(m_pictureDir + picture));
+    return *it;
 }
 
 void DialogChange::applyStyle() {
@@ -148,6 +164,23 @@ void DialogChange::applyStyle() {
                     url(pics + QStringLiteral("CardDisable.png")), caption, bright, muted, accent);
     // On the inner frame: the window's own style sheet (its background) is set by whoever builds it.
     ui->frameMain->setStyleSheet(css);
+}
+
+void DialogChange::setBackground(const QString& png) {
+    m_background = PixelFile::map(PixelFile::besidePng(png));
+    setStyleSheet(m_background.isNull()
+                      ? QStringLiteral("#DialogChange{border-image: url(") + png + QStringLiteral(");}")
+                      : QString());
+    update();
+}
+
+void DialogChange::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (m_background.isNull())
+        return;
+    // As a border image without borders draws it: the whole picture over the whole widget.
+    QPainter painter(this);
+    painter.drawImage(rect(), m_background);
 }
 
 void DialogChange::on_RepairButton_clicked() {
@@ -258,7 +291,7 @@ void DialogChange::redraw() {
         b->setObjectName(QStringLiteral("btn%1").arg(k));
         b->setFixedSize(220, 280);
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setIcon(QIcon(m_pictureDir + Discovery::pictureName(d, d.online != 0)));
+        b->setIcon(cardIcon(Discovery::pictureName(d, d.online != 0)));
         b->setIconSize(QSize(160, 200));
         b->setText(label(d.online ? "Online" : "Offline", d.online ? "Online" : "Offline"));
         b->setToolTip(d.firmware);

@@ -5,6 +5,9 @@
 #include "app/core/DeviceAllInfo.h"
 #include "device/DeviceSession.h"
 
+#include <QHash>
+#include <QIcon>
+#include <QImage>
 #include <QList>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +31,9 @@ public:
     ~DialogChange() override;
 
     void setWorker(Worker* worker) { m_worker = worker; }
+    // The list's background, stretched over it: drawn from the raw pixels kept beside the PNG when they
+    // can be mapped, else by a style sheet naming the PNG.
+    void setBackground(const QString& png);
     // (Again) subscribes to the hub, behind everyone subscribed so far (see
     // DialogMain::setFrameBuiltHandler).
     void subscribeToHub();
@@ -60,6 +66,7 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 public:
     // The library's USB-change callback while the list is shown (any thread; queues a refresh).
@@ -70,12 +77,15 @@ private:
     void retranslate();
     void placeLanguageBox();
     void redraw();
+    QIcon cardIcon(const QString& picture);
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);
 
     Ui::DialogChange* ui = nullptr;
     QList<DeviceAllInfo> m_devices;
     QList<QToolButton*> m_buttons;
+    QImage m_background;
+    QHash<QString, QIcon> m_icons;
     QuestiondialogB* m_identical = nullptr;
     Worker* m_worker = nullptr;
     QString m_pictureDir;

@@ -14,8 +14,8 @@
 #include "app/ui/QtDialogDates.h"
 #include "app/ui/Theme.h"
 #include "device/DevicePagesLink.h"
-#include "device/RecordCheck.h"
 #include "device/DeviceSession.h"
+#include "device/RecordCheck.h"
 #include "device/Worker.h"
 #include "platform/Autostart.h"
 #include "platform/ScreenMetrics.h"
@@ -115,8 +115,7 @@ int main(int argc, char** argv) {
     DialogMain::setDeviceListFactory([&worker, &list](QWidget* parent) -> QWidget* {
         list = new DialogChange(parent);
         list->setAttribute(Qt::WA_StyledBackground);
-        list->setStyleSheet(QStringLiteral("#DialogChange{border-image: url(") + AppPaths::appDir() +
-                            QStringLiteral("/Picture/Dialog/BackGround2.png);}"));
+        list->setBackground(AppPaths::appDir() + QStringLiteral("/Picture/Dialog/BackGround2.png"));
         worker = new Worker;
         list->setWorker(worker);
         DevicePagesLink::setWorker(worker);

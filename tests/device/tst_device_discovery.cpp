@@ -3,6 +3,7 @@
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
+#include "app/ui/PixelFile.h"
 #include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
@@ -35,6 +36,7 @@ private slots:
     void listPagesAndSelects();
     void listOutlivesAStuckLibrary();
     void languageBoxFillsFollowsAndChooses();
+    void listBackgroundFromPixelsElsePng();
     void selectionLooksForAMouseImage();
 
 private:
@@ -311,7 +313,10 @@ void TestDeviceDiscovery::listOutlivesAStuckLibrary() {
 void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     Language::loadFrom(qEnvironmentVariable("ZF_SOURCE_DIR") + "/resources", {"English", "Russian"});
     Upgrade::writeFailInfo({211, 1, 5, 31}); // an unfinished upgrade: Repair is offered
+    addDevice("1001", "/fake/1", 5, 31, 2);
     DialogChange list;
+    list.SlotRefresh();
+    QToolButton* card = list.findChild<QToolButton*>("btn0");
     auto* box = list.findChild<QComboBox*>("comboBox");
     auto* repair = list.findChild<QToolButton*>("RepairButton");
     QVERIFY(box && repair);
@@ -331,6 +336,10 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     const QRect english = repair->geometry();
     emit box->activated(1);
     QCOMPARE(repair->text(), QStringLiteral("Восстановить"));
+    // The cards keep their place and picture; only the caption follows.
+    QCOMPARE(list.findChild<QToolButton*>("btn0"), card);
+    QCOMPARE(card->text(), Language::text("home", "Online"));
+    QVERIFY(card->text() != QStringLiteral("Online") && !card->text().isEmpty());
     QCOMPARE(repair->geometry().right(), english.right());
     QVERIFY(repair->width() >= repair->fontMetrics().horizontalAdvance(repair->text()) + 28);
     QCOMPARE(box->geometry().right() + 13, repair->x());
@@ -351,6 +360,25 @@ void TestDeviceDiscovery::languageBoxFillsFollowsAndChooses() {
     list.SlotRefresh(); // a record left by another run of the program
     QVERIFY(repair->isVisibleTo(&list));
     Upgrade::clearFailInfo();
+}
+
+// The background is drawn from the raw pixels beside the PNG, stretched over the list as the border image
+// was; without them (or with a broken file) the style sheet names the PNG.
+void TestDeviceDiscovery::listBackgroundFromPixelsElsePng() {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("bg.png");
+    QImage picture(12, 7, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(QColor(200, 30, 60));
+    QVERIFY(PixelFile::write(picture, PixelFile::besidePng(png)));
+    DialogChange list;
+    list.setBackground(png);
+    QVERIFY(list.styleSheet().isEmpty());
+    const QImage shown = list.grab().toImage();
+    QCOMPARE(QColor(shown.pixel(list.width() / 2, list.height() - 5)), QColor(200, 30, 60));
+
+    QFile::resize(PixelFile::besidePng(png), 20); // cut short
+    list.setBackground(png);
+    QCOMPARE(list.styleSheet(), "#DialogChange{border-image: url(" + png + ");}");
 }
 
 namespace {
