@@ -207,14 +207,10 @@ void progressCallback(const unsigned char* status, int length) {
         int flashing = Flashing;
         run->m_state[g_activeIndex].compare_exchange_strong(flashing, value == 1 ? Done : Failed);
     }
-    const int generation = g_activeGeneration;
-    QMetaObject::invokeMethod(
-        run,
-        [run, generation, kind, value] {
-            if (run->m_generation == generation)
-                run->onStatus(kind, value);
-        },
-        Qt::QueuedConnection);
+    // By name, not with a functor: the functor's slot object would be shared with this thread and freed
+    // by whichever side lets go last, an ordering only Qt's uninstrumented atomics know.
+    QMetaObject::invokeMethod(run, "onStatus", Qt::QueuedConnection, Q_ARG(int, g_activeGeneration),
+                              Q_ARG(int, kind), Q_ARG(int, value));
 }
 
 Run::Run(QObject* parent) : QObject(parent) {
@@ -432,8 +428,8 @@ void Run::refuse(const QString& why) {
     finish(false);
 }
 
-void Run::onStatus(int kind, int value) {
-    if (!m_running || m_stage != 3)
+void Run::onStatus(int generation, int kind, int value) {
+    if (generation != m_generation || !m_running || m_stage != 3)
         return;
     m_sinceStatus.restart();
     if (kind == 1) {

@@ -97,7 +97,8 @@ signals:
 private:
     void step();
     void refuse(const QString& why); // a stage that could not start: "Error", nothing was flashed
-    void onStatus(int kind, int value);
+    // A status of the flash of `generation`; the library's thread queues it here.
+    Q_INVOKABLE void onStatus(int generation, int kind, int value);
     void endStage(bool ok);
     void finish(bool ok);
     uint8_t currentType() const;
