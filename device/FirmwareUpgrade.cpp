@@ -1,6 +1,7 @@
 #include "device/FirmwareUpgrade.h"
 
 #include "app/core/AppPaths.h"
+#include "device/DeviceSession.h"
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
@@ -11,6 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <array>
+#include <deque>
 #include <mutex>
 
 namespace Upgrade {
@@ -24,6 +27,14 @@ std::mutex g_activeMutex; // guards the three below against a run being destroye
 Run* g_active = nullptr;
 int g_activeGeneration = 0;
 int g_activeIndex = 0; // 0 mouse, 1 receiver
+// Images the library flashes from, oldest first (one flash at a time): it reads the buffer on its own
+// thread after the start returned, so each stays until its flash reports its end, however long after its
+// run gave up on it. Guarded by g_activeMutex.
+std::deque<QByteArray> g_lent;
+
+const unsigned char* bytes(const QByteArray& image) {
+    return reinterpret_cast<const unsigned char*>(image.constData());
+}
 } // namespace
 
 QString failInfoName() {
@@ -187,6 +198,8 @@ void progressCallback(const unsigned char* status, int length) {
     if (kind != 1 && kind != 2)
         return;
     std::lock_guard<std::mutex> lock(g_activeMutex);
+    if (kind == 2 && !g_lent.empty())
+        g_lent.pop_front(); // the flash is over: the library is done with its image
     Run* run = g_active;
     if (!run)
         return;
@@ -194,14 +207,10 @@ void progressCallback(const unsigned char* status, int length) {
         int flashing = Flashing;
         run->m_state[g_activeIndex].compare_exchange_strong(flashing, value == 1 ? Done : Failed);
     }
-    const int generation = g_activeGeneration;
-    QMetaObject::invokeMethod(
-        run,
-        [run, generation, kind, value] {
-            if (run->m_generation == generation)
-                run->onStatus(kind, value);
-        },
-        Qt::QueuedConnection);
+    // By name, not with a functor: the functor's slot object would be shared with this thread and freed
+    // by whichever side lets go last, an ordering only Qt's uninstrumented atomics know.
+    QMetaObject::invokeMethod(run, "onStatus", Qt::QueuedConnection, Q_ARG(int, g_activeGeneration),
+                              Q_ARG(int, kind), Q_ARG(int, value));
 }
 
 Run::Run(QObject* parent) : QObject(parent) {
@@ -259,6 +268,12 @@ void Run::step() {
         return;
     const uint8_t type = currentType();
     const int index = m_receiverStage ? 1 : 0;
+    // Each library call is bounded by its wait and gets a turn of the event loop of its own, so a stuck
+    // library holds the window for one wait at most; one that did not answer fails the run as a refusal.
+    const auto next = [this](int stage) {
+        m_stage = stage;
+        QTimer::singleShot(0, this, &Run::step);
+    };
     switch (m_stage) {
     case 0: {
         // A receiver stage that follows the mouse stage takes any image: the pair is upgraded together.
@@ -266,13 +281,24 @@ void Run::step() {
         const QString name = m_receiverStage ? m_plan.receiverName : m_plan.mouseName;
         const QString version =
             chained ? QString() : (m_receiverStage ? m_plan.receiverVersion : m_plan.mouseVersion);
-        if (m_receiverStage && m_plan.receiverClass != 1 && !m_plan.receiverPath.isEmpty()) {
+        const bool asksSlave = m_receiverStage && m_plan.receiverClass != 1 && !m_plan.receiverPath.isEmpty();
+        if (asksSlave) {
             // Receivers of the faster classes are asked for their mouse's version before their own stage.
-            unsigned char slave[HIDUSB_SLAVE_VERSION_SIZE] = {};
-            if (hid().UsbFinderC_GetSlaveVersion(m_plan.receiverPath.toUtf8().constData(), slave))
+            using Slave = std::array<unsigned char, HIDUSB_SLAVE_VERSION_SIZE + 1>; // answer, then the bytes
+            Slave slave{};
+            const QByteArray path = m_plan.receiverPath.toUtf8();
+            if (!DeviceSession::askFor(slave, [path] {
+                    Slave s{};
+                    s[0] = hid().UsbFinderC_GetSlaveVersion(path.constData(), s.data() + 1) != 0;
+                    return s;
+                })) {
+                refuse(QStringLiteral("stage %1: no answer to the slave version").arg(type));
+                return;
+            }
+            if (slave[0])
                 log(QStringLiteral("stage %1: slave version v%2")
                         .arg(type)
-                        .arg(FirmwareImage::versionText(uint16_t(slave[1] << 8 | slave[2]))));
+                        .arg(FirmwareImage::versionText(uint16_t(slave[2] << 8 | slave[3]))));
             else
                 log(QStringLiteral("stage %1: no slave version").arg(type));
         }
@@ -290,24 +316,39 @@ void Run::step() {
             }
             return;
         }
+        if (asksSlave)
+            return next(1);
         m_stage = 1;
         Q_FALLTHROUGH();
     }
     case 1: {
-        const auto* data = reinterpret_cast<const unsigned char*>(m_image.data.constData());
-        const int length = m_image.data.size();
-        int count = 0;
-        const bool known = hid().UsbUpgradeC_FindBootDevices(data, length, &count) != 0;
-        if (!known || count != 1) {
+        struct Boot {
+            int known = 0;
+            int count = 0;
+        } boot;
+        const QByteArray image = m_image.data; // the call's own reference: it may end after the run
+        if (!DeviceSession::askFor(boot, [image] {
+                Boot b;
+                b.known = hid().UsbUpgradeC_FindBootDevices(bytes(image), image.size(), &b.count);
+                return b;
+            })) {
+            refuse(QStringLiteral("stage %1: no answer to the boot device count").arg(type));
+            return;
+        }
+        if (!boot.known || boot.count != 1) {
             m_state[index] = None;
-            log(QStringLiteral("stage %1: %2, %3 boot devices").arg(type).arg(m_image.path).arg(count));
+            log(QStringLiteral("stage %1: %2, %3 boot devices").arg(type).arg(m_image.path).arg(boot.count));
             m_timer.stop(); // the warning may be a modal dialog: no tick may run under it
-            emit warning(!known       ? QStringLiteral("Error")
-                         : count == 0 ? QStringLiteral("NotDevice")
-                                      : QStringLiteral("SameDevice"));
+            emit warning(!boot.known       ? QStringLiteral("Error")
+                         : boot.count == 0 ? QStringLiteral("NotDevice")
+                                           : QStringLiteral("SameDevice"));
             finish(false);
             return;
         }
+        return next(2);
+    }
+    case 2: {
+        const QByteArray image = m_image.data;
         {
             // Flashing before the start: the library may report from its thread before the call returns.
             std::lock_guard<std::mutex> lock(g_activeMutex);
@@ -321,18 +362,47 @@ void Run::step() {
         log(QStringLiteral("stage %1: flashing %2 (%3 bytes, version %4)")
                 .arg(type)
                 .arg(m_image.path)
-                .arg(length)
+                .arg(image.size())
                 .arg(FirmwareImage::versionText(m_image.header.version)));
-        if (!hid().UsbUpgrade_Start(data, length, progressCallback, kLibraryTimeoutMs)) {
-            ++m_generation;
-            m_state[index] = Failed;
-            log(QStringLiteral("stage %1: the library refused to start").arg(type));
-            m_timer.stop();
-            emit warning(QStringLiteral("Error"));
-            finish(false);
+        // A start that is still queued when its wait ends never reaches the library; one that did may
+        // have begun flashing.
+        enum { Queued, Entered, GivenUp };
+        auto gate = std::make_shared<std::atomic<int>>(Queued);
+        int started = 0;
+        const bool answered = DeviceSession::askFor(started, [image, gate] {
+            int queued = Queued;
+            if (!gate->compare_exchange_strong(queued, Entered))
+                return 0;
+            {
+                std::lock_guard<std::mutex> lock(g_activeMutex);
+                g_lent.push_back(image);
+            }
+            const int ok =
+                hid().UsbUpgrade_Start(bytes(image), image.size(), progressCallback, kLibraryTimeoutMs);
+            if (!ok) {
+                std::lock_guard<std::mutex> lock(g_activeMutex);
+                g_lent.pop_back(); // refused: no end will be reported for it
+            }
+            return ok;
+        });
+        if (answered && started) {
+            m_stage = 3;
             return;
         }
-        m_stage = 3;
+        int queued = Queued;
+        const bool reached = !answered && !gate->compare_exchange_strong(queued, GivenUp);
+        ++m_generation;
+        m_state[index] = Failed;
+        m_timer.stop();
+        emit warning(QStringLiteral("Error"));
+        if (reached) {
+            // The device may be half-flashed: it gets the record a failed flash leaves.
+            log(QStringLiteral("stage %1: no answer to the start of the flash").arg(type));
+            endStage(false);
+        } else {
+            log(QStringLiteral("stage %1: the library refused to start").arg(type));
+            finish(false);
+        }
         return;
     }
     case 3:
@@ -350,8 +420,16 @@ void Run::step() {
     }
 }
 
-void Run::onStatus(int kind, int value) {
-    if (!m_running || m_stage != 3)
+void Run::refuse(const QString& why) {
+    m_state[currentType() == FirmwareImage::kReceiverImage ? 1 : 0] = None;
+    log(why);
+    m_timer.stop();
+    emit warning(QStringLiteral("Error"));
+    finish(false);
+}
+
+void Run::onStatus(int generation, int kind, int value) {
+    if (generation != m_generation || !m_running || m_stage != 3)
         return;
     m_sinceStatus.restart();
     if (kind == 1) {

@@ -82,19 +82,23 @@ public:
     bool start(const Plan& plan);
     bool running() const { return m_running; }
     ImageState state(uint8_t type) const;
+    // 0 the image, 1 the boot-device count, 2 the start of the flash, 3 flashing.
     int stage() const { return m_stage; }
 
 signals:
     void progress(int percent); // of the whole run
     // A stage could not start: "NotDevice" (no device takes the image), "SameDevice" (more than one),
-    // "Error" (the library refused the image), "ErrorFile" (no image). Emitted with the timer stopped.
+    // "Error" (the library refused the image or did not answer in time), "ErrorFile" (no image). Emitted with
+    // the timer stopped.
     void warning(const QString& key);
     void stageFinished(int type, const QString& version); // version text "v1.06" of the flashed image
     void finished(bool ok);
 
 private:
     void step();
-    void onStatus(int kind, int value);
+    void refuse(const QString& why); // a stage that could not start: "Error", nothing was flashed
+    // A status of the flash of `generation`; the library's thread queues it here.
+    Q_INVOKABLE void onStatus(int generation, int kind, int value);
     void endStage(bool ok);
     void finish(bool ok);
     uint8_t currentType() const;

@@ -6,6 +6,7 @@
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
 #include "app/upgrade/UpgradeWindows.h"
+#include "device/DeviceSession.h"
 #include "device/Discovery.h"
 #include "device/FirmwareUpgrade.h"
 #include "device/HidApi.h"
@@ -344,6 +345,62 @@ private slots:
         }
         // The faster classes are asked for their mouse's version first; class 1 is not.
         QCOMPARE(log().count("stage 210: slave version v1.05"), 3);
+    }
+
+    // A library stuck in one of the upgrade's calls fails the run within that call's wait, with the
+    // window's failure text, while the event loop keeps turning; the record is left only when the flash may
+    // have begun. The start is hung after the boot-device count, on its own turn of the event loop.
+    void hungLibraryFailsTheRun() {
+        decltype(&HidVirt_Hang) hang = nullptr;
+        QVERIFY(VirtualMouseSetup::bind(v.library, hang, "HidVirt_Hang"));
+        const int wait = DeviceSession::kAnswerWaitMs;
+        const struct {
+            const char* name;
+            const char* device;
+            bool mouse;
+            bool atStart;
+            const char* record;
+        } cases[] = {{"slave version", "r2", false, false, ""},
+                     {"boot device count", "m1", true, false, ""},
+                     {"flash start", "m1", true, true, "211,0,5,31"}};
+        qint64 longestStall = 0;
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this,
+                [&] { longestStall = std::max(longestStall, sinceTick.restart()); });
+        ticker.start(10);
+        for (const auto& c : cases) {
+            QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
+            Upgrade::clearFailInfo();
+            const DeviceAllInfo device = listed(c.device);
+            Progress window(Upgrade::planFor(device, {device}, c.mouse, !c.mouse));
+            window.run()->setCheckInterval(20);
+            QSignalSpy finished(window.run(), &Upgrade::Run::finished);
+            if (!c.atStart)
+                QVERIFY(hang(wait + 800));
+            QCoreApplication::processEvents();
+            longestStall = 0;
+            sinceTick.start();
+            QElapsedTimer took;
+            took.start();
+            QVERIFY(window.startRun());
+            if (c.atStart) {
+                QCOMPARE(window.run()->stage(), 2);
+                QVERIFY(hang(wait + 800));
+                took.restart();
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 5000);
+            QVERIFY2(took.elapsed() <= wait + 300,
+                     qPrintable(QStringLiteral("%1: %2 ms").arg(c.name).arg(took.elapsed())));
+            QVERIFY2(longestStall <= wait + 300,
+                     qPrintable(QStringLiteral("%1: stall %2 ms").arg(c.name).arg(longestStall)));
+            QCOMPARE(finished.at(0).at(0).toBool(), false);
+            QCOMPARE(window.text(), updateText("Error"));
+            QVERIFY(!window.busy() && LinkFlags::UpgradeIdle);
+            QCOMPARE(RegistryValue(), QLatin1String(c.record));
+        }
+        // The start given up on went on inside the library, from the image it was lent.
+        QTRY_VERIFY_WITH_TIMEOUT(v.MouseVersion("m1") == 0x0106, 10000);
     }
 
 private:
