@@ -43,6 +43,8 @@ Commands:
   fail-pairing                    the next receiver pairing fails
   hang-pairing                    the next receiver pairing never ends (the receiver keeps pairing)
   fail-upgrade PERCENT            the next firmware upgrade fails when it reaches PERCENT (0-100)
+  hang MILLISECONDS               the library hangs: every call blocks until MILLISECONDS (1-600000)
+                                  have passed, as a driver stuck in a call would
   counters                        link counters: reports and bytes each way, packets
   help                            the command list, as the program knows it
 
