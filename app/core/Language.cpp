@@ -231,7 +231,9 @@ void load() {
     loadFrom(AppPaths::appDir(), enabledOptionKeys());
 }
 
-void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
+namespace {
+// The enabled languages' tables from their files' contents; Net.xml is the caller's.
+Tables parseLanguages(const QStringList& enabledOptionKeys, const QHash<QString, QByteArray>& files) {
     Tables t;
     Section section = Section::Keyboard;
     QString group;
@@ -240,10 +242,10 @@ void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
             continue;
         t.boxNames.append(l.boxName);
         LangData data;
-        QFile file(appDir + l.file);
-        if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const auto file = files.constFind(QLatin1String(l.optionKey));
+        if (file != files.constEnd()) {
             QJsonParseError err;
-            const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
+            const QJsonDocument doc = QJsonDocument::fromJson(*file, &err);
             if (err.error == QJsonParseError::NoError) {
                 Walker w(section, group, data);
                 if (doc.isObject())
@@ -254,10 +256,34 @@ void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
         }
         t.langs.append(data); // a broken file still takes its index, with empty maps
     }
-    readNet(appDir + "/Language/Net.xml", t);
+    return t;
+}
+
+void install(Tables t) {
     QWriteLocker lock(&g_lock);
     t.code = g_tables.code;
     g_tables = std::move(t);
+}
+} // namespace
+
+void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
+    QHash<QString, QByteArray> files;
+    for (const LanguageInfo& l : allLanguages()) {
+        QFile file(appDir + l.file);
+        if (enabledOptionKeys.contains(QLatin1String(l.optionKey)) &&
+            file.open(QIODevice::ReadOnly | QIODevice::Text))
+            files.insert(QLatin1String(l.optionKey), file.readAll());
+    }
+    Tables t = parseLanguages(enabledOptionKeys, files);
+    readNet(appDir + "/Language/Net.xml", t);
+    install(std::move(t));
+}
+
+void loadFromData(const QStringList& enabledOptionKeys, const QHash<QString, QByteArray>& files,
+                  const QByteArray& net) {
+    Tables t = parseLanguages(enabledOptionKeys, files);
+    parseLabels(net, t.net, t.netError);
+    install(std::move(t));
 }
 
 int loadedCount() {
