@@ -7,6 +7,8 @@
 #   ZF_FUZZ_RUNS=N   stop a target after N executions instead (SECONDS stays the cap)
 #   ZF_FUZZ_ARGS=... more libFuzzer options, e.g. -max_len=1024
 #   ZF_FUZZ_JOBS=N   targets at a time (default: the number of cores)
+#   ASAN_OPTIONS=... added to the script's own, e.g. quarantine_size_mb=16:malloc_context_size=5 for long
+#                    runs of targets that allocate much (shorter stacks in a report)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Paths relative to the checkout in ccache's keys: another clone of the tree reuses the same cache.
@@ -32,7 +34,7 @@ run_one() {
   local corpora=("$dir/corpus")
   [ -d "$src/tests/fuzz/$name" ] && corpora+=("$src/tests/fuzz/$name")
   local rc=0
-  ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 \
+  ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS} \
   LSAN_OPTIONS=suppressions=$src/tests/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$bin" -max_total_time="$seconds" ${ZF_FUZZ_RUNS:+-runs=$ZF_FUZZ_RUNS} -timeout=10 -rss_limit_mb=2560 \
