@@ -35,12 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t at = 0; (at = sent.find("hang", at)) != std::string::npos; at += 4)
         if (at + 4 == sent.size() || std::isspace(static_cast<unsigned char>(sent[at + 4])))
             sent[at + 3] = 'G';
-    // The first byte sets the piece size (1 to 512 bytes, a socket read's most); the client reads its
-    // answers after every second piece.
-    const size_t piece = 1 + size_t(data[0]) * 2;
+    // The first byte sets the piece size (1 to 505 bytes; a socket read gives at most 512) and how many
+    // pieces go by before the client reads its answers (4 to 16).
+    const size_t piece = 1 + size_t(data[0] & 0x3F) * 8;
+    const size_t readEvery = 4 * (1 + size_t(data[0] >> 6));
     std::string in, out;
     bool open = true;
-    for (size_t at = 0, n = 0; open && at < sent.size(); ++n) {
+    for (size_t at = 0, n = 1; open && at < sent.size(); ++n) {
         if (out.size() < zf::kControlMaxAnswer) { // a client past the cap is not read from
             in.append(sent, at, piece);
             at += piece;
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Memory stays bounded whatever the client sends or leaves unread.
         if (in.size() > zf::kControlMaxLine + piece || out.size() > zf::kControlMaxAnswer + 4096)
             __builtin_trap();
-        if (n % 2)
+        if (n % readEvery == 0)
             out.clear();
     }
     if (open && !out.empty() && out.compare(out.size() - 1, 1, "\n") != 0)
