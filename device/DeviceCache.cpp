@@ -40,13 +40,9 @@ bool save(uint8_t cid, uint8_t mid, const FlashDataMap& record) {
     return file.commit();
 }
 
-bool load(uint8_t cid, uint8_t mid, FlashDataMap& out) {
-    QFile file(filePath(cid, mid));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // Read the raw bytes ourselves: a foreign length prefix must not make QDataStream allocate or
-    // accept a record of the wrong size.
-    const QByteArray bytes = file.read(4 + FlashDataMap::kSize + 1);
+bool parse(const QByteArray& bytes, FlashDataMap& out) {
+    // The raw bytes are read here rather than through QDataStream: a foreign length prefix must not make
+    // it allocate or accept a record of the wrong size.
     if (bytes.size() != 4 + FlashDataMap::kSize)
         return false;
     const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
@@ -57,11 +53,11 @@ bool load(uint8_t cid, uint8_t mid, FlashDataMap& out) {
     return true;
 }
 
-bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out) {
+bool parseChecked(const QByteArray& bytes, uint8_t cid, uint8_t mid, const DeviceTable& table,
+                  FlashDataMap& out) {
     FlashDataMap candidate;
-    if (!load(cid, mid, candidate))
+    if (!parse(bytes, candidate))
         return false;
-    const DeviceTable table = DeviceTable::load();
     const int index = table.find(cid, mid);
     const QString why = RecordCheck::problem(candidate, index >= 0 ? table.at(index) : ModelRow());
     if (!why.isEmpty()) {
@@ -70,6 +66,22 @@ bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out) {
     }
     out = candidate;
     return true;
+}
+
+namespace {
+// Up to one byte past a whole file, so a longer one is seen as foreign; nothing for a missing one.
+QByteArray readFile(uint8_t cid, uint8_t mid) {
+    QFile file(filePath(cid, mid));
+    return file.open(QIODevice::ReadOnly) ? file.read(4 + FlashDataMap::kSize + 1) : QByteArray();
+}
+} // namespace
+
+bool load(uint8_t cid, uint8_t mid, FlashDataMap& out) {
+    return parse(readFile(cid, mid), out);
+}
+
+bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out) {
+    return parseChecked(readFile(cid, mid), cid, mid, DeviceTable::load(), out);
 }
 
 } // namespace DeviceCache

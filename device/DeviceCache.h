@@ -4,8 +4,11 @@
 
 #include "app/core/FlashDataMap.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
+
+class DeviceTable;
 
 namespace DeviceCache {
 QString fileName(uint8_t cid, uint8_t mid);
@@ -18,4 +21,8 @@ bool load(uint8_t cid, uint8_t mid, FlashDataMap& out);
 // load(), and the record must pass RecordCheck against the table row of that model; a refused file
 // leaves `out` untouched and is logged with the reason.
 bool loadChecked(uint8_t cid, uint8_t mid, FlashDataMap& out);
+// The same over a file's bytes already read, the check against `table`: what load() and loadChecked() use.
+bool parse(const QByteArray& bytes, FlashDataMap& out);
+bool parseChecked(const QByteArray& bytes, uint8_t cid, uint8_t mid, const DeviceTable& table,
+                  FlashDataMap& out);
 } // namespace DeviceCache

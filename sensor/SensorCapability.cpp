@@ -216,6 +216,10 @@ int readLevelIniCount() {
     QFile file(folder + QStringLiteral("/Level.ini"));
     if (!file.open(QIODevice::ReadOnly))
         return 1;
+    return levelIniCount(file);
+}
+
+int levelIniCount(QIODevice& file) {
     const QByteArray first = file.readLine(64).trimmed();
     bool ok = false;
     const int count = first.toInt(&ok, 10);

@@ -6,6 +6,7 @@
 #include "device/DeviceTable.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -81,6 +82,8 @@ private:
 // "Level.ini" of UserDataRoot + "/usersetting/SensorPage" (the folder is created): its first line as
 // a decimal number, 1 when the file is missing, empty or unreadable.
 int readLevelIniCount();
+// The same over the opened file, from where it stands (1 to 8: the editor holds eight levels).
+int levelIniCount(QIODevice& file);
 
 // Process-wide flags shared by the sensor page, the DPI editor and the codec (GUI thread).
 namespace SensorFlags {

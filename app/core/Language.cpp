@@ -67,7 +67,9 @@ struct WalkState {
 // one file, not all of them.
 struct Tables {
     QVector<LangData> langs;
-    QStringList files;      // per enabled language, its full path
+    QStringList files;            // per enabled language, its full path
+    QVector<QByteArray> contents; // instead of the files, when loaded from memory
+    bool inMemory = false;
     QVector<bool> loaded;   // langs[i] holds file i's texts
     QVector<bool> endKnown; // endState[i] is where the walk stands after file i
     QVector<WalkState> endState;
@@ -206,12 +208,9 @@ private:
 
 // Walks file `path` from `state`; a file that cannot be opened or parsed leaves `data` empty and the state
 // as it was.
-void walkFile(const QString& path, WalkState& state, LangData* data) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
+void walkBytes(const QByteArray& bytes, WalkState& state, LangData* data) {
     QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &err);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
     if (err.error != QJsonParseError::NoError)
         return;
     Walker w(state.section, state.group, data);
@@ -219,6 +218,12 @@ void walkFile(const QString& path, WalkState& state, LangData* data) {
         w.walkObject(doc.object());
     else
         w.readList(QString(), doc.array());
+}
+
+void walkFile(const QString& path, WalkState& state, LangData* data) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
+        walkBytes(file.readAll(), state, data);
 }
 
 void readNet(const QString& path, Tables& t) {
@@ -241,7 +246,10 @@ void loadLanguage(int index) {
         state = t.endState[first - 1];
     for (int i = first; i <= index; ++i) {
         const bool wanted = i == index;
-        walkFile(t.files[i], state, wanted ? &t.langs[i] : nullptr);
+        if (t.inMemory)
+            walkBytes(t.contents[i], state, wanted ? &t.langs[i] : nullptr);
+        else
+            walkFile(t.files[i], state, wanted ? &t.langs[i] : nullptr);
         t.endState[i] = state;
         t.endKnown[i] = true;
     }
@@ -298,23 +306,46 @@ void load() {
     loadFrom(AppPaths::appDir(), enabledOptionKeys());
 }
 
-void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
+namespace {
+// The enabled languages, each file still unread; `contents` (by "Option" key) stands in for the files.
+Tables listLanguages(const QString& appDir, const QStringList& enabledOptionKeys,
+                     const QHash<QString, QByteArray>* contents) {
     Tables t;
+    t.inMemory = contents != nullptr;
     for (const LanguageInfo& l : allLanguages()) {
         if (!enabledOptionKeys.contains(QLatin1String(l.optionKey)))
             continue;
         t.boxNames.append(l.boxName);
         t.files.append(appDir + l.file);
+        if (contents) // a missing one reads like a broken file
+            t.contents.append(contents->value(QLatin1String(l.optionKey)));
     }
     // A broken file still takes its index, with empty maps.
     t.langs.resize(t.files.size());
     t.loaded.fill(false, t.files.size());
     t.endKnown.fill(false, t.files.size());
     t.endState.resize(t.files.size());
-    readNet(appDir + "/Language/Net.xml", t);
+    return t;
+}
+
+void install(Tables t) {
     QWriteLocker lock(&g_lock);
     t.code = g_tables.code;
     g_tables = std::move(t);
+}
+} // namespace
+
+void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys) {
+    Tables t = listLanguages(appDir, enabledOptionKeys, nullptr);
+    readNet(appDir + "/Language/Net.xml", t);
+    install(std::move(t));
+}
+
+void loadFromData(const QStringList& enabledOptionKeys, const QHash<QString, QByteArray>& files,
+                  const QByteArray& net) {
+    Tables t = listLanguages(QString(), enabledOptionKeys, &files);
+    parseLabels(net, t.net, t.netError);
+    install(std::move(t));
 }
 
 int loadedCount() {

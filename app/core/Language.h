@@ -2,6 +2,7 @@
 // Language tables: one key-to-text map per (section, group) and language, filled from the JSON files
 // under the application folder's "/Language/". A missing key yields an empty text.
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -30,6 +31,10 @@ QStringList enabledOptionKeys();
 void load();
 // Same, from an explicit folder and list of enabled "Option" keys (tests, tools).
 void loadFrom(const QString& appDir, const QStringList& enabledOptionKeys);
+// Same, from contents already read: each enabled language's JSON by its "Option" key (a missing one
+// loads like a broken file) and Net.xml's.
+void loadFromData(const QStringList& enabledOptionKeys, const QHash<QString, QByteArray>& files,
+                  const QByteArray& net);
 
 // Number of loaded (enabled) languages and their box names, in index order.
 int loadedCount();

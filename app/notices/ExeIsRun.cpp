@@ -130,19 +130,23 @@ QString ExeIsRun::textFileFor(int languageIndex, const QStringList& enabledOptio
 }
 
 QHash<QString, QString> ExeIsRun::readTexts(const QString& path) {
-    QHash<QString, QString> texts;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return texts;
-    if (path.endsWith(QLatin1String(".json"))) {
-        const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+        return {};
+    return parseTexts(file.readAll(), path.endsWith(QLatin1String(".json")));
+}
+
+QHash<QString, QString> ExeIsRun::parseTexts(const QByteArray& data, bool json) {
+    QHash<QString, QString> texts;
+    if (json) {
+        const QJsonObject root = QJsonDocument::fromJson(data).object();
         // The mouse texts win over the keyboard section's texts of the same name.
         collectStrings(
             root.value(QStringLiteral("mouse")).toObject().value(QStringLiteral("common")).toObject(), texts);
         collectStrings(root, texts);
         return texts;
     }
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(data);
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("ExeIsRun"))
         return texts;
     while (xml.readNextStartElement()) {

@@ -34,6 +34,8 @@ public:
     // Texts of `path`: the "common" group of a language JSON file, or the children of an XML file's
     // "ExeIsRun" root. Empty for a missing or broken file.
     static QHash<QString, QString> readTexts(const QString& path);
+    // The same over a file's contents: `json` for a language file, else the XML form.
+    static QHash<QString, QString> parseTexts(const QByteArray& data, bool json);
 
 public slots:
     void SlotAllLanguage(int index);

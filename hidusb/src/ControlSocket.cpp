@@ -24,8 +24,6 @@ namespace zf {
 
 namespace {
 
-constexpr size_t kMaxLine = 1024;
-constexpr size_t kMaxAnswer = 64 * 1024; // answers held for a client that does not read them
 constexpr size_t kMaxClients = 128;
 constexpr std::chrono::seconds kClientIdle{10}; // a client that neither sends nor reads this long is dropped
 
@@ -88,7 +86,7 @@ std::string needMouse(const std::vector<std::string>& args, size_t count) {
     return {};
 }
 
-// One connected client. Answers wait in `out` while the client does not read them; past kMaxAnswer its
+// One connected client. Answers wait in `out` while the client does not read them; past kControlMaxAnswer its
 // further commands wait unread too, so a client that never reads costs bounded memory and no time.
 struct Client {
     int fd = -1;
@@ -98,22 +96,8 @@ struct Client {
     Clock::time_point lastProgress = Clock::now();
 
     bool finished() const { return out.empty() && (closing || (eof && in.find('\n') == std::string::npos)); }
-    bool wantsInput() const { return !eof && !closing && out.size() < kMaxAnswer; }
+    bool wantsInput() const { return !eof && !closing && out.size() < kControlMaxAnswer; }
 };
-
-// Runs the client's complete command lines while its answers fit.
-void runLines(Client& c) {
-    size_t eol;
-    while (!c.closing && c.out.size() < kMaxAnswer && (eol = c.in.find('\n')) != std::string::npos) {
-        std::string line = c.in.substr(0, eol);
-        c.in.erase(0, eol + 1);
-        c.out += runControlCommand(line);
-    }
-    if (!c.closing && c.in.find('\n') == std::string::npos && c.in.size() > kMaxLine) {
-        c.out += error("line too long");
-        c.closing = true;
-    }
-}
 
 // Moves what the socket has to give or take without waiting; false when the client is gone.
 bool exchange(Client& c, short revents) {
@@ -138,7 +122,8 @@ bool exchange(Client& c, short revents) {
             return false;
         }
     }
-    runLines(c);
+    if (!c.closing && !runControlLines(c.in, c.out))
+        c.closing = true;
     return true;
 }
 
@@ -274,6 +259,20 @@ void stopControlServer() {
     ::close(s->stopPipe[0]);
     ::close(s->stopPipe[1]);
     delete s;
+}
+
+bool runControlLines(std::string& in, std::string& out) {
+    size_t eol;
+    while (out.size() < kControlMaxAnswer && (eol = in.find('\n')) != std::string::npos) {
+        std::string line = in.substr(0, eol);
+        in.erase(0, eol + 1);
+        out += runControlCommand(line);
+    }
+    if (in.find('\n') == std::string::npos && in.size() > kControlMaxLine) {
+        out += error("line too long");
+        return false;
+    }
+    return true;
 }
 
 std::string runControlCommand(const std::string& line) {

@@ -9,6 +9,9 @@
 
 namespace zf {
 
+constexpr size_t kControlMaxLine = 1024;
+constexpr size_t kControlMaxAnswer = 64 * 1024; // answers held for a client that does not read them
+
 // The socket belongs to one program of one login session: "zentrafox-control.sock" in $XDG_RUNTIME_DIR
 // when that is a private folder of ours, else in a private per-user folder of the temporary folder (the
 // one the program's single-instance lock uses). Inline: zentrafox-mouse finds the socket the same way.
@@ -38,6 +41,10 @@ std::string controlSocketPath();
 void startControlServer();
 // Stops and joins the server thread and removes the socket file it made.
 void stopControlServer();
+// One client's framing: runs the complete lines at the head of `in`, taking them out and adding their
+// answers to `out`, while `out` holds less than its cap (the rest waits until the client reads). False
+// when an unfinished line has grown past the line limit: the client is answered and is to be closed.
+bool runControlLines(std::string& in, std::string& out);
 // Runs one command line and returns the full answer, ending in "ok\n" or "error: ...\n".
 std::string runControlCommand(const std::string& line);
 // The command list the server sends for "help" and the tool prints for --help.

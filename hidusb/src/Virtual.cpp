@@ -73,12 +73,12 @@ std::string trimmed(const std::string& s, const char* strip = " \t\r\"") {
     return s.substr(first, s.find_last_not_of(strip) - first + 1);
 }
 
-// Receiver PIDs of the device table, keyed by polling class: the lists of group "Option".
-std::vector<std::pair<std::string, int>> tableReceiverPids(const std::string& file) {
+} // namespace
+
+std::vector<std::pair<std::string, int>> tableReceiverPids(std::istream& in) {
     static const std::pair<const char*, int> lists[] = {
         {"Wireless_PID", 1}, {"Wireless2_PID", 2}, {"Wireless4_PID", 4}, {"Wireless8_PID", 8}};
     std::vector<std::pair<std::string, int>> pids;
-    std::ifstream in(file);
     std::string line, group;
     while (std::getline(in, line)) {
         if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) // UTF-8 byte-order mark
@@ -103,8 +103,6 @@ std::vector<std::pair<std::string, int>> tableReceiverPids(const std::string& fi
     }
     return pids;
 }
-
-} // namespace
 
 std::string normId(const std::string& id) {
     std::string t = id;
@@ -270,7 +268,8 @@ void Registry::resolveReceiverClasses() {
         if (r.rateClass)
             continue;
         if (!tableRead) {
-            table = tableReceiverPids(deviceTablePath());
+            std::ifstream in(deviceTablePath());
+            table = tableReceiverPids(in);
             tableRead = true;
         }
         r.rateClass = 1;
@@ -313,96 +312,7 @@ std::string Registry::load() {
     const char* file = std::getenv("ZF_HIDUSB_DEVICES");
     if (file && *file) {
         std::ifstream in(file);
-        if (!in) {
-            error = std::string("cannot open device description ") + file;
-        } else {
-            std::string line;
-            int lineNo = 0;
-            while (error.empty() && std::getline(in, line)) {
-                ++lineNo;
-                std::istringstream ls(line);
-                std::string kind, name;
-                if (!(ls >> kind) || kind[0] == '#')
-                    continue;
-                if (!(ls >> name) || name.find('/') != std::string::npos || mouseByName(name) ||
-                    receiverByName(name)) {
-                    error = "line " + std::to_string(lineNo) + ": missing or repeated device name";
-                    break;
-                }
-                Mouse m;
-                Receiver r;
-                m.name = r.name = name;
-                if (kind != "mouse" && kind != "receiver") {
-                    error = "line " + std::to_string(lineNo) + ": unknown device kind " + kind;
-                    break;
-                }
-                std::string kv;
-                while (ls >> kv) {
-                    auto eq = kv.find('=');
-                    std::string key = kv.substr(0, eq),
-                                value = eq == std::string::npos ? "" : kv.substr(eq + 1);
-                    unsigned long n = 0;
-                    bool ok = true;
-                    if (key == "vid")
-                        (kind == "mouse" ? m.vid : r.vid) = value;
-                    else if (key == "pid")
-                        (kind == "mouse" ? m.pid : r.pid) = value;
-                    else if (key == "version" && (ok = parseHex(value, 0xFFFF, n)))
-                        (kind == "mouse" ? m.version : r.version) = static_cast<uint16_t>(n);
-                    else if (kind == "mouse" && key == "cid" && (ok = parseHex(value, 0xFF, n)))
-                        m.cid = static_cast<uint8_t>(n);
-                    else if (kind == "mouse" && key == "mid" && (ok = parseHex(value, 0xFF, n)))
-                        m.mid = static_cast<uint8_t>(n);
-                    else if (kind == "mouse" && key == "battery") {
-                        char* end = nullptr;
-                        long level = std::strtol(value.c_str(), &end, 10);
-                        ok = !value.empty() && *end == '\0' && level >= 0 && level <= 100;
-                        m.battery = static_cast<int>(level);
-                    } else if (kind == "mouse" && key == "flash") {
-                        std::pair<size_t, std::vector<uint8_t>> patch;
-                        if ((ok = parsePatch(value, patch)))
-                            m.factoryPatches.push_back(std::move(patch));
-                    } else if (kind == "mouse" && key == "receiver")
-                        m.receiver = value;
-                    else if (kind == "mouse" && key == "link") {
-                        ok = value == "cable" || value == "receiver" || value == "off";
-                        m.link = value == "cable" ? Link::Cable : value == "off" ? Link::Off : Link::Receiver;
-                    } else if (kind == "receiver" && key == "address" &&
-                               (ok = parseHex(value, 0xFFFFFF, n))) {
-                        r.address[0] = static_cast<uint8_t>(n >> 16);
-                        r.address[1] = static_cast<uint8_t>(n >> 8);
-                        r.address[2] = static_cast<uint8_t>(n);
-                    } else if (kind == "receiver" && key == "plugged")
-                        r.plugged = value != "0";
-                    else if (kind == "receiver" && key == "lights") {
-                        r.hasBar = r.hasLeds = r.hasStatus = false;
-                        std::istringstream parts(value);
-                        for (std::string part; ok && std::getline(parts, part, '+');) {
-                            if (part == "bar")
-                                r.hasBar = true;
-                            else if (part == "leds")
-                                r.hasLeds = true;
-                            else if (part == "status")
-                                r.hasStatus = true;
-                            else
-                                ok = part == "none";
-                        }
-                    } else if (kind == "receiver" && key == "class") {
-                        ok = value == "1" || value == "2" || value == "4" || value == "8";
-                        r.rateClass = ok ? value[0] - '0' : 0;
-                    } else if (ok)
-                        ok = false;
-                    if (!ok) {
-                        error = "line " + std::to_string(lineNo) + ": bad setting " + kv;
-                        break;
-                    }
-                }
-                if (kind == "mouse")
-                    mice.push_back(m);
-                else
-                    receivers.push_back(r);
-            }
-        }
+        error = in ? parseDescription(in) : std::string("cannot open device description ") + file;
     }
     if (!error.empty() || !file || !*file) {
         mice.clear();
@@ -430,6 +340,95 @@ std::string Registry::load() {
     return error;
 }
 
+std::string Registry::parseDescription(std::istream& in) {
+    std::string error;
+    std::string line;
+    int lineNo = 0;
+    while (error.empty() && std::getline(in, line)) {
+        ++lineNo;
+        std::istringstream ls(line);
+        std::string kind, name;
+        if (!(ls >> kind) || kind[0] == '#')
+            continue;
+        if (!(ls >> name) || name.find('/') != std::string::npos || mouseByName(name) ||
+            receiverByName(name)) {
+            error = "line " + std::to_string(lineNo) + ": missing or repeated device name";
+            break;
+        }
+        Mouse m;
+        Receiver r;
+        m.name = r.name = name;
+        if (kind != "mouse" && kind != "receiver") {
+            error = "line " + std::to_string(lineNo) + ": unknown device kind " + kind;
+            break;
+        }
+        std::string kv;
+        while (ls >> kv) {
+            auto eq = kv.find('=');
+            std::string key = kv.substr(0, eq), value = eq == std::string::npos ? "" : kv.substr(eq + 1);
+            unsigned long n = 0;
+            bool ok = true;
+            if (key == "vid")
+                (kind == "mouse" ? m.vid : r.vid) = value;
+            else if (key == "pid")
+                (kind == "mouse" ? m.pid : r.pid) = value;
+            else if (key == "version" && (ok = parseHex(value, 0xFFFF, n)))
+                (kind == "mouse" ? m.version : r.version) = static_cast<uint16_t>(n);
+            else if (kind == "mouse" && key == "cid" && (ok = parseHex(value, 0xFF, n)))
+                m.cid = static_cast<uint8_t>(n);
+            else if (kind == "mouse" && key == "mid" && (ok = parseHex(value, 0xFF, n)))
+                m.mid = static_cast<uint8_t>(n);
+            else if (kind == "mouse" && key == "battery") {
+                char* end = nullptr;
+                long level = std::strtol(value.c_str(), &end, 10);
+                ok = !value.empty() && *end == '\0' && level >= 0 && level <= 100;
+                m.battery = static_cast<int>(level);
+            } else if (kind == "mouse" && key == "flash") {
+                std::pair<size_t, std::vector<uint8_t>> patch;
+                if ((ok = parsePatch(value, patch)))
+                    m.factoryPatches.push_back(std::move(patch));
+            } else if (kind == "mouse" && key == "receiver")
+                m.receiver = value;
+            else if (kind == "mouse" && key == "link") {
+                ok = value == "cable" || value == "receiver" || value == "off";
+                m.link = value == "cable" ? Link::Cable : value == "off" ? Link::Off : Link::Receiver;
+            } else if (kind == "receiver" && key == "address" && (ok = parseHex(value, 0xFFFFFF, n))) {
+                r.address[0] = static_cast<uint8_t>(n >> 16);
+                r.address[1] = static_cast<uint8_t>(n >> 8);
+                r.address[2] = static_cast<uint8_t>(n);
+            } else if (kind == "receiver" && key == "plugged")
+                r.plugged = value != "0";
+            else if (kind == "receiver" && key == "lights") {
+                r.hasBar = r.hasLeds = r.hasStatus = false;
+                std::istringstream parts(value);
+                for (std::string part; ok && std::getline(parts, part, '+');) {
+                    if (part == "bar")
+                        r.hasBar = true;
+                    else if (part == "leds")
+                        r.hasLeds = true;
+                    else if (part == "status")
+                        r.hasStatus = true;
+                    else
+                        ok = part == "none";
+                }
+            } else if (kind == "receiver" && key == "class") {
+                ok = value == "1" || value == "2" || value == "4" || value == "8";
+                r.rateClass = ok ? value[0] - '0' : 0;
+            } else if (ok)
+                ok = false;
+            if (!ok) {
+                error = "line " + std::to_string(lineNo) + ": bad setting " + kv;
+                break;
+            }
+        }
+        if (kind == "mouse")
+            mice.push_back(m);
+        else
+            receivers.push_back(r);
+    }
+    return error;
+}
+
 Record Registry::factory(const Mouse& m) {
     Record r = defaults();
     for (const auto& [offset, bytes] : m.factoryPatches)
@@ -438,11 +437,13 @@ Record Registry::factory(const Mouse& m) {
 }
 
 void Registry::loadState(Mouse& m) {
+    std::ifstream in(stateDir() + "/" + m.name + ".state", std::ios::binary);
+    readState(m, in);
+}
+
+void Registry::readState(Mouse& m, std::istream& in) {
     m.profiles.assign(kProfileCount, factory(m));
     m.profile = 0;
-    std::ifstream in(stateDir() + "/" + m.name + ".state", std::ios::binary);
-    if (!in)
-        return;
     char magic[4];
     uint8_t head[4];
     if (!in.read(magic, 4) || std::memcmp(magic, kStateMagic, 4) != 0 ||
@@ -562,6 +563,10 @@ namespace zf {
 
 void Registry::loadState(Receiver& r) {
     std::ifstream in(stateDir() + "/" + r.name + ".lights", std::ios::binary);
+    readState(r, in);
+}
+
+void Registry::readState(Receiver& r, std::istream& in) {
     char magic[4];
     uint8_t bytes[kLightsSize];
     if (!in || !in.read(magic, 4) || std::memcmp(magic, kLightsMagic, 4) != 0 ||

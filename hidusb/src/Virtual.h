@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <istream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -103,6 +104,12 @@ public:
     // Loads the description named by ZF_HIDUSB_DEVICES (or the default pair) and each mouse's flash.
     // Returns an error text, empty on success; on error the default pair is used.
     std::string load();
+    // The parsers behind load(), over what was read: the description's lines (devices added to mice and
+    // receivers; an error text, empty on success), and a mouse's or a receiver's state file (the factory
+    // state when it is short or foreign).
+    std::string parseDescription(std::istream& in);
+    void readState(Mouse& m, std::istream& in);
+    void readState(Receiver& r, std::istream& in);
 
     Endpoint resolve(const char* path);
     bool present(const Mouse& m) const { return m.link == Link::Cable; }
@@ -149,6 +156,8 @@ constexpr uint8_t kWiredKind = 2;
 std::string normId(const std::string& id);
 // The program's device table: usersetting/Config.ini in $ZF_APP_DIR, else in this library's folder.
 std::string deviceTablePath();
+// Receiver PIDs of a device table's text, keyed by polling class: the lists of group "Option".
+std::vector<std::pair<std::string, int>> tableReceiverPids(std::istream& in);
 
 // Emulated link time per 64-byte packet in microseconds (ZF_HIDUSB_PACKET_US, default 1000).
 long long packetUs();

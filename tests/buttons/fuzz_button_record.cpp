@@ -4,8 +4,6 @@
 #include "buttons/ButtonFunctions.h"
 #include "sensor/SensorCapability.h"
 
-#include <QFile>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,15 +1,15 @@
 // Fuzz target for Config.ini: the INI reader with its encoded values, and the value codec on its own.
 #include "app/core/ConfigCodec.h"
 #include "app/core/IniStores.h"
+#include "tests/common/MemoryFile.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryFile>
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), int(size));
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
 
     // A stored value of any shape decodes to some text or to nothing; what the codec writes reads back.
     const QString text = QString::fromUtf8(bytes);
@@ -17,13 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!text.contains(QChar::ReplacementCharacter) && ConfigCodec::decode(ConfigCodec::encode(text)) != text)
         __builtin_trap();
 
-    QTemporaryFile file;
-    if (!file.open())
+    static MemoryFile file;
+    if (!file.set(data, size))
         return 0;
-    file.write(bytes);
-    file.close();
-    const IniStore store(file.fileName(), "UTF8", true);
-    QSettings keys(file.fileName(), QSettings::IniFormat);
+    const IniStore store(file.path(), "UTF8", true);
+    QSettings keys(file.path(), QSettings::IniFormat);
     for (const QString& group : store.groups()) {
         keys.beginGroup(group);
         for (const QString& key : keys.childKeys()) {

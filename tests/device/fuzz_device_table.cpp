@@ -2,10 +2,7 @@
 #include "app/core/IniStores.h"
 #include "device/DeviceTable.h"
 #include "device/RecordCheck.h"
-
-#include <QByteArray>
-#include <QFile>
-#include <QTemporaryFile>
+#include "tests/common/MemoryFile.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,12 +10,10 @@
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QTemporaryFile file;
-    if (!file.open())
+    static MemoryFile file;
+    if (!file.set(data, size))
         return 0;
-    file.write(reinterpret_cast<const char*>(data), qint64(size));
-    file.close();
-    const IniStore store(file.fileName(), "UTF-8", false);
+    const IniStore store(file.path(), "UTF-8", false);
     const DeviceTable table = DeviceTable::load(store);
     // The input's first bytes double as a cache record's head: the check reads only the record.
     FlashDataMap record;

@@ -4,15 +4,10 @@
 #include "tests/common/QtJsonLeak.h"
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
 
 namespace {
-QTemporaryDir* g_dir = nullptr;
-
 int depth(const QVector<Language::DelayEntry>& entries) {
     int deepest = 0;
     for (const Language::DelayEntry& e : entries)
@@ -21,21 +16,12 @@ int depth(const QVector<Language::DelayEntry>& entries) {
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    g_dir = new QTemporaryDir; // kept for the whole run
-    QDir().mkpath(g_dir->path() + QStringLiteral("/Language"));
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QFile file(g_dir->path() + QStringLiteral("/Language/en.json"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 0;
-    file.write(reinterpret_cast<const char*>(data), qint64(size));
-    file.close();
+    const QString english = QStringLiteral("English");
     {
         const QtJsonLeakPause pause;
-        Language::loadFrom(g_dir->path(), {QStringLiteral("English")});
+        Language::loadFromData(
+            {english}, {{english, QByteArray(reinterpret_cast<const char*>(data), int(size))}}, QByteArray());
     }
     if (Language::loadedCount() != 1) // a broken file still takes its index
         __builtin_trap();

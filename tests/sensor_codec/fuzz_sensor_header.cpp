@@ -3,7 +3,6 @@
 #include "sensor/SensorCapability.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
