@@ -59,7 +59,10 @@ void serve(CallThread* c) {
         task->done = true;
         if (task->abandoned)
             --c->abandoned;
+        // Woken after the unlock, a waiter need not sleep again on the mutex: one wake-up a call, not two.
+        lock.unlock();
         c->finished.notify_all();
+        lock.lock();
     }
 }
 
@@ -80,7 +83,9 @@ bool run(std::function<void()> call, int waitMs, bool isOrder) {
         c.started = true;
     }
     c.queue.push_back(task);
+    lock.unlock();
     c.wake.notify_one();
+    lock.lock();
     if (!stuck &&
         c.finished.wait_for(lock, std::chrono::milliseconds(std::max(waitMs, 0)), [&] { return task->done; }))
         return true;
