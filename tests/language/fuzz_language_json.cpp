@@ -22,6 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QtJsonLeakPause pause;
         Language::loadFromData(
             {english}, {{english, QByteArray(reinterpret_cast<const char*>(data), int(size))}}, QByteArray());
+        Language::text(QStringLiteral("sensor"), QStringLiteral("DPI"),
+                       0); // the file is parsed at its first lookup
     }
     if (Language::loadedCount() != 1) // a broken file still takes its index
         __builtin_trap();
