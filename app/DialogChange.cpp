@@ -234,8 +234,11 @@ void DialogChange::startWatching() {
 void DialogChange::usbChanged() {
     if (PostMsg::shuttingDown())
         return;
-    if (DialogChange* w = watcher().data())
-        QMetaObject::invokeMethod(w, &DialogChange::SlotRefresh, Qt::QueuedConnection);
+    // The window is looked up on its own thread: it may be gone by the time the call runs.
+    PostMsg::postFromAnyThread(QCoreApplication::instance(), [] {
+        if (DialogChange* w = watcher().data())
+            w->SlotRefresh();
+    });
 }
 
 int DialogChange::pageCount() const {

@@ -31,7 +31,7 @@ void reselect(const DeviceAllInfo& entry) {
 void usbChanged() {
     if (PostMsg::shuttingDown() || !QCoreApplication::instance())
         return;
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &refresh, Qt::QueuedConnection);
+    PostMsg::postFromAnyThread(QCoreApplication::instance(), [] { refresh(); });
 }
 
 void setWorker(Worker* w) {

@@ -113,6 +113,20 @@ public:
         done.cv.wait(lock, [&] { return done.released; });
     }
 
+    // Queues `call` to the thread of `context` without waiting, from any thread (a library's callback
+    // thread). Posted and received under the same mutex as callAndWait, so the queued functor written
+    // here visibly happens before the receiving thread reads or frees it.
+    template <typename Call> static void postFromAnyThread(QObject* context, Call call) {
+        std::lock_guard<std::mutex> posting(handoffMutex());
+        QMetaObject::invokeMethod(
+            context,
+            [call]() mutable {
+                { std::lock_guard<std::mutex> received(handoffMutex()); }
+                call();
+            },
+            Qt::QueuedConnection);
+    }
+
     static std::mutex& handoffMutex() {
         static std::mutex m;
         return m;
