@@ -1,5 +1,6 @@
 // The C interface over the virtual devices.
 #include "ControlSocket.h"
+#include "Crc32.h"
 #include "HIDUsb.h"
 #include "Host.h"
 
@@ -88,16 +89,6 @@ struct ImageHeader {
     uint16_t version;
     uint32_t payloadCrc; // CRC-32 of the bytes after the header, at offset 28 (u32, little-endian)
 };
-
-uint32_t crc32(const unsigned char* data, size_t length) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
 
 // Images carry their own length at offset 24 (u32, little-endian), so a cut-off file is recognised.
 bool parseImage(const unsigned char* image, int length, ImageHeader& out) {
