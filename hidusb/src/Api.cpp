@@ -42,6 +42,13 @@ Mouse* serviceMouse() {
     return ep.reachable ? ep.mouse : nullptr;
 }
 
+// The receiver the started service runs on, or null.
+Receiver* serviceReceiver() {
+    if (!host().service)
+        return nullptr;
+    return registry().resolve(host().service->path().c_str()).receiver;
+}
+
 char** find(const char* vid, const char* pid, int maxCount, int* count) {
     if (!count)
         return nullptr;
@@ -655,12 +662,10 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
         return 0;
     auto lock = lockDevices();
     auto& h = host();
-    if (!h.service)
+    Receiver* receiver = serviceReceiver();
+    if (!receiver)
         return 0;
-    Endpoint ep = registry().resolve(h.service->path().c_str());
-    if (!ep.receiver)
-        return 0;
-    Receiver& r = *ep.receiver;
+    Receiver& r = *receiver;
     sendFromReceiver(r, kPairing, {1});
     if (h.hangNextPairing) {
         h.hangNextPairing = false;
@@ -692,15 +697,13 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
 int UsbServer_ReadDonglePairStatus(void) {
     auto lock = lockDevices();
     auto& h = host();
-    if (!h.service)
-        return 0;
-    Endpoint ep = registry().resolve(h.service->path().c_str());
-    if (!ep.receiver)
+    Receiver* r = serviceReceiver();
+    if (!r)
         return 0;
     uint8_t state = 0;
-    if (h.pair.receiver == ep.receiver->name && h.pair.result)
+    if (h.pair.receiver == r->name && h.pair.result)
         state = Clock::now() < h.pair.doneAt ? 1 : static_cast<uint8_t>(h.pair.result);
-    sendFromReceiver(*ep.receiver, kPairing, {state});
+    sendFromReceiver(*r, kPairing, {state});
     return 1;
 }
 
