@@ -17,35 +17,8 @@
 
 using namespace Buttons;
 
-namespace {
-QString commonText(const char* key, int index, const char* fallback) {
-    const QString text = Language::text(QStringLiteral("common"), QLatin1String(key), index);
-    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
-}
-} // namespace
-
-LeftButtonOnly::LeftButtonOnly(QWidget* parent) : NoticeBase(parent) {
-    setObjectName(QStringLiteral("LeftButtonOnly"));
-    applyTexts(Language::currentIndex());
-}
-
-void LeftButtonOnly::applyTexts(int index) {
-    setLabelText(commonText("DialogKeepLeftKey", index, "必须保留左键"));
-    setButtonText(commonText("OK", index, "确定"));
-}
-
-GroupMaxThree::GroupMaxThree(QWidget* parent) : NoticeBase(parent) {
-    setObjectName(QStringLiteral("GroupMaxThree"));
-    applyTexts(Language::currentIndex());
-}
-
-void GroupMaxThree::applyTexts(int index) {
-    setLabelText(commonText("DialogMaxThreeKey", index, "组合键最多只能包含三个按键"));
-    setButtonText(commonText("OK", index, "确定"));
-}
-
-ContainReset::ContainReset(QWidget* parent) : NoticeBase(parent) {
-    setObjectName(QStringLiteral("ContainReset"));
+ContainReset::ContainReset(QWidget* parent)
+    : KeyNotice("ContainReset", "DialogRestore", parent, "是否恢复默认设置？", Missing::FormText) {
     m_ok->setGeometry(50, 110, 90, 32);
     m_cancel = new QToolButton(this);
     m_cancel->setObjectName(QStringLiteral("NewHong_2"));
@@ -57,13 +30,13 @@ ContainReset::ContainReset(QWidget* parent) : NoticeBase(parent) {
 }
 
 void ContainReset::applyTexts(int index) {
-    setLabelText(commonText("DialogRestore", index, "是否恢复默认设置？"));
-    setButtonText(commonText("OK", index, "确定"));
-    m_cancel->setText(commonText("Cancel", index, "取消"));
+    KeyNotice::applyTexts(index);
+    m_cancel->setText(keyText("Cancel", index, "取消"));
 }
 
-FireKey::FireKey(const RapidFireSetting& start, QWidget* parent) : NoticeBase(parent) {
-    setObjectName(QStringLiteral("FireKey"));
+FireKey::FireKey(const RapidFireSetting& start, QWidget* parent)
+    : KeyNotice("FireKey", "DialogFireKeyTips", parent, "次数设置为0时, 按下按键一直发, 松开按键结束",
+                Missing::FormText) {
     m_label->setGeometry(20, 28, 260, 36);
     m_label->setStyleSheet(m_label->styleSheet() + QStringLiteral("QLabel{font-size:11px;}"));
     const auto row = [this](int y, int min, int max, int value, const char* name, QLabel*& caption) {
@@ -90,14 +63,13 @@ RapidFireSetting FireKey::setting() const {
 }
 
 void FireKey::applyTexts(int index) {
-    setLabelText(commonText("DialogFireKeyTips", index, "次数设置为0时, 按下按键一直发, 松开按键结束"));
-    m_intervalLabel->setText(commonText("DialogFireKeyInterval", index, "间隔 (10-255)"));
-    m_countLabel->setText(commonText("DialogFireKeyTimes", index, "次数 (0-3)"));
-    setButtonText(commonText("OK", index, "确定"));
+    KeyNotice::applyTexts(index);
+    m_intervalLabel->setText(keyText("DialogFireKeyInterval", index, "间隔 (10-255)"));
+    m_countLabel->setText(keyText("DialogFireKeyTimes", index, "次数 (0-3)"));
 }
 
-GroupKey::GroupKey(QWidget* parent) : NoticeBase(parent) {
-    setObjectName(QStringLiteral("GroupKey"));
+GroupKey::GroupKey(QWidget* parent)
+    : KeyNotice("GroupKey", "ComKey", parent, "请输入组合键", Missing::FormText) {
     m_label->setGeometry(20, 24, 260, 24);
     const char* const names[4] = {"Shift", "Ctrl", "Alt", "Win"};
     for (int i = 0; i < 4; ++i) {
@@ -116,18 +88,12 @@ GroupKey::GroupKey(QWidget* parent) : NoticeBase(parent) {
     m_ok->move(m_ok->x(), 118);
     setStyleSheet(Theme::controlRules());
     Theme::mirrorWithDirection(this);
-    applyTexts(Language::currentIndex());
     // Every key pressed while the dialog is open is captured, whichever child has the focus.
     qApp->installEventFilter(this);
 }
 
 GroupKey::~GroupKey() {
     qApp->removeEventFilter(this);
-}
-
-void GroupKey::applyTexts(int index) {
-    setLabelText(commonText("ComKey", index, "请输入组合键"));
-    setButtonText(commonText("OK", index, "确定"));
 }
 
 bool GroupKey::eventFilter(QObject* watched, QEvent* event) {
@@ -137,7 +103,7 @@ bool GroupKey::eventFilter(QObject* watched, QEvent* event) {
             addVirtualKey(VirtualKeys::fromKeyEvent(*key));
         return true;
     }
-    return NoticeBase::eventFilter(watched, event);
+    return KeyNotice::eventFilter(watched, event);
 }
 
 void GroupKey::addVirtualKey(int virtualKey) {

@@ -11,27 +11,24 @@ class QLineEdit;
 class QSpinBox;
 
 // "Left button must be retained".
-class LeftButtonOnly : public NoticeBase {
+class LeftButtonOnly : public KeyNotice {
     Q_OBJECT
 public:
-    explicit LeftButtonOnly(QWidget* parent = nullptr);
-
-protected:
-    void applyTexts(int index) override;
+    explicit LeftButtonOnly(QWidget* parent = nullptr)
+        : KeyNotice("LeftButtonOnly", "DialogKeepLeftKey", parent, "必须保留左键", Missing::FormText) {}
 };
 
 // "Key can only have up to three buttons".
-class GroupMaxThree : public NoticeBase {
+class GroupMaxThree : public KeyNotice {
     Q_OBJECT
 public:
-    explicit GroupMaxThree(QWidget* parent = nullptr);
-
-protected:
-    void applyTexts(int index) override;
+    explicit GroupMaxThree(QWidget* parent = nullptr)
+        : KeyNotice("GroupMaxThree", "DialogMaxThreeKey", parent, "组合键最多只能包含三个按键",
+                    Missing::FormText) {}
 };
 
 // "Restore the default settings?" with OK and Cancel; result() true on OK.
-class ContainReset : public NoticeBase {
+class ContainReset : public KeyNotice {
     Q_OBJECT
 public:
     explicit ContainReset(QWidget* parent = nullptr);
@@ -40,11 +37,11 @@ protected:
     void applyTexts(int index) override;
 
 private:
-    QToolButton* m_cancel;
+    QToolButton* m_cancel = nullptr;
 };
 
 // Rapid fire: interval 10 … 255 ms and count 0 … 3; result() true on OK.
-class FireKey : public NoticeBase {
+class FireKey : public KeyNotice {
     Q_OBJECT
 public:
     explicit FireKey(const Buttons::RapidFireSetting& start, QWidget* parent = nullptr);
@@ -56,13 +53,13 @@ protected:
 private:
     QSpinBox* m_interval;
     QSpinBox* m_count;
-    QLabel* m_intervalLabel;
-    QLabel* m_countLabel;
+    QLabel* m_intervalLabel = nullptr;
+    QLabel* m_countLabel = nullptr;
 };
 
 // Key combination: modifier boxes and the keys pressed while the dialog is open. result() true and
 // text() non-empty when a combination of at most three keys was confirmed.
-class GroupKey : public NoticeBase {
+class GroupKey : public KeyNotice {
     Q_OBJECT
 public:
     static constexpr int kWindowMs = 2000;
@@ -77,7 +74,6 @@ public slots:
     void on_NewHong_clicked() override;
 
 protected:
-    void applyTexts(int index) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

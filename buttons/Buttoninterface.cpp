@@ -109,6 +109,18 @@ const SensorCapability& rowSensor() {
     return own;
 }
 
+// Settles a combo box after its one write: the choice becomes the accepted one, or, refused, the box
+// goes back to the accepted one with its signals blocked, so no second write follows.
+bool settle(QComboBox* box, int& accepted, int index, bool written) {
+    if (written) {
+        accepted = index;
+        return true;
+    }
+    const QSignalBlocker block(box);
+    box->setCurrentIndex(accepted);
+    return false;
+}
+
 } // namespace
 
 Buttoninterface::Buttoninterface(QWidget* parent)
@@ -711,21 +723,11 @@ void Buttoninterface::onChoiceToggled(int index, bool checked) {
 }
 
 void Buttoninterface::on_DebunceRelease_currentIndexChanged(int index) {
-    if (SetButtonOptionB(Debounce::ReleaseByte(index))) {
-        m_releaseIndex = index;
-        return;
-    }
-    const QSignalBlocker block(m_release);
-    m_release->setCurrentIndex(m_releaseIndex);
+    settle(m_release, m_releaseIndex, index, SetButtonOptionB(Debounce::ReleaseByte(index)));
 }
 
 void Buttoninterface::on_WheelDebunce_currentIndexChanged(int index) {
-    if (SetButtonOptionA(Debounce::WheelByte(index))) {
-        m_wheelIndex = index;
-        return;
-    }
-    const QSignalBlocker block(m_wheel);
-    m_wheel->setCurrentIndex(m_wheelIndex);
+    settle(m_wheel, m_wheelIndex, index, SetButtonOptionA(Debounce::WheelByte(index)));
 }
 
 void Buttoninterface::on_KeyDebunce_clicked(bool checked) {
@@ -758,13 +760,8 @@ void Buttoninterface::SlotUpDataConfigUI(int ToTalItem, int SelectIndex, bool It
 void Buttoninterface::on_ProjectChoose_activated(int index) {
     // The writer raises the offline notice (unless the page is loading); the mouse then reports its
     // new profile and settings, which rebuild the chooser and refill the pages.
-    if (!SwitchProfile(index)) {
-        const QSignalBlocker block(m_profile);
-        m_profile->setCurrentIndex(m_profileIndex);
-        return;
-    }
-    m_profileIndex = index;
-    PostMsg::instance()->SendAddConfig(m_profile->currentText());
+    if (settle(m_profile, m_profileIndex, index, SwitchProfile(index)))
+        PostMsg::instance()->SendAddConfig(m_profile->currentText());
 }
 
 void Buttoninterface::on_ImportData_clicked() {

@@ -472,6 +472,10 @@ LightBarSection::LightBarSection(const QString& suffix, EffectPreview::Shape sha
     showColour(QColor(255, 0, 0));
 }
 
+bool LightBarSection::deviceAnswers() {
+    return CheckDeviceOnline();
+}
+
 QColor LightBarSection::colour() const {
     return QColor(m_r->value(), m_g->value(), m_b->value());
 }
@@ -671,10 +675,6 @@ bool MouseLight::mayWrite() const {
     return SensorFlags::Armed && !LinkFlags::LightLoading;
 }
 
-bool MouseLight::deviceAnswers() {
-    return CheckDeviceOnline();
-}
-
 void MouseLight::fill(const MouseLightView& v) {
     {
         const QSignalBlocker block(m_movingOff);
@@ -743,10 +743,6 @@ ReceiveLight::ReceiveLight(QWidget* parent)
 
 bool ReceiveLight::mayWrite() const {
     return SensorFlags::Armed && !LinkFlags::LightLoading && m_loaded;
-}
-
-bool ReceiveLight::deviceAnswers() {
-    return CheckDeviceOnline();
 }
 
 bool ReceiveLight::load() {

@@ -111,10 +111,11 @@ protected:
     virtual bool writeBrightness(int step) = 0;
     virtual bool writeSpeed(int step) = 0;
     virtual bool writeColour(const QColor& colour) = 0;
-    virtual bool deviceAnswers() = 0; // the online test before steppers, presets and drags
     virtual bool mayWrite() const = 0;
     // Called after the effect changed (accepted or shown).
     virtual void effectShown(int) {}
+    // The online test before steppers, presets and drags; it raises the offline notice itself.
+    bool deviceAnswers();
 
     void effectChanged(int index);
     void brightnessChanged(int value);
@@ -186,7 +187,6 @@ protected:
     bool writeBrightness(int step) override;
     bool writeSpeed(int step) override;
     bool writeColour(const QColor& colour) override;
-    bool deviceAnswers() override;
     bool mayWrite() const override;
 
 private:
@@ -223,7 +223,6 @@ protected:
     bool writeBrightness(int step) override;
     bool writeSpeed(int step) override;
     bool writeColour(const QColor& colour) override;
-    bool deviceAnswers() override;
     bool mayWrite() const override;
 
 private:

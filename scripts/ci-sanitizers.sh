@@ -10,16 +10,7 @@ export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
 fuzz_seconds=${1:-${ZF_CI_FUZZ_SECONDS:-30}}
 jobs=$(nproc)
 
-need=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+bash scripts/deps.sh clang libclang-rt-14-dev
 
 stamp() { echo "== $(date +%T) $*"; }
 timed() {

@@ -176,22 +176,22 @@ static int wideNibble(const DpiLevelEntry& e, bool yAxis) {
 
 // Each axis is decoded with its own nibble (in both halves), so a level edited per axis shows each
 // axis as written; with X and Y together both nibbles are equal and this is the whole flag byte.
-int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level) {
+static int decodeAxis(const SensorCapability& cap, const FlashDataMap& record, int level, bool yAxis) {
     if (level < 0 || level > 7)
         return 0;
     const DpiLevelEntry& e = record.dpiLevels[level];
     if (usesWideCodes(cap))
-        return decodeWide(cap, e.xValue, uint8_t(wideNibble(e, false) * 0x11));
-    return decodeNarrow(cap, e.xCode, uint8_t((e.nibbles & 0x0F) * 0x11));
+        return decodeWide(cap, yAxis ? e.yValue : e.xValue, uint8_t(wideNibble(e, yAxis) * 0x11));
+    const int nibble = yAxis ? e.nibbles >> 4 : e.nibbles & 0x0F;
+    return decodeNarrow(cap, yAxis ? e.yCode : e.xCode, uint8_t(nibble * 0x11));
+}
+
+int decodeX(const SensorCapability& cap, const FlashDataMap& record, int level) {
+    return decodeAxis(cap, record, level, false);
 }
 
 int decodeY(const SensorCapability& cap, const FlashDataMap& record, int level) {
-    if (level < 0 || level > 7)
-        return 0;
-    const DpiLevelEntry& e = record.dpiLevels[level];
-    if (usesWideCodes(cap))
-        return decodeWide(cap, e.yValue, uint8_t(wideNibble(e, true) * 0x11));
-    return decodeNarrow(cap, e.yCode, uint8_t((e.nibbles >> 4) * 0x11));
+    return decodeAxis(cap, record, level, true);
 }
 
 bool levelsSeparate(const SensorCapability& cap, const FlashDataMap& record, int count) {

@@ -95,6 +95,31 @@ void NoticeBase::on_CloseButton_clicked() {
     close();
 }
 
+KeyNotice::KeyNotice(const char* name, const char* key, QWidget* parent, const char* defaultText,
+                     Missing missing)
+    : NoticeBase(parent), m_key(key), m_default(defaultText), m_missing(missing) {
+    setObjectName(QLatin1String(name));
+    if (defaultText)
+        setLabelText(QString::fromUtf8(defaultText));
+    if (missing == Missing::FormText || Language::loadedCount() > 0)
+        applyTexts(Language::currentIndex());
+}
+
+void KeyNotice::setKey(const char* key) {
+    m_key = key;
+    applyTexts(Language::currentIndex());
+}
+
+QString KeyNotice::keyText(const char* key, int index, const char* formText) const {
+    const QString text = noticeText(QLatin1String(key), index);
+    return text.isEmpty() && m_missing == Missing::FormText ? QString::fromUtf8(formText) : text;
+}
+
+void KeyNotice::applyTexts(int index) {
+    setLabelText(keyText(m_key, index, m_default));
+    setButtonText(keyText("OK", index, "确定"));
+}
+
 void NoticeBase::placeOver(const QWidget* caller, int dx, int dy) {
     QRect area = caller ? QRect(caller->mapToGlobal(QPoint(0, 0)), caller->size())
                         : QGuiApplication::primaryScreen()->availableGeometry();

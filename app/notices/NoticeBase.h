@@ -44,5 +44,28 @@ private:
     Ui::NoticeDialog* m_ui;
 };
 
+// A notice of one sentence and the confirm button, both by language key.
+class KeyNotice : public NoticeBase {
+    Q_OBJECT
+public:
+    // How a key the language lacks is shown: empty, or (the button page's dialogs) as the form's own
+    // Chinese text, which then also stands before the first language load.
+    enum class Missing { Empty, FormText };
+
+protected:
+    // `defaultText`: the label before the first language load (none keeps the form's text).
+    KeyNotice(const char* name, const char* key, QWidget* parent, const char* defaultText = nullptr,
+              Missing missing = Missing::Empty);
+    void setKey(const char* key);
+    void applyTexts(int index) override;
+    // Text of `key`, or `formText` where the language lacks it and this notice keeps form texts.
+    QString keyText(const char* key, int index, const char* formText) const;
+
+private:
+    const char* m_key;
+    const char* m_default;
+    Missing m_missing;
+};
+
 // Text of a notice key: the notices' texts live in the "common" group.
 QString noticeText(const QString& key, int index);

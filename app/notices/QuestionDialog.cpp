@@ -1,10 +1,10 @@
 #include "app/notices/QuestionDialog.h"
 
+#include "app/core/EncodedText.h"
 #include "app/core/Language.h"
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextBoundaryFinder>
 #include <QTextCodec>
 #include <QToolButton>
 
@@ -42,17 +42,7 @@ QString QuestionDialog::limitName(const QString& input, QTextCodec* codec) {
     QString text = input;
     if (text.endsWith(' '))
         text.remove(' ');
-    if (codec->fromUnicode(text).size() <= kMaxNameBytes)
-        return text;
-    // Cut only at grapheme boundaries so no character (or surrogate pair) is split.
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int best = 0;
-    for (int pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
-        if (codec->fromUnicode(text.left(pos)).size() > kMaxNameBytes)
-            break;
-        best = pos;
-    }
-    return text.left(best);
+    return EncodedText::leadingWithin(text, codec, kMaxNameBytes);
 }
 
 void QuestionDialog::on_lineEdit_textEdited(const QString& text) {

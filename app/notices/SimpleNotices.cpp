@@ -6,92 +6,13 @@
 #include <QLabel>
 #include <QToolButton>
 
-MouseOffLine::MouseOffLine(int reason, QWidget* parent) : NoticeBase(parent), m_reason(reason) {
-    setObjectName("MouseOffLine");
-    setLabelText("   The mouse is offline. Please move first");
+MouseOffLine::MouseOffLine(int reason, QWidget* parent)
+    : KeyNotice("MouseOffLine", keyFor(reason), parent, "   The mouse is offline. Please move first") {
     connect(PostMsg::instance(), &PostMsg::SigCloseOffOnline, this, &QDialog::close);
-    if (Language::loadedCount() > 0)
-        applyTexts(Language::currentIndex());
 }
 
-void MouseOffLine::setReason(int reason) {
-    m_reason = reason;
-    applyTexts(Language::currentIndex());
-}
-
-void MouseOffLine::applyTexts(int index) {
-    setLabelText(noticeText(m_reason == 0 ? "DialogOffline" : "TimeOut", index));
-    setButtonText(noticeText("OK", index));
-}
-
-QuestiondialogB::QuestiondialogB(QWidget* parent) : NoticeBase(parent) {
-    setObjectName("QuestiondialogB");
+QuestiondialogB::QuestiondialogB(QWidget* parent) : KeyNotice("QuestiondialogB", "ErrorDevice", parent) {
     m_ok->hide();
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void QuestiondialogB::applyTexts(int index) {
-    setLabelText(noticeText("ErrorDevice", index));
-}
-
-DeleteConfirm::DeleteConfirm(QWidget* parent) : NoticeBase(parent) {
-    setObjectName("DeleteConfirm");
-    setLabelText("Confirm Delete");
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void DeleteConfirm::applyTexts(int index) {
-    setLabelText(noticeText("DialogDeleteMacro", index));
-    setButtonText(noticeText("OK", index));
-}
-
-InportFail::InportFail(int failure, QWidget* parent) : NoticeBase(parent), m_failure(failure) {
-    setObjectName("InportFail");
-    setLabelText("Config does not match the device");
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void InportFail::applyTexts(int index) {
-    setLabelText(noticeText(m_failure == 1 ? "DialogConfigError" : "DialogEConfigMismatch", index));
-    setButtonText(noticeText("OK", index));
-}
-
-FindNewVer::FindNewVer(QWidget* parent) : NoticeBase(parent) {
-    setObjectName("FindNewVer");
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void FindNewVer::applyTexts(int index) {
-    setLabelText(noticeText("UpgradeTips", index));
-    setButtonText(noticeText("OK", index));
-}
-
-UpDateWarning::UpDateWarning(QWidget* parent) : NoticeBase(parent) {
-    setObjectName("UpDateWarning");
-    setLabelText("Confirm Delete");
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void UpDateWarning::applyTexts(int index) {
-    setLabelText(noticeText("WarnUpdate", index));
-    setButtonText(noticeText("OK", index));
-}
-
-LessThree::LessThree(QWidget* parent) : NoticeBase(parent) {
-    setObjectName("LessThree");
-    setLabelText("Please wait, we are updating the setting");
-    if (Language::loadedCount() > 0) // before any load the defaults stay
-        applyTexts(Language::currentIndex());
-}
-
-void LessThree::applyTexts(int index) {
-    setLabelText(noticeText("DialogDebounceTips", index));
-    setButtonText(noticeText("OK", index));
 }
 
 namespace {

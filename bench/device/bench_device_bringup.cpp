@@ -2,18 +2,11 @@
 // setting write as the window makes them. Run once with the emulated
 // wire (ZF_HIDUSB_PACKET_US unset) and once with ZF_HIDUSB_PACKET_US=0: the second is the program's
 // own share plus the library's bookkeeping.
-#include "app/core/IniStores.h"
-#include "app/core/PostMsg.h"
+#include "bench/common/DeviceBench.h"
 #include "device/DeviceSession.h"
 #include "device/Discovery.h"
-#include "device/HidApi.h"
-#include "device/LinkState.h"
 #include "device/SettingWriters.h"
-#include "device/Worker.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -28,20 +21,11 @@ void bringUp(benchmark::State& state) {
     PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
                                     [&](FlashDataMap) { ++records; });
     for (auto _ : state) {
-        PostMsg::resetShutdown();
-        LinkFlags::resetAll();
-        const int before = records;
-        Worker worker;
-        worker.SlotSelectMouseInfo(found.first());
-        LinkFlags::DevicePagesActive = true;
-        worker.requestRun();
-        QElapsedTimer guard;
-        guard.start();
-        while (records == before && guard.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        worker.shutdown(3000);
+        std::unique_ptr<Worker> worker;
+        const bool arrived = DeviceBench::bringUp(worker, found.first(), records);
+        worker->shutdown(3000);
         hid().UsbServer_Exit();
-        if (records == before) {
+        if (!arrived) {
             state.SkipWithError("record did not arrive");
             return;
         }
@@ -98,22 +82,9 @@ BENCHMARK(settingWrite)->Unit(benchmark::kMicrosecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir appDir, stateDir, home;
-    qputenv("ZF_APP_DIR", appDir.path().toLocal8Bit());
-    qputenv("HOME", home.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("ZF_HIDUSB_STATE_DIR"))
-        qputenv("ZF_HIDUSB_STATE_DIR", stateDir.path().toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    DeviceBench::Folders folders;
     QCoreApplication app(argc, argv);
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setList("Option", "Wireless_PID", {"1002"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
-    ini.sync();
-    if (!HidLibrary::load(QStringLiteral(ZF_REAL_HID)))
+    if (!DeviceBench::loadForMouseZ1())
         return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,19 +1,12 @@
 // Packing a 70-event macro, and packing plus downloading it into a button's area of a virtual mouse until
 // the mouse's flash holds it. Run once with the emulated full-speed wire (ZF_HIDUSB_PACKET_US unset) and
 // once with ZF_HIDUSB_PACKET_US=0: the second is the program's share plus the library's bookkeeping.
-#include "app/core/IniStores.h"
-#include "app/core/PostMsg.h"
+#include "bench/common/DeviceBench.h"
 #include "device/Discovery.h"
-#include "device/HidApi.h"
-#include "device/LinkState.h"
 #include "device/SettingWriters.h"
-#include "device/Worker.h"
 #include "macro/core/MacroPacker.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLibrary>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -56,17 +49,8 @@ void downloadMacro(benchmark::State& state) {
     QObject context;
     PostMsg::connectBlockingFunctor(&PostMsg::SigUpDataLightSensor, &context,
                                     [&](FlashDataMap) { ++records; });
-    PostMsg::resetShutdown();
-    LinkFlags::resetAll();
-    auto worker = std::make_unique<Worker>();
-    worker->SlotSelectMouseInfo(found.first());
-    LinkFlags::DevicePagesActive = true;
-    worker->requestRun();
-    QElapsedTimer guard;
-    guard.start();
-    while (records == 0 && guard.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    if (records == 0) {
+    std::unique_ptr<Worker> worker;
+    if (!DeviceBench::bringUp(worker, found.first(), records)) {
         state.SkipWithError("record did not arrive");
         return;
     }
@@ -75,6 +59,7 @@ void downloadMacro(benchmark::State& state) {
     const ButtonAssignment assignment{{6, uint8_t(button), 1}};
     int round = 0;
     FlashDataMap flash;
+    QElapsedTimer guard;
     for (auto _ : state) {
         const MacroPacker::Packed p = MacroPacker::pack(QStringLiteral("seventy"), macros[round++ % 2]);
         if (!SetButtonMacro(button, assignment, p.block)) {
@@ -82,7 +67,7 @@ void downloadMacro(benchmark::State& state) {
             break;
         }
         // Done when the mouse's flash holds the new area.
-        guard.restart();
+        guard.start();
         while (!(g_readFlash("z1", -1, reinterpret_cast<unsigned char*>(&flash)) &&
                  std::memcmp(flash.macros[button].bytes, p.block.bytes, sizeof p.block.bytes) == 0)) {
             if (guard.elapsed() > 5000) {
@@ -99,28 +84,15 @@ BENCHMARK(downloadMacro)->Unit(benchmark::kMillisecond)->UseRealTime()->Iteratio
 } // namespace
 
 int main(int argc, char** argv) {
-    QTemporaryDir appDir, stateDir, home;
-    qputenv("ZF_APP_DIR", appDir.path().toLocal8Bit());
-    qputenv("HOME", home.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("ZF_HIDUSB_STATE_DIR"))
-        qputenv("ZF_HIDUSB_STATE_DIR", stateDir.path().toLocal8Bit());
-    const QByteArray devices = stateDir.path().toLocal8Bit() + "/devices.txt";
+    DeviceBench::Folders folders;
+    const QByteArray devices = folders.stateDir.path().toLocal8Bit() + "/devices.txt";
     if (FILE* f = std::fopen(devices.constData(), "w")) {
         std::fputs("mouse z1 vid=373B pid=1001 cid=05 mid=1F link=cable\n", f);
         std::fclose(f);
     }
     qputenv("ZF_HIDUSB_DEVICES", devices);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication app(argc, argv);
-    IniStore& ini = ConfigIniStore::instance();
-    ini.setValue("Option", "DeviceTotal", "1");
-    ini.setList("Option", "VID", {"373B"});
-    ini.setList("Option", "USB_PID", {"1001"});
-    ini.setList("Option", "Wireless_PID", {"1002"});
-    ini.setValue("Drive1", "CID", "5");
-    ini.setValue("Drive1", "MID", "31");
-    ini.sync();
-    if (!HidLibrary::load(QStringLiteral(ZF_REAL_HID)))
+    if (!DeviceBench::loadForMouseZ1())
         return 1;
     QLibrary raw(QStringLiteral(ZF_REAL_HID));
     if (raw.load())

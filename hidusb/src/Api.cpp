@@ -1,5 +1,6 @@
 // The C interface over the virtual devices.
 #include "ControlSocket.h"
+#include "Crc32.h"
 #include "HIDUsb.h"
 #include "Host.h"
 
@@ -39,6 +40,13 @@ Mouse* serviceMouse() {
         return nullptr;
     Endpoint ep = registry().resolve(host().service->path().c_str());
     return ep.reachable ? ep.mouse : nullptr;
+}
+
+// The receiver the started service runs on, or null.
+Receiver* serviceReceiver() {
+    if (!host().service)
+        return nullptr;
+    return registry().resolve(host().service->path().c_str()).receiver;
 }
 
 char** find(const char* vid, const char* pid, int maxCount, int* count) {
@@ -83,21 +91,39 @@ template <typename F> int request(F answer) {
     return 1;
 }
 
+// The record's two light areas and the answers that carry them.
+struct LightArea {
+    int offset, size;
+    AnswerCode code;
+    void (*pack)(const uint8_t* record, uint8_t* data);
+    void (*unpack)(const uint8_t* data, uint8_t* record);
+};
+constexpr LightArea kDpiLightArea{154, kDpiLightDataSize, kDpiLight, packDpiLight, unpackDpiLight};
+constexpr LightArea kLightBarArea{158, kLightBarDataSize, kLightBar, packLightBar, unpackLightBar};
+
+int askLight(const LightArea& a) {
+    return request([&a](Mouse& m) {
+        std::vector<uint8_t> d(static_cast<size_t>(a.size));
+        a.pack(m.flash().data() + a.offset, d.data());
+        sendFromMouse(m, kAnswer, 0, a.code, d);
+    });
+}
+
+// The answer is what the device holds, so it also goes into the baseline.
+int takeLight(const LightArea& a, const unsigned char* data, unsigned char* recordAtArea) {
+    if (!data || !recordAtArea)
+        return 0;
+    a.unpack(data, recordAtArea);
+    auto lock = lockDevices();
+    a.unpack(data, host().baseline.data() + a.offset);
+    return 1;
+}
+
 struct ImageHeader {
     uint8_t type, cid, mid;
     uint16_t version;
     uint32_t payloadCrc; // CRC-32 of the bytes after the header, at offset 28 (u32, little-endian)
 };
-
-uint32_t crc32(const unsigned char* data, size_t length) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
 
 // Images carry their own length at offset 24 (u32, little-endian), so a cut-off file is recognised.
 bool parseImage(const unsigned char* image, int length, ImageHeader& out) {
@@ -390,19 +416,11 @@ int UsbServer_ReadReportRate(void) {
 }
 
 int UsbServer_ReadDPILed(void) {
-    return request([](Mouse& m) {
-        std::vector<uint8_t> d(kDpiLightDataSize);
-        packDpiLight(m.flash().data() + 154, d.data());
-        sendFromMouse(m, kAnswer, 0, kDpiLight, d);
-    });
+    return askLight(kDpiLightArea);
 }
 
 int UsbServer_ReadLedBar(void) {
-    return request([](Mouse& m) {
-        std::vector<uint8_t> d(kLightBarDataSize);
-        packLightBar(m.flash().data() + 158, d.data());
-        sendFromMouse(m, kAnswer, 0, kLightBar, d);
-    });
+    return askLight(kLightBarArea);
 }
 
 // The parsed record is what the device holds, so it also becomes the baseline for later writes.
@@ -421,21 +439,11 @@ int ProtocolDataParser(const unsigned char* data, unsigned char* record) {
 }
 
 int BufferToDPILed(const unsigned char* data, unsigned char* recordAt154) {
-    if (!data || !recordAt154)
-        return 0;
-    unpackDpiLight(data, recordAt154);
-    auto lock = lockDevices();
-    unpackDpiLight(data, host().baseline.data() + 154);
-    return 1;
+    return takeLight(kDpiLightArea, data, recordAt154);
 }
 
 int BufferToLedBar(const unsigned char* data, unsigned char* recordAt158) {
-    if (!data || !recordAt158)
-        return 0;
-    unpackLightBar(data, recordAt158);
-    auto lock = lockDevices();
-    unpackLightBar(data, host().baseline.data() + 158);
-    return 1;
+    return takeLight(kLightBarArea, data, recordAt158);
 }
 
 int GetDeviceBatteryStatus(const unsigned char* data, unsigned char* battery) {
@@ -586,43 +594,63 @@ int withReceiver(const char* path, const unsigned char* buffer, bool Receiver::*
     return 1;
 }
 
+// A receiver light: `has` says whether the receiver has it, `bytes` is what it holds.
+template <size_t N>
+int readLight(const char* path, unsigned char* out, bool Receiver::*has, uint8_t (Receiver::*bytes)[N]) {
+    return withReceiver(path, out, has, [&](Receiver& r) { std::memcpy(out, r.*bytes, N); });
+}
+
+// Stores the light's new bytes, then runs `then` on the receiver under the same lock.
+template <size_t N, typename F = void (*)(Receiver&)>
+int writeLight(
+    const char* path, const unsigned char* in, bool Receiver::*has, uint8_t (Receiver::*bytes)[N],
+    F then = [](Receiver&) {}) {
+    return withReceiver(path, in, has, [&](Receiver& r) {
+        std::memcpy(r.*bytes, in, N);
+        registry().save(r);
+        then(r);
+    });
+}
+
+// Pairs mouse and receiver, first releasing the receiver the mouse had and the mouse the receiver had.
+// The caller saves the mouse.
+void bindPair(Mouse& m, Receiver& r) {
+    if (Receiver* old = registry().receiverByName(m.receiver); old && old != &r)
+        old->paired.clear();
+    if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != &m) {
+        previous->receiver.clear();
+        registry().save(*previous);
+    }
+    m.receiver = r.name;
+    r.paired = m.name;
+}
+
 } // namespace
 
 extern "C" {
 
 int UsbFinderC_GetDongleRGBBarMode(const char* path, unsigned char* bar) {
-    return withReceiver(path, bar, &Receiver::hasBar,
-                        [bar](Receiver& r) { std::memcpy(bar, r.bar, sizeof r.bar); });
+    return readLight(path, bar, &Receiver::hasBar, &Receiver::bar);
 }
 
 int UsbFinderC_SetDongleRGBBarMode(const char* path, const unsigned char* bar) {
-    return withReceiver(path, bar, &Receiver::hasBar, [bar](Receiver& r) {
-        std::memcpy(r.bar, bar, sizeof r.bar);
-        registry().save(r);
-    });
+    return writeLight(path, bar, &Receiver::hasBar, &Receiver::bar);
 }
 
 int UsbFinderC_GetDongleIndicatorLed(const char* path, unsigned char* leds) {
-    return withReceiver(path, leds, &Receiver::hasLeds,
-                        [leds](Receiver& r) { std::memcpy(leds, r.leds, sizeof r.leds); });
+    return readLight(path, leds, &Receiver::hasLeds, &Receiver::leds);
 }
 
 int UsbFinderC_SetDongleIndicatorLed(const char* path, const unsigned char* leds) {
-    return withReceiver(path, leds, &Receiver::hasLeds, [leds](Receiver& r) {
-        std::memcpy(r.leds, leds, sizeof r.leds);
-        registry().save(r);
-    });
+    return writeLight(path, leds, &Receiver::hasLeds, &Receiver::leds);
 }
 
 int UsbFinderC_Get4KDongleRGBValue(const char* path, unsigned char* rgb) {
-    return withReceiver(path, rgb, &Receiver::hasStatus,
-                        [rgb](Receiver& r) { std::memcpy(rgb, r.rgb, sizeof r.rgb); });
+    return readLight(path, rgb, &Receiver::hasStatus, &Receiver::rgb);
 }
 
 int UsbFinderC_Set4KDongleRGB(const char* path, const unsigned char* rgb) {
-    return withReceiver(path, rgb, &Receiver::hasStatus, [rgb](Receiver& r) {
-        std::memcpy(r.rgb, rgb, sizeof r.rgb);
-        registry().save(r);
+    return writeLight(path, rgb, &Receiver::hasStatus, &Receiver::rgb, [](Receiver& r) {
         sendFromReceiver(r, kReceiverRgb, std::vector<uint8_t>(r.rgb, r.rgb + sizeof r.rgb));
     });
 }
@@ -634,12 +662,10 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
         return 0;
     auto lock = lockDevices();
     auto& h = host();
-    if (!h.service)
+    Receiver* receiver = serviceReceiver();
+    if (!receiver)
         return 0;
-    Endpoint ep = registry().resolve(h.service->path().c_str());
-    if (!ep.receiver)
-        return 0;
-    Receiver& r = *ep.receiver;
+    Receiver& r = *receiver;
     sendFromReceiver(r, kPairing, {1});
     if (h.hangNextPairing) {
         h.hangNextPairing = false;
@@ -655,16 +681,9 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
     bool ok = candidate && !h.failNextPairing;
     h.failNextPairing = false;
     if (ok) {
-        if (Receiver* old = registry().receiverByName(candidate->receiver); old && old != &r)
-            old->paired.clear();
-        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != candidate) {
-            previous->receiver.clear();
-            registry().save(*previous);
-        }
-        candidate->receiver = r.name;
+        bindPair(*candidate, r);
         candidate->link = Link::Receiver;
         batteryClockChanged(); // a mouse that was off starts to drain
-        r.paired = candidate->name;
         registry().save(*candidate);
         registry().changed();
     }
@@ -678,15 +697,13 @@ int UsbServer_EnterDonglePairOnlyCid(int cid) {
 int UsbServer_ReadDonglePairStatus(void) {
     auto lock = lockDevices();
     auto& h = host();
-    if (!h.service)
-        return 0;
-    Endpoint ep = registry().resolve(h.service->path().c_str());
-    if (!ep.receiver)
+    Receiver* r = serviceReceiver();
+    if (!r)
         return 0;
     uint8_t state = 0;
-    if (h.pair.receiver == ep.receiver->name && h.pair.result)
+    if (h.pair.receiver == r->name && h.pair.result)
         state = Clock::now() < h.pair.doneAt ? 1 : static_cast<uint8_t>(h.pair.result);
-    sendFromReceiver(*ep.receiver, kPairing, {state});
+    sendFromReceiver(*r, kPairing, {state});
     return 1;
 }
 
@@ -700,14 +717,7 @@ int UsbFinderC_SetDongleIDToMouse(const char* path, const unsigned char* id) {
     for (auto& r : registry().receivers) {
         if (std::memcmp(r.address, id, 3) != 0)
             continue;
-        if (Receiver* old = registry().receiverByName(ep.mouse->receiver); old && old != &r)
-            old->paired.clear();
-        if (Mouse* previous = registry().mouseByName(r.paired); previous && previous != ep.mouse) {
-            previous->receiver.clear();
-            registry().save(*previous);
-        }
-        ep.mouse->receiver = r.name;
-        r.paired = ep.mouse->name;
+        bindPair(*ep.mouse, r);
         registry().save(*ep.mouse);
         return 1;
     }

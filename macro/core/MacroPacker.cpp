@@ -1,6 +1,7 @@
 #include "macro/core/MacroPacker.h"
 
-#include <QTextBoundaryFinder>
+#include "app/core/EncodedText.h"
+
 #include <QTextCodec>
 
 #include <algorithm>
@@ -40,18 +41,8 @@ uint32_t getU32(const uint8_t* p) {
 
 void setName(MacroBlock& block, const QString& text, QTextCodec* codec) {
     codec = localCodec(codec);
-    QByteArray bytes = codec->fromUnicode(text);
-    if (bytes.size() > kMaxNameBytes) {
-        // Cut between characters, so the mouse never holds half of one.
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-        int best = 0;
-        for (int pos = finder.toNextBoundary(); pos > 0; pos = finder.toNextBoundary()) {
-            if (codec->fromUnicode(text.left(pos)).size() > kMaxNameBytes)
-                break;
-            best = pos;
-        }
-        bytes = codec->fromUnicode(text.left(best)).left(kMaxNameBytes);
-    }
+    const QByteArray bytes =
+        codec->fromUnicode(EncodedText::leadingWithin(text, codec, kMaxNameBytes)).left(kMaxNameBytes);
     std::fill(block.bytes + kNameLengthOffset, block.bytes + kCountOffset, uint8_t(0));
     block.bytes[kNameLengthOffset] = uint8_t(bytes.size());
     std::copy(bytes.begin(), bytes.end(), block.bytes + kNameOffset);

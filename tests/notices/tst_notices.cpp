@@ -57,6 +57,16 @@ private slots:
         // A language pass with an unknown index empties the texts instead of failing.
         emit PostMsg::instance()->SigAllLanguage(5);
         QVERIFY(off0.labelText().isEmpty());
+
+        // A key the language lacks: empty on a notice, the form's own text on a button page dialog.
+        QVERIFY(DeleteConfirm().labelText().isEmpty());
+        struct FormDialog : KeyNotice {
+            FormDialog() : KeyNotice("FormDialog", "NoSuchKey", nullptr, "表单", Missing::FormText) {}
+        } form;
+        QCOMPARE(form.labelText(), QString("表单"));
+        QCOMPARE(form.buttonText(), QString("Okay"));
+        emit PostMsg::instance()->SigAllLanguage(5);
+        QCOMPARE(form.buttonText(), QString("确定"));
     }
 
     // The stored index counts enabled languages; the notice's files follow the older numbering.

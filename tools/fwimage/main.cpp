@@ -4,6 +4,8 @@
 //
 //   fwimage DESCRIPTION OUTDIR
 
+#include "hidusb/src/Crc32.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,16 +18,6 @@ namespace {
 constexpr size_t kHeaderSize = 856;
 constexpr size_t kNameOffset = 87;
 constexpr size_t kNameSize = 64;
-
-uint32_t crc32(const uint8_t* data, size_t length) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
 
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -75,14 +67,14 @@ int main(int argc, char** argv) {
         image[22] = uint8_t(m);
         put32(image, 24, uint32_t(size));
         std::memcpy(&image[kNameOffset], name.data(), name.size());
-        uint32_t state = crc32(reinterpret_cast<const uint8_t*>(name.data()), name.size()) | 1u;
+        uint32_t state = zf::crc32(reinterpret_cast<const uint8_t*>(name.data()), name.size()) | 1u;
         for (size_t i = kHeaderSize; i < size; ++i) { // xorshift32: filler that is not all one byte
             state ^= state << 13;
             state ^= state >> 17;
             state ^= state << 5;
             image[i] = uint8_t(state);
         }
-        put32(image, 28, crc32(image.data() + kHeaderSize, size - kHeaderSize));
+        put32(image, 28, zf::crc32(image.data() + kHeaderSize, size - kHeaderSize));
         const std::string path = std::string(argv[2]) + "/" + file;
         const std::string temp = path + ".part";
         {
