@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -361,6 +362,26 @@ private slots:
         bad += lightWidgets(&menu);
         bad.removeDuplicates();
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join('\n')));
+        // A spin box under the shared rules shows its step arrows, dimmed when it is disabled.
+        QSpinBox spin;
+        spin.setStyleSheet(Theme::controlRules());
+        spin.setRange(0, 10);
+        spin.resize(120, 28);
+        spin.setLayoutDirection(Qt::LeftToRight); // the arrows at the right
+        const auto brightest = [&](bool upper) {
+            const QImage image = spin.grab().toImage();
+            int most = 0;
+            for (int y = upper ? 0 : image.height() / 2; y < (upper ? image.height() / 2 : image.height());
+                 ++y)
+                for (int x = image.width() - 18; x < image.width(); ++x)
+                    most = qMax(most, QColor(image.pixel(x, y)).lightness());
+            return most;
+        };
+        spin.setValue(5);
+        const int up = brightest(true);
+        QVERIFY2(up > 150 && brightest(false) > 150, qPrintable(QString::number(up)));
+        spin.setEnabled(false);
+        QVERIFY(brightest(true) < up - 30);
         QVERIFY(QToolTip::palette().color(QPalette::ToolTipBase).lightness() < 100);
     }
 };
