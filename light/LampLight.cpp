@@ -247,6 +247,11 @@ void LampLight::followSleepTime() {
 }
 
 void LampLight::holdReceiverSections() {
+    // Not what some other receiver held: the bar shows the defaults a reset shows.
+    const bool loading = LinkFlags::LightLoading;
+    LinkFlags::LightLoading = true;
+    m_receiveLight->reset();
+    LinkFlags::LightLoading = loading;
     for (QWidget* section : receiverSections())
         section->setEnabled(false);
     explainReceiverSections(Language::currentIndex());
