@@ -30,6 +30,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <utility>
 
@@ -44,6 +45,13 @@ DialogChange::DialogChange(QWidget* parent) : QWidget(parent), ui(new Ui::Dialog
     ui->setupUi(this); // also connects on_comboBox_activated and on_RepairButton_clicked
     m_pictureDir = AppPaths::appDir() + QStringLiteral("/Picture/DialogChange/");
     applyStyle();
+    // Right to left the list follows the frame: the title bar stays beside the background's logo and the
+    // arrows where their pictures point outward, while the cards run from the right and the arrows page
+    // in reading order (see SlotPageLeft).
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->comboBox, ui->RepairButton, ui->MinButton,
+                                                      ui->CloseButton, ui->LeftButton, ui->RightButton})
+        Theme::keepPlace(w);
+    Theme::mirrorWithDirection(ui->frameMain);
 
     subscribeToHub();
     connect(ui->MinButton, &QToolButton::clicked, this, [] { PostMsg::instance()->SendChangeSize(2); });
@@ -309,22 +317,42 @@ void DialogChange::redraw() {
     ui->widgetDevices->setVisible(!m_devices.isEmpty());
     ui->labelPage->setText(QStringLiteral("%1 / %2").arg(m_page + 1).arg(pageCount()));
     ui->labelPage->setVisible(pageCount() > 1);
-    ui->LeftButton->setEnabled(m_page > 0);
-    ui->RightButton->setEnabled(m_page + 1 < pageCount());
+    enableArrows();
 }
 
-void DialogChange::SlotPageLeft() {
-    if (m_page > 0) {
-        --m_page;
+bool DialogChange::readsLeftward() const {
+    return layoutDirection() == Qt::RightToLeft;
+}
+
+void DialogChange::enableArrows() {
+    const bool back = m_page > 0, forward = m_page + 1 < pageCount();
+    ui->LeftButton->setEnabled(readsLeftward() ? forward : back);
+    ui->RightButton->setEnabled(readsLeftward() ? back : forward);
+}
+
+void DialogChange::turnPage(int step) {
+    const int page = m_page + step;
+    if (page >= 0 && page < pageCount()) {
+        m_page = page;
         redraw();
     }
+}
+
+// The arrow toward the end of the line goes forward: the left one in a right-to-left language, where the
+// first card is the rightmost.
+void DialogChange::SlotPageLeft() {
+    turnPage(readsLeftward() ? 1 : -1);
 }
 
 void DialogChange::SlotPageRight() {
-    if (m_page + 1 < pageCount()) {
-        ++m_page;
-        redraw();
-    }
+    turnPage(readsLeftward() ? -1 : 1);
+}
+
+void DialogChange::changeEvent(QEvent* event) {
+    // A language switch while the list is open turns the arrows' meaning round.
+    if (event->type() == QEvent::LayoutDirectionChange)
+        enableArrows();
+    QWidget::changeEvent(event);
 }
 
 void DialogChange::SlotSelect(int index) {

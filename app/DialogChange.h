@@ -57,6 +57,7 @@ public slots:
     void SlotRefresh();
     void SlotSelect(int index);
     void SlotEnterKey();
+    // The arrows: back and forward in a left-to-right language, the other way round in a right-to-left one.
     void SlotPageLeft();
     void SlotPageRight();
     void on_RepairButton_clicked();
@@ -65,6 +66,7 @@ public slots:
     void SlotUpDateButton(bool IsHide);
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
@@ -77,6 +79,9 @@ private:
     void retranslate();
     void placeLanguageBox();
     void redraw();
+    bool readsLeftward() const;
+    void enableArrows();
+    void turnPage(int step);
     QIcon cardIcon(const QString& picture);
     void applyStyle();
     void checkMouseImage(const DeviceAllInfo& chosen);

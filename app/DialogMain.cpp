@@ -157,18 +157,8 @@ DialogMain::DialogMain(QWidget* parent) : QWidget(parent), ui(new Ui::DialogMain
     }
     m_stack->addWidget(m_deviceList);
     m_stack->setCurrentWidget(m_deviceList);
+    // The device list places its own form for the direction; a stand-in without one is mirrored here.
     Theme::mirrorWithDirection(m_deviceList);
-    if (auto* inner =
-            m_deviceList->findChild<QWidget*>(QStringLiteral("frameMain"), Qt::FindDirectChildrenOnly)) {
-        // The title bar sits beside the background's logo; the page arrows' pictures point outward, so
-        // the cards between them keep their order.
-        for (const char* name :
-             {"comboBox", "RepairButton", "MinButton", "CloseButton", "LeftButton", "RightButton"})
-            Theme::keepPlace(inner->findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly));
-        if (auto* cards = inner->findChild<QWidget*>(QStringLiteral("widgetDevices")))
-            cards->setLayoutDirection(Qt::LeftToRight);
-        Theme::mirrorWithDirection(inner);
-    }
 
     setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
     setFixedSize(size());

@@ -378,7 +378,6 @@ QWidget* Buttoninterface::buildDebounce() {
     m_keyDebounce = new QSpinBox(box);
     m_keyDebounce->setObjectName(QStringLiteral("KeyDebunceValue"));
     m_keyDebounce->setRange(0, 255);
-    m_keyDebounce->setSuffix(QStringLiteral(" ms"));
     m_keyDebounce->setReadOnly(true); // the sensor page's debounce control writes this byte
     m_keyDebounce->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_keyDebounce->setFixedSize(64, 30);
@@ -821,6 +820,13 @@ void Buttoninterface::applyTexts(int index) {
     if (const QString reset = keyText("Reset", index); !reset.isEmpty())
         m_resetButton->setText(reset);
     sizeToText(m_resetButton, 110, 170);
+    // The unit in the language's own words; the field grows to keep the largest value whole.
+    const QString unit = Language::text(QStringLiteral("common"), QStringLiteral("UnitMs"), index);
+    m_keyDebounce->setSuffix(QLatin1Char(' ') + (unit.isEmpty() ? QStringLiteral("ms") : unit));
+    m_keyDebounce->ensurePolished();
+    const int needed =
+        m_keyDebounce->fontMetrics().horizontalAdvance(QStringLiteral("255") + m_keyDebounce->suffix()) + 20;
+    m_keyDebounce->setFixedWidth(qMax(64, needed));
     for (const auto& caption : qAsConst(m_captions)) {
         const QString text = keyText(caption.second, index);
         if (!text.isEmpty())

@@ -120,6 +120,7 @@ LampLight::LampLight(QWidget* parent) : QWidget(parent) {
     QMetaObject::connectSlotsByName(this);
 
     showSections();
+    holdReceiverSections();
     SlotAllLanguage(Language::currentIndex());
 }
 
@@ -143,8 +144,11 @@ void LampLight::selectLightOff(int index) {
 
 void LampLight::SlotSelectMouseInfo(DeviceAllInfo info) {
     // The receiver values held so far belong to the device shown before.
-    if (info.path != m_devicePath)
+    m_onCable = info.wired != 0;
+    if (info.path != m_devicePath) {
         m_oneLed->forget();
+        holdReceiverSections();
+    }
     m_devicePath = info.path;
 }
 
@@ -172,8 +176,9 @@ void LampLight::fullUpdate(const FlashDataMap& record) {
         m_threeLed->load();
     else
         m_threeLed->setEnabled(false);
-    // On the cable the receiver is not in the link at all; otherwise the mouse did not answer through it.
-    m_receiverReason = device.wired ? "ReceiverOnCable" : "ReceiverSilent";
+    // The status LED is read and set through the mouse as well; its value arrives with SigRGBValue.
+    m_oneLed->setEnabled(LinkFlags::DeviceOnline);
+    m_onCable = device.wired != 0;
     explainReceiverSections(Language::currentIndex());
 
     const MouseLightView view = viewOf(record);
@@ -197,6 +202,8 @@ void LampLight::SlotFormResetLight() {
     m_mouseLight->reset();
     m_receiveLight->reset();
     showSections();
+    // Offline without a cached record: nothing the receiver holds is known.
+    holdReceiverSections();
     LinkFlags::LightLoading = false;
 }
 
@@ -239,9 +246,26 @@ void LampLight::followSleepTime() {
     selectLightOff(lightOffIndex(CurrentRecord::snapshot().sleepTime));
 }
 
+void LampLight::holdReceiverSections() {
+    // Not what some other receiver held: the bar shows the defaults a reset shows.
+    const bool loading = LinkFlags::LightLoading;
+    LinkFlags::LightLoading = true;
+    m_receiveLight->reset();
+    LinkFlags::LightLoading = loading;
+    for (QWidget* section : receiverSections())
+        section->setEnabled(false);
+    explainReceiverSections(Language::currentIndex());
+}
+
+QVector<QWidget*> LampLight::receiverSections() const {
+    return {m_receiveLight, m_threeLed, m_oneLed};
+}
+
 void LampLight::explainReceiverSections(int index) {
-    const QString why = Language::text(QStringLiteral("light"), QLatin1String(m_receiverReason), index);
-    for (QWidget* section : {static_cast<QWidget*>(m_receiveLight), static_cast<QWidget*>(m_threeLed)})
+    // On the cable the receiver is not in the link at all; otherwise the mouse did not answer through it.
+    const char* reason = m_onCable ? "ReceiverOnCable" : "ReceiverSilent";
+    const QString why = Language::text(QStringLiteral("light"), QLatin1String(reason), index);
+    for (QWidget* section : receiverSections())
         section->setToolTip(section->isEnabled() ? QString() : why);
 }
 

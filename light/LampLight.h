@@ -8,6 +8,7 @@
 #include "app/core/DongleRGB.h"
 #include "app/core/FlashDataMap.h"
 
+#include <QVector>
 #include <QWidget>
 
 class QComboBox;
@@ -46,6 +47,10 @@ public slots:
 
 private:
     void followSleepTime();
+    // The receiver's sections are read and set only through a mouse that answers: until one has (at
+    // start, offline, another device chosen) they are disabled.
+    void holdReceiverSections();
+    QVector<QWidget*> receiverSections() const;
     // A disabled receiver section says why in its tooltip.
     void explainReceiverSections(int index);
     void fullUpdate(const FlashDataMap& record);
@@ -60,9 +65,9 @@ private:
     QWidget* m_bars;
     QHBoxLayout* m_row;
     QWidget* m_lightOff;
-    const char* m_receiverReason = "ReceiverSilent";
     QLabel* m_lightOffTitle;
     QComboBox* m_stopCloseTime;
     int m_lightOffIndex = 0; // last accepted light-off choice
     QString m_devicePath;    // the device the receiver values belong to
+    bool m_onCable = false;  // that device is on its cable, not behind the receiver
 };

@@ -50,6 +50,12 @@ QString macroText(const char* key, int index, const char* fallback) {
     return t.isEmpty() ? QString::fromUtf8(fallback) : t;
 }
 
+// " ms" in the language's own words, for the delay fields.
+QString msSuffix(int index) {
+    const QString unit = Language::text(QStringLiteral("common"), QStringLiteral("UnitMs"), index);
+    return QLatin1Char(' ') + (unit.isEmpty() ? QStringLiteral("ms") : unit);
+}
+
 QIcon itemIcon(const MacroItem& item) {
     const QString dir = AppPaths::appDir() + QStringLiteral("/Picture/Macro/");
     if (!item.isKey())
@@ -160,7 +166,6 @@ QWidget* Macro::buildOptions() {
     m_delayTime->setObjectName(QStringLiteral("DelayTime"));
     m_delayTime->setRange(10, 99999);
     m_delayTime->setValue(kDefaultDelayMs);
-    m_delayTime->setSuffix(QStringLiteral(" ms"));
     m_easyDelay = new QCheckBox(m_delayBox);
     m_easyDelay->setObjectName(QStringLiteral("EasyDelay"));
     m_chooseMode = new QComboBox(m_delayBox);
@@ -260,6 +265,7 @@ void Macro::applyTexts(int index) {
     m_reUntil->setText(macroText("UntilThisPressed", index, "循环直到此键再次按下"));
     m_reUntilLoose->setText(macroText("UntilThisReleased", index, "循环直到此键松开"));
     m_reUntilClick->setText(macroText("UntilAnyPressed", index, "循环直到任意键按下"));
+    m_delayTime->setSuffix(msSuffix(index));
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(m_reUntil), static_cast<QAbstractButton*>(m_reUntilLoose),
           static_cast<QAbstractButton*>(m_reUntilClick)})

@@ -104,7 +104,6 @@ AddDelayTime::AddDelayTime(int start, QWidget* parent) : NoticeBase(parent) {
     m_spin->setObjectName(QStringLiteral("DelayEdit"));
     m_spin->setRange(1, 99999);
     m_spin->setValue(start);
-    m_spin->setSuffix(QStringLiteral(" ms"));
     m_spin->setGeometry(80, 72, 140, 28);
     m_cancel = cancelButton(this, m_ok);
     setStyleSheet(Theme::controlRules());
@@ -118,6 +117,7 @@ int AddDelayTime::delay() const {
 
 void AddDelayTime::applyTexts(int index) {
     setLabelText(commonText("EnterDelay", index, "请输入延时时间"));
+    m_spin->setSuffix(QLatin1Char(' ') + commonText("UnitMs", index, "ms"));
     setButtonText(commonText("OK", index, "确定"));
     m_cancel->setText(commonText("Cancel", index, "取消"));
 }

@@ -11,11 +11,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLayout>
+#include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QPolygonF>
 #include <QProxyStyle>
 #include <QRegion>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QToolTip>
 #include <QVector>
 
@@ -258,9 +261,11 @@ QString roleRules() {
 }
 
 namespace {
-// Fusion without the icons on dialog buttons (QFileDialog, QMessageBox, QColorDialog): in a right-to-left
-// language Fusion draws an icon button's text past its left edge, cutting "Open" and "Cancel" in Arabic.
-class PlainDialogButtons : public QProxyStyle {
+// Fusion with two changes. No icons on dialog buttons (QFileDialog, QMessageBox, QColorDialog): in a
+// right-to-left language Fusion draws an icon button's text past its left edge, cutting "Open" and
+// "Cancel" in Arabic. And the step arrows of a spin box drawn plainly: under a style sheet that gives
+// the box a border, Fusion's own arrows come out as blank squares.
+class ThemeStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
@@ -268,6 +273,25 @@ public:
         if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
             return 0;
         return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorSpinUp && element != PE_IndicatorSpinDown)
+            return QProxyStyle::drawPrimitive(element, option, painter, widget);
+        const bool on = option->state & State_Enabled;
+        const QColor colour =
+            option->palette.color(on ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
+        const QPointF c = QRectF(option->rect).center();
+        const qreal dy = element == PE_IndicatorSpinUp ? 2 : -2;
+        QPolygonF arrow;
+        arrow << QPointF(c.x() - 3.5, c.y() + dy) << QPointF(c.x() + 3.5, c.y() + dy)
+              << QPointF(c.x(), c.y() - dy * 1.5);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(colour);
+        painter->drawPolygon(arrow);
+        painter->restore();
     }
 };
 } // namespace
@@ -277,7 +301,7 @@ void apply(QApplication& app) {
     // style-sheet polishing (+65 ms at start on this machine). Fusion draws everything the pages leave
     // unstyled, Qt's own dialogs, menus and tooltips included, from the palette.
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        app.setStyle(new PlainDialogButtons(fusion));
+        app.setStyle(new ThemeStyle(fusion));
     const QPalette p = palette();
     app.setPalette(p);
     QToolTip::setPalette(p);

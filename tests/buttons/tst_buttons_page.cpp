@@ -436,6 +436,13 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
         }
         if (code == "ru")
             QCOMPARE(config.last().at(0).toString(), QStringLiteral("Профиль 2"));
+        // The debounce unit is the language's own and the largest value keeps it whole.
+        auto* debounce = child<QSpinBox>("KeyDebunceValue");
+        QVERIFY2(!QStringList({"ru", "cn", "ja", "ar"}).contains(code) || !debounce->suffix().contains("ms"),
+                 qPrintable(code + debounce->suffix()));
+        QVERIFY2(debounce->fontMetrics().horizontalAdvance("255" + debounce->suffix()) <=
+                     debounce->findChild<QLineEdit*>()->width(),
+                 qPrintable(code + debounce->suffix()));
         // Right to left, "DPI+" keeps its sign behind: the label ends in a left-to-right mark.
         QCOMPARE(m_page->key(7)->text().endsWith(QChar(0x200E)), code == "ar");
         QVERIFY(!m_page->key(1)->text().endsWith(QChar(0x200E)));

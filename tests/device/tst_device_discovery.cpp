@@ -13,6 +13,7 @@
 #include "device/Worker.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -67,6 +68,7 @@ void TestDeviceDiscovery::initTestCase() {
 }
 
 void TestDeviceDiscovery::init() {
+    QApplication::setLayoutDirection(Qt::LeftToRight);
     LinkFlags::resetAll();
     PostMsg::resetShutdown();
     FakeHid::fn<void (*)()>("fake_clearDevices")();
@@ -257,8 +259,22 @@ void TestDeviceDiscovery::listPagesAndSelects() {
     QVERIFY(dialog.devices().size() == 4 && dialog.pageCount() == 2 && btn("btn0") && !btn("btn3"));
     QCOMPARE(dialog.devices().at(1).path, QStringLiteral("/fake/2"));
     QVERIFY(!btn("btn1")->property("online").toBool() && btn("btn2")->property("online").toBool());
-    dialog.SlotPageRight();
-    QVERIFY(btn("btn3") && !btn("btn0"));
+    // Right to left (a language switch with the list open) the cards run from the right and the left
+    // arrow pages forward; the title bar stays beside the background's logo.
+    QToolButton *left = btn("LeftButton"), *right = btn("RightButton");
+    const QRect closeLtr = btn("CloseButton")->geometry();
+    const auto firstCardLeftOfSecond = [&] {
+        dialog.findChild<QWidget*>("widgetDevices")->layout()->activate();
+        return btn("btn0")->x() < btn("btn1")->x();
+    };
+    QVERIFY(firstCardLeftOfSecond() && !left->isEnabled() && right->isEnabled());
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    QVERIFY(!firstCardLeftOfSecond() && left->isEnabled() && !right->isEnabled());
+    QCOMPARE(btn("CloseButton")->geometry(), closeLtr);
+    left->click();
+    QVERIFY(dialog.page() == 1 && !left->isEnabled() && right->isEnabled());
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    QVERIFY(btn("btn3") && !btn("btn0") && left->isEnabled() && !right->isEnabled());
     dialog.SlotPageRight(); // past the last page: stays
     QCOMPARE(dialog.page(), 1);
 

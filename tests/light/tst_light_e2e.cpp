@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -40,6 +41,7 @@ private slots:
     void offlineChangeWritesNothing();
     void receiverLightsLandAndRefusalsRestore();
     void receiverSectionsOnTheCableSayWhy();
+    void receiverSectionsWaitForTheMouse();
 
 private:
     template <typename T> T* child(const char* name) {
@@ -53,7 +55,7 @@ private:
         v.ReadFlash("z1", -1, r.data());
         return r;
     }
-    void bringUp(const QByteArray& description = kDescription);
+    void bringUp(const QByteArray& description = kDescription, bool online = true);
     QByteArray receiverBytes(int (*HidApi::*get)(const char*, unsigned char*), int size) {
         QByteArray out(8, '\0');
         (hid().*get)(m_mouse.path.toLatin1().constData(), reinterpret_cast<unsigned char*>(out.data()));
@@ -94,7 +96,7 @@ void TestLightE2E::cleanup() {
     SensorFlags::Armed = false;
 }
 
-void TestLightE2E::bringUp(const QByteArray& description) {
+void TestLightE2E::bringUp(const QByteArray& description, bool online) {
     IniStore& ini = VirtualMouseSetup::prepare(*m_appDir, *m_state, description);
     ini.setList("Option", "Wireless_PID", {"1002"});
     for (const char* key : {"MouseLight", "RecevieLight", "OneLed", "ThreeLed"})
@@ -115,7 +117,10 @@ void TestLightE2E::bringUp(const QByteArray& description) {
     m_worker = std::make_unique<Worker>();
     PostMsg::instance()->SendSelectMouseInfo(m_mouse);
     VirtualMouseSetup::run(*m_worker, m_mouse);
-    QTRY_VERIFY_WITH_TIMEOUT(m_forms >= 1, 10000);
+    if (online)
+        QTRY_VERIFY_WITH_TIMEOUT(m_forms >= 1, 10000);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::WaitingForOnline && !LinkFlags::RunRequested, 10000);
     SensorFlags::Armed = true;
 }
 
@@ -343,6 +348,26 @@ void TestLightE2E::receiverSectionsOnTheCableSayWhy() {
     PostMsg::instance()->SendAllLanguage(1);
     QCOMPARE(child<QWidget>("ThreeLed")->toolTip(), Language::text("light", "ReceiverOnCable", 1));
     Language::setCurrentIndex(0);
+}
+
+// Offline from the start with no record cached: the receiver's sections wait, disabled and saying why,
+// until the mouse answers through the receiver.
+void TestLightE2E::receiverSectionsWaitForTheMouse() {
+    static std::atomic<qint64> now{100000};
+    DeviceReports::setClock([] { return now.load(); });
+    bringUp(QByteArray(kDescription).replace("link=receiver", "link=off"), false);
+    for (const char* name : {"ReceiveLight", "OneLed", "ThreeLed"}) {
+        QWidget* section = child<QWidget>(name);
+        QVERIFY2(section->isVisible() && !section->isEnabled(), name);
+        QCOMPARE(section->toolTip(), Language::text("light", "ReceiverSilent", 0));
+    }
+    now += 5000; // past the guard against repeated reconnection reports
+    QVERIFY(v.SetLink("z1", HIDVIRT_LINK_RECEIVER));
+    for (const char* name : {"ReceiveLight", "OneLed", "ThreeLed"}) {
+        QTRY_VERIFY2_WITH_TIMEOUT(child<QWidget>(name)->isEnabled(), name, 10000);
+        QVERIFY(child<QWidget>(name)->toolTip().isEmpty());
+    }
+    DeviceReports::setClock(nullptr);
 }
 
 QTEST_MAIN(TestLightE2E)

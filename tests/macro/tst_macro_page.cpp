@@ -10,6 +10,7 @@
 #include "macro/core/MacroNames.h"
 #include "macro/core/MacroPacker.h"
 #include "platform/input/VirtualKeys.h"
+#include "tests/common/AllLanguages.h"
 #include "tests/macro/FileSizeLimit.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ private slots:
     void recordsFixedDelaysAndSidedModifiers();
     void stopsAtSeventyEventsCountingInsertedOnes();
     void editorCommands();
+    void delayUnitsFollowTheLanguage();
     void saveReportsWhatChanged();
     void createRenameDeleteWithNames();
     void exportImport();
@@ -221,6 +223,18 @@ void TestMacroPage::editorCommands() {
     m_page->on_DeleteKey_clicked(); // three items or fewer: the list is emptied
     QCOMPARE(m_page->edited().items.size(), 0);
     QCOMPARE(m_modals, (QStringList{"AddDelayTime", "AddDelayTime"}));
+}
+
+// The delay fields show the unit in the language's own words, switched with the page open.
+void TestMacroPage::delayUnitsFollowTheLanguage() {
+    QVERIFY(AllLanguages::load() > 0);
+    const int ru = Language::boxNames().indexOf("Russian");
+    m_page = makePage({});
+    PostMsg::instance()->SendAllLanguage(ru);
+    Language::setCurrentIndex(ru); // what a dialog opened now reads
+    QCOMPARE(child<QSpinBox>("DelayTime")->suffix(), QString::fromUtf8(" мс"));
+    QCOMPARE(AddDelayTime(10).findChild<QSpinBox*>("DelayEdit")->suffix(), QString::fromUtf8(" мс"));
+    Language::setCurrentIndex(0);
 }
 
 void TestMacroPage::saveReportsWhatChanged() {

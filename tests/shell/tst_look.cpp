@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyleOptionComboBox>
 #include <QTest>
@@ -361,6 +362,17 @@ private slots:
         bad += lightWidgets(&menu);
         bad.removeDuplicates();
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join('\n')));
+        // A spin box under the shared rules shows both step arrows (in the strip at its right end).
+        QSpinBox spin;
+        spin.setStyleSheet(Theme::controlRules());
+        spin.setLayoutDirection(Qt::LeftToRight);
+        spin.resize(120, 28);
+        const QImage image = spin.grab().toImage();
+        int arrows[2] = {0, 0};
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = image.width() - 18; x < image.width(); ++x)
+                arrows[y * 2 / image.height()] += QColor(image.pixel(x, y)).lightness() > 150;
+        QVERIFY(arrows[0] > 4 && arrows[1] > 4);
         QVERIFY(QToolTip::palette().color(QPalette::ToolTipBase).lightness() < 100);
     }
 };

@@ -64,6 +64,7 @@ COMMON = [
     ('DialogMacroFileBroken', 'This macro file is damaged', '此宏文件已损坏', '此巨集檔案已損毀', 'このマクロファイルは破損しています', '이 매크로 파일이 손상되었습니다', 'Файл макроса повреждён', 'Este archivo de macro está dañado', 'Este arquivo de macro está danificado', 'Bu makro dosyası bozuk', 'Ten plik makra jest uszkodzony', 'ملف الماكرو هذا تالف'),
     ('EnterKey', 'Please enter a button', '请输入按键', '請輸入按鍵', 'ボタンを入力してください', '버튼을 입력하세요', 'Нажмите клавишу', 'Introduzca una tecla', 'Digite uma tecla', 'Lütfen bir tuş girin', 'Naciśnij klawisz', 'يرجى إدخال زر'),
     ('EnterDelay', 'Please enter the delay time', '请输入延时时间', '請輸入延遲時間', '遅延時間を入力してください', '지연 시간을 입력하세요', 'Введите время задержки', 'Introduzca el tiempo de retardo', 'Digite o tempo de atraso', 'Lütfen gecikme süresini girin', 'Wprowadź czas opóźnienia', 'يرجى إدخال زمن التأخير'),
+    ('UnitMs', 'ms', '毫秒', '毫秒', 'ミリ秒', '밀리초', 'мс', 'ms', 'ms', 'ms', 'ms', 'مللي ثانية'),
 
 # sensor
     ('DialogMaxThreeKey', 'Key can only have up to three buttons', '组合键最多只能包含三个按键', '組合鍵最多只能包含三個按鍵', '組み合わせは3キーまでです', '조합은 최대 세 개의 키까지 가능합니다', 'Сочетание может содержать не более трёх клавиш', 'Una combinación admite como máximo tres teclas', 'Uma combinação aceita no máximo três teclas', 'Bir kombinasyon en fazla üç tuş içerebilir', 'Kombinacja może mieć najwyżej trzy klawisze', 'يمكن أن تضم المجموعة ثلاثة مفاتيح كحد أقصى'),
