@@ -68,10 +68,12 @@ void refresh() {
         if (entry.path == selected.path)
             pathSeen = true;
         // The same mouse moved between cable and receiver: same row and receiver address, now
-        // answering on the other link. Off the cable, the old entry is gone: its online mark is stale.
+        // answering on the other link. The old entry's online mark says nothing either way: off the
+        // cable that entry is gone, and a mouse switched off behind its receiver (flat battery) is
+        // followed when it is put on the cable to charge.
         const bool sameMouse = entry.row == selected.row && entry.online && entry.address.size() == 3 &&
                                entry.address == selected.address;
-        const bool ontoCable = sameMouse && entry.wired && !selected.wired && selected.online;
+        const bool ontoCable = sameMouse && entry.wired && !selected.wired;
         const bool ontoReceiver = sameMouse && !entry.wired && selected.wired;
         if (ontoCable || ontoReceiver || (entry.path == selected.path && entry.online)) {
             reselect(entry);

@@ -308,6 +308,16 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     QCOMPARE(int(SelectedDevice::get().wired), 0);
     QCOMPARE(toList.count(), 0);
 
+    // Switched off behind the receiver, then charged on the cable: the pages follow it there although
+    // its receiver entry had gone offline.
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
+    QTRY_VERIFY_WITH_TIMEOUT(!SelectedDevice::get().online, 5000);
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_CABLE));
+    QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kCablePath, 5000);
+    waitFor(form, 3);
+    QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_RECEIVER));
+    QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kReceiverPath, 5000);
+
     // Mouse off and receiver pulled: back to the list. With nothing selected, writers refuse instead of
     // reaching a stale path.
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
