@@ -7,13 +7,12 @@
 #include "sensor/AdvancedModel.h"
 #include "sensor/AdvancedSections.h"
 #include "sensor/SensorCapability.h"
+#include "tests/common/StandInHid.h"
 #include "tests/common/VirtualMouseSetup.h"
-#include "tests/sensor_page/FakeHid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLibrary>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -78,13 +77,8 @@ void TestAdvanced::initTestCase() {
 }
 
 void TestAdvanced::init() {
-    LinkFlags::resetAll();
+    m_fake.reset();
     SensorFlags::Armed = true;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    info.row = 0;
-    SelectedDevice::set(info);
-    *m_fake.online = 1;
     fill(record());
 }
 
@@ -256,13 +250,8 @@ void TestAdvanced::offlineChangesNothing() {
 
     // Online but the send is refused: all five points and the preset stay as the mouse has them.
     *m_fake.online = 1;
-    QLibrary raw(qEnvironmentVariable("ZF_FAKE_HID"));
-    QVERIFY(raw.load());
-    auto* sendResult = reinterpret_cast<int*>(raw.resolve("g_fakeUpdateResult"));
-    QVERIFY(sendResult);
-    *sendResult = 0;
+    *m_fake.updateResult = 0;
     QTest::mouseClick(m_page->curveBox(2), Qt::LeftButton);
-    *sendResult = 1;
     QVERIFY(CurrentRecord::snapshot() == before);
     QVERIFY(m_page->curveBox(3)->isChecked() && !m_page->curveBox(2)->isChecked());
 

@@ -9,8 +9,8 @@
 #include "device/LinkState.h"
 #include "sensor/SensorCapability.h"
 #include "tests/common/AllLanguages.h"
+#include "tests/common/StandInHid.h"
 #include "tests/common/VirtualMouseSetup.h"
-#include "tests/sensor_page/FakeHid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,12 +45,7 @@ private slots:
     void profileRowAndEveryLanguage();
 
 private:
-    template <typename T> T* child(const char* name) const {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    template <typename T> T* child(const char* name) const { return ::child<T>(m_page, name); }
     static FlashDataMap record() {
         FlashDataMap r{};
         for (int i = 0; i < kButtonCount; ++i)
@@ -104,12 +99,7 @@ void TestButtonsPage::initTestCase() {
 }
 
 void TestButtonsPage::init() {
-    LinkFlags::resetAll();
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    info.row = 0;
-    SelectedDevice::set(info);
-    *m_fake.online = 1;
+    m_fake.reset();
     fill(record());
 }
 
@@ -149,9 +139,7 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
     QCOMPARE(callouts(), 0);
     m_page->SlotMouseIndex(0);
 
-    DeviceAllInfo wide;
-    wide.row = 1;
-    SelectedDevice::set(wide);
+    FakeHid::select(1);
     fill(r);
     QCOMPARE(m_page->keyNumber(), 16);
     QVERIFY(m_page->key(16)->isVisible());
@@ -251,9 +239,7 @@ void TestButtonsPage::lastLeftClickIsKept() {
 // The dialog starts with the key's own rapid-fire values, or 10 and 3; OK writes (4, interval, count).
 void TestButtonsPage::rapidFireDialog() {
     LinkFlags::DeviceOnline = true;
-    DeviceAllInfo all;
-    all.row = 1; // sixteen keys
-    SelectedDevice::set(all);
+    FakeHid::select(1); // sixteen keys
     FlashDataMap r = record();
     r.buttons[10] = ButtonFunction(ButtonFunctionType::RapidFire, 40, 2).assignment();
     fill(r);
@@ -286,9 +272,7 @@ void TestButtonsPage::rapidFireDialog() {
 // Keys pressed in the dialog build the combination; four keys are refused and the dialog stays; a key
 // after the 2000 ms window starts a new line; OK writes type 5 with the encoded block.
 void TestButtonsPage::combinationDialog() {
-    DeviceAllInfo all;
-    all.row = 1;
-    SelectedDevice::set(all);
+    FakeHid::select(1);
     fill(record());
     QTest::mouseClick(m_page->key(7), Qt::LeftButton);
     QString refused, firstLine, afterWindow;
@@ -390,9 +374,7 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     m_page->SlotUpDataConfigUI(3, 1, true);
 
     // All sixteen keys, so the key panel takes its two columns.
-    DeviceAllInfo all;
-    all.row = 1;
-    SelectedDevice::set(all);
+    FakeHid::select(1);
     fill(record());
     QVERIFY(m_page->key(16)->isVisible());
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));

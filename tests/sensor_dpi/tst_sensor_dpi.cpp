@@ -6,7 +6,7 @@
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
-#include "tests/sensor_page/FakeHid.h"
+#include "tests/common/StandInHid.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -22,13 +22,6 @@
 #include <memory>
 
 namespace {
-template <typename T> T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no widget %s", name);
-    return c;
-}
-
 // Entry i holds 400 * (i + 1) DPI for model 3395 and a colour of its own.
 FlashDataMap startRecord() {
     FlashDataMap r;
@@ -77,13 +70,9 @@ void TestSensorDpi::initTestCase() {
 }
 
 void TestSensorDpi::init() {
-    LinkFlags::resetAll();
+    m_fake.reset();
     SensorFlags::Armed = true;
     SensorFlags::XYSeparate = false;
-    *m_fake.online = 1;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    SelectedDevice::set(info);
     CurrentRecord::replace(startRecord());
     SensorCapability& cap = SensorCapability::current();
     cap = SensorCapability();

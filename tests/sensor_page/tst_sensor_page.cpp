@@ -1,6 +1,4 @@
 // The sensor page through its widgets: records arrive through the hub, the user clicks and types.
-#include "FakeHid.h"
-
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
@@ -12,6 +10,7 @@
 #include "sensor/SensorToggle.h"
 #include "sensor/StopCloseTime.h"
 #include "tests/common/AllLanguages.h"
+#include "tests/common/StandInHid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -47,13 +46,8 @@ private slots:
 
 private:
     FlashDataMap record(int rateCode = 1) const;
-    void select(int row, int kind);
-    template <typename T> T* child(const char* name) const {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    static void select(int row, int kind) { FakeHid::select(row, kind); }
+    template <typename T> T* child(const char* name) const { return ::child<T>(m_page, name); }
     void fill(const FlashDataMap& r) {
         CurrentRecord::replace(r);
         PostMsg::instance()->SendUpDataLightSensor(r);
@@ -216,10 +210,8 @@ void TestSensorPage::cleanupTestCase() {
 }
 
 void TestSensorPage::init() {
-    LinkFlags::resetAll();
+    m_fake.reset();
     SensorFlags::Armed = true;
-    *m_fake.online = 1;
-    select(0, 0);
     fill(record());
     *m_fake.updateCalls = 0;
 }
@@ -238,15 +230,6 @@ FlashDataMap TestSensorPage::record(int rateCode) const {
         r.dpiLevels[i].red = uint8_t(30 * i);
     }
     return r;
-}
-
-void TestSensorPage::select(int row, int kind) {
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    info.row = row;
-    info.kind = uint16_t(kind);
-    info.wired = DeviceAllInfo::isWiredKind(uint16_t(kind)) ? 1 : 0;
-    SelectedDevice::set(info);
 }
 
 // The offered rates follow the connection. A fast rate (clicked or reported by the mouse) and the cable

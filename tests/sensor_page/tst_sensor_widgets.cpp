@@ -1,11 +1,10 @@
 // The debounce and sleep-time widgets on their own (their host pages come later).
-#include "FakeHid.h"
-
 #include "app/core/PostMsg.h"
 #include "device/LinkState.h"
 #include "sensor/DebounceTime.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/StopCloseTime.h"
+#include "tests/common/StandInHid.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -34,13 +33,9 @@ void TestSensorWidgets::initTestCase() {
 }
 
 void TestSensorWidgets::init() {
-    LinkFlags::resetAll();
+    m_fake.reset();
     SensorFlags::Armed = true;
-    *m_fake.online = 1;
     *m_fake.updateCalls = 0;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    SelectedDevice::set(info);
     FlashDataMap r;
     r.clear();
     CurrentRecord::replace(r);
