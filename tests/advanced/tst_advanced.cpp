@@ -115,19 +115,12 @@ void TestAdvanced::markerSectionsAndCalibrationStates() {
     QVERIFY(showsLongRange({}) && showsLongRange({QStringLiteral("0")}));
     QVERIFY(!showsLongRange({QStringLiteral("-1"), QStringLiteral("0")}));
 
+    // One key then the time-out, and a second press, are followed on the page below.
     Calibration c;
-    c.start();
-    c.stop(); // a second press: back to the start picture, no failure
-    QCOMPARE(c.picture(), Calibration::Start);
-    c.start();
-    QVERIFY(!c.keyDone(0));
-    QCOMPARE(c.picture(), Calibration::LeftDone);
-    c.timeout();
-    QCOMPARE(c.picture(), Calibration::RightFailed);
-    QVERIFY(!c.running() && !c.keyDone(1));
     c.start();
     c.timeout();
     QCOMPARE(c.picture(), Calibration::BothFailed);
+    QVERIFY(!c.running() && !c.keyDone(1)); // too late
     c.start();
     QVERIFY(!c.keyDone(1) && c.keyDone(0));
     QCOMPARE(QLatin1String(Calibration::pictureFile(c.picture())), QLatin1String("Allin.png"));
