@@ -39,7 +39,6 @@ private slots:
     void timeoutChoicesAndSleepWidgetMatchByValue();
     void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
-    void deviceReportedLevel();
     void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
@@ -233,7 +232,7 @@ FlashDataMap TestSensorPage::record(int rateCode) const {
 }
 
 // The offered rates follow the connection. A fast rate (clicked or reported by the mouse) and the cable
-// lock the sensor mode on item 2, which is never written when chosen.
+// lock the sensor mode on item 2, which is never written when chosen. The mouse's own buttons write nothing.
 void TestSensorPage::ratesAndSensorModeLock() {
     auto* rate = child<SensorRate>("frameRate");
     auto* mode = child<QComboBox>("ModelChoose");
@@ -281,6 +280,12 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QVERIFY(rate->button(0)->isChecked() && mode->isEnabled() && mode->currentIndex() == 0);
     PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
     QVERIFY(rate->button(0)->isChecked());
+    // Its DPI button alike: the editor follows to an active level, not to one beyond them.
+    auto* dpi = child<SensorDPI>("frameDpi");
+    PostMsg::instance()->SendUpDataDPI(2);
+    QVERIFY(dpi->currentLevel() == 2 && dpi->currentValue() == 1200 && SensorFlags::Armed);
+    PostMsg::instance()->SendUpDataDPI(6);
+    QCOMPARE(dpi->currentLevel(), 2);
     QCOMPARE(*m_fake.updateCalls, calls);
 
     QTest::keyClick(mode, Qt::Key_Down);
@@ -425,20 +430,6 @@ void TestSensorPage::lodCodesFollowTheModel() {
     *m_fake.online = 0;
     QTest::keyClick(lod, Qt::Key_Down);
     QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
-}
-
-void TestSensorPage::deviceReportedLevel() {
-    auto* dpi = child<SensorDPI>("frameDpi");
-    QCOMPARE(dpi->currentLevel(), 1);
-    QCOMPARE(dpi->levelValueX(2), 1200);
-    PostMsg::instance()->SendUpDataDPI(2);
-    QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(dpi->currentValue(), 1200);
-    QVERIFY(SensorFlags::Armed);
-    // Beyond the active levels the mouse's report leaves the editor where it is.
-    PostMsg::instance()->SendUpDataDPI(6);
-    QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(*m_fake.updateCalls, 0);
 }
 
 // An offline mouse without a cache: the page shows the model's table levels, colours and current level,
