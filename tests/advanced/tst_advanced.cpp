@@ -115,15 +115,12 @@ void TestAdvanced::markerSectionsAndCalibrationStates() {
     QVERIFY(showsLongRange({}) && showsLongRange({QStringLiteral("0")}));
     QVERIFY(!showsLongRange({QStringLiteral("-1"), QStringLiteral("0")}));
 
-    // One key then the time-out, and a second press, are followed on the page below.
+    // The pictures of a calibration are followed on the page below and on the mouse (the e2e suite);
+    // here a key that comes after the time-out.
     Calibration c;
     c.start();
     c.timeout();
-    QCOMPARE(c.picture(), Calibration::BothFailed);
-    QVERIFY(!c.running() && !c.keyDone(1)); // too late
-    c.start();
-    QVERIFY(!c.keyDone(1) && c.keyDone(0));
-    QCOMPARE(QLatin1String(Calibration::pictureFile(c.picture())), QLatin1String("Allin.png"));
+    QVERIFY(!c.running() && !c.keyDone(1));
 }
 
 // Every control shows the record, the device section decides what is shown, and filling sends nothing.
