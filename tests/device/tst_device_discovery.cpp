@@ -1,4 +1,3 @@
-#include "FakeHid.h"
 #include "app/DialogChange.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
@@ -11,6 +10,7 @@
 #include "device/FirmwareUpgrade.h"
 #include "device/LinkState.h"
 #include "device/Worker.h"
+#include "tests/common/StandInHid.h"
 
 #include <QComboBox>
 #include <QSignalSpy>

@@ -1,6 +1,5 @@
 // The record, its writers and cache, and the worker with the report handler, against a stand-in device
 // library whose answers the tests set; last, reports and writes from two threads at once.
-#include "FakeHid.h"
 #include "app/core/DongleRGB.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
@@ -11,6 +10,7 @@
 #include "device/SettingWriters.h"
 #include "device/Worker.h"
 #include "tests/common/DpiEntry.h"
+#include "tests/common/StandInHid.h"
 
 #include <QElapsedTimer>
 #include <QFile>

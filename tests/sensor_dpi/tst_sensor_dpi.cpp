@@ -57,7 +57,6 @@ private slots:
 private:
     void fill();
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
     std::unique_ptr<SensorDPI> m_dpi;
 };
 
@@ -66,11 +65,11 @@ void TestSensorDpi::initTestCase() {
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
     ConfigIniStore::resetForTests();
     Theme::apply(*qApp); // as the program does at start
-    QVERIFY2(m_fake.load(), qPrintable(HidLibrary::errorText()));
+    QVERIFY2(FakeHid::load(), qPrintable(HidLibrary::errorText()));
 }
 
 void TestSensorDpi::init() {
-    m_fake.reset();
+    FakeHid::reset();
     SensorFlags::Armed = true;
     SensorFlags::XYSeparate = false;
     CurrentRecord::replace(startRecord());
@@ -159,7 +158,7 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("10000"));
 
     // Offline nothing moves, one notice each; the box shows the accepted value again.
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
     spin->selectAll();
@@ -171,7 +170,7 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     // The slider the typed value moved is put back and stays disabled until the next full update.
     QCOMPARE(slider->value(), 10000);
     QVERIFY(!slider->isEnabled());
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     m_dpi->enableSliders(true);
     fill();
     slider->setValue(5000);
@@ -206,7 +205,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     };
     QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
 
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "BlueButton"), Qt::LeftButton);
     QCOMPARE(offline.count(), 1);
@@ -238,7 +237,7 @@ void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {
     chooser->setCurrentIndex(5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     chooser->setCurrentIndex(0);
     QCOMPARE(chooser->currentIndex(), 5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));

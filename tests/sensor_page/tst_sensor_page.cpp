@@ -59,14 +59,13 @@ private:
     }
 
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
     Sensor* m_page = nullptr;
 };
 
 void TestSensorPage::initTestCase() {
     QVERIFY(m_appDir.isValid());
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    QVERIFY(m_fake.load());
+    QVERIFY(FakeHid::load());
     ConfigIniStore::resetForTests();
     IniStore& ini = ConfigIniStore::instance();
     ini.setValue("Option", "DeviceTotal", "4");
@@ -209,10 +208,10 @@ void TestSensorPage::cleanupTestCase() {
 }
 
 void TestSensorPage::init() {
-    m_fake.reset();
+    FakeHid::reset();
     SensorFlags::Armed = true;
     fill(record());
-    *m_fake.updateCalls = 0;
+    FakeHid::set("g_fakeUpdateCalls", 0);
 }
 
 FlashDataMap TestSensorPage::record(int rateCode) const {
@@ -255,7 +254,7 @@ void TestSensorPage::ratesAndSensorModeLock() {
     select(0, 4);
     fill(record(1));
     QVERIFY(!rate->button(4)->isHidden() && rate->button(5)->isHidden() && rate->button(6)->isHidden());
-    QCOMPARE(*m_fake.updateCalls, 0); // filling writes nothing
+    QCOMPARE(FakeHid::writes(), 0); // filling writes nothing
 
     select(0, 1);
     fill(record(1));
@@ -266,14 +265,14 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QTest::mouseClick(rate->button(2), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
     QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
-    *m_fake.online = 0; // refused: the last accepted rate comes back
+    FakeHid::setOnline(false); // refused: the last accepted rate comes back
     QTest::mouseClick(rate->button(0), Qt::LeftButton);
     QVERIFY(rate->button(2)->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
 
     // The mouse's own rate button: shown and locked alike, nothing written.
-    const int calls = *m_fake.updateCalls;
+    const int calls = FakeHid::writes();
     PostMsg::instance()->SendUpDataReportRate(16);
     QVERIFY(rate->button(4)->isChecked() && !mode->isEnabled() && mode->currentIndex() == 2);
     PostMsg::instance()->SendUpDataReportRate(8);
@@ -286,14 +285,14 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QVERIFY(dpi->currentLevel() == 2 && dpi->currentValue() == 1200 && SensorFlags::Armed);
     PostMsg::instance()->SendUpDataDPI(6);
     QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(FakeHid::writes(), calls);
 
     QTest::keyClick(mode, Qt::Key_Down);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
     QTest::keyClick(mode, Qt::Key_End);
     QCOMPARE(mode->currentIndex(), 2);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-    QCOMPARE(*m_fake.updateCalls, calls + 1);
+    QCOMPARE(FakeHid::writes(), calls + 1);
 }
 
 // Full performance and the option switches: written online, put back offline.
@@ -302,7 +301,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     auto* timeout = child<QComboBox>("PerformanceOpen");
     QVERIFY(performance->isChecked() && timeout->isEnabled());
     const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
     QVERIFY(performance->isChecked());
@@ -310,7 +309,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     QVERIFY(CurrentRecord::snapshot() == before);
     QCOMPARE(offline.count(), 1);
 
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     QSignalSpy open(PostMsg::instance(), &PostMsg::Sig20KOpen);
     QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
     QVERIFY(!performance->isChecked() && !timeout->isEnabled());
@@ -323,7 +322,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     QTest::mouseClick(ripple, Qt::LeftButton);
     QVERIFY(ripple->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::mouseClick(motion, Qt::LeftButton);
     QVERIFY(!motion->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
@@ -352,7 +351,7 @@ void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
     QCOMPARE(timeout->currentIndex(), 5);
 
     // Offline: the previous choice comes back.
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::keyClick(timeout, Qt::Key_Down);
     QCOMPARE(timeout->currentIndex(), 5);
 }
@@ -427,7 +426,7 @@ void TestSensorPage::lodCodesFollowTheModel() {
     select(0, 0);
     fill(record());
     QCOMPARE(lod->count(), 2);
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::keyClick(lod, Qt::Key_Down);
     QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
 }
@@ -437,7 +436,7 @@ void TestSensorPage::lodCodesFollowTheModel() {
 void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
     auto* dpi = child<SensorDPI>("frameDpi");
     const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     select(2, 1);
     PostMsg::instance()->SendFormReset();
     QCOMPARE(dpi->levelCount(), 6);
@@ -463,7 +462,7 @@ void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
     QVERIFY(!child<QComboBox>("ModelChoose")->isEnabled());
     QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 2);
     QVERIFY(CurrentRecord::snapshot() == before);
-    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(FakeHid::writes(), 0);
 }
 
 QTEST_MAIN(TestSensorPage)
