@@ -250,14 +250,9 @@ private slots:
         QVERIFY(ButtonIndexForKey(0) == -1 && ButtonIndexForKey(17) == -1 && KeyForButtonIndex(16) == -1);
         QVERIFY(BoundedKeyNumber(40) == 16 && BoundedKeyNumber(-3) == 0 && BoundedKeyNumber(6) == 6);
 
-        QVERIFY(Debounce::WheelByte(0) == 10 && Debounce::WheelByte(9) == 100 &&
-                Debounce::ReleaseByte(30) == 30);
-        QVERIFY(Debounce::WheelIndex(50) == 4 && Debounce::WheelIndex(100) == 9 &&
-                Debounce::ReleaseIndex(30) == 30);
-        QVERIFY(Debounce::WheelIndex(0) == -1 && Debounce::WheelIndex(110) == -1 &&
-                Debounce::ReleaseIndex(31) == -1);
-
-        QCOMPARE(RapidFireStart(ButtonFunction(1, 1)), (RapidFireSetting{10, 3}));
+        // The page suite walks the debounce choices and the rapid-fire dialog's start; here their edges.
+        QVERIFY(Debounce::WheelByte(0) == 10 && Debounce::WheelIndex(0) == -1 &&
+                Debounce::WheelIndex(110) == -1 && Debounce::ReleaseIndex(31) == -1);
         QCOMPARE(RapidFireStart(ButtonFunction(4, 50, 0)), (RapidFireSetting{50, 0}));
         QCOMPARE(RapidFireStart(ButtonFunction(4, 3, 9)), (RapidFireSetting{10, 3}));
         QCOMPARE(RapidFire({300, 7}), ButtonFunction(4, 255, 3));

@@ -9,8 +9,8 @@
 #include "device/LinkState.h"
 #include "sensor/SensorCapability.h"
 #include "tests/common/AllLanguages.h"
+#include "tests/common/StandInHid.h"
 #include "tests/common/VirtualMouseSetup.h"
-#include "tests/sensor_page/FakeHid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -45,12 +45,7 @@ private slots:
     void profileRowAndEveryLanguage();
 
 private:
-    template <typename T> T* child(const char* name) const {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    template <typename T> T* child(const char* name) const { return ::child<T>(m_page, name); }
     static FlashDataMap record() {
         FlashDataMap r{};
         for (int i = 0; i < kButtonCount; ++i)
@@ -85,13 +80,12 @@ private:
     }
 
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
     Buttoninterface* m_page = nullptr;
 };
 
 void TestButtonsPage::initTestCase() {
     IniStore& ini = VirtualMouseSetup::freshTable(m_appDir, 2);
-    QVERIFY(m_appDir.isValid() && m_fake.load());
+    QVERIFY(m_appDir.isValid() && FakeHid::load());
     ini.setValue("Drive1", "Sensor", "3395");
     ini.setValue("Drive1", "KeyNumber", "6");
     ini.setValue("Drive1", "RealKey", "5");
@@ -104,19 +98,14 @@ void TestButtonsPage::initTestCase() {
 }
 
 void TestButtonsPage::init() {
-    LinkFlags::resetAll();
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    info.row = 0;
-    SelectedDevice::set(info);
-    *m_fake.online = 1;
+    FakeHid::reset();
     fill(record());
 }
 
 // Keys 1 … KeyNumber show the labels of the record (keys 4 and 5 swapped), the rest are hidden; the
 // debounce combos and the summary row follow the record, and filling writes nothing.
 void TestButtonsPage::keysFollowTheRecordAndTheRow() {
-    const int before = *m_fake.updateCalls;
+    const int before = FakeHid::writes();
     QSignalSpy debounce(PostMsg::instance(), &PostMsg::SigDebunce);
     FlashDataMap r = record();
     r.buttons[3] = ButtonFunction(ButtonFunctionType::VerticalWheel, 2).assignment();
@@ -132,7 +121,7 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
     QCOMPARE(child<QComboBox>("DebunceRelease")->currentIndex(), 30);
     QCOMPARE(debounce.last().at(0).toString(), QStringLiteral("4ms"));
     QVERIFY(LinkFlags::ButtonFilled && !LinkFlags::ButtonLoading);
-    QCOMPARE(*m_fake.updateCalls, before);
+    QCOMPARE(FakeHid::writes(), before);
 
     // Callouts for every shipped picture (mouse0 … mouse8), none beyond.
     const auto callouts = [this] {
@@ -149,9 +138,7 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
     QCOMPARE(callouts(), 0);
     m_page->SlotMouseIndex(0);
 
-    DeviceAllInfo wide;
-    wide.row = 1;
-    SelectedDevice::set(wide);
+    FakeHid::select(1);
     fill(r);
     QCOMPARE(m_page->keyNumber(), 16);
     QVERIFY(m_page->key(16)->isVisible());
@@ -161,16 +148,16 @@ void TestButtonsPage::keysFollowTheRecordAndTheRow() {
 // its key block where it has one, and the key shows its label; without a checked key nothing is sent.
 void TestButtonsPage::aChoiceIsOneWrite() {
     SensorCapability::current().loadRow(ModelRow::read(ConfigIniStore::instance(), 0));
-    int calls = *m_fake.updateCalls;
+    int calls = FakeHid::writes();
     choose(nullptr, "DPI_5");
-    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(FakeHid::writes(), calls);
     QVERIFY(!child<QPushButton>("DPI_5")->isChecked());
 
     QTest::mouseClick(m_page->key(4), Qt::LeftButton);
     QCOMPARE(m_page->checkedButtonIndex(), 4);
     choose("DPI_4", "VolumeUp_9");
     QCOMPARE(assignmentBytes(4), QByteArray("\x02\x02\x00", 3));
-    QCOMPARE(*m_fake.updateCalls, ++calls);
+    QCOMPARE(FakeHid::writes(), ++calls);
     QCOMPARE(m_page->key(4)->text(), QStringLiteral("DPI+"));
     QCOMPARE(child<QStackedWidget>("stackedWidget")->currentIndex(), 0);
 
@@ -186,7 +173,7 @@ void TestButtonsPage::aChoiceIsOneWrite() {
     QVERIFY(lock.is(ButtonFunctionType::DpiLock));
     QCOMPARE(DpiLock::Decode(SensorCapability::current(), lock.param1), 800);
     QCOMPARE(m_page->key(6)->text(), DpiLockText() + "-800");
-    QCOMPARE(*m_fake.updateCalls, calls + 2);
+    QCOMPARE(FakeHid::writes(), calls + 2);
 
     // Selecting a key again opens its function's sub-page with that choice checked.
     QTest::mouseClick(m_page->key(4), Qt::LeftButton);
@@ -200,13 +187,13 @@ void TestButtonsPage::offlineWritesNothingAndRestores() {
     QTest::mouseClick(m_page->key(3), Qt::LeftButton);
     const QString label = m_page->key(3)->text();
     const FlashDataMap before = CurrentRecord::snapshot();
-    const int calls = *m_fake.updateCalls;
-    *m_fake.online = 0;
+    const int calls = FakeHid::writes();
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     choose("VolumeUp_3", "VolumeDown_14");
     QCOMPARE(offline.count(), 1);
     QVERIFY(CurrentRecord::snapshot() == before);
-    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(FakeHid::writes(), calls);
     QVERIFY(!child<QPushButton>("VolumeDown_14")->isChecked());
     QCOMPARE(m_page->key(3)->text(), label);
     QCOMPARE(m_page->stored(2), DefaultAssignments()[2]);
@@ -219,7 +206,7 @@ void TestButtonsPage::offlineWritesNothingAndRestores() {
     QCOMPARE(offline.count(), 2);
     QVERIFY(CurrentRecord::snapshot() == before);
 
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     wheel->setCurrentIndex(9);
     QCOMPARE(int(CurrentRecord::snapshot().buttonOptionA), 100);
     child<QComboBox>("DebunceRelease")->setCurrentIndex(0);
@@ -251,9 +238,7 @@ void TestButtonsPage::lastLeftClickIsKept() {
 // The dialog starts with the key's own rapid-fire values, or 10 and 3; OK writes (4, interval, count).
 void TestButtonsPage::rapidFireDialog() {
     LinkFlags::DeviceOnline = true;
-    DeviceAllInfo all;
-    all.row = 1; // sixteen keys
-    SelectedDevice::set(all);
+    FakeHid::select(1); // sixteen keys
     FlashDataMap r = record();
     r.buttons[10] = ButtonFunction(ButtonFunctionType::RapidFire, 40, 2).assignment();
     fill(r);
@@ -277,18 +262,16 @@ void TestButtonsPage::rapidFireDialog() {
         seen = d->setting();
         d->on_CloseButton_clicked();
     });
-    const int calls = *m_fake.updateCalls;
+    const int calls = FakeHid::writes();
     choose(nullptr, "DPI_6");
     QCOMPARE(seen, (RapidFireSetting{40, 2}));
-    QCOMPARE(*m_fake.updateCalls, calls); // cancelled: nothing written
+    QCOMPARE(FakeHid::writes(), calls); // cancelled: nothing written
 }
 
 // Keys pressed in the dialog build the combination; four keys are refused and the dialog stays; a key
 // after the 2000 ms window starts a new line; OK writes type 5 with the encoded block.
 void TestButtonsPage::combinationDialog() {
-    DeviceAllInfo all;
-    all.row = 1;
-    SelectedDevice::set(all);
+    FakeHid::select(1);
     fill(record());
     QTest::mouseClick(m_page->key(7), Qt::LeftButton);
     QString refused, firstLine, afterWindow;
@@ -333,11 +316,11 @@ void TestButtonsPage::combinationDialog() {
 void TestButtonsPage::resetAndItsDefaults() {
     auto* reset = child<QPushButton>("Reset");
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
-    const int calls = *m_fake.updateCalls;
-    *m_fake.online = 0;
+    const int calls = FakeHid::writes();
+    FakeHid::setOnline(false);
     QTest::mouseClick(reset, Qt::LeftButton);
     QCOMPARE(offline.count(), 1);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     QString asked;
     onDialog<ContainReset>([&](ContainReset* d) {
         asked = d->labelText();
@@ -345,7 +328,7 @@ void TestButtonsPage::resetAndItsDefaults() {
     });
     QTest::mouseClick(reset, Qt::LeftButton);
     QCOMPARE(asked, QStringLiteral("是否恢复默认设置？"));
-    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(FakeHid::writes(), calls);
 
     ConfigIniStore::instance().setValue("Drive1", "DebunceTime", "7");
     FlashDataMap r = record();
@@ -360,7 +343,7 @@ void TestButtonsPage::resetAndItsDefaults() {
     QCOMPARE(child<QComboBox>("WheelDebunce")->currentIndex(), 2);
     QCOMPARE(child<QComboBox>("DebunceRelease")->currentIndex(), 2);
     QCOMPARE(light.last().at(0).toInt(), 60);
-    QCOMPARE(*m_fake.updateCalls, calls);
+    QCOMPARE(FakeHid::writes(), calls);
 }
 
 // The profile row feeds the summary; in every language the page's texts come from the language files
@@ -375,13 +358,13 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     // The chooser switches through the library; offline it rolls back with one notice.
     auto* chooser = child<QComboBox>("ProjectChoose");
     QVERIFY(chooser->isEnabled());
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     chooser->setCurrentIndex(2);
     QMetaObject::invokeMethod(chooser, "activated", Q_ARG(int, 2));
     QCOMPARE(chooser->currentIndex(), 1);
     QCOMPARE(offline.count(), 1);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     // A mouse reporting no profiles still shows its one configuration.
     m_page->SlotUpDataConfigUI(0, 0, false);
     QCOMPARE(chooser->count(), 1);
@@ -390,9 +373,7 @@ void TestButtonsPage::profileRowAndEveryLanguage() {
     m_page->SlotUpDataConfigUI(3, 1, true);
 
     // All sixteen keys, so the key panel takes its two columns.
-    DeviceAllInfo all;
-    all.row = 1;
-    SelectedDevice::set(all);
+    FakeHid::select(1);
     fill(record());
     QVERIFY(m_page->key(16)->isVisible());
     const QRegularExpression han(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));

@@ -6,7 +6,7 @@
 #include "sensor/DpiCodec.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/SensorDPI.h"
-#include "tests/sensor_page/FakeHid.h"
+#include "tests/common/StandInHid.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -22,13 +22,6 @@
 #include <memory>
 
 namespace {
-template <typename T> T* child(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(QLatin1String(name));
-    if (!c)
-        qFatal("no widget %s", name);
-    return c;
-}
-
 // Entry i holds 400 * (i + 1) DPI for model 3395 and a colour of its own.
 FlashDataMap startRecord() {
     FlashDataMap r;
@@ -64,7 +57,6 @@ private slots:
 private:
     void fill();
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
     std::unique_ptr<SensorDPI> m_dpi;
 };
 
@@ -73,17 +65,13 @@ void TestSensorDpi::initTestCase() {
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
     ConfigIniStore::resetForTests();
     Theme::apply(*qApp); // as the program does at start
-    QVERIFY2(m_fake.load(), qPrintable(HidLibrary::errorText()));
+    QVERIFY2(FakeHid::load(), qPrintable(HidLibrary::errorText()));
 }
 
 void TestSensorDpi::init() {
-    LinkFlags::resetAll();
+    FakeHid::reset();
     SensorFlags::Armed = true;
     SensorFlags::XYSeparate = false;
-    *m_fake.online = 1;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    SelectedDevice::set(info);
     CurrentRecord::replace(startRecord());
     SensorCapability& cap = SensorCapability::current();
     cap = SensorCapability();
@@ -170,7 +158,7 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     QCOMPARE(child<QPushButton>(m_dpi.get(), "BrightRedButton")->text(), QStringLiteral("10000"));
 
     // Offline nothing moves, one notice each; the box shows the accepted value again.
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "AddLevelA"), Qt::LeftButton);
     spin->selectAll();
@@ -182,7 +170,7 @@ void TestSensorDpi::everyValueInputSnapsAndWrites() {
     // The slider the typed value moved is put back and stays disabled until the next full update.
     QCOMPARE(slider->value(), 10000);
     QVERIFY(!slider->isEnabled());
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     m_dpi->enableSliders(true);
     fill();
     slider->setValue(5000);
@@ -217,7 +205,7 @@ void TestSensorDpi::levelSelectionWritesAndOfflineKeepsThePrevious() {
     };
     QCOMPARE(looksCurrent(), QStringList{"YellowButton"});
 
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(child<QPushButton>(m_dpi.get(), "BlueButton"), Qt::LeftButton);
     QCOMPARE(offline.count(), 1);
@@ -249,7 +237,7 @@ void TestSensorDpi::countBelowCurrentLevelSwapsTheEntries() {
     chooser->setCurrentIndex(5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));
     QCOMPARE(CurrentRecord::snapshot().currentDpiLevel, uint8_t(2));
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     chooser->setCurrentIndex(0);
     QCOMPARE(chooser->currentIndex(), 5);
     QCOMPARE(CurrentRecord::snapshot().dpiLevelCount, uint8_t(6));

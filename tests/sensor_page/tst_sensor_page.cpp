@@ -1,6 +1,4 @@
 // The sensor page through its widgets: records arrive through the hub, the user clicks and types.
-#include "FakeHid.h"
-
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/PostMsg.h"
@@ -12,6 +10,7 @@
 #include "sensor/SensorToggle.h"
 #include "sensor/StopCloseTime.h"
 #include "tests/common/AllLanguages.h"
+#include "tests/common/StandInHid.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -40,20 +39,14 @@ private slots:
     void timeoutChoicesAndSleepWidgetMatchByValue();
     void visibilityRulesLeaveNoHoles();
     void lodCodesFollowTheModel();
-    void deviceReportedLevel();
     void offlineWithoutCacheShowsTheTableDefaults();
     void everyLanguageFitsAndMirrors();
     void cleanupTestCase();
 
 private:
     FlashDataMap record(int rateCode = 1) const;
-    void select(int row, int kind);
-    template <typename T> T* child(const char* name) const {
-        T* w = m_page->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no child %s", name);
-        return w;
-    }
+    static void select(int row, int kind) { FakeHid::select(row, kind); }
+    template <typename T> T* child(const char* name) const { return ::child<T>(m_page, name); }
     void fill(const FlashDataMap& r) {
         CurrentRecord::replace(r);
         PostMsg::instance()->SendUpDataLightSensor(r);
@@ -66,14 +59,13 @@ private:
     }
 
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
     Sensor* m_page = nullptr;
 };
 
 void TestSensorPage::initTestCase() {
     QVERIFY(m_appDir.isValid());
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    QVERIFY(m_fake.load());
+    QVERIFY(FakeHid::load());
     ConfigIniStore::resetForTests();
     IniStore& ini = ConfigIniStore::instance();
     ini.setValue("Option", "DeviceTotal", "4");
@@ -216,12 +208,10 @@ void TestSensorPage::cleanupTestCase() {
 }
 
 void TestSensorPage::init() {
-    LinkFlags::resetAll();
+    FakeHid::reset();
     SensorFlags::Armed = true;
-    *m_fake.online = 1;
-    select(0, 0);
     fill(record());
-    *m_fake.updateCalls = 0;
+    FakeHid::set("g_fakeUpdateCalls", 0);
 }
 
 FlashDataMap TestSensorPage::record(int rateCode) const {
@@ -240,17 +230,8 @@ FlashDataMap TestSensorPage::record(int rateCode) const {
     return r;
 }
 
-void TestSensorPage::select(int row, int kind) {
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    info.row = row;
-    info.kind = uint16_t(kind);
-    info.wired = DeviceAllInfo::isWiredKind(uint16_t(kind)) ? 1 : 0;
-    SelectedDevice::set(info);
-}
-
 // The offered rates follow the connection. A fast rate (clicked or reported by the mouse) and the cable
-// lock the sensor mode on item 2, which is never written when chosen.
+// lock the sensor mode on item 2, which is never written when chosen. The mouse's own buttons write nothing.
 void TestSensorPage::ratesAndSensorModeLock() {
     auto* rate = child<SensorRate>("frameRate");
     auto* mode = child<QComboBox>("ModelChoose");
@@ -273,7 +254,7 @@ void TestSensorPage::ratesAndSensorModeLock() {
     select(0, 4);
     fill(record(1));
     QVERIFY(!rate->button(4)->isHidden() && rate->button(5)->isHidden() && rate->button(6)->isHidden());
-    QCOMPARE(*m_fake.updateCalls, 0); // filling writes nothing
+    QCOMPARE(FakeHid::writes(), 0); // filling writes nothing
 
     select(0, 1);
     fill(record(1));
@@ -284,28 +265,34 @@ void TestSensorPage::ratesAndSensorModeLock() {
     QTest::mouseClick(rate->button(2), Qt::LeftButton);
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
     QVERIFY(mode->isEnabled() && mode->currentIndex() == 0);
-    *m_fake.online = 0; // refused: the last accepted rate comes back
+    FakeHid::setOnline(false); // refused: the last accepted rate comes back
     QTest::mouseClick(rate->button(0), Qt::LeftButton);
     QVERIFY(rate->button(2)->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().reportRate), 2);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
 
     // The mouse's own rate button: shown and locked alike, nothing written.
-    const int calls = *m_fake.updateCalls;
+    const int calls = FakeHid::writes();
     PostMsg::instance()->SendUpDataReportRate(16);
     QVERIFY(rate->button(4)->isChecked() && !mode->isEnabled() && mode->currentIndex() == 2);
     PostMsg::instance()->SendUpDataReportRate(8);
     QVERIFY(rate->button(0)->isChecked() && mode->isEnabled() && mode->currentIndex() == 0);
     PostMsg::instance()->SendUpDataReportRate(3); // not a rate code
     QVERIFY(rate->button(0)->isChecked());
-    QCOMPARE(*m_fake.updateCalls, calls);
+    // Its DPI button alike: the editor follows to an active level, not to one beyond them.
+    auto* dpi = child<SensorDPI>("frameDpi");
+    PostMsg::instance()->SendUpDataDPI(2);
+    QVERIFY(dpi->currentLevel() == 2 && dpi->currentValue() == 1200 && SensorFlags::Armed);
+    PostMsg::instance()->SendUpDataDPI(6);
+    QCOMPARE(dpi->currentLevel(), 2);
+    QCOMPARE(FakeHid::writes(), calls);
 
     QTest::keyClick(mode, Qt::Key_Down);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
     QTest::keyClick(mode, Qt::Key_End);
     QCOMPARE(mode->currentIndex(), 2);
     QCOMPARE(int(CurrentRecord::snapshot().sensorMode), 1);
-    QCOMPARE(*m_fake.updateCalls, calls + 1);
+    QCOMPARE(FakeHid::writes(), calls + 1);
 }
 
 // Full performance and the option switches: written online, put back offline.
@@ -314,7 +301,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     auto* timeout = child<QComboBox>("PerformanceOpen");
     QVERIFY(performance->isChecked() && timeout->isEnabled());
     const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
     QVERIFY(performance->isChecked());
@@ -322,7 +309,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     QVERIFY(CurrentRecord::snapshot() == before);
     QCOMPARE(offline.count(), 1);
 
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     QSignalSpy open(PostMsg::instance(), &PostMsg::Sig20KOpen);
     QTest::mouseClick(performance, Qt::LeftButton, {}, QPoint(10, performance->height() / 2));
     QVERIFY(!performance->isChecked() && !timeout->isEnabled());
@@ -335,7 +322,7 @@ void TestSensorPage::switchesWriteOrComeBack() {
     QTest::mouseClick(ripple, Qt::LeftButton);
     QVERIFY(ripple->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().rippleControl), 1);
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::mouseClick(motion, Qt::LeftButton);
     QVERIFY(!motion->isChecked());
     QCOMPARE(int(CurrentRecord::snapshot().motionSync), 0);
@@ -364,7 +351,7 @@ void TestSensorPage::timeoutChoicesAndSleepWidgetMatchByValue() {
     QCOMPARE(timeout->currentIndex(), 5);
 
     // Offline: the previous choice comes back.
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::keyClick(timeout, Qt::Key_Down);
     QCOMPARE(timeout->currentIndex(), 5);
 }
@@ -439,23 +426,9 @@ void TestSensorPage::lodCodesFollowTheModel() {
     select(0, 0);
     fill(record());
     QCOMPARE(lod->count(), 2);
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     QTest::keyClick(lod, Qt::Key_Down);
     QCOMPARE(lod->currentText(), QStringLiteral("1mm"));
-}
-
-void TestSensorPage::deviceReportedLevel() {
-    auto* dpi = child<SensorDPI>("frameDpi");
-    QCOMPARE(dpi->currentLevel(), 1);
-    QCOMPARE(dpi->levelValueX(2), 1200);
-    PostMsg::instance()->SendUpDataDPI(2);
-    QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(dpi->currentValue(), 1200);
-    QVERIFY(SensorFlags::Armed);
-    // Beyond the active levels the mouse's report leaves the editor where it is.
-    PostMsg::instance()->SendUpDataDPI(6);
-    QCOMPARE(dpi->currentLevel(), 2);
-    QCOMPARE(*m_fake.updateCalls, 0);
 }
 
 // An offline mouse without a cache: the page shows the model's table levels, colours and current level,
@@ -463,7 +436,7 @@ void TestSensorPage::deviceReportedLevel() {
 void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
     auto* dpi = child<SensorDPI>("frameDpi");
     const FlashDataMap before = CurrentRecord::snapshot();
-    *m_fake.online = 0;
+    FakeHid::setOnline(false);
     select(2, 1);
     PostMsg::instance()->SendFormReset();
     QCOMPARE(dpi->levelCount(), 6);
@@ -489,7 +462,7 @@ void TestSensorPage::offlineWithoutCacheShowsTheTableDefaults() {
     QVERIFY(!child<QComboBox>("ModelChoose")->isEnabled());
     QCOMPARE(child<QComboBox>("ModelChoose")->currentIndex(), 2);
     QVERIFY(CurrentRecord::snapshot() == before);
-    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(FakeHid::writes(), 0);
 }
 
 QTEST_MAIN(TestSensorPage)

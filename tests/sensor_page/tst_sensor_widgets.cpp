@@ -1,11 +1,10 @@
 // The debounce and sleep-time widgets on their own (their host pages come later).
-#include "FakeHid.h"
-
 #include "app/core/PostMsg.h"
 #include "device/LinkState.h"
 #include "sensor/DebounceTime.h"
 #include "sensor/SensorCapability.h"
 #include "sensor/StopCloseTime.h"
+#include "tests/common/StandInHid.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,22 +24,17 @@ private:
     // Runs `action` and closes every modal notice it opens; returns how many opened.
     int closingNotices(const std::function<void()>& action);
     QTemporaryDir m_appDir;
-    FakeHid m_fake;
 };
 
 void TestSensorWidgets::initTestCase() {
     qputenv("ZF_APP_DIR", m_appDir.path().toLocal8Bit());
-    QVERIFY(m_fake.load());
+    QVERIFY(FakeHid::load());
 }
 
 void TestSensorWidgets::init() {
-    LinkFlags::resetAll();
+    FakeHid::reset();
     SensorFlags::Armed = true;
-    *m_fake.online = 1;
-    *m_fake.updateCalls = 0;
-    DeviceAllInfo info;
-    info.path = QStringLiteral("/virtual/mouse-1");
-    SelectedDevice::set(info);
+    FakeHid::set("g_fakeUpdateCalls", 0);
     FlashDataMap r;
     r.clear();
     CurrentRecord::replace(r);
@@ -66,7 +60,7 @@ void TestSensorWidgets::debounceWritesWarnsAndRestores() {
     QComboBox* box = w.choice();
     QSignalSpy announced(PostMsg::instance(), &PostMsg::SigDebunce);
     w.selectIndex(4);
-    QCOMPARE(*m_fake.updateCalls, 0); // showing a value writes nothing
+    QCOMPARE(FakeHid::writes(), 0); // showing a value writes nothing
     const int notices = closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); });
     QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 5);
     QCOMPARE(notices, 1);
@@ -86,18 +80,18 @@ void TestSensorWidgets::debounceWritesWarnsAndRestores() {
 
     // Offline or not armed: the choice comes back and nothing is written.
     w.selectIndex(10);
-    *m_fake.online = 0;
-    *m_fake.updateCalls = 0;
+    FakeHid::setOnline(false);
+    FakeHid::set("g_fakeUpdateCalls", 0);
     QSignalSpy offline(PostMsg::instance(), &PostMsg::SigMouseOffLineo);
     QCOMPARE(closingNotices([&] { QTest::keyClick(box, Qt::Key_Down); }), 0);
     QCOMPARE(w.currentIndex(), 10);
     QCOMPARE(int(CurrentRecord::snapshot().debounceTime), 3);
     QCOMPARE(offline.count(), 1);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     SensorFlags::Armed = false;
     QTest::keyClick(box, Qt::Key_Up);
     QCOMPARE(w.currentIndex(), 10);
-    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(FakeHid::writes(), 0);
 }
 
 // Both sleep-time bytes are written; offline or while the button page fills, the choice comes back.
@@ -118,15 +112,15 @@ void TestSensorWidgets::sleepTimeWritesBothBytesOrRestores() {
     // Offline, or while the button page fills its controls: the choice comes back, nothing is written.
     w.selectIndex(3);
     fire.clear();
-    *m_fake.updateCalls = 0;
-    *m_fake.online = 0;
+    FakeHid::set("g_fakeUpdateCalls", 0);
+    FakeHid::setOnline(false);
     QTest::keyClick(w.choice(), Qt::Key_Down);
     QCOMPARE(w.currentIndex(), 3);
-    *m_fake.online = 1;
+    FakeHid::setOnline(true);
     LinkFlags::ButtonLoading = true;
     QTest::keyClick(w.choice(), Qt::Key_Down);
     QCOMPARE(w.currentIndex(), 3);
-    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(FakeHid::writes(), 0);
     QCOMPARE(fire.count(), 0);
 
     // A stored value selects the choice that stores it (the sensor page keeps 210 at index 8, here 9).
@@ -134,7 +128,7 @@ void TestSensorWidgets::sleepTimeWritesBothBytesOrRestores() {
     QCOMPARE(w.currentIndex(), 9);
     w.selectStoredValue(7); // no choice stores it
     QCOMPARE(w.currentIndex(), 9);
-    QCOMPARE(*m_fake.updateCalls, 0);
+    QCOMPARE(FakeHid::writes(), 0);
 }
 
 QTEST_MAIN(TestSensorWidgets)

@@ -50,7 +50,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if mode == 'slow' and not name:
             time.sleep(1.5)
         if not name:
-            names = [OLD] if mode == 'none' else [OLD, NEW, NEW.replace('_1.0.0_', '_2.0.0_')]
+            names = [OLD, NEW, NEW.replace('_1.0.0_', '_2.0.0_')]
             return self.send(200, listing(*names))
         body = installer(3 if mode == 'exit3' else 0)
         digest = hashlib.sha256(body).hexdigest()

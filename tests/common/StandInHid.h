@@ -1,9 +1,11 @@
 #pragma once
-// The stand-in device library (fake_hid.cpp) loaded as the link's library, and its exported controls.
+// The suites against the stand-in device library (tests/device/fake_hid.cpp): its exported answers and
+// counters, the device the pages work on, and a page's named children.
 #include "device/HidApi.h"
+#include "device/LinkState.h"
 
 #include <QLibrary>
-#include <QtGlobal>
+#include <QtTest>
 
 namespace FakeHid {
 inline QLibrary& lib() {
@@ -37,4 +39,35 @@ inline void addDevice(const char* pid, const char* path, int cid, int mid, int k
     fn<void (*)(const char*, const char*, int, int, int, int, int, int)>("fake_addDevice")(
         pid, path, cid, mid, kind, online, silentTries, address);
 }
+// What the mouse answers to the online test, and how many record writes it took.
+inline void setOnline(bool online) {
+    set("g_fakeOnline", online);
+}
+inline int writes() {
+    return value("g_fakeUpdateCalls");
+}
+// The pages work on row `row` of the table, linked as `kind` (what the device list hands them).
+inline void select(int row = 0, int kind = 0) {
+    DeviceAllInfo info;
+    info.path = QStringLiteral("/virtual/mouse-1");
+    info.row = row;
+    info.kind = uint16_t(kind);
+    info.wired = DeviceAllInfo::isWiredKind(uint16_t(kind)) ? 1 : 0;
+    SelectedDevice::set(info);
+}
+// Each page case starts from fresh link flags and an online mouse of row 0 whose writes succeed.
+inline void reset() {
+    LinkFlags::resetAll();
+    select();
+    set("g_fakeOnline", 1);
+    set("g_fakeUpdateResult", 1);
+}
 } // namespace FakeHid
+
+// A named child; a missing one is a broken page, not a test result.
+template <typename T> T* child(const QObject* parent, const char* name) {
+    T* w = parent->findChild<T*>(QLatin1String(name));
+    if (!w)
+        qFatal("no child %s", name);
+    return w;
+}
