@@ -349,6 +349,11 @@ Worker::~Worker() {
 
 void Worker::requestRun() {
     LinkFlags::RunRequested = true;
+    if (!LinkFlags::UpgradeIdle) {
+        // The device may be in its boot loader: its service starts once the flash is over (online check).
+        m_deferred = true;
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(m_runMutex);
         if (m_running) {
@@ -419,6 +424,10 @@ void Worker::SlotMainPageChange() {
 void Worker::SlotCheckOnline() {
     if (LinkFlags::Busy)
         return; // the next tick after the import or reset catches up
+    if (LinkFlags::UpgradeIdle && m_deferred.exchange(false)) {
+        requestRun(); // asked for while a flash was going
+        return;
+    }
     if (LinkFlags::WaitingForOnline) {
         const DeviceAllInfo device = SelectedDevice::get();
         if (!LinkFlags::DevicePagesActive) {

@@ -4,7 +4,6 @@
 #include "app/core/PostMsg.h"
 #include "app/ui/Theme.h"
 #include "device/Discovery.h"
-#include "device/LinkState.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -150,9 +149,7 @@ bool UpgradeWindow::startRun() {
     setKeyText(QStringLiteral("DialogUpgradeUpgrading"));
     m_start->setEnabled(false);
     m_cancel->setEnabled(false);
-    LinkFlags::UpgradeIdle = false;
     if (!m_run.start(m_plan)) {
-        LinkFlags::UpgradeIdle = true;
         setKeyText(QStringLiteral("ErrorFile"));
         SlotProgress(0, 6);
         return false;
@@ -161,7 +158,6 @@ bool UpgradeWindow::startRun() {
 }
 
 void UpgradeWindow::onFinished(bool ok) {
-    LinkFlags::UpgradeIdle = true;
     // A warning of the run (no device, no image) stays readable: only a flash's own end overwrites it.
     const QString warning = m_textKey;
     announceEnd(ok);
