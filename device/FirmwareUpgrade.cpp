@@ -64,18 +64,7 @@ Clock::time_point settleLocked() {
     return next;
 }
 
-// On the GUI thread: looks again when the earliest pending flash runs out.
-void settleLater() {
-    Clock::time_point next;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        next = settleLocked();
-    }
-    if (next == Clock::time_point::max() || !QCoreApplication::instance())
-        return;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count() + 1;
-    QTimer::singleShot(int(std::max<qint64>(ms, 1)), QCoreApplication::instance(), &settleLater);
-}
+FlashWatch* g_watch = nullptr; // guarded by g_mutex
 
 void releaseLocked(int slot, quint64 id) {
     if (g_flashes[slot].used && g_flashes[slot].id == id)
@@ -257,6 +246,30 @@ void setFlashLimit(int ms) {
     g_flashLimitMs = std::max(ms, 0);
 }
 
+FlashWatch* FlashWatch::instance() {
+    static FlashWatch* watch = [] {
+        auto* w = new FlashWatch; // lives as long as the process: late reports may still reach it
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_watch = w;
+        return w;
+    }();
+    return watch;
+}
+
+void FlashWatch::settle() {
+    Clock::time_point next;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        next = settleLocked();
+    }
+    if (next == Clock::time_point::max()) {
+        emit over();
+        return;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count() + 1;
+    QTimer::singleShot(int(std::max<qint64>(ms, 1)), this, &FlashWatch::settle);
+}
+
 bool libraryFlashing() {
     std::lock_guard<std::mutex> lock(g_mutex);
     const Clock::time_point now = Clock::now();
@@ -281,6 +294,8 @@ void flashStatus(int slot, const unsigned char* status, int length) {
     if (kind == 2) {
         flash = Flash(); // the flash is over: the library is done with its image
         settleLocked();
+        if (g_watch)
+            QMetaObject::invokeMethod(g_watch, "settle", Qt::QueuedConnection);
     }
     if (!run)
         return;
@@ -295,6 +310,7 @@ void flashStatus(int slot, const unsigned char* status, int length) {
 }
 
 Run::Run(QObject* parent) : QObject(parent) {
+    FlashWatch::instance();
     m_state[0] = None;
     m_state[1] = None;
     m_timer.setInterval(kCheckIntervalMs);
@@ -583,7 +599,7 @@ void Run::finish(bool ok) {
         detachLocked(this);
         --g_runs;
     }
-    settleLater();
+    FlashWatch::instance()->settle();
     m_running = false;
     m_image = FirmwareImage::Image();
     log(ok ? QStringLiteral("run: done") : QStringLiteral("run: failed"));

@@ -75,6 +75,22 @@ void setFlashLimit(int ms);
 // A flash handed to the library has not yet reported its end, and is within its limit.
 bool libraryFlashing();
 
+// Tells the windows, on the GUI thread, when no flash handed to the library may still be going.
+class FlashWatch : public QObject {
+    Q_OBJECT
+public:
+    static FlashWatch* instance(); // made by the first run, on the GUI thread
+
+signals:
+    void over();
+
+private:
+    FlashWatch() = default;
+    // Looks again now, and when the earliest flash still going runs out.
+    Q_INVOKABLE void settle();
+    friend class Run;
+};
+
 // One run. Each stage: find the image and count the devices that would take it (exactly one must), start
 // the flash, then follow the library's progress until its end status, a stall or the overall limit. A
 // finished mouse stage goes on to the receiver stage when one is planned. `LinkFlags::UpgradeIdle` is false

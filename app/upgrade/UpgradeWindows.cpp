@@ -91,6 +91,10 @@ UpgradeWindow::UpgradeWindow(QWidget* parent) : QDialog(parent) {
     connect(&m_run, &Upgrade::Run::progress, this, [this](int p) { announceProgress(p); });
     connect(&m_run, &Upgrade::Run::warning, this, [this](const QString& key) { setKeyText(key); });
     connect(&m_run, &Upgrade::Run::finished, this, &UpgradeWindow::onFinished);
+    connect(Upgrade::FlashWatch::instance(), &Upgrade::FlashWatch::over, this, [this] {
+        if (!m_run.running() && m_textKey != QStringLiteral("DialogUpgradeSuccess"))
+            m_start->setEnabled(m_canStart);
+    });
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpgradeWindow::SlotAllLanguage);
     m_textKey = QStringLiteral("WarnUpdate");
     applyTexts();
@@ -143,7 +147,7 @@ void UpgradeWindow::setStartEnabled(bool enabled) {
 }
 
 bool UpgradeWindow::startRun() {
-    if (!m_canStart || m_run.running())
+    if (!m_canStart || m_run.running() || Upgrade::libraryFlashing())
         return false;
     SlotProgress(0, 4);
     setKeyText(QStringLiteral("DialogUpgradeUpgrading"));
@@ -163,6 +167,9 @@ void UpgradeWindow::onFinished(bool ok) {
     announceEnd(ok);
     if (!ok && warning != QStringLiteral("DialogUpgradeUpgrading"))
         setKeyText(warning);
+    // A flash given up on may still be writing the device: no second one until it is over.
+    if (Upgrade::libraryFlashing())
+        m_start->setEnabled(false);
 }
 
 void UpgradeWindow::announceEnd(bool ok) {

@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -316,7 +317,7 @@ private slots:
         QVERIFY(!runToEnd(run, plan));
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(log().contains("given up"));
-        QVERIFY(!LinkFlags::UpgradeIdle); // the library still flashes
+        QVERIFY(!LinkFlags::UpgradeIdle);           // the library still flashes
         QVERIFY(v.SetLink("m1", HIDVIRT_LINK_OFF)); // ends the library's flash
         QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 5000);
         QVERIFY(v.SetPacketTime(-1) == 1);
@@ -410,7 +411,7 @@ private slots:
 
     // After a start given up on, the link keeps off the device until the library reports the flash's end
     // (here a failure); a flash that never reports is over at the limit, and its late end changes nothing.
-    // Meanwhile the worker neither checks nor restarts.
+    // Meanwhile the worker neither checks nor restarts, and the window offers no new start.
     void givenUpFlashHoldsTheLinkUntilItsEnd() {
         decltype(&HidVirt_Hang) hang = nullptr;
         QVERIFY(VirtualMouseSetup::bind(v.library, hang, "HidVirt_Hang"));
@@ -443,6 +444,10 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 5000);
             QVERIFY2(!LinkFlags::UpgradeIdle && Upgrade::libraryFlashing(), c.name);
             QCOMPARE(RegistryValue(), QStringLiteral("211,0,5,31")); // the repair is offered as before
+            QCOMPARE(window.text(), updateText("Error"));
+            // No second flash into it: the window offers none until the first is over.
+            auto* start = window.findChild<QToolButton*>("UpgradeStart");
+            QVERIFY(start && !start->isEnabled() && !window.startRun());
 
             // The mouse waited for, a reconnection and a run asked for, meanwhile: none reaches the device.
             LinkFlags::WaitingForOnline = true;
@@ -457,6 +462,7 @@ private slots:
             }
             QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 10000);
             QVERIFY(!Upgrade::libraryFlashing());
+            QTRY_VERIFY(start->isEnabled());
             // Over by the limit while the start is still inside the library, or by the library's own end.
             QCOMPARE(DeviceSession::libraryStuck(), c.failAt < 0);
             QTRY_COMPARE_WITH_TIMEOUT(v.MouseVersion("m1"), c.failAt < 0 ? 0x0106 : 0x0105, 10000);
