@@ -416,7 +416,11 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
     QVERIFY(SetLod(mouse.lod == 2 ? 1 : 2));
     QTRY_VERIFY((v.ReadFlash(kMouse, -1, mouse.data()), mouse.lod == (record.lod == 2 ? 1 : 2)));
     QVERIFY(worker.shutdown(3000));
+    // A reconnection's run may still be handing out a record: its blocking news waits for this thread,
+    // and must reach `pages` before `pages` goes (a call dropped with its receiver is freed unlocked).
     DeviceSession::stopService();
+    QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
+    QCoreApplication::processEvents();
     DevicePagesLink::setWorker(nullptr);
 }
 
