@@ -93,11 +93,12 @@ UpgradeWindow::UpgradeWindow(QWidget* parent) : QDialog(parent) {
     connect(&m_run, &Upgrade::Run::finished, this, &UpgradeWindow::onFinished);
     connect(Upgrade::FlashWatch::instance(), &Upgrade::FlashWatch::over, this, [this] {
         if (!m_run.running() && m_textKey != QStringLiteral("DialogUpgradeSuccess"))
-            m_start->setEnabled(m_canStart);
+            offerStart();
     });
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpgradeWindow::SlotAllLanguage);
     m_textKey = QStringLiteral("WarnUpdate");
     applyTexts();
+    offerStart();
 }
 
 QString UpgradeWindow::text() const {
@@ -143,7 +144,12 @@ void UpgradeWindow::setKeyText(const QString& key) {
 
 void UpgradeWindow::setStartEnabled(bool enabled) {
     m_canStart = enabled;
-    m_start->setEnabled(enabled);
+    offerStart();
+}
+
+void UpgradeWindow::offerStart() {
+    // A flash given up on may still be writing the device: no second one until it is over.
+    m_start->setEnabled(m_canStart && !Upgrade::libraryFlashing());
 }
 
 bool UpgradeWindow::startRun() {
@@ -167,9 +173,6 @@ void UpgradeWindow::onFinished(bool ok) {
     announceEnd(ok);
     if (!ok && warning != QStringLiteral("DialogUpgradeUpgrading"))
         setKeyText(warning);
-    // A flash given up on may still be writing the device: no second one until it is over.
-    if (Upgrade::libraryFlashing())
-        m_start->setEnabled(false);
 }
 
 void UpgradeWindow::announceEnd(bool ok) {
@@ -186,7 +189,7 @@ void UpgradeWindow::SlotProgress(int schedue, int Discrib) {
     case 5:
     case 6:
         setKeyText(QStringLiteral("DialogUpgradeFail"));
-        m_start->setEnabled(m_canStart);
+        offerStart();
         m_cancel->setEnabled(true);
         m_close->show();
         if (Discrib == 5)

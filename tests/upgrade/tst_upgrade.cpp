@@ -446,8 +446,11 @@ private slots:
             QCOMPARE(RegistryValue(), QStringLiteral("211,0,5,31")); // the repair is offered as before
             QCOMPARE(window.text(), updateText("Error"));
             // No second flash into it: the window offers none until the first is over.
+            Progress second(plan);
             auto* start = window.findChild<QToolButton*>("UpgradeStart");
+            auto* secondStart = second.findChild<QToolButton*>("UpgradeStart");
             QVERIFY(start && !start->isEnabled() && !window.startRun());
+            QVERIFY(secondStart && !secondStart->isEnabled() && !second.startRun());
 
             // The mouse waited for, a reconnection and a run asked for, meanwhile: none reaches the device.
             LinkFlags::WaitingForOnline = true;
@@ -462,7 +465,7 @@ private slots:
             }
             QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 10000);
             QVERIFY(!Upgrade::libraryFlashing());
-            QTRY_VERIFY(start->isEnabled());
+            QTRY_VERIFY(start->isEnabled() && secondStart->isEnabled());
             // Over by the limit while the start is still inside the library, or by the library's own end.
             QCOMPARE(DeviceSession::libraryStuck(), c.failAt < 0);
             QTRY_COMPARE_WITH_TIMEOUT(v.MouseVersion("m1"), c.failAt < 0 ? 0x0106 : 0x0105, 10000);
