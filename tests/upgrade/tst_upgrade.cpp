@@ -429,12 +429,12 @@ private slots:
             int hangMs;  // how long the start stays inside the library
             int limitMs; // the flash's limit
         } cases[] = {{"fails", 90, wait + 500, Upgrade::kFlashLimitMs}, // one that finishes: above
-                     {"never reports", -1, wait + 1500, wait + 500}};
+                     {"never reports", -1, wait + 2000, wait + 1000}};
         for (const auto& c : cases) {
             QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
             if (c.failAt >= 0)
                 QVERIFY(v.FailNextUpgrade(c.failAt));
-            QVERIFY(v.SetPacketTime(2500) == 1); // 0.6 s of flash once the start gets through
+            QVERIFY(v.SetPacketTime(5000) == 1); // 1.3 s of flash once the start gets through
             Upgrade::setFlashLimit(c.limitMs);
             Progress window(plan);
             window.run()->setCheckInterval(20);
