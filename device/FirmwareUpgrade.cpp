@@ -66,10 +66,13 @@ Clock::time_point settleLocked() {
 
 FlashWatch* g_watch = nullptr; // guarded by g_mutex
 
+// A flash is over (its end, or a start refused after its run gave up): the windows hear of it.
 void releaseLocked(int slot, quint64 id) {
     if (g_flashes[slot].used && g_flashes[slot].id == id)
         g_flashes[slot] = Flash();
     settleLocked();
+    if (g_watch)
+        QMetaObject::invokeMethod(g_watch, "settle", Qt::QueuedConnection);
 }
 
 void detachLocked(const Run* run) {
@@ -291,12 +294,8 @@ void flashStatus(int slot, const unsigned char* status, int length) {
     Run* run = flash.run;
     const int generation = flash.generation;
     const int index = flash.index;
-    if (kind == 2) {
-        flash = Flash(); // the flash is over: the library is done with its image
-        settleLocked();
-        if (g_watch)
-            QMetaObject::invokeMethod(g_watch, "settle", Qt::QueuedConnection);
-    }
+    if (kind == 2)
+        releaseLocked(slot, flash.id); // the library is done with its image
     if (!run)
         return;
     if (kind == 2) {
