@@ -122,8 +122,66 @@ void settleBeforeExit(int exitCode, int waitMs, bool othersStuck) {
     std::_Exit(exitCode);
 }
 
+namespace {
+struct ServiceOrder {
+    std::mutex turn; // held across a start or a stop in the library
+    std::mutex mutex;
+    std::condition_variable stopped;
+    quint64 stopsAsked = 0;
+    quint64 stopsDone = 0; // stops run on the call thread, so in the order they were asked for
+};
+
+ServiceOrder& serviceOrder() {
+    static ServiceOrder* s = new ServiceOrder; // the call thread may come back to it at exit
+    return *s;
+}
+} // namespace
+
 void stopService() {
-    order([] { hid().UsbServer_Exit(); });
+    ServiceOrder& s = serviceOrder();
+    quint64 mine;
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        mine = ++s.stopsAsked;
+    }
+    order([&s, mine] {
+        {
+            std::lock_guard<std::mutex> turn(s.turn);
+            hid().UsbServer_Exit();
+        }
+        {
+            std::lock_guard<std::mutex> lock(s.mutex);
+            s.stopsDone = std::max(s.stopsDone, mine);
+        }
+        s.stopped.notify_all();
+    });
+}
+
+quint64 serviceTicket() {
+    ServiceOrder& s = serviceOrder();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.stopsAsked;
+}
+
+bool startServiceInTurn(quint64 ticket, const std::function<void()>& call,
+                        const std::function<bool()>& abandon) {
+    ServiceOrder& s = serviceOrder();
+    {
+        std::unique_lock<std::mutex> lock(s.mutex);
+        while (s.stopsDone < ticket) {
+            if (abandon && abandon())
+                return false;
+            s.stopped.wait_for(lock, std::chrono::milliseconds(100));
+        }
+    }
+    std::lock_guard<std::mutex> turn(s.turn);
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (s.stopsAsked > ticket)
+            return false;
+    }
+    call();
+    return true;
 }
 
 void resumeService() {

@@ -11,6 +11,7 @@
 #include "HIDUsb.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <memory>
 
@@ -46,6 +47,15 @@ void settleBeforeExit(int exitCode, int waitMs, bool othersStuck = false);
 
 // Ends the device service (leaving the device pages, quitting).
 void stopService();
+// The worker starts the service on its own thread while the window's stops queue on the call thread; a
+// hang can hold both. Starts and stops still take effect in the order they were asked for:
+// - a place in that order, taken when a start is asked for (a run of the worker is requested);
+quint64 serviceTicket();
+// - runs the start `call` in its place: after every stop asked for before the ticket was taken (waiting for
+//   them while `abandon` is false), and before any asked for after it. false, with nothing run, when a
+//   later stop was asked for first (the service is to be stopped) or the wait was abandoned.
+bool startServiceInTurn(quint64 ticket, const std::function<void()>& call,
+                        const std::function<bool()>& abandon);
 // Starts the selected device's service again with the worker's report handler (after pairing ran the
 // receiver's service).
 void resumeService();

@@ -5,32 +5,87 @@
 #include "device/DeviceTable.h"
 #include "device/Discovery.h"
 #include "device/HidApi.h"
+#include "device/LinkState.h"
 #include "device/Worker.h"
 #include "platform/RegistryStore.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
 #include <array>
-#include <deque>
+#include <chrono>
 #include <mutex>
 
 namespace Upgrade {
+void flashStatus(int slot, const unsigned char* status, int length);
+
 namespace {
 // The store of Part-wide device values (last mouse version, unfinished upgrade).
 RegistryStore store() {
     return RegistryStore(QStringLiteral("Software/Zentrafox/Zentrafox/Vodir Eziza Rode"));
 }
 
-std::mutex g_activeMutex; // guards the three below against a run being destroyed during a callback
-Run* g_active = nullptr;
-int g_activeGeneration = 0;
-int g_activeIndex = 0; // 0 mouse, 1 receiver
-// Images the library flashes from, oldest first (one flash at a time): it reads the buffer on its own
-// thread after the start returned, so each stays until its flash reports its end, however long after its
-// run gave up on it. Guarded by g_activeMutex.
-std::deque<QByteArray> g_lent;
+using Clock = std::chrono::steady_clock;
+
+// A flash handed to the library. The library reads the image on its own thread after the start returned,
+// so the image stays until the flash reports its end, however long after its run gave up on it. Each
+// flash has a callback of its own: a late report finds its flash, never the run that came after.
+struct Flash {
+    bool used = false;
+    quint64 id = 0;
+    QByteArray image;
+    Run* run = nullptr; // the run following it; none once given up
+    int generation = 0;
+    int index = 0;          // 0 mouse, 1 receiver
+    Clock::time_point over; // past it, a flash that never reported its end counts as over
+};
+constexpr int kFlashSlots = 4;
+std::mutex g_mutex; // guards everything below; never held across a call into the library
+std::array<Flash, kFlashSlots> g_flashes;
+quint64 g_lastFlashId = 0;
+int g_runs = 0; // started and not finished
+std::atomic<int> g_flashLimitMs{kFlashLimitMs};
+
+bool pendingLocked(const Flash& f, Clock::time_point now) {
+    return f.used && now < f.over;
+}
+
+// Idle: no run, and no flash that may still be going. Returns when the next pending flash runs out.
+Clock::time_point settleLocked() {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = Clock::time_point::max();
+    for (const Flash& f : g_flashes)
+        if (pendingLocked(f, now))
+            next = std::min(next, f.over);
+    LinkFlags::UpgradeIdle = g_runs == 0 && next == Clock::time_point::max();
+    return next;
+}
+
+FlashWatch* g_watch = nullptr; // guarded by g_mutex
+
+// A flash is over (its end, or a start refused after its run gave up): the windows hear of it.
+void releaseLocked(int slot, quint64 id) {
+    if (g_flashes[slot].used && g_flashes[slot].id == id)
+        g_flashes[slot] = Flash();
+    settleLocked();
+    if (g_watch)
+        QMetaObject::invokeMethod(g_watch, "settle", Qt::QueuedConnection);
+}
+
+void detachLocked(const Run* run) {
+    for (Flash& f : g_flashes)
+        if (f.run == run)
+            f.run = nullptr;
+}
+
+template <int N> void progressAt(const unsigned char* status, int length) {
+    flashStatus(N, status, length);
+}
+const HidUpgradeProgressCallback kCallbacks[kFlashSlots] = {&progressAt<0>, &progressAt<1>, &progressAt<2>,
+                                                            &progressAt<3>};
 
 const unsigned char* bytes(const QByteArray& image) {
     return reinterpret_cast<const unsigned char*>(image.constData());
@@ -190,30 +245,71 @@ RepairCheck checkRepair(const FailInfo& info, const QList<DeviceAllInfo>& device
     return check;
 }
 
-void progressCallback(const unsigned char* status, int length) {
+void setFlashLimit(int ms) {
+    g_flashLimitMs = std::max(ms, 0);
+}
+
+FlashWatch* FlashWatch::instance() {
+    static FlashWatch* watch = [] {
+        auto* w = new FlashWatch; // lives as long as the process: late reports may still reach it
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_watch = w;
+        return w;
+    }();
+    return watch;
+}
+
+void FlashWatch::settle() {
+    Clock::time_point next;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        next = settleLocked();
+    }
+    if (next == Clock::time_point::max()) {
+        emit over();
+        return;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count() + 1;
+    QTimer::singleShot(int(std::max<qint64>(ms, 1)), this, &FlashWatch::settle);
+}
+
+bool libraryFlashing() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const Clock::time_point now = Clock::now();
+    return std::any_of(g_flashes.begin(), g_flashes.end(),
+                       [now](const Flash& f) { return pendingLocked(f, now); });
+}
+
+void flashStatus(int slot, const unsigned char* status, int length) {
     if (!status || length < 3 || status[0] != 7)
         return;
     const int kind = status[1];
     const int value = status[2];
     if (kind != 1 && kind != 2)
         return;
-    std::lock_guard<std::mutex> lock(g_activeMutex);
-    if (kind == 2 && !g_lent.empty())
-        g_lent.pop_front(); // the flash is over: the library is done with its image
-    Run* run = g_active;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Flash& flash = g_flashes[slot];
+    if (!flash.used)
+        return;
+    Run* run = flash.run;
+    const int generation = flash.generation;
+    const int index = flash.index;
+    if (kind == 2)
+        releaseLocked(slot, flash.id); // the library is done with its image
     if (!run)
         return;
     if (kind == 2) {
         int flashing = Flashing;
-        run->m_state[g_activeIndex].compare_exchange_strong(flashing, value == 1 ? Done : Failed);
+        run->m_state[index].compare_exchange_strong(flashing, value == 1 ? Done : Failed);
     }
     // By name, not with a functor: the functor's slot object would be shared with this thread and freed
     // by whichever side lets go last, an ordering only Qt's uninstrumented atomics know.
-    QMetaObject::invokeMethod(run, "onStatus", Qt::QueuedConnection, Q_ARG(int, g_activeGeneration),
-                              Q_ARG(int, kind), Q_ARG(int, value));
+    QMetaObject::invokeMethod(run, "onStatus", Qt::QueuedConnection, Q_ARG(int, generation), Q_ARG(int, kind),
+                              Q_ARG(int, value));
 }
 
 Run::Run(QObject* parent) : QObject(parent) {
+    FlashWatch::instance();
     m_state[0] = None;
     m_state[1] = None;
     m_timer.setInterval(kCheckIntervalMs);
@@ -221,9 +317,12 @@ Run::Run(QObject* parent) : QObject(parent) {
 }
 
 Run::~Run() {
-    std::lock_guard<std::mutex> lock(g_activeMutex);
-    if (g_active == this)
-        g_active = nullptr;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    detachLocked(this);
+    if (m_running) {
+        --g_runs;
+        settleLocked();
+    }
 }
 
 void Run::setTimeouts(int stallMs, int limitMs) {
@@ -252,6 +351,11 @@ bool Run::start(const Plan& plan) {
     m_stage = 0;
     m_state[0] = None;
     m_state[1] = None;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        ++g_runs;
+        settleLocked();
+    }
     log(QStringLiteral("run: cid=%1 mid=%2 class=%3 mouse=%4 receiver=%5")
             .arg(plan.cid)
             .arg(plan.mid)
@@ -349,13 +453,26 @@ void Run::step() {
     }
     case 2: {
         const QByteArray image = m_image.data;
+        int slot = -1;
+        quint64 id = 0;
         {
             // Flashing before the start: the library may report from its thread before the call returns.
-            std::lock_guard<std::mutex> lock(g_activeMutex);
-            g_active = this;
-            g_activeGeneration = ++m_generation;
-            g_activeIndex = index;
-            m_state[index] = Flashing;
+            std::lock_guard<std::mutex> lock(g_mutex);
+            const auto free =
+                std::find_if(g_flashes.begin(), g_flashes.end(), [](const Flash& f) { return !f.used; });
+            if (free != g_flashes.end()) {
+                slot = int(free - g_flashes.begin());
+                id = ++g_lastFlashId;
+                const auto limit = std::chrono::milliseconds(g_flashLimitMs.load());
+                *free = Flash{true, id, image, this, ++m_generation, index, Clock::now() + limit};
+                m_state[index] = Flashing;
+            }
+        }
+        if (slot < 0) {
+            // Every earlier flash was given up on and none reported its end: the library is not to be
+            // trusted.
+            refuse(QStringLiteral("stage %1: earlier flashes never ended").arg(type));
+            return;
         }
         m_sinceStatus.start();
         m_sinceStart.start();
@@ -369,19 +486,15 @@ void Run::step() {
         enum { Queued, Entered, GivenUp };
         auto gate = std::make_shared<std::atomic<int>>(Queued);
         int started = 0;
-        const bool answered = DeviceSession::askFor(started, [image, gate] {
+        const bool answered = DeviceSession::askFor(started, [image, gate, slot, id] {
             int queued = Queued;
             if (!gate->compare_exchange_strong(queued, Entered))
                 return 0;
-            {
-                std::lock_guard<std::mutex> lock(g_activeMutex);
-                g_lent.push_back(image);
-            }
             const int ok =
-                hid().UsbUpgrade_Start(bytes(image), image.size(), progressCallback, kLibraryTimeoutMs);
+                hid().UsbUpgrade_Start(bytes(image), image.size(), kCallbacks[slot], kLibraryTimeoutMs);
             if (!ok) {
-                std::lock_guard<std::mutex> lock(g_activeMutex);
-                g_lent.pop_back(); // refused: no end will be reported for it
+                std::lock_guard<std::mutex> lock(g_mutex);
+                releaseLocked(slot, id); // refused: no end will be reported for it
             }
             return ok;
         });
@@ -391,6 +504,13 @@ void Run::step() {
         }
         int queued = Queued;
         const bool reached = !answered && !gate->compare_exchange_strong(queued, GivenUp);
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            if (reached)
+                detachLocked(this); // it may flash on: its image and its end stay the library's
+            else
+                releaseLocked(slot, id);
+        }
         ++m_generation;
         m_state[index] = Failed;
         m_timer.stop();
@@ -410,6 +530,10 @@ void Run::step() {
             if (m_sinceStatus.elapsed() < m_stallMs && m_sinceStart.elapsed() < m_limitMs)
                 return;
             ++m_generation; // whatever the library still reports belongs to no run
+            {
+                std::lock_guard<std::mutex> lock(g_mutex);
+                detachLocked(this);
+            }
             m_state[index] = Failed;
             log(QStringLiteral("stage %1: no answer from the boot loader, given up").arg(type));
         }
@@ -470,10 +594,11 @@ void Run::endStage(bool ok) {
 void Run::finish(bool ok) {
     m_timer.stop();
     {
-        std::lock_guard<std::mutex> lock(g_activeMutex);
-        if (g_active == this)
-            g_active = nullptr;
+        std::lock_guard<std::mutex> lock(g_mutex);
+        detachLocked(this);
+        --g_runs;
     }
+    FlashWatch::instance()->settle();
     m_running = false;
     m_image = FirmwareImage::Image();
     log(ok ? QStringLiteral("run: done") : QStringLiteral("run: failed"));

@@ -65,9 +65,36 @@ struct RepairCheck {
 RepairCheck checkRepair(const QList<DeviceAllInfo>& devices);
 RepairCheck checkRepair(const FailInfo& info, const QList<DeviceAllInfo>& devices);
 
+// The longest a flash can take. The largest image the image tool writes (16 MiB) is 262144 reports of 64
+// bytes: 262 s at USB full speed's one report a millisecond; the shipped ones (64 KiB) take about 1 s.
+constexpr int kFlashLimitMs = 5 * 60 * 1000;
+// A flash the library was handed is over at its end status, or when it never reports one, this long after
+// it was handed over (tests shorten it). Until then `LinkFlags::UpgradeIdle` stays false, even after its run
+// gave up following it: the device may still be in its boot loader.
+void setFlashLimit(int ms);
+// A flash handed to the library has not yet reported its end, and is within its limit.
+bool libraryFlashing();
+
+// Tells the windows, on the GUI thread, when no flash handed to the library may still be going.
+class FlashWatch : public QObject {
+    Q_OBJECT
+public:
+    static FlashWatch* instance(); // made by the first run, on the GUI thread
+
+signals:
+    void over();
+
+private:
+    FlashWatch() = default;
+    // Looks again now, and when the earliest flash still going runs out.
+    Q_INVOKABLE void settle();
+    friend class Run;
+};
+
 // One run. Each stage: find the image and count the devices that would take it (exactly one must), start
 // the flash, then follow the library's progress until its end status, a stall or the overall limit. A
-// finished mouse stage goes on to the receiver stage when one is planned.
+// finished mouse stage goes on to the receiver stage when one is planned. `LinkFlags::UpgradeIdle` is false
+// while a run goes and while the library may still be flashing (above).
 class Run : public QObject {
     Q_OBJECT
 public:
@@ -111,10 +138,10 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceStatus, m_sinceStart;
     int m_stallMs = kLibraryTimeoutMs;
-    int m_limitMs = 5 * 60 * 1000;
+    int m_limitMs = kFlashLimitMs;
     std::atomic<int> m_state[2]; // mouse, receiver: ImageState, written by the library's thread too
     std::atomic<int> m_generation{0};
 
-    friend void progressCallback(const unsigned char* status, int length);
+    friend void flashStatus(int slot, const unsigned char* status, int length);
 };
 } // namespace Upgrade

@@ -320,6 +320,7 @@ void handleReport(const unsigned char* header, int headerLength, const unsigned 
 Worker::Worker(QObject* parent) : QThread(parent) {
     m_lastPath.clear();
     m_lastKind = 0;
+    m_serviceTicket = DeviceSession::serviceTicket();
     LinkFlags::RunRequested = true;
     DeviceReports::restartResetTimer();
     DeviceAllInfo placeholder = SelectedDevice::get();
@@ -349,6 +350,12 @@ Worker::~Worker() {
 
 void Worker::requestRun() {
     LinkFlags::RunRequested = true;
+    m_serviceTicket = DeviceSession::serviceTicket();
+    if (!LinkFlags::UpgradeIdle) {
+        // The device may be in its boot loader: its service starts once the flash is over (online check).
+        m_deferred = true;
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(m_runMutex);
         if (m_running) {
@@ -419,6 +426,10 @@ void Worker::SlotMainPageChange() {
 void Worker::SlotCheckOnline() {
     if (LinkFlags::Busy)
         return; // the next tick after the import or reset catches up
+    if (LinkFlags::UpgradeIdle && m_deferred.exchange(false)) {
+        requestRun(); // asked for while a flash was going
+        return;
+    }
     if (LinkFlags::WaitingForOnline) {
         const DeviceAllInfo device = SelectedDevice::get();
         if (!LinkFlags::DevicePagesActive) {
@@ -501,14 +512,21 @@ void Worker::runOnce() {
                 PostMsg::instance()->SendFormReset();
             }
         }
-        m_lastPath = device.path;
-        m_lastKind = device.kind;
-        hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
-        qCDebug(lcDevice) << "OnlinA";
-        hid().UsbServer_SetPCDriverStatus(1);
-        hid().UsbServer_ReadAllFlashData();
-        LinkFlags::LastStartOnline = LinkFlags::DeviceOnline.load();
-        qCDebug(lcDevice) << "OnlinB";
+        const bool started = DeviceSession::startServiceInTurn(
+            m_serviceTicket,
+            [&path] {
+                hid().UsbServerC_Start(path.constData(), path.constData(), &DeviceReports::handleReport);
+                qCDebug(lcDevice) << "OnlinA";
+                hid().UsbServer_SetPCDriverStatus(1);
+                hid().UsbServer_ReadAllFlashData();
+            },
+            [] { return PostMsg::shuttingDown(); });
+        if (started) { // else a stop asked for after this run came first: the next run starts again
+            m_lastPath = device.path;
+            m_lastKind = device.kind;
+            LinkFlags::LastStartOnline = LinkFlags::DeviceOnline.load();
+            qCDebug(lcDevice) << "OnlinB";
+        }
     }
     LinkFlags::DeviceReady = LinkFlags::DeviceOnline.load();
     LinkFlags::RunRequested = false;

@@ -45,7 +45,7 @@ public:
     explicit Worker(QObject* parent = nullptr);
     ~Worker() override;
 
-    // Starts a run now, or right after the one in progress.
+    // Starts a run now, or right after the one in progress; while a flash may be going, once it is over.
     void requestRun();
     // (Again) subscribes to the hub, behind everyone subscribed so far (the frame, built after the start).
     void subscribeToHub();
@@ -75,7 +75,9 @@ private:
     QString m_lastPath;
     int m_lastKind = 0;
     QTimer* m_timer = nullptr;
-    std::mutex m_runMutex; // guards the two below
+    std::atomic<quint64> m_serviceTicket{0}; // the service's place in its order, at the last request
+    std::atomic<bool> m_deferred{false};     // a run asked for while a flash may be going
+    std::mutex m_runMutex;                   // guards the two below
     bool m_running = false;
     bool m_runAgain = false;
 };

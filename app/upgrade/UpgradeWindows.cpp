@@ -4,7 +4,6 @@
 #include "app/core/PostMsg.h"
 #include "app/ui/Theme.h"
 #include "device/Discovery.h"
-#include "device/LinkState.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -92,9 +91,14 @@ UpgradeWindow::UpgradeWindow(QWidget* parent) : QDialog(parent) {
     connect(&m_run, &Upgrade::Run::progress, this, [this](int p) { announceProgress(p); });
     connect(&m_run, &Upgrade::Run::warning, this, [this](const QString& key) { setKeyText(key); });
     connect(&m_run, &Upgrade::Run::finished, this, &UpgradeWindow::onFinished);
+    connect(Upgrade::FlashWatch::instance(), &Upgrade::FlashWatch::over, this, [this] {
+        if (!m_run.running() && m_textKey != QStringLiteral("DialogUpgradeSuccess"))
+            offerStart();
+    });
     connect(PostMsg::instance(), &PostMsg::SigAllLanguage, this, &UpgradeWindow::SlotAllLanguage);
     m_textKey = QStringLiteral("WarnUpdate");
     applyTexts();
+    offerStart();
 }
 
 QString UpgradeWindow::text() const {
@@ -140,19 +144,22 @@ void UpgradeWindow::setKeyText(const QString& key) {
 
 void UpgradeWindow::setStartEnabled(bool enabled) {
     m_canStart = enabled;
-    m_start->setEnabled(enabled);
+    offerStart();
+}
+
+void UpgradeWindow::offerStart() {
+    // A flash given up on may still be writing the device: no second one until it is over.
+    m_start->setEnabled(m_canStart && !Upgrade::libraryFlashing());
 }
 
 bool UpgradeWindow::startRun() {
-    if (!m_canStart || m_run.running())
+    if (!m_canStart || m_run.running() || Upgrade::libraryFlashing())
         return false;
     SlotProgress(0, 4);
     setKeyText(QStringLiteral("DialogUpgradeUpgrading"));
     m_start->setEnabled(false);
     m_cancel->setEnabled(false);
-    LinkFlags::UpgradeIdle = false;
     if (!m_run.start(m_plan)) {
-        LinkFlags::UpgradeIdle = true;
         setKeyText(QStringLiteral("ErrorFile"));
         SlotProgress(0, 6);
         return false;
@@ -161,7 +168,6 @@ bool UpgradeWindow::startRun() {
 }
 
 void UpgradeWindow::onFinished(bool ok) {
-    LinkFlags::UpgradeIdle = true;
     // A warning of the run (no device, no image) stays readable: only a flash's own end overwrites it.
     const QString warning = m_textKey;
     announceEnd(ok);
@@ -183,7 +189,7 @@ void UpgradeWindow::SlotProgress(int schedue, int Discrib) {
     case 5:
     case 6:
         setKeyText(QStringLiteral("DialogUpgradeFail"));
-        m_start->setEnabled(m_canStart);
+        offerStart();
         m_cancel->setEnabled(true);
         m_close->show();
         if (Discrib == 5)

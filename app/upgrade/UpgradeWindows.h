@@ -39,6 +39,7 @@ protected:
     void setPlan(const Upgrade::Plan& plan) { m_plan = plan; }
     void setKeyText(const QString& key);
     void setStartEnabled(bool enabled);
+    void offerStart(); // the start button, while nothing stands in the way
     void setTitle(const QString& group, const QString& key);
     // How a run's progress and end reach the window: directly here, through the hub for the repair.
     virtual void announceProgress(int percent) { SlotProgress(percent, 0); }

@@ -140,6 +140,7 @@ private slots:
     void killedWritersLeaveOldOrNew();
     void unplugInABurst();
     void hungLibraryNeverHoldsTheWindow();
+    void serviceStartAndStopKeepTheirOrder();
     void quitWithAHungLibrary();
     void cleanupTestCase();
 
@@ -415,8 +416,49 @@ void TestHardening::hungLibraryNeverHoldsTheWindow() {
     QVERIFY(SetLod(mouse.lod == 2 ? 1 : 2));
     QTRY_VERIFY((v.ReadFlash(kMouse, -1, mouse.data()), mouse.lod == (record.lod == 2 ? 1 : 2)));
     QVERIFY(worker.shutdown(3000));
+    // A reconnection's run may still be handing out a record: its blocking news waits for this thread,
+    // and must reach `pages` before `pages` goes (a call dropped with its receiver is freed unlocked).
     DeviceSession::stopService();
+    QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
+    QCoreApplication::processEvents();
     DevicePagesLink::setWorker(nullptr);
+}
+
+// During a hang the worker (on its own thread, held before its start) and the window's stop (queued on the
+// call thread) both wait for the library; once it is back, the service ends as the last request wants:
+// stopped when the stop came after the run was asked for, running when the run came after the stop.
+void TestHardening::serviceStartAndStopKeepTheirOrder() {
+    QLibrary lib(qEnvironmentVariable("ZF_REAL_HID"));
+    Virt v;
+    QVERIFY(HidLibrary::load(lib.fileName()) && lib.load() && bind(lib, v) && v.Reload());
+    PostMsg::resetShutdown();
+    LinkFlags::resetAll();
+    Worker worker;
+    QVERIFY(selectFirstOnline());
+    worker.SlotSelectMouseInfo(SelectedDevice::get());
+    LinkFlags::DevicePagesActive = true;
+    for (const bool stopLast : {true, false}) {
+        QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck() && !worker.isRunning(), 10000);
+        worker.SlotMainPageChange(); // the run starts the service again
+        LinkFlags::DeviceOnline = false;
+        QVERIFY(v.Hang(600));
+        if (stopLast) {
+            worker.requestRun();
+            DeviceSession::stopService();
+        } else {
+            DeviceSession::stopService();
+            worker.requestRun();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck() && !worker.isRunning(), 10000);
+        QTest::qWait(50);
+        QVERIFY(DeviceSession::ask([] {})); // whatever was queued before has run
+        // A read asked for goes out only through a running service.
+        const bool running = hid().UsbServer_ReadBatteryLevel() != 0;
+        QVERIFY2(running == !stopLast,
+                 stopLast ? "running after the later stop" : "stopped after the later start");
+    }
+    QVERIFY(worker.shutdown(3000));
+    DeviceSession::stopService();
 }
 
 // Quitting while the library is stuck in a call ends the process within the bounded waits, and a quit

@@ -11,12 +11,14 @@
 #include "device/FirmwareUpgrade.h"
 #include "device/HidApi.h"
 #include "device/LinkState.h"
+#include "device/Worker.h"
 #include "tests/common/VirtualMouseSetup.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -315,8 +317,9 @@ private slots:
         QVERIFY(!runToEnd(run, plan));
         QVERIFY(clock.elapsed() < 5000);
         QVERIFY(log().contains("given up"));
+        QVERIFY(!LinkFlags::UpgradeIdle);           // the library still flashes
         QVERIFY(v.SetLink("m1", HIDVIRT_LINK_OFF)); // ends the library's flash
-        QTest::qWait(500);
+        QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 5000);
         QVERIFY(v.SetPacketTime(-1) == 1);
         QVERIFY(v.SetLink("m1", HIDVIRT_LINK_CABLE));
     }
@@ -396,11 +399,90 @@ private slots:
                      qPrintable(QStringLiteral("%1: stall %2 ms").arg(c.name).arg(longestStall)));
             QCOMPARE(finished.at(0).at(0).toBool(), false);
             QCOMPARE(window.text(), updateText("Error"));
-            QVERIFY(!window.busy() && LinkFlags::UpgradeIdle);
+            QVERIFY(!window.busy());
+            // A start given up on may still be flashing: not idle until the library says it is over.
+            QCOMPARE(bool(LinkFlags::UpgradeIdle), !c.atStart);
             QCOMPARE(RegistryValue(), QLatin1String(c.record));
         }
         // The start given up on went on inside the library, from the image it was lent.
-        QTRY_VERIFY_WITH_TIMEOUT(v.MouseVersion("m1") == 0x0106, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 10000);
+        QCOMPARE(v.MouseVersion("m1"), 0x0106);
+    }
+
+    // After a start given up on, the link keeps off the device until the library reports the flash's end
+    // (here a failure); a flash that never reports is over at the limit, and its late end changes nothing.
+    // Meanwhile the worker neither checks nor restarts, and the window offers no new start.
+    void givenUpFlashHoldsTheLinkUntilItsEnd() {
+        decltype(&HidVirt_Hang) hang = nullptr;
+        QVERIFY(VirtualMouseSetup::bind(v.library, hang, "HidVirt_Hang"));
+        const int wait = DeviceSession::kAnswerWaitMs;
+        const DeviceAllInfo mouse = listed("m1");
+        const Upgrade::Plan plan = Upgrade::planFor(mouse, {mouse}, true, false);
+        LinkFlags::resetAll();
+        Worker worker;
+        worker.SlotSelectMouseInfo(mouse);
+        LinkFlags::DevicePagesActive = true;
+        QSignalSpy closed(PostMsg::instance(), &PostMsg::SigCloseOffOnline);
+        const struct {
+            const char* name;
+            int failAt;  // -1: the flash finishes
+            int hangMs;  // how long the start stays inside the library
+            int limitMs; // the flash's limit
+        } cases[] = {{"fails", 90, wait + 500, Upgrade::kFlashLimitMs}, // one that finishes: above
+                     {"never reports", -1, wait + 2000, wait + 1000}};
+        for (const auto& c : cases) {
+            QTRY_VERIFY_WITH_TIMEOUT(!DeviceSession::libraryStuck(), 10000);
+            if (c.failAt >= 0)
+                QVERIFY(v.FailNextUpgrade(c.failAt));
+            QVERIFY(v.SetPacketTime(5000) == 1); // 1.3 s of flash once the start gets through
+            Upgrade::setFlashLimit(c.limitMs);
+            Progress window(plan);
+            window.run()->setCheckInterval(20);
+            QSignalSpy finished(window.run(), &Upgrade::Run::finished);
+            QVERIFY(window.startRun());
+            QVERIFY(hang(c.hangMs));
+            QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 5000);
+            QVERIFY2(!LinkFlags::UpgradeIdle && Upgrade::libraryFlashing(), c.name);
+            QCOMPARE(RegistryValue(), QStringLiteral("211,0,5,31")); // the repair is offered as before
+            QCOMPARE(window.text(), updateText("Error"));
+            // No second flash into it: the window offers none until the first is over.
+            Progress second(plan);
+            auto* start = window.findChild<QToolButton*>("UpgradeStart");
+            auto* secondStart = second.findChild<QToolButton*>("UpgradeStart");
+            QVERIFY(start && !start->isEnabled() && !window.startRun());
+            QVERIFY(secondStart && !secondStart->isEnabled() && !second.startRun());
+
+            // The mouse waited for, a reconnection and a run asked for, meanwhile: none reaches the device.
+            LinkFlags::WaitingForOnline = true;
+            LinkFlags::DeviceOnline = true;
+            LinkFlags::RestartRequested = true;
+            worker.requestRun();
+            QVERIFY(!worker.isRunning());
+            if (c.failAt >= 0) {
+                QTest::qWait(c.hangMs - wait + 200); // the start is through: the mouse would answer now
+                worker.SlotCheckOnline();
+                QVERIFY2(closed.isEmpty() && LinkFlags::WaitingForOnline && !worker.isRunning(), c.name);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(LinkFlags::UpgradeIdle, 10000);
+            QVERIFY(!Upgrade::libraryFlashing());
+            QTRY_VERIFY(start->isEnabled() && secondStart->isEnabled());
+            // Over by the limit while the start is still inside the library, or by the library's own end.
+            QCOMPARE(DeviceSession::libraryStuck(), c.failAt < 0);
+            QTRY_COMPARE_WITH_TIMEOUT(v.MouseVersion("m1"), c.failAt < 0 ? 0x0106 : 0x0105, 10000);
+            QTest::qWait(100); // a late end report, had it been taken for the run's
+            QCOMPARE(finished.count(), 1);
+            QCOMPARE(RegistryValue(), QStringLiteral("211,0,5,31"));
+
+            // Over: the online check talks to the mouse again and the run asked for starts.
+            worker.SlotCheckOnline();
+            QTRY_VERIFY_WITH_TIMEOUT((worker.SlotCheckOnline(), !closed.isEmpty()), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(!LinkFlags::RunRequested && !worker.isRunning(), 5000);
+            closed.clear();
+        }
+        QVERIFY(v.SetPacketTime(-1) == 1);
+        Upgrade::setFlashLimit(Upgrade::kFlashLimitMs);
+        QVERIFY(worker.shutdown(3000));
+        LinkFlags::resetAll();
     }
 
 private:
