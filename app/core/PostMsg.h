@@ -97,41 +97,53 @@ public:
         };
         {
             auto releaser = std::make_shared<Releaser>(&done);
-            // Qt's event queue locks with futexes ThreadSanitizer cannot see. Posting under our own mutex,
-            // which the call takes first, makes the emitter's writes (arguments, the queued functor)
-            // visibly happen before the call reads them.
-            std::lock_guard<std::mutex> posting(handoffMutex());
-            QMetaObject::invokeMethod(
-                context,
-                [releaser, &call]() {
-                    { std::lock_guard<std::mutex> received(handoffMutex()); }
-                    call();
-                },
-                Qt::QueuedConnection);
+            post(context, [releaser, &call] { call(); });
         }
         std::unique_lock<std::mutex> lock(done.mutex);
         done.cv.wait(lock, [&] { return done.released; });
     }
 
     // Queues `call` to the thread of `context` without waiting, from any thread (a library's callback
-    // thread). Posted and received under the same mutex as callAndWait, so the queued functor written
-    // here visibly happens before the receiving thread reads or frees it.
+    // thread).
     template <typename Call> static void postFromAnyThread(QObject* context, Call call) {
-        std::lock_guard<std::mutex> posting(handoffMutex());
-        QMetaObject::invokeMethod(
-            context,
-            [call]() mutable {
-                { std::lock_guard<std::mutex> received(handoffMutex()); }
-                call();
-            },
-            Qt::QueuedConnection);
+        post(context, std::move(call));
     }
 
-    static std::mutex& handoffMutex() {
-        static std::mutex m;
+private:
+    // Qt's event queue locks with futexes ThreadSanitizer cannot see. A call is posted under our own
+    // mutex, and the receiving thread takes it before it runs the call and again before it frees the
+    // call, run or dropped unrun with its receiver: the poster's writes (arguments, the queued functor)
+    // visibly happen before the receiver reads or frees them.
+    static std::recursive_mutex& handoffMutex() {
+        static std::recursive_mutex m;
         return m;
     }
 
+    template <typename Call> class HandedOff {
+    public:
+        explicit HandedOff(Call call) : m_call(std::move(call)) {}
+        HandedOff(HandedOff&&) = default;
+        HandedOff(const HandedOff&) = default;
+        // The body runs before the call's captures are destroyed.
+        ~HandedOff() { std::lock_guard<std::recursive_mutex> received(handoffMutex()); }
+        void operator()() {
+            { std::lock_guard<std::recursive_mutex> received(handoffMutex()); }
+            m_call();
+        }
+
+    private:
+        Call m_call;
+    };
+
+    // Recursive: the poster's own temporaries are destroyed while it still holds the mutex.
+    template <typename Call> static void post(QObject* context, Call call) {
+        if (!context)
+            return;
+        std::lock_guard<std::recursive_mutex> posting(handoffMutex());
+        QMetaObject::invokeMethod(context, HandedOff<Call>(std::move(call)), Qt::QueuedConnection);
+    }
+
+public:
     // Once shutdown begins, the device link's blocking emissions from other threads are dropped, so a
     // GUI thread that waits for the worker can never be waited on in turn.
     static void beginShutdown() { s_shuttingDown.store(true); }
