@@ -132,6 +132,7 @@ void TestDeviceLinkE2E::init() {
 }
 
 void TestDeviceLinkE2E::cleanup() {
+    DeviceSession::stopWatching(); // a case that failed half-way leaves no watcher to the next
     QVERIFY(m_worker->shutdown(3000));
     DeviceSession::stopService();
     m_worker.reset();
@@ -311,7 +312,7 @@ void TestDeviceLinkE2E::cableAndReceiverSwitch() {
     // Switched off behind the receiver, then charged on the cable: the pages follow it there although
     // its receiver entry had gone offline.
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_OFF));
-    QTRY_VERIFY_WITH_TIMEOUT(!SelectedDevice::get().online, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((m_worker->SlotCheckOnline(), !SelectedDevice::get().online), 5000);
     QVERIFY(v.SetLink(kMouse, HIDVIRT_LINK_CABLE));
     QTRY_COMPARE_WITH_TIMEOUT(SelectedDevice::path(), kCablePath, 5000);
     waitFor(form, 3);
