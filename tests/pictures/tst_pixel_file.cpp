@@ -1,7 +1,7 @@
+#include "SamplePicture.h"
 #include "app/ui/PixelFile.h"
 
 #include <QFile>
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,13 +11,7 @@ private slots:
     // Soft edges and see-through corners: mapped back, the same premultiplied pixels, drawn the same.
     void writtenPicturesMapToTheSamePixels() {
         QTemporaryDir dir;
-        QImage drawn(37, 23, QImage::Format_ARGB32_Premultiplied);
-        drawn.fill(Qt::transparent);
-        QPainter painter(&drawn);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(QColor(0, 255, 153, 40));
-        painter.drawRoundedRect(QRectF(0.5, 0.5, 36, 22), 6, 6);
-        painter.end();
+        const QImage drawn = samplePicture(37, 23);
         const QString path = dir.filePath(QStringLiteral("p.pixels"));
         for (const QImage& image : {drawn, drawn.convertToFormat(QImage::Format_ARGB32)}) {
             QVERIFY(PixelFile::write(image, path));

@@ -1,8 +1,8 @@
 #include "PngWriter.h"
+#include "SamplePicture.h"
 
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -37,16 +37,7 @@ private slots:
     // no row is filtered, since undoing filters is the costly part of decoding.
     void writtenPicturesDecodeToTheSamePixels() {
         QTemporaryDir dir;
-        QImage drawn(97, 61, QImage::Format_ARGB32_Premultiplied);
-        drawn.fill(Qt::transparent);
-        QPainter painter(&drawn);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient gradient(0, 0, 97, 0);
-        gradient.setColorAt(0, QColor(10, 200, 30, 40));
-        gradient.setColorAt(1, QColor(250, 20, 90, 255));
-        painter.setBrush(gradient);
-        painter.drawRoundedRect(QRectF(3, 3, 90, 40), 12, 12);
-        painter.end();
+        QImage drawn = samplePicture(97, 61);
         QRandomGenerator random(15);
         for (int y = 45; y < 61; ++y)
             for (int x = 0; x < 97; ++x)
