@@ -2,6 +2,7 @@
 #include "app/DialogMain.h"
 #include "app/StartupServices.h"
 #include "app/core/AppPaths.h"
+#include "app/core/DeadWriters.h"
 #include "app/core/IniStores.h"
 #include "app/core/Language.h"
 #include "app/core/LanguageQt.h"
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     // along.
     AppPaths::migrateLegacyUserData();
     StartupServices::createUserFolders();
+    DeadWriters::removeLeftovers();
     MacroIniStore::instance();
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, false);

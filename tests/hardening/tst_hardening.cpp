@@ -3,6 +3,7 @@
 // burst leaves a record that the program and the mouse agree on once it is back; a library stuck in a call
 // never holds the window longer than the online check's wait.
 #include "app/core/AppPaths.h"
+#include "app/core/DeadWriters.h"
 #include "app/core/IniStores.h"
 #include "app/core/PostMsg.h"
 #include "device/DeviceCache.h"
@@ -80,6 +81,7 @@ int victim() {
     Virt v;
     if (!HidLibrary::load(lib.fileName()) || !lib.load() || !bind(lib, v) || !selectFirstOnline())
         return 3;
+    DeadWriters::removeLeftovers(); // as the program does at its start
     FlashDataMap record;
     v.ReadFlash(kMouse, -1, record.data());
     CurrentRecord::replace(record);
@@ -232,6 +234,20 @@ void TestHardening::killedWritersLeaveOldOrNew() {
                 left << name;
     QVERIFY2(left.size() <= 3 && left.contains("mouse9.state.Fresh1"), qPrintable(left.join(' ')));
     QVERIFY(QFile::exists(m_state.path() + "/notes.txt.AbC123"));
+    // The program's own clean-up takes only an old leftover of its files, not a live writer's.
+    const QString root = AppPaths::userDataRoot();
+    for (const char* name :
+         {"/Macro.ini.Dead12", "/Macro.ini.Live12", "/Macro.ini.lock", "/notes.txt.AbC123"}) {
+        QFile f(root + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (QByteArray(name).contains("Live"))
+            continue;
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    }
+    DeadWriters::removeLeftovers();
+    QVERIFY(!QFile::exists(root + "/Macro.ini.Dead12"));
+    for (const char* name : {"/Macro.ini.Live12", "/Macro.ini.lock", "/notes.txt.AbC123"})
+        QVERIFY2(QFile::exists(root + name), name);
 }
 
 void TestHardening::unplugInABurst() {
